@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace tabulex {
+
+// The one error type of the data access layer and its drivers: the driver's own text,
+// its native error number and state where it has them.
+class DataError : public std::runtime_error {
+public:
+    explicit DataError(const QString& description, int nativeError = 0, const QString& state = {})
+        : std::runtime_error(description.toStdString()), m_description(description),
+          m_nativeError(nativeError), m_state(state)
+    {
+    }
+
+    const QString& description() const noexcept { return m_description; }
+    int nativeError() const noexcept { return m_nativeError; }
+    const QString& state() const noexcept { return m_state; }
+
+private:
+    QString m_description;
+    int m_nativeError;
+    QString m_state;
+};
+
+} // namespace tabulex

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace tabulex {
+
+class Form3;
+
+// Every modal interaction of the program goes through one Prompter: the windows get the Qt
+// one, tests a scripted one that answers from a queue and records what was asked.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A message with the OK button and no icon.
+    virtual void message(const QString& text, const QString& title) = 0;
+    // A question with Yes and No, no icon; true for Yes.
+    virtual bool question(const QString& text, const QString& title) = 0;
+    // A text input box with OK and Cancel; Cancel gives the empty text.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+    // The folder picker; Cancel gives the empty text.
+    virtual QString browseFolder(QWidget* owner, const QString& title,
+                                 const QString& startFolder) = 0;
+    // The error report: warning icon, OK only, title "Application Error".
+    virtual void errorReport(const QString& text) = 0;
+    // Opens a file or web address with the desktop's viewer; does not wait.
+    virtual void openUrl(const QUrl& url) = 0;
+    // Shows the data type window modally until it is unloaded.
+    virtual void showDataTypeWindow(Form3& window) = 0;
+};
+
+} // namespace tabulex

@@ -1,0 +1,109 @@
+#include "drivers/odbc/OdbcConnection.h"
+
+#include "app/DataError.h"
+#include "drivers/DriverSelector.h"
+#include "drivers/odbc/OdbcCursor.h"
+#include "drivers/odbc/OdbcHandle.h"
+
+namespace tabulex::odbc {
+
+namespace {
+
+constexpr const char* kDefaultPort = "1433";
+
+} // namespace
+
+OdbcConnection::OdbcConnection() = default;
+OdbcConnection::~OdbcConnection()
+{
+    if (m_connected)
+        SQLDisconnect(m_dbc->get());
+}
+
+QString OdbcConnection::adaptConnectionString(const QString& connectionString)
+{
+    const auto keys = parseConnectionString(connectionString);
+    const auto server = keys.find(QStringLiteral("SERVER"));
+    if (server == keys.end() || keys.count(QStringLiteral("PORT")))
+        return connectionString;
+    if (server->second.contains(u',') || server->second.contains(u'\\'))
+        return connectionString;
+    QString adapted = connectionString;
+    if (!adapted.isEmpty() && !adapted.endsWith(u';'))
+        adapted += u';';
+    return adapted + QStringLiteral("Port=") + QLatin1String(kDefaultPort) + u';';
+}
+
+std::unique_ptr<OdbcConnection> OdbcConnection::open(const QString& connectionString,
+                                                     const DriverOptions& options)
+{
+    std::unique_ptr<OdbcConnection> c(new OdbcConnection);
+    c->m_dbc = std::make_unique<Handle>(SQL_HANDLE_DBC, environment());
+    c->m_commandTimeout = options.commandTimeout;
+    SQLHDBC dbc = c->m_dbc->get();
+    if (options.connectionTimeout > 0)
+        SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(SQLULEN(options.connectionTimeout)), 0);
+
+    const QString cs = adaptConnectionString(connectionString);
+    SQLWCHAR out[1024];
+    SQLSMALLINT outLen = 0;
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR*>(wide(cs)), SQLSMALLINT(cs.size()),
+                          out, SQLSMALLINT(std::size(out)), &outLen, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc))
+        c->m_dbc->fail("SQLDriverConnect");
+    c->m_connected = true;
+    return c;
+}
+
+std::unique_ptr<Handle> OdbcConnection::newStatement()
+{
+    auto stmt = std::make_unique<Handle>(SQL_HANDLE_STMT, m_dbc->get());
+    if (m_commandTimeout > 0)
+        SQLSetStmtAttrW(stmt->get(), SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(SQLULEN(m_commandTimeout)), 0);
+    return stmt;
+}
+
+void OdbcConnection::execute(const QString& statement)
+{
+    auto stmt = newStatement();
+    SQLHSTMT h = stmt->get();
+    stmt->check(SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
+                "SQLExecDirect");
+    // Read every result to its end, so that a failure in a later one is raised too and no
+    // unread reply is left for the driver to cancel.
+    while (true) {
+        SQLSMALLINT cols = 0;
+        SQLNumResultCols(h, &cols);
+        if (cols > 0) {
+            SQLRETURN f;
+            while ((f = SQLFetch(h)) != SQL_NO_DATA)
+                stmt->check(f, "SQLFetch");
+        }
+        const SQLRETURN more = SQLMoreResults(h);
+        if (more == SQL_NO_DATA)
+            break;
+        stmt->check(more, "SQLMoreResults");
+    }
+}
+
+std::unique_ptr<DriverCursor> OdbcConnection::query(const QString& statement)
+{
+    auto stmt = newStatement();
+    stmt->check(SQLExecDirectW(stmt->get(), const_cast<SQLWCHAR*>(wide(statement)),
+                               SQLINTEGER(statement.size())),
+                "SQLExecDirect");
+    return std::make_unique<OdbcCursor>(std::move(stmt));
+}
+
+std::unique_ptr<DriverCursor> OdbcConnection::tables()
+{
+    auto stmt = newStatement();
+    stmt->check(SQLTablesW(stmt->get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
+                "SQLTables");
+    return std::make_unique<OdbcCursor>(std::move(stmt));
+}
+
+} // namespace tabulex::odbc

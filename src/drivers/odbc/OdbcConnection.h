@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Driver.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tabulex::odbc {
+
+class Handle;
+
+// A connection through the unixODBC driver manager, with the wide-character functions
+// throughout so that text is exact whatever the process locale.
+class OdbcConnection : public DriverConnection {
+public:
+    static std::unique_ptr<OdbcConnection> open(const QString& connectionString,
+                                                const DriverOptions& options);
+    ~OdbcConnection() override;
+
+    void execute(const QString& statement) override;
+    std::unique_ptr<DriverCursor> query(const QString& statement) override;
+    std::unique_ptr<DriverCursor> tables() override;
+    void setCommandTimeout(int seconds) override { m_commandTimeout = seconds; }
+
+    // The string handed to SQLDriverConnect: a server without port or instance gets the
+    // default port, since FreeTDS has no portless local connection.
+    static QString adaptConnectionString(const QString& connectionString);
+
+private:
+    OdbcConnection();
+    std::unique_ptr<Handle> newStatement();
+
+    std::unique_ptr<Handle> m_dbc;
+    int m_commandTimeout = 30;
+    bool m_connected = false;
+};
+
+} // namespace tabulex::odbc

@@ -1,0 +1,334 @@
+#include "drivers/odbc/OdbcCursor.h"
+
+#include "app/AdoTypes.h"
+#include "app/DataError.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+
+namespace tabulex::odbc {
+
+namespace {
+
+// FreeTDS's own codes for SQL Server's time and datetimeoffset.
+constexpr SQLSMALLINT kSsTime2 = -154;
+constexpr SQLSMALLINT kSsTimestampOffset = -155;
+
+constexpr size_t kChunkChars = 32 * 1024;
+
+bool parseDate(const QString& s, Date& d)
+{
+    static const QRegularExpression re(QStringLiteral("^(-?\\d+)-(\\d+)-(\\d+)"));
+    const auto m = re.match(s);
+    if (!m.hasMatch())
+        return false;
+    d = Date{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
+    return true;
+}
+
+bool parseTime(const QString& s, Time& t)
+{
+    static const QRegularExpression re(QStringLiteral("(\\d+):(\\d+):(\\d+)(?:\\.(\\d+))?"));
+    const auto m = re.match(s);
+    if (!m.hasMatch())
+        return false;
+    QString frac = m.captured(4).left(9);
+    while (frac.size() < 9)
+        frac += u'0';
+    t = Time{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), frac.toInt()};
+    return true;
+}
+
+// "-.5" and ".5" as some drivers render them become "-0.5" and "0.5".
+QString canonicalDecimal(QString s)
+{
+    s = s.trimmed();
+    if (s.startsWith(u'.'))
+        s.prepend(u'0');
+    else if (s.startsWith(QLatin1String("-.")))
+        s.insert(1, u'0');
+    return s;
+}
+
+} // namespace
+
+int OdbcCursor::adoTypeFor(SQLSMALLINT sqlType, SQLULEN columnSize, bool isUnsigned)
+{
+    using namespace ado;
+    switch (sqlType) {
+    case SQL_CHAR:
+        return adChar;
+    case SQL_VARCHAR:
+        return columnSize == 0 ? adLongVarChar : adVarChar;
+    case SQL_LONGVARCHAR:
+        return adLongVarChar;
+    case SQL_WCHAR:
+        return adWChar;
+    case SQL_WVARCHAR:
+        return columnSize == 0 ? adLongVarWChar : adVarWChar;
+    case SQL_WLONGVARCHAR:
+        return adLongVarWChar;
+    case SQL_SMALLINT:
+        return adSmallInt;
+    case SQL_INTEGER:
+        return adInteger;
+    case SQL_BIGINT:
+        return adBigInt;
+    case SQL_TINYINT:
+        // SQL Server's tinyint is unsigned; the driver says so for it alone.
+        return isUnsigned ? adUnsignedTinyInt : adTinyInt;
+    case SQL_BIT:
+        return adBoolean;
+    case SQL_REAL:
+        return adSingle;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return adDouble;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        return adNumeric;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        return adDBDate;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case kSsTime2:
+        return adDBTime;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+        return adDBTimeStamp;
+    case SQL_BINARY:
+        return adBinary;
+    case SQL_VARBINARY:
+        return columnSize == 0 ? adLongVarBinary : adVarBinary;
+    case SQL_LONGVARBINARY:
+        return adLongVarBinary;
+    case SQL_GUID:
+        return adGUID;
+    case kSsTimestampOffset:
+        return adVarWChar;
+    default:
+        return adVarWChar;
+    }
+}
+
+OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement)
+    : m_stmt(std::move(statement)), m_wbuf(kChunkChars + 1)
+{
+    SQLHSTMT h = m_stmt->get();
+    SQLSMALLINT count = 0;
+    m_stmt->check(SQLNumResultCols(h, &count), "SQLNumResultCols");
+    m_done = count == 0;
+    for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(count); ++i) {
+        SQLWCHAR name[512] = {};
+        SQLSMALLINT nameLen = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        m_stmt->check(SQLDescribeColW(h, i, name, SQLSMALLINT(std::size(name)), &nameLen, &sqlType,
+                                      &size, &digits, &nullable),
+                      "SQLDescribeCol");
+        SQLLEN isUnsigned = SQL_FALSE;
+        SQLColAttributeW(h, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+
+        ColumnInfo c;
+        c.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                    std::min<qsizetype>(nameLen, qsizetype(std::size(name)) - 1));
+        c.adoType = adoTypeFor(sqlType, size, isUnsigned == SQL_TRUE);
+        c.definedSize = qint64(size);
+        c.precision = sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC ? int(size) : 0;
+        c.scale = digits;
+        m_columns.push_back(c);
+
+        switch (sqlType) {
+        case SQL_BIT:
+            m_reads.push_back(Read::Bool);
+            break;
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            m_reads.push_back(Read::Int);
+            break;
+        case SQL_REAL:
+            m_reads.push_back(Read::Single);
+            break;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            m_reads.push_back(Read::Double);
+            break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            m_reads.push_back(Read::Decimal);
+            break;
+        case SQL_TYPE_DATE:
+        case SQL_DATE:
+            m_reads.push_back(Read::Date);
+            break;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+        case kSsTime2:
+            m_reads.push_back(Read::Time);
+            break;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            m_reads.push_back(Read::Timestamp);
+            break;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            m_reads.push_back(Read::Bytes);
+            break;
+        default:
+            m_reads.push_back(Read::Text);
+            break;
+        }
+    }
+}
+
+OdbcCursor::~OdbcCursor()
+{
+    // Closing a statement with unread rows makes the driver cancel it on the server.
+    if (m_stmt)
+        SQLFreeStmt(m_stmt->get(), SQL_CLOSE);
+}
+
+bool OdbcCursor::fetch(std::vector<Value>& row)
+{
+    if (m_done)
+        return false;
+    const SQLRETURN rc = SQLFetch(m_stmt->get());
+    if (rc == SQL_NO_DATA) {
+        m_done = true;
+        // Drain any further results so that errors after the rows are not lost.
+        while (true) {
+            const SQLRETURN more = SQLMoreResults(m_stmt->get());
+            if (more == SQL_NO_DATA)
+                break;
+            m_stmt->check(more, "SQLMoreResults");
+        }
+        return false;
+    }
+    m_stmt->check(rc, "SQLFetch");
+    row.resize(m_columns.size());
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        row[i] = readColumn(SQLUSMALLINT(i + 1), m_reads[i]);
+    return true;
+}
+
+Value OdbcCursor::readColumn(SQLUSMALLINT index, Read how)
+{
+    SQLHSTMT h = m_stmt->get();
+    SQLLEN ind = 0;
+    switch (how) {
+    case Read::Bool: {
+        unsigned char b = 0;
+        m_stmt->check(SQLGetData(h, index, SQL_C_BIT, &b, sizeof b, &ind), "SQLGetData");
+        return ind == SQL_NULL_DATA ? Value() : Value(b != 0);
+    }
+    case Read::Int: {
+        SQLBIGINT i = 0;
+        m_stmt->check(SQLGetData(h, index, SQL_C_SBIGINT, &i, sizeof i, &ind), "SQLGetData");
+        return ind == SQL_NULL_DATA ? Value() : Value(std::int64_t(i));
+    }
+    case Read::Single: {
+        float f = 0;
+        m_stmt->check(SQLGetData(h, index, SQL_C_FLOAT, &f, sizeof f, &ind), "SQLGetData");
+        return ind == SQL_NULL_DATA ? Value() : Value(f);
+    }
+    case Read::Double: {
+        double d = 0;
+        m_stmt->check(SQLGetData(h, index, SQL_C_DOUBLE, &d, sizeof d, &ind), "SQLGetData");
+        return ind == SQL_NULL_DATA ? Value() : Value(d);
+    }
+    case Read::Bytes: {
+        bool isNull = false;
+        QByteArray b = readBytes(index, isNull);
+        return isNull ? Value() : Value(std::move(b));
+    }
+    default:
+        break;
+    }
+    bool isNull = false;
+    QString s = readText(index, isNull);
+    if (isNull)
+        return {};
+    switch (how) {
+    case Read::Decimal:
+        return Value(Decimal{canonicalDecimal(s)});
+    case Read::Date: {
+        Date d;
+        if (parseDate(s, d))
+            return Value(d);
+        break;
+    }
+    case Read::Time: {
+        Time t;
+        if (parseTime(s, t))
+            return Value(t);
+        break;
+    }
+    case Read::Timestamp: {
+        Timestamp ts;
+        if (parseDate(s, ts.date) && parseTime(s.mid(s.indexOf(u' ') + 1), ts.time))
+            return Value(ts);
+        break;
+    }
+    default:
+        return Value(std::move(s));
+    }
+    throw DataError(QStringLiteral("The driver returned the value '%1' that is not a valid date "
+                                   "or time.")
+                        .arg(s));
+}
+
+QString OdbcCursor::readText(SQLUSMALLINT index, bool& isNull)
+{
+    SQLHSTMT h = m_stmt->get();
+    QString out;
+    const SQLLEN bufBytes = SQLLEN((kChunkChars + 1) * sizeof(char16_t));
+    while (true) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(h, index, SQL_C_WCHAR, m_wbuf.data(), bufBytes, &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        m_stmt->check(rc, "SQLGetData");
+        if (ind == SQL_NULL_DATA) {
+            isNull = true;
+            return {};
+        }
+        // A full buffer holds kChunkChars characters and the terminator.
+        const bool partial = ind == SQL_NO_TOTAL || ind >= bufBytes;
+        const size_t chars = partial ? kChunkChars : size_t(ind) / sizeof(char16_t);
+        out.append(reinterpret_cast<const QChar*>(m_wbuf.data()), qsizetype(chars));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    isNull = false;
+    return out;
+}
+
+QByteArray OdbcCursor::readBytes(SQLUSMALLINT index, bool& isNull)
+{
+    SQLHSTMT h = m_stmt->get();
+    QByteArray out;
+    char buf[64 * 1024];
+    while (true) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(h, index, SQL_C_BINARY, buf, sizeof buf, &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        m_stmt->check(rc, "SQLGetData");
+        if (ind == SQL_NULL_DATA) {
+            isNull = true;
+            return {};
+        }
+        const bool partial = ind == SQL_NO_TOTAL || ind > SQLLEN(sizeof buf);
+        out.append(buf, partial ? qsizetype(sizeof buf) : qsizetype(ind));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    isNull = false;
+    return out;
+}
+
+} // namespace tabulex::odbc

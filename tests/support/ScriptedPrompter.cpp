@@ -1,0 +1,89 @@
+#include "ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+namespace tabulex::test {
+
+void ScriptedPrompter::message(const QString& text, const QString& title)
+{
+    prompts.push_back({Kind::Message, text, title, {}});
+}
+
+bool ScriptedPrompter::question(const QString& text, const QString& title)
+{
+    prompts.push_back({Kind::Question, text, title, {}});
+    if (questionAnswers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedPrompter::inputBox(const QString& prompt, const QString& title,
+                                   const QString& defaultText)
+{
+    prompts.push_back({Kind::Input, prompt, title, defaultText});
+    if (inputAnswers.empty()) {
+        ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+        return {};
+    }
+    QString answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedPrompter::browseFolder(QWidget*, const QString& title, const QString& startFolder)
+{
+    prompts.push_back({Kind::Folder, {}, title, startFolder});
+    if (folderAnswers.empty()) {
+        ADD_FAILURE() << "unexpected folder picker";
+        return {};
+    }
+    QString answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedPrompter::errorReport(const QString& text)
+{
+    prompts.push_back({Kind::ErrorReport, text, QStringLiteral("Application Error"), {}});
+}
+
+void ScriptedPrompter::openUrl(const QUrl& url)
+{
+    prompts.push_back({Kind::OpenUrl, url.toString(), {}, {}});
+    openedUrls.push_back(url);
+}
+
+void ScriptedPrompter::showDataTypeWindow(Form3& window)
+{
+    prompts.push_back({Kind::DataTypeWindow, {}, {}, {}});
+    if (dataTypeWindowActions.empty()) {
+        ADD_FAILURE() << "unexpected data type window";
+        return;
+    }
+    auto action = std::move(dataTypeWindowActions.front());
+    dataTypeWindowActions.pop_front();
+    action(window);
+}
+
+std::vector<ScriptedPrompter::Prompt> ScriptedPrompter::of(Kind kind) const
+{
+    std::vector<Prompt> out;
+    for (const Prompt& p : prompts)
+        if (p.kind == kind)
+            out.push_back(p);
+    return out;
+}
+
+std::vector<QString> ScriptedPrompter::errorReports() const
+{
+    std::vector<QString> out;
+    for (const Prompt& p : of(Kind::ErrorReport))
+        out.push_back(p.text);
+    return out;
+}
+
+} // namespace tabulex::test

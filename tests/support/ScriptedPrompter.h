@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace tabulex::test {
+
+// A Prompter for tests: answers come from queues, every prompt is recorded in order.
+// A prompt without a queued answer fails the running test.
+class ScriptedPrompter : public Prompter {
+public:
+    enum class Kind { Message, Question, Input, Folder, ErrorReport, OpenUrl, DataTypeWindow };
+    struct Prompt {
+        Kind kind;
+        QString text;
+        QString title;
+        QString defaultText; // input box default, folder picker start folder
+    };
+
+    std::deque<bool> questionAnswers;
+    std::deque<QString> inputAnswers;
+    std::deque<QString> folderAnswers;
+    // Runs for each opening of the data type window, in order.
+    std::deque<std::function<void(Form3&)>> dataTypeWindowActions;
+
+    std::vector<Prompt> prompts;
+    std::vector<QUrl> openedUrls;
+
+    void message(const QString& text, const QString& title) override;
+    bool question(const QString& text, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    QString browseFolder(QWidget* owner, const QString& title,
+                         const QString& startFolder) override;
+    void errorReport(const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    void showDataTypeWindow(Form3& window) override;
+
+    // The prompts of one kind, in order.
+    std::vector<Prompt> of(Kind kind) const;
+    // The texts of every error report so far.
+    std::vector<QString> errorReports() const;
+    void clear() { prompts.clear(); openedUrls.clear(); }
+};
+
+} // namespace tabulex::test

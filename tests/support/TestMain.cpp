@@ -1,0 +1,23 @@
+// The main of every Qt test program: an offscreen application, a private settings store,
+// and no FreeTDS environment variables that would override the connection strings.
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    for (const char* name : {"TDSPORT", "TDSHOST", "TDSVER", "TDSDUMP", "FREETDSCONF", "FREETDS"})
+        unsetenv(name);
+    QTemporaryDir config;
+    if (!config.isValid())
+        return 2;
+    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
