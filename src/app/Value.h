@@ -45,8 +45,10 @@ public:
     Value() = default;
     Value(bool v) : m_v(v) {}
     Value(int v) : m_v(std::int64_t(v)) {}
-    Value(std::int64_t v) : m_v(v) {}
-    Value(std::uint64_t v) : m_v(v) {}
+    Value(long v) : m_v(std::int64_t(v)) {}
+    Value(long long v) : m_v(std::int64_t(v)) {}
+    Value(unsigned long v) : m_v(std::uint64_t(v)) {}
+    Value(unsigned long long v) : m_v(std::uint64_t(v)) {}
     Value(float v) : m_v(v) {}
     Value(double v) : m_v(v) {}
     Value(tabulex::Decimal v) : m_v(std::move(v)) {}

@@ -2,6 +2,7 @@
 
 #include "app/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
+#include "drivers/staging/StagingConnection.h"
 
 namespace tabulex {
 
@@ -68,7 +69,7 @@ std::unique_ptr<DriverConnection> openDriverConnection(const QString& connection
     case DriverKind::Paradox:
         throw DataError(QStringLiteral("The Paradox driver is not part of this build yet."));
     case DriverKind::Staging:
-        throw DataError(QStringLiteral("The staging driver is not part of this build yet."));
+        return staging::StagingConnection::open(connectionString);
     case DriverKind::Unknown:
         break;
     }

@@ -1,0 +1,357 @@
+#include "drivers/staging/StagingTypes.h"
+
+#include "app/AdoTypes.h"
+#include "app/DataError.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <charconv>
+#include <cmath>
+#include <map>
+
+namespace tabulex::staging {
+
+namespace {
+
+// Paradox keeps the smallest value of its integer fields as the blank marker.
+constexpr qint64 kShortMax = 32767;
+constexpr qint64 kLongMax = 2147483647;
+
+const std::map<QString, JetType>& typeNames()
+{
+    static const std::map<QString, JetType> names = {
+        {"TEXT", JetType::Text},         {"VARCHAR", JetType::Text},
+        {"CHAR", JetType::Text},         {"ALPHANUMERIC", JetType::Text},
+        {"STRING", JetType::Text},       {"NVARCHAR", JetType::Text},
+        {"NCHAR", JetType::Text},        {"MEMO", JetType::Memo},
+        {"LONGTEXT", JetType::Memo},     {"NOTE", JetType::Memo},
+        {"NTEXT", JetType::Memo},        {"LONGCHAR", JetType::Memo},
+        {"BYTE", JetType::Byte},         {"TINYINT", JetType::Byte},
+        {"INTEGER1", JetType::Byte},     {"SHORT", JetType::Short},
+        {"SMALLINT", JetType::Short},    {"INTEGER2", JetType::Short},
+        {"LONG", JetType::Long},         {"INT", JetType::Long},
+        {"INTEGER", JetType::Long},      {"INTEGER4", JetType::Long},
+        {"COUNTER", JetType::Counter},   {"AUTOINCREMENT", JetType::Counter},
+        {"SINGLE", JetType::Single},     {"REAL", JetType::Single},
+        {"FLOAT4", JetType::Single},     {"IEEESINGLE", JetType::Single},
+        {"FLOAT", JetType::Double},      {"DOUBLE", JetType::Double},
+        {"FLOAT8", JetType::Double},     {"NUMBER", JetType::Double},
+        {"IEEEDOUBLE", JetType::Double}, {"DECIMAL", JetType::Decimal},
+        {"NUMERIC", JetType::Decimal},   {"DEC", JetType::Decimal},
+        {"CURRENCY", JetType::Currency}, {"MONEY", JetType::Currency},
+        {"BIT", JetType::Bit},           {"LOGICAL", JetType::Bit},
+        {"LOGICAL1", JetType::Bit},      {"YESNO", JetType::Bit},
+        {"BOOLEAN", JetType::Bit},       {"DATETIME", JetType::DateTime},
+        {"DATE", JetType::DateTime},     {"TIME", JetType::DateTime},
+        {"TIMESTAMP", JetType::DateTime}, {"BINARY", JetType::Binary},
+        {"VARBINARY", JetType::Binary},  {"OLEOBJECT", JetType::LongBinary},
+        {"LONGBINARY", JetType::LongBinary}, {"GENERAL", JetType::LongBinary},
+        {"IMAGE", JetType::LongBinary},  {"GUID", JetType::Guid},
+        {"UNIQUEIDENTIFIER", JetType::Guid},
+    };
+    return names;
+}
+
+[[noreturn]] void refuse(const QString& column, const QString& value, const QString& why)
+{
+    QString shown = value.size() > 60 ? value.left(57) + QStringLiteral("...") : value;
+    throw DataError(QStringLiteral("The value '%1' cannot be stored in the field '%2': %3")
+                        .arg(shown, column, why));
+}
+
+// A decimal number as sign, significant digits and a power of ten: value = digits * 10^exp.
+struct DecimalParts {
+    bool negative = false;
+    QString digits; // no leading or trailing zeros; empty for zero
+    int exponent = 0;
+};
+
+std::optional<DecimalParts> decimalParts(const QString& text)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,4}))?\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
+        return std::nullopt;
+    DecimalParts p;
+    const QString frac = m.captured(3);
+    QString digits = m.captured(2) + frac;
+    int exponent = m.captured(4).toInt() - int(frac.size());
+    qsizetype lead = 0;
+    while (lead < digits.size() && digits[lead] == u'0')
+        ++lead;
+    digits.remove(0, lead);
+    while (digits.endsWith(u'0')) {
+        digits.chop(1);
+        ++exponent;
+    }
+    p.digits = digits;
+    p.exponent = digits.isEmpty() ? 0 : exponent;
+    p.negative = !digits.isEmpty() && m.captured(1) == u"-";
+    return p;
+}
+
+bool operator==(const DecimalParts& a, const DecimalParts& b)
+{
+    return a.negative == b.negative && a.digits == b.digits && a.exponent == b.exponent;
+}
+
+// The whole number a decimal text stands for, when it is one and fits 64 bits.
+std::optional<qint64> wholeNumber(const DecimalParts& p)
+{
+    if (p.exponent < 0)
+        return std::nullopt;
+    if (p.digits.size() + p.exponent > 18)
+        return std::nullopt;
+    qint64 v = p.digits.isEmpty() ? 0 : p.digits.toLongLong();
+    for (int i = 0; i < p.exponent; ++i)
+        v *= 10;
+    return p.negative ? -v : v;
+}
+
+double exactDouble(const Literal& lit, const QString& column)
+{
+    const auto parts = decimalParts(lit.text);
+    if (!parts)
+        refuse(column, lit.text, QStringLiteral("it is not a number."));
+    const QByteArray latin = lit.text.trimmed().toLatin1();
+    const char* begin = latin.constData();
+    if (*begin == '+')
+        ++begin;
+    double d = 0;
+    const auto res = std::from_chars(begin, latin.constData() + latin.size(), d);
+    if (res.ec != std::errc() || !std::isfinite(d))
+        refuse(column, lit.text, QStringLiteral("the number is out of range."));
+    char buf[64];
+    const auto out = std::to_chars(buf, buf + sizeof buf, d);
+    if (!(*decimalParts(QString::fromLatin1(buf, int(out.ptr - buf))) == *parts))
+        refuse(column, lit.text,
+               QStringLiteral("the number has more digits than a Paradox number field holds."));
+    return d == 0 ? 0.0 : d; // no negative zero
+}
+
+qint64 exactInteger(const Literal& lit, const QString& column, qint64 min, qint64 max)
+{
+    const auto parts = decimalParts(lit.text);
+    if (!parts)
+        refuse(column, lit.text, QStringLiteral("it is not a number."));
+    const auto v = wholeNumber(*parts);
+    if (!v)
+        refuse(column, lit.text,
+               parts->exponent < 0 ? QStringLiteral("it is not a whole number.")
+                                   : QStringLiteral("the number is out of range."));
+    if (*v < min || *v > max)
+        refuse(column, lit.text,
+               QStringLiteral("the field holds whole numbers from %1 to %2.").arg(min).arg(max));
+    return *v;
+}
+
+bool toBool(const Literal& lit, const QString& column)
+{
+    const QString t = lit.text.trimmed().toLower();
+    if (t == u"true" || t == u"yes" || t == u"on")
+        return true;
+    if (t == u"false" || t == u"no" || t == u"off")
+        return false;
+    if (const auto parts = decimalParts(t))
+        return !parts->digits.isEmpty();
+    refuse(column, lit.text, QStringLiteral("it is not a Boolean value."));
+}
+
+Value toDateTime(const Literal& lit, const QString& column)
+{
+    static const QRegularExpression dateRe(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    static const QRegularExpression timeRe(
+        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,9}))?)?$"));
+    const QString text = lit.text.trimmed();
+    qsizetype sep = text.indexOf(u'T');
+    if (sep < 0)
+        sep = text.indexOf(u' ');
+    QString datePart = sep < 0 ? text : text.left(sep);
+    QString timePart = sep < 0 ? QString() : text.mid(sep + 1).trimmed();
+    if (sep < 0 && text.contains(u':'))
+        std::swap(datePart, timePart);
+    // A time alone lands on Jet's day zero, 1899-12-30.
+    Date d{1899, 12, 30};
+    Time t;
+    const auto dm = dateRe.match(datePart);
+    const auto tm = timeRe.match(timePart);
+    if ((!datePart.isEmpty() && !dm.hasMatch()) || (!timePart.isEmpty() && !tm.hasMatch()) ||
+        (datePart.isEmpty() && timePart.isEmpty()))
+        refuse(column, lit.text, QStringLiteral("it is not a date or time."));
+    if (dm.hasMatch())
+        d = Date{dm.captured(1).toInt(), dm.captured(2).toInt(), dm.captured(3).toInt()};
+    if (tm.hasMatch()) {
+        QString frac = tm.captured(4);
+        while (frac.size() < 9)
+            frac += u'0';
+        t = Time{tm.captured(1).toInt(), tm.captured(2).toInt(), tm.captured(3).toInt(),
+                 frac.toInt()};
+    }
+    if (!QDate(d.year, d.month, d.day).isValid() || d.year < 1 || t.hour > 23 || t.minute > 59 ||
+        t.second > 59)
+        refuse(column, lit.text, QStringLiteral("it is not a valid date or time."));
+    if (t.nanos % 1000000 != 0)
+        refuse(column, lit.text,
+               QStringLiteral("a Paradox timestamp holds milliseconds, not finer fractions."));
+    return Value(Timestamp{d, t});
+}
+
+QByteArray toBytes(const Literal& lit, const QString& column)
+{
+    if (lit.kind != Literal::Kind::Hex)
+        refuse(column, lit.text, QStringLiteral("a binary field takes hexadecimal data (0x...)."));
+    return QByteArray::fromHex(lit.text.toLatin1());
+}
+
+} // namespace
+
+std::optional<ColumnType> parseColumnType(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto it = typeNames().find(m.captured(1).toUpper());
+    if (it == typeNames().end())
+        return std::nullopt;
+    ColumnType t;
+    t.type = it->second;
+    t.spelled = text.trimmed();
+    const bool sized = m.capturedLength(2) > 0;
+    switch (t.type) {
+    case JetType::Text:
+    case JetType::Binary:
+        if (sized)
+            t.size = m.captured(2).toInt();
+        if (t.size < 1 || t.size > 255 || m.capturedLength(3))
+            return std::nullopt;
+        break;
+    case JetType::Decimal:
+        if (sized) {
+            t.precision = m.captured(2).toInt();
+            t.scale = m.capturedLength(3) ? m.captured(3).toInt() : 0;
+        }
+        if (t.precision < 1 || t.precision > 28 || t.scale > t.precision)
+            return std::nullopt;
+        break;
+    default:
+        if (sized && t.type != JetType::Double && t.type != JetType::Memo)
+            return std::nullopt;
+        break;
+    }
+    return t;
+}
+
+int adoTypeOf(const ColumnType& type)
+{
+    using namespace ado;
+    switch (type.type) {
+    case JetType::Text:
+        return adVarWChar;
+    case JetType::Memo:
+        return adLongVarWChar;
+    case JetType::Byte:
+        return adUnsignedTinyInt;
+    case JetType::Short:
+        return adSmallInt;
+    case JetType::Long:
+    case JetType::Counter:
+        return adInteger;
+    case JetType::Single:
+        return adSingle;
+    case JetType::Double:
+        return adDouble;
+    case JetType::Decimal:
+        return adNumeric;
+    case JetType::Currency:
+        return adCurrency;
+    case JetType::Bit:
+        return adBoolean;
+    case JetType::DateTime:
+        return adDate;
+    case JetType::Binary:
+        return adVarBinary;
+    case JetType::LongBinary:
+        return adLongVarBinary;
+    case JetType::Guid:
+        return adGUID;
+    }
+    return adVarWChar;
+}
+
+Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& column)
+{
+    if (lit.kind == Literal::Kind::Null)
+        return {};
+    if (lit.kind == Literal::Kind::Hex && type.type != JetType::Binary &&
+        type.type != JetType::LongBinary)
+        refuse(column, QStringLiteral("0x") + lit.text.left(40),
+               QStringLiteral("binary data does not fit a %1 field.").arg(type.spelled));
+    switch (type.type) {
+    case JetType::Text:
+    case JetType::Guid: {
+        const int max = type.type == JetType::Guid ? 38 : type.size;
+        if (lit.text.toUcs4().size() > max)
+            refuse(column, lit.text,
+                   QStringLiteral("the field holds at most %1 characters.").arg(max));
+        return Value(lit.text);
+    }
+    case JetType::Memo:
+        return Value(lit.text);
+    case JetType::Byte:
+        return Value(exactInteger(lit, column, 0, 255));
+    case JetType::Short:
+        return Value(exactInteger(lit, column, -kShortMax, kShortMax));
+    case JetType::Long:
+    case JetType::Counter:
+        return Value(exactInteger(lit, column, -kLongMax, kLongMax));
+    case JetType::Single:
+    case JetType::Double:
+        return Value(exactDouble(lit, column));
+    case JetType::Currency:
+    case JetType::Decimal: {
+        const auto parts = decimalParts(lit.text);
+        if (!parts)
+            refuse(column, lit.text, QStringLiteral("it is not a number."));
+        const int scale = type.type == JetType::Currency ? 4 : type.scale;
+        const int fraction = std::max(0, -parts->exponent);
+        if (fraction > scale)
+            refuse(column, lit.text,
+                   QStringLiteral("the field keeps %1 digits after the decimal point.").arg(scale));
+        if (type.type == JetType::Decimal &&
+            int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
+            refuse(column, lit.text,
+                   QStringLiteral("the number has more digits than DECIMAL(%1,%2) holds.")
+                       .arg(type.precision)
+                       .arg(type.scale));
+        return Value(exactDouble(lit, column));
+    }
+    case JetType::Bit:
+        return Value(toBool(lit, column));
+    case JetType::DateTime:
+        return toDateTime(lit, column);
+    case JetType::Binary: {
+        QByteArray b = toBytes(lit, column);
+        if (b.size() > type.size)
+            refuse(column, QStringLiteral("0x") + lit.text.left(40),
+                   QStringLiteral("the field holds at most %1 bytes.").arg(type.size));
+        return Value(std::move(b));
+    }
+    case JetType::LongBinary:
+        return Value(toBytes(lit, column));
+    }
+    return Value(lit.text);
+}
+
+std::optional<bool> sameDecimalValue(const QString& a, const QString& b)
+{
+    const auto pa = decimalParts(a), pb = decimalParts(b);
+    if (!pa || !pb)
+        return std::nullopt;
+    return *pa == *pb;
+}
+
+} // namespace tabulex::staging

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/Value.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tabulex::staging {
+
+// The column types of the staging store: the Jet type names and their synonyms, each
+// standing for the Paradox field type the export writes.
+enum class JetType {
+    Text,     // TEXT, VARCHAR, CHAR, ALPHANUMERIC, STRING (n, default 255): Alpha
+    Memo,     // MEMO, LONGTEXT, NOTE, NTEXT: Memo
+    Byte,     // BYTE, TINYINT, INTEGER1: Short
+    Short,    // SHORT, SMALLINT, INTEGER2: Short
+    Long,     // LONG, INT, INTEGER, INTEGER4: Long Integer
+    Counter,  // COUNTER, AUTOINCREMENT: Autoincrement
+    Single,   // SINGLE, REAL, FLOAT4, IEEESINGLE: Number
+    Double,   // FLOAT, DOUBLE, FLOAT8, NUMBER, IEEEDOUBLE: Number
+    Decimal,  // DECIMAL, NUMERIC, DEC (p, s; default 18, 0): Number
+    Currency, // CURRENCY, MONEY: Money
+    Bit,      // BIT, LOGICAL, LOGICAL1, YESNO, BOOLEAN: Logical
+    DateTime, // DATETIME, DATE, TIME, TIMESTAMP: Timestamp
+    Binary,   // BINARY, VARBINARY (n, default 255): Bytes
+    LongBinary, // OLEOBJECT, LONGBINARY, GENERAL, IMAGE: Binary BLOb
+    Guid,     // GUID, UNIQUEIDENTIFIER: Alpha 38
+};
+
+struct ColumnType {
+    JetType type = JetType::Text;
+    int size = 255;    // Text, Binary
+    int precision = 18; // Decimal
+    int scale = 0;     // Decimal
+    QString spelled;   // as written in the CREATE TABLE statement
+};
+
+// Reads a type as written in a column definition ("TEXT", "VARCHAR(20)", "decimal(10, 2)");
+// nullopt for a type the store does not know.
+std::optional<ColumnType> parseColumnType(const QString& text);
+
+// The ADO type number a recordset reports for a column of this type.
+int adoTypeOf(const ColumnType& type);
+
+// One value of an INSERT statement as written: NULL, a quoted text, a bare number (or the
+// 1 and 0 that stand for Booleans), or a hexadecimal literal 0x....
+struct Literal {
+    enum class Kind { Null, Text, Number, Hex } kind = Kind::Null;
+    QString text; // unquoted text, number or hex digits
+};
+
+// Converts a literal into the value the column stores, or throws DataError with a message
+// naming the column and the value when the column cannot hold it exactly.
+Value convertLiteral(const Literal& literal, const ColumnType& type, const QString& column);
+
+// Compares two decimal number texts by value ("1.50" equals "1.5", "1e2" equals "100").
+// nullopt when either is not a decimal number.
+std::optional<bool> sameDecimalValue(const QString& a, const QString& b);
+
+} // namespace tabulex::staging
