@@ -28,6 +28,8 @@ struct Field {
 // The fields of a recordset's current row.
 class Fields {
 public:
+    Fields() = default;
+    explicit Fields(std::vector<Field> fields) : m_fields(std::move(fields)) {}
     int count() const { return int(m_fields.size()); }
     const Field& operator[](int index) const;
     const Field& operator[](const QString& name) const; // case-insensitive, as ADO

@@ -2,12 +2,11 @@
 
 #include "app/AdoTypes.h"
 #include "app/DataError.h"
+#include "app/DecimalText.h"
 
 #include <QDate>
 #include <QRegularExpression>
 
-#include <charconv>
-#include <cmath>
 #include <map>
 
 namespace tabulex::staging {
@@ -60,43 +59,6 @@ const std::map<QString, JetType>& typeNames()
                         .arg(shown, column, why));
 }
 
-// A decimal number as sign, significant digits and a power of ten: value = digits * 10^exp.
-struct DecimalParts {
-    bool negative = false;
-    QString digits; // no leading or trailing zeros; empty for zero
-    int exponent = 0;
-};
-
-std::optional<DecimalParts> decimalParts(const QString& text)
-{
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,4}))?\\s*$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
-        return std::nullopt;
-    DecimalParts p;
-    const QString frac = m.captured(3);
-    QString digits = m.captured(2) + frac;
-    int exponent = m.captured(4).toInt() - int(frac.size());
-    qsizetype lead = 0;
-    while (lead < digits.size() && digits[lead] == u'0')
-        ++lead;
-    digits.remove(0, lead);
-    while (digits.endsWith(u'0')) {
-        digits.chop(1);
-        ++exponent;
-    }
-    p.digits = digits;
-    p.exponent = digits.isEmpty() ? 0 : exponent;
-    p.negative = !digits.isEmpty() && m.captured(1) == u"-";
-    return p;
-}
-
-bool operator==(const DecimalParts& a, const DecimalParts& b)
-{
-    return a.negative == b.negative && a.digits == b.digits && a.exponent == b.exponent;
-}
-
 // The whole number a decimal text stands for, when it is one and fits 64 bits.
 std::optional<qint64> wholeNumber(const DecimalParts& p)
 {
@@ -110,30 +72,20 @@ std::optional<qint64> wholeNumber(const DecimalParts& p)
     return p.negative ? -v : v;
 }
 
-double exactDouble(const Literal& lit, const QString& column)
+double exactNumber(const Literal& lit, const QString& column)
 {
-    const auto parts = decimalParts(lit.text);
-    if (!parts)
+    if (!parseDecimal(lit.text))
         refuse(column, lit.text, QStringLiteral("it is not a number."));
-    const QByteArray latin = lit.text.trimmed().toLatin1();
-    const char* begin = latin.constData();
-    if (*begin == '+')
-        ++begin;
-    double d = 0;
-    const auto res = std::from_chars(begin, latin.constData() + latin.size(), d);
-    if (res.ec != std::errc() || !std::isfinite(d))
-        refuse(column, lit.text, QStringLiteral("the number is out of range."));
-    char buf[64];
-    const auto out = std::to_chars(buf, buf + sizeof buf, d);
-    if (!(*decimalParts(QString::fromLatin1(buf, int(out.ptr - buf))) == *parts))
+    const auto d = exactDouble(lit.text);
+    if (!d)
         refuse(column, lit.text,
-               QStringLiteral("the number has more digits than a Paradox number field holds."));
-    return d == 0 ? 0.0 : d; // no negative zero
+               QStringLiteral("a Paradox number field does not hold this number exactly."));
+    return *d;
 }
 
 qint64 exactInteger(const Literal& lit, const QString& column, qint64 min, qint64 max)
 {
-    const auto parts = decimalParts(lit.text);
+    const auto parts = parseDecimal(lit.text);
     if (!parts)
         refuse(column, lit.text, QStringLiteral("it is not a number."));
     const auto v = wholeNumber(*parts);
@@ -154,7 +106,7 @@ bool toBool(const Literal& lit, const QString& column)
         return true;
     if (t == u"false" || t == u"no" || t == u"off")
         return false;
-    if (const auto parts = decimalParts(t))
+    if (const auto parts = parseDecimal(t))
         return !parts->digits.isEmpty();
     refuse(column, lit.text, QStringLiteral("it is not a Boolean value."));
 }
@@ -310,10 +262,10 @@ Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& 
         return Value(exactInteger(lit, column, -kLongMax, kLongMax));
     case JetType::Single:
     case JetType::Double:
-        return Value(exactDouble(lit, column));
+        return Value(exactNumber(lit, column));
     case JetType::Currency:
     case JetType::Decimal: {
-        const auto parts = decimalParts(lit.text);
+        const auto parts = parseDecimal(lit.text);
         if (!parts)
             refuse(column, lit.text, QStringLiteral("it is not a number."));
         const int scale = type.type == JetType::Currency ? 4 : type.scale;
@@ -327,7 +279,7 @@ Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& 
                    QStringLiteral("the number has more digits than DECIMAL(%1,%2) holds.")
                        .arg(type.precision)
                        .arg(type.scale));
-        return Value(exactDouble(lit, column));
+        return Value(exactNumber(lit, column));
     }
     case JetType::Bit:
         return Value(toBool(lit, column));
@@ -344,14 +296,6 @@ Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& 
         return Value(toBytes(lit, column));
     }
     return Value(lit.text);
-}
-
-std::optional<bool> sameDecimalValue(const QString& a, const QString& b)
-{
-    const auto pa = decimalParts(a), pb = decimalParts(b);
-    if (!pa || !pb)
-        return std::nullopt;
-    return *pa == *pb;
 }
 
 } // namespace tabulex::staging

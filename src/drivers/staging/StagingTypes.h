@@ -54,8 +54,4 @@ struct Literal {
 // naming the column and the value when the column cannot hold it exactly.
 Value convertLiteral(const Literal& literal, const ColumnType& type, const QString& column);
 
-// Compares two decimal number texts by value ("1.50" equals "1.5", "1e2" equals "100").
-// nullopt when either is not a decimal number.
-std::optional<bool> sameDecimalValue(const QString& a, const QString& b);
-
 } // namespace tabulex::staging

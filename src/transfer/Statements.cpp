@@ -1,0 +1,169 @@
+#include "transfer/Statements.h"
+
+#include "app/CommandHost.h"
+#include "app/Connection.h"
+#include "app/DataError.h"
+#include "app/DecimalText.h"
+#include "app/Recordset.h"
+
+namespace tabulex {
+
+namespace {
+
+bool isFloatColumn(const QString& type)
+{
+    const QString t = type.trimmed().toUpper();
+    return t.startsWith(QLatin1String("FLOAT")) || t == QLatin1String("REAL") ||
+           t == QLatin1String("DOUBLE") || t == QLatin1String("NUMBER");
+}
+
+// A double column takes decimals and integers only where a double holds them exactly.
+void checkExactInFloat(const Field& f, const Value& v, const QString& text)
+{
+    constexpr std::int64_t kExactLimit = std::int64_t(1) << 53;
+    bool exact = true;
+    if (v.kind() == Value::Kind::Decimal)
+        exact = exactDouble(text).has_value();
+    else if (v.kind() == Value::Kind::Int)
+        exact = v.toInt() >= -kExactLimit && v.toInt() <= kExactLimit;
+    else if (v.kind() == Value::Kind::UInt)
+        exact = v.toUInt() <= std::uint64_t(kExactLimit);
+    if (!exact)
+        throw DataError(QStringLiteral("The value %1 of the field '%2' has more digits than a "
+                                       "floating-point column holds; it would not arrive "
+                                       "unchanged.")
+                            .arg(text, f.name));
+}
+
+void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
+{
+    const Value& v = f.Value;
+    const QString text = NullTo(v, Value(QString())).toText();
+    if (text.isEmpty()) {
+        out += QLatin1String("NULL");
+        return;
+    }
+    switch (plan.style) {
+    case LiteralStyle::Hex:
+        if (v.kind() == Value::Kind::Bytes) {
+            out += QLatin1String("0x");
+            out += text;
+            return;
+        }
+        break;
+    case LiteralStyle::BooleanDigits:
+        if (v.kind() == Value::Kind::Bool) {
+            out += v.toBool() ? u'1' : u'0';
+            return;
+        }
+        break;
+    case LiteralStyle::UnicodeQuoted:
+        out += u'N';
+        break;
+    case LiteralStyle::Quoted:
+        break;
+    }
+    out += quotedText(text);
+}
+
+} // namespace
+
+QString bracketName(const QString& name)
+{
+    QString n = name;
+    return u'[' + n.replace(u']', QLatin1String("]]")) + u']';
+}
+
+QString graveName(const QString& name)
+{
+    QString n = name;
+    return u'`' + n.replace(u'`', QLatin1String("``")) + u'`';
+}
+
+QString quotedText(const QString& text)
+{
+    QString t = text;
+    return u'\'' + t.replace(u'\'', QLatin1String("''")) + u'\'';
+}
+
+Value NullTo(const Value& value, const Value& replacement)
+{
+    return value.isNull() ? replacement : value;
+}
+
+QString CompleteCreateTable(const QString& statement, const Fields& fields,
+                            const std::vector<ColumnPlan>& columns, CommandHost* host)
+{
+    QString s = statement;
+    for (int i = 0; i < fields.count(); ++i) {
+        if (host)
+            host->processEvents();
+        s += bracketName(fields[i].name) + u' ' + columns[size_t(i)].type + u',';
+    }
+    s.chop(1);
+    return s + QLatin1String(");");
+}
+
+QString BuildInsertStatement(const QString& table, const Fields& fields,
+                             const std::vector<ColumnPlan>& columns, CommandHost* host)
+{
+    QString s;
+    s.reserve(64 + fields.count() * 16);
+    s += QLatin1String("INSERT INTO ") + bracketName(table) + QLatin1String(" VALUES(");
+    for (int i = 0; i < fields.count(); ++i) {
+        if (host)
+            host->processEvents();
+        if (i)
+            s += QLatin1String(", ");
+        appendLiteral(s, fields[i], columns[size_t(i)]);
+    }
+    return s + u')';
+}
+
+void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns)
+{
+    for (int i = 0; i < fields.count(); ++i) {
+        const Field& f = fields[i];
+        if (!f.Value.isNull() && isFloatColumn(columns[size_t(i)].type))
+            checkExactInFloat(f, f.Value, f.Value.toText());
+    }
+}
+
+QString CollapseBackslashes(const QString& path)
+{
+    auto collapse = [](const QString& p) {
+        QString out;
+        out.reserve(p.size());
+        for (qsizetype i = 0; i < p.size(); ++i) {
+            out += p[i];
+            if (p[i] == u'/' && i + 1 < p.size() && p[i + 1] == u'/')
+                ++i; // a pair becomes one; the scan goes on after the pair
+        }
+        return out;
+    };
+    if (!path.startsWith(u'/'))
+        return collapse(path);
+    qsizetype first = 1;
+    while (first < path.size() && path[first] == u'/')
+        ++first;
+    // Two or more leading separators keep exactly two; the root's single one stays single.
+    const QString lead = first > 1 ? QStringLiteral("//") : QStringLiteral("/");
+    return lead + collapse(path.mid(first));
+}
+
+bool ExistTable(Connection& access_conn, const QString& tbl)
+{
+    bool found = false;
+    auto rs = access_conn.OpenSchema(ado::adSchemaTables);
+    const QString wanted = tbl.toUpper();
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const Value& type = rs->Fields()[QStringLiteral("TABLE_TYPE")].Value;
+        const Value& name = rs->Fields()[QStringLiteral("TABLE_NAME")].Value;
+        if (type.toText() == QLatin1String("TABLE") && name.toText().toUpper() == wanted)
+            found = true;
+    }
+    rs->Close();
+    return found;
+}
+
+} // namespace tabulex

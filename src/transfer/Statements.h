@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/Value.h"
+#include "transfer/TypeMapping.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tabulex {
+
+class CommandHost;
+class Connection;
+class Fields;
+
+// A name between square brackets, each "]" doubled.
+QString bracketName(const QString& name);
+// A name between grave accents, each "`" doubled.
+QString graveName(const QString& name);
+// A text between apostrophes, each "'" doubled.
+QString quotedText(const QString& text);
+
+// The value unchanged, or the replacement when the value is Null.
+Value NullTo(const Value& value, const Value& replacement);
+
+// Appends one column definition "[name] TYPE," per field to the statement begun so far,
+// then replaces the last comma by ");". Lets pending window events run once per field.
+QString CompleteCreateTable(const QString& statement, const Fields& fields,
+                            const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
+
+// "INSERT INTO [table] VALUES(...)" for the current row: NULL for an empty value, else the
+// value's text written as the column's literal style says.
+QString BuildInsertStatement(const QString& table, const Fields& fields,
+                             const std::vector<ColumnPlan>& columns,
+                             CommandHost* host = nullptr);
+
+// Throws DataError for a value of the current row that its target column would not hold
+// exactly (a target may round silently where the staging store refuses).
+void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns);
+
+// The path with doubled "/" collapsed (three in a row become two), keeping a leading "//".
+QString CollapseBackslashes(const QString& path);
+
+// True when the connection's tables schema lists a table (type "TABLE") of that name,
+// without regard to case.
+bool ExistTable(Connection& access_conn, const QString& tbl);
+
+} // namespace tabulex
