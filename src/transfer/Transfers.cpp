@@ -1,0 +1,324 @@
+#include "transfer/Transfers.h"
+
+#include "app/AdoTypes.h"
+#include "app/AppInfo.h"
+#include "app/CommandHost.h"
+#include "app/Connection.h"
+#include "app/DataError.h"
+#include "app/ErrorTrap.h"
+#include "app/Prompter.h"
+#include "app/Recordset.h"
+#include "tables/TableList.h"
+#include "transfer/CopyRows.h"
+#include "transfer/Statements.h"
+
+#include <QSet>
+
+#include <memory>
+
+namespace tabulex {
+
+namespace {
+
+const QString kNothingSelected = QStringLiteral("Please select a table to send.");
+
+// The state of one run: its connections, the statement in hand and the error trap.
+struct Run {
+    Run(TransferContext& c, const QString& procedure)
+        : ctx(c), trap(c.host->prompter(), c.module, procedure)
+    {
+        trap.showStatement(&current);
+    }
+    TransferContext& ctx;
+    ErrorTrap trap;
+    QString current;
+    TransferSummary summary;
+};
+
+std::vector<ColumnPlan> defaultPlans(const Fields& fields, Direction d)
+{
+    std::vector<ColumnPlan> plans;
+    for (const Field& f : fields)
+        plans.push_back(defaultColumnPlan(f, d));
+    return plans;
+}
+
+// The column plans for the window's chosen types.
+std::vector<ColumnPlan> chosenPlans(const Fields& fields, const std::vector<QString>& types,
+                                    Direction d)
+{
+    std::vector<ColumnPlan> plans;
+    for (int i = 0; i < fields.count(); ++i) {
+        const QString type = size_t(i) < types.size() ? types[size_t(i)] : QString();
+        plans.push_back({type, literalStyleFor(fields[i], type, d)});
+    }
+    return plans;
+}
+
+// The customization branch: the window completes the statement, or the run ends.
+bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Direction d,
+               std::vector<ColumnPlan>& plans)
+{
+    const auto result = run.ctx.customizeTypes ? run.ctx.customizeTypes(request) : std::nullopt;
+    if (!result)
+        return false;
+    run.current = result->statement;
+    if (run.current == request.head) {
+        plans = defaultPlans(source.Fields(), d);
+        run.current = CompleteCreateTable(request.head, source.Fields(), plans, run.ctx.host);
+    } else {
+        plans = chosenPlans(source.Fields(), result->columnTypes, d);
+    }
+    return true;
+}
+
+void openConnection(Connection& c, const QString& connectionString) { c.Open(connectionString); }
+
+void closeIfOpen(Connection& c)
+{
+    if (c.State() != ado::adStateClosed)
+        c.Close();
+}
+
+// One table towards Paradox; false when the whole run ends (the window was left).
+bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
+                    Connection& paradox, Connection& sql, QSet<QString>& writtenThisRun)
+{
+    TransferContext& ctx = run.ctx;
+    ErrorTrap& trap = run.trap;
+    Prompter& prompter = ctx.host->prompter();
+    QString paradoxName = sourceName;
+    std::optional<bool> answer;
+    trap.step(114, [&] {
+        if (paradoxName.size() <= 8)
+            return;
+        const QString cut = paradoxName.left(8);
+        if (prompter.question(paradoxName.toUpper() +
+                                  QStringLiteral(" is more than 8 characters. It will be trimmed "
+                                                 "into ") +
+                                  cut.toUpper() + QStringLiteral(". Continue?"),
+                              QStringLiteral("Continue?")))
+            paradoxName = cut;
+        else
+            answer = false;
+    });
+    trap.step(116, [&] {
+        if (answer != false && ListContains(*ctx.paradoxList, paradoxName))
+            answer = prompter.question(QStringLiteral("Would you like to overwrite ") +
+                                           paradoxName + u'?',
+                                       QStringLiteral("Overwrite?"));
+    });
+    if (answer == false) {
+        ++run.summary.tablesSkipped;
+        return true;
+    }
+    // Two names cut to the same eight characters must not replace each other.
+    if (writtenThisRun.contains(paradoxName.toUpper())) {
+        trap.report(118, QStringLiteral("The Paradox table %1 was already written in this run "
+                                        "from another table; %2 is not sent.")
+                             .arg(paradoxName, sourceName));
+        ++run.summary.tablesFailed;
+        return true;
+    }
+
+    auto source = std::make_unique<Recordset>();
+    trap.step(120, [&] {
+        source->CursorLocation = ado::adUseClient;
+        source->Open(QStringLiteral("SELECT * FROM ") + bracketName(sourceName), sql);
+    });
+    const QString head = QStringLiteral("CREATE TABLE ") + graveName(sourceName) + u'(';
+    run.current = head;
+    std::vector<ColumnPlan> plans;
+    if (ctx.customize) {
+        if (!customize(run, *source, {QStringLiteral("Paradox"), sourceName, head},
+                       Direction::ToParadox, plans))
+            return false;
+    } else {
+        trap.step(124, [&] {
+            plans = defaultPlans(source->Fields(), Direction::ToParadox);
+            run.current = CompleteCreateTable(head, source->Fields(), plans, ctx.host);
+        });
+    }
+    if (answer == true && trap.step(126, [&] {
+            paradox.Execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));
+        }))
+        trap.step(128, [&] { RemoveListItem(*ctx.paradoxList, paradoxName); });
+    trap.step(130, [&] {
+        if (ExistTable(staging, sourceName))
+            staging.Execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+    });
+    trap.step(134, [&] { staging.Execute(run.current); });
+    const CopyResult rows = CopyRows(*ctx.host, trap, 136, *source, staging, sourceName, plans,
+                                     run.current);
+    run.summary.rowsCopied += rows.copied;
+    run.summary.rowsFailed += rows.failed;
+    QString folder = CollapseBackslashes(ctx.paradoxFolder() + u'/');
+    const bool exported = trap.step(142, [&] {
+        staging.Execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
+                        folder.replace(u']', QLatin1String("]]")) + QStringLiteral("].") +
+                        bracketName(paradoxName + QStringLiteral(".db")) +
+                        QStringLiteral(" from ") + bracketName(sourceName));
+        ctx.host->processEvents();
+    });
+    if (exported)
+        writtenThisRun.insert(paradoxName.toUpper());
+    ++(exported && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
+    trap.step(144, [&] {
+        if (ExistTable(staging, sourceName)) {
+            staging.Execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+            ctx.host->processEvents();
+        }
+    });
+    return true;
+}
+
+// One table towards SQL Server; false when the whole run ends (the window was left).
+bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, Connection& sql)
+{
+    TransferContext& ctx = run.ctx;
+    ErrorTrap& trap = run.trap;
+    std::optional<bool> answer;
+    trap.step(112, [&] {
+        if (ListContains(*ctx.sqlList, tableName))
+            answer = ctx.host->prompter().question(
+                QStringLiteral("Would you like to overwrite ") + tableName + u'?',
+                QStringLiteral("Overwrite?"));
+    });
+    if (answer == false) {
+        ++run.summary.tablesSkipped;
+        return true;
+    }
+    const auto dropOld = [&] {
+        if (answer == true && trap.step(116, [&] {
+                sql.Execute(QStringLiteral("DROP TABLE ") + bracketName(tableName));
+            }))
+            trap.step(118, [&] { RemoveListItem(*ctx.sqlList, tableName); });
+    };
+    // With the data type window the old table goes only once the window was applied.
+    if (!ctx.customize)
+        dropOld();
+    auto source = std::make_unique<Recordset>();
+    trap.step(120, [&] {
+        source->Open(QStringLiteral("SELECT * FROM ") + bracketName(tableName), paradox);
+    });
+    const QString head = QStringLiteral("CREATE TABLE ") + bracketName(tableName) + u'(';
+    run.current = head;
+    std::vector<ColumnPlan> plans;
+    if (ctx.customize) {
+        if (!customize(run, *source, {QStringLiteral("MSSQL"), tableName, head},
+                       Direction::ToSqlServer, plans))
+            return false;
+        dropOld();
+    } else {
+        trap.step(124, [&] {
+            plans = defaultPlans(source->Fields(), Direction::ToSqlServer);
+            run.current = CompleteCreateTable(head, source->Fields(), plans, ctx.host);
+        });
+    }
+    const bool created = trap.step(126, [&] { sql.Execute(run.current); });
+    const CopyResult rows =
+        CopyRows(*ctx.host, trap, 128, *source, sql, tableName, plans, run.current);
+    run.summary.rowsCopied += rows.copied;
+    run.summary.rowsFailed += rows.failed;
+    ++(created && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
+    // The list shows the table only when the server has it.
+    if (created)
+        trap.step(134, [&] { ctx.sqlList->addItem(tableName); });
+    return true;
+}
+
+} // namespace
+
+QString stagingConnectionString(const QString& applicationFolder)
+{
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + applicationFolder +
+           QStringLiteral("/dbtemp.mdb;");
+}
+
+TransferSummary sendTablesToParadox(TransferContext& ctx)
+{
+    Run run(ctx, QStringLiteral("PushButton3_Click"));
+    Connection staging, paradox, sql;
+    if (ctx.sqlList->currentIndex() == -1) {
+        ctx.host->prompter().message(kNothingSelected, appTitle());
+        run.summary.nothingSelected = true;
+        return run.summary;
+    }
+    ctx.host->setWaitPointer(true);
+    ctx.host->processEvents();
+    run.trap.step(106, [&] {
+        staging.CursorLocation = ado::adUseServer;
+        staging.Mode = ado::adModeReadWrite;
+        openConnection(staging, ctx.stagingConnectionString);
+    });
+    run.trap.step(108, [&] {
+        paradox.CursorLocation = ado::adUseClient;
+        openConnection(paradox, ctx.paradoxConnectionString());
+    });
+    run.trap.step(110, [&] {
+        sql.CursorLocation = ado::adUseServer;
+        sql.CommandTimeout = 5000;
+        sql.ConnectionTimeout = 5000;
+        openConnection(sql, ctx.sqlConnectionString());
+    });
+    QSet<QString> written;
+    for (int i = ctx.sqlList->count() - 1; i >= 0; --i) {
+        if (!ctx.sqlList->isSelected(i))
+            continue;
+        if (!tableToParadox(run, ctx.sqlList->item(i), staging, paradox, sql, written)) {
+            run.summary.cancelled = true;
+            run.trap.step(150, [&] { closeIfOpen(paradox); });
+            run.trap.step(152, [&] { closeIfOpen(sql); });
+            ctx.host->setWaitPointer(false);
+            return run.summary;
+        }
+    }
+    run.trap.step(148, [&] {
+        if (ctx.refillParadoxList)
+            ctx.refillParadoxList();
+    });
+    ctx.host->setWaitPointer(false);
+    run.trap.step(154, [&] { paradox.Close(); });
+    run.trap.step(156, [&] { staging.Close(); });
+    run.trap.step(158, [&] { sql.Close(); });
+    return run.summary;
+}
+
+TransferSummary sendTablesToSqlServer(TransferContext& ctx)
+{
+    Run run(ctx, QStringLiteral("PushButton4_Click"));
+    Connection sql, paradox;
+    if (ctx.paradoxList->currentIndex() == -1) {
+        ctx.host->prompter().message(kNothingSelected, appTitle());
+        run.summary.nothingSelected = true;
+        return run.summary;
+    }
+    ctx.host->setWaitPointer(true);
+    run.trap.step(106, [&] {
+        paradox.CursorLocation = ado::adUseClient;
+        openConnection(paradox, ctx.paradoxConnectionString());
+    });
+    run.trap.step(108, [&] {
+        sql.CursorLocation = ado::adUseServer;
+        sql.CommandTimeout = 5000;
+        sql.ConnectionTimeout = 5000;
+        openConnection(sql, ctx.sqlConnectionString());
+    });
+    for (int i = ctx.paradoxList->count() - 1; i >= 0; --i) {
+        if (!ctx.paradoxList->isSelected(i))
+            continue;
+        if (!tableToSqlServer(run, ctx.paradoxList->item(i), paradox, sql)) {
+            run.summary.cancelled = true;
+            run.trap.step(150, [&] { closeIfOpen(paradox); });
+            run.trap.step(152, [&] { closeIfOpen(sql); });
+            ctx.host->setWaitPointer(false);
+            return run.summary;
+        }
+    }
+    ctx.host->setWaitPointer(false);
+    run.trap.step(154, [&] { sql.Close(); });
+    run.trap.step(156, [&] { paradox.Close(); });
+    return run.summary;
+}
+
+} // namespace tabulex

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tabulex {
+
+class CommandHost;
+class TableList;
+
+// What the data type window is given for one table, and what it gives back.
+struct CustomizeRequest {
+    QString type;      // "Paradox" or "MSSQL": the target side
+    QString tableName; // the source table
+    QString head;      // the CREATE TABLE head the window completes
+};
+
+// The applied window: the complete statement and the chosen type of each field.
+struct CustomizeResult {
+    QString statement;
+    std::vector<QString> columnTypes;
+};
+
+// Everything a send command reads from its front end, at the moment it needs it.
+struct TransferContext {
+    CommandHost* host = nullptr;
+    TableList* sqlList = nullptr;     // List1
+    TableList* paradoxList = nullptr; // List2
+    std::function<QString()> sqlConnectionString;
+    std::function<QString()> paradoxConnectionString;
+    std::function<QString()> paradoxFolder;
+    QString stagingConnectionString;
+    // The "Send with data type customization" box of the running direction.
+    bool customize = false;
+    // Shows the data type window; the complete statement, or nullopt when the user left it
+    // without applying.
+    std::function<std::optional<CustomizeResult>(const CustomizeRequest&)> customizeTypes;
+    // Refills the Paradox list from the folder (the end of a run towards Paradox).
+    std::function<void()> refillParadoxList;
+    // The module and procedure the error reports name.
+    QString module = QStringLiteral("Form2");
+};
+
+// What a run did, for the command-line program's summary.
+struct TransferSummary {
+    int tablesSent = 0;
+    int tablesSkipped = 0;
+    int tablesFailed = 0;
+    qint64 rowsCopied = 0;
+    qint64 rowsFailed = 0;
+    bool cancelled = false;
+    bool nothingSelected = false;
+};
+
+// "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom
+// up, through a staging table into the Paradox folder.
+TransferSummary sendTablesToParadox(TransferContext& ctx);
+
+// "Send Table/s To SQL Server": every selected table of the Paradox list, from the bottom
+// up, created on the server and filled row by row.
+TransferSummary sendTablesToSqlServer(TransferContext& ctx);
+
+// The staging connection string: the staging database named beside the program.
+QString stagingConnectionString(const QString& applicationFolder);
+
+} // namespace tabulex
