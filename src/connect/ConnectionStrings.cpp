@@ -16,8 +16,7 @@ QString ParadoxConnectionString(const QString& folder)
 {
     return QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;"
                           "Fil=Paradox 5.X;DefaultDir=") +
-           folder + QStringLiteral(";Dbq=") + folder +
-           QStringLiteral(";CollatingSequence=ASCII;");
+           folder + QStringLiteral(";Dbq=") + folder + QStringLiteral(";CollatingSequence=ASCII;");
 }
 
 } // namespace tabulex

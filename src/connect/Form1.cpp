@@ -142,8 +142,8 @@ void Form1::arrangeControls()
     window->setSizeConstraint(QLayout::SetFixedSize);
 
     // Among the text boxes the Paradox folder comes first, then the login top to bottom.
-    const QList<QWidget*> order{Text1,  PushButton5, PushButton3, PushButton4, Text2,
-                                Text6,  Text3,       Text4,       Text5,       Check4,
+    const QList<QWidget*> order{Text1,       PushButton5, PushButton3, PushButton4, Text2,
+                                Text6,       Text3,       Text4,       Text5,       Check4,
                                 PushButton6, PushButton1, PushButton2};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -173,8 +173,8 @@ void Form1::attachPointer()
     for (QPushButton* button :
          {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton6})
         m_pointer->attachButton(button);
-    for (QWidget* surface : std::initializer_list<QWidget*>{Frame1, Frame2, Text1, Text2, Text3,
-                                                            Text4, Text5, Text6})
+    for (QWidget* surface :
+         std::initializer_list<QWidget*>{Frame1, Frame2, Text1, Text2, Text3, Text4, Text5, Text6})
         m_pointer->attachSurface(surface);
 }
 
@@ -271,8 +271,8 @@ void Form1::PushButton5_Click()
     QString chosen;
     trap.step(100, [&] { startFolder = Settings::read(keys::LastFolderDot); });
     trap.step(102, [&] {
-        chosen = BrowseFolder(this, QStringLiteral("Please select folder:"), startFolder,
-                              m_prompter);
+        chosen =
+            BrowseFolder(this, QStringLiteral("Please select folder:"), startFolder, m_prompter);
     });
     if (chosen.isEmpty())
         return;
@@ -295,8 +295,8 @@ void Form1::Text6_Change() { Settings::write(keys::Port, Text6->text()); }
 
 void Form1::Check4_Click()
 {
-    Settings::write(keys::LocalConnection, Check4->isChecked() ? QStringLiteral("1")
-                                                               : QStringLiteral("0"));
+    Settings::write(keys::LocalConnection,
+                    Check4->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void Form1::Text1_GotFocus() { Text1->selectAll(); }

@@ -24,21 +24,21 @@ public:
     explicit Form1(Prompter& prompter, QWidget* parent = nullptr);
     ~Form1() override;
 
-    QGroupBox* Frame1;  // "Paradox Database"
-    QGroupBox* Frame2;  // "MS SQL Server Login"
-    QLabel* Label1;     // "Server:"
-    QLabel* Label2;     // "Paradox Folder:"
-    QLabel* Label3;     // "Database:"
-    QLabel* Label4;     // "Username:"
-    QLabel* Label5;     // "Password:"
-    QLabel* Label10;    // "Port:"
-    QLineEdit* Text1;   // Paradox folder
-    QLineEdit* Text2;   // server
-    QLineEdit* Text3;   // user name
-    QLineEdit* Text4;   // password
-    QLineEdit* Text5;   // database
-    QLineEdit* Text6;   // port
-    QCheckBox* Check4;  // "Local Connection"
+    QGroupBox* Frame1;        // "Paradox Database"
+    QGroupBox* Frame2;        // "MS SQL Server Login"
+    QLabel* Label1;           // "Server:"
+    QLabel* Label2;           // "Paradox Folder:"
+    QLabel* Label3;           // "Database:"
+    QLabel* Label4;           // "Username:"
+    QLabel* Label5;           // "Password:"
+    QLabel* Label10;          // "Port:"
+    QLineEdit* Text1;         // Paradox folder
+    QLineEdit* Text2;         // server
+    QLineEdit* Text3;         // user name
+    QLineEdit* Text4;         // password
+    QLineEdit* Text5;         // database
+    QLineEdit* Text6;         // port
+    QCheckBox* Check4;        // "Local Connection"
     QPushButton* PushButton1; // "Help"
     QPushButton* PushButton2; // "Next >"
     QPushButton* PushButton3; // "Test Connection" of the Paradox folder

@@ -1,7 +1,7 @@
+#include "app/ErrorReport.h"
 #include "ScriptedPrompter.h"
 #include "app/AppInfo.h"
 #include "app/DataError.h"
-#include "app/ErrorReport.h"
 #include "app/ErrorTrap.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,10 @@ using namespace tabulex;
 TEST(ErrorReport, TextIsAssembledPieceByPiece)
 {
     const QString tail = "\r\rPlease email screenshot of this message to " + kSupportAddress;
-    EXPECT_EQ(errorReportText("Invalid object name 'x'.", {"Form1", "PushButton6_Click", 104}),
-              "Invalid object name 'x'.\r\nin Verandi2021/08/31.Form1.PushButton6_Click at line 104" +
-                  tail);
+    EXPECT_EQ(
+        errorReportText("Invalid object name 'x'.", {"Form1", "PushButton6_Click", 104}),
+        "Invalid object name 'x'.\r\nin Verandi2021/08/31.Form1.PushButton6_Click at line 104" +
+            tail);
     const QString sql = "INSERT INTO [t] VALUES('a')";
     EXPECT_EQ(errorReportText("d", {"Form2", "PushButton3_Click", 120}, &sql),
               "d\r\nin Verandi2021/08/31.Form2.PushButton3_Click at line 120" + tail +

@@ -52,21 +52,9 @@ TEST_F(SettingsTest, MissingKeysGiveTheirDefaults)
 TEST_F(SettingsTest, TextComesBackExactly)
 {
     const QString values[] = {
-        "",
-        "a;b=c",
-        "\"quoted\"",
-        "'single'",
-        "back\\slash",
-        " padded ",
-        "comma, list",
-        "@Variant(not really)",
-        "@",
-        "%41 percent",
-        "[Section]",
-        "line\nbreak",
-        "# not a comment",
-        "Пароль密码Λ",
-        "x=1;Pwd={y}",
+        "",          "a;b=c",       "\"quoted\"",           "'single'",    "back\\slash",
+        " padded ",  "comma, list", "@Variant(not really)", "@",           "%41 percent",
+        "[Section]", "line\nbreak", "# not a comment",      "Пароль密码Λ", "x=1;Pwd={y}",
     };
     for (const QString& v : values) {
         for (const QString& key : {keys::Password, keys::LocalConnection, keys::ParadoxFolder}) {

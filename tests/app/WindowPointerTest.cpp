@@ -1,5 +1,5 @@
-#include "app/WindowChrome.h"
 #include "app/WindowPointer.h"
+#include "app/WindowChrome.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -105,9 +105,9 @@ TEST(WindowPointer, UnreadableCursorFilesAreRefused)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("HAND-M.CUR");
-    for (const QByteArray& content : {QByteArray(), QByteArray("junk"),
-                                      QByteArray("\0\0\2\0\1\0", 6) + QByteArray(16, '\0'),
-                                      QByteArray("\0\0\1\0\1\0", 6) + QByteArray(40, 'x')}) {
+    for (const QByteArray& content :
+         {QByteArray(), QByteArray("junk"), QByteArray("\0\0\2\0\1\0", 6) + QByteArray(16, '\0'),
+          QByteArray("\0\0\1\0\1\0", 6) + QByteArray(40, 'x')}) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
@@ -135,8 +135,7 @@ TEST(SetSystemColors, ButtonFaceForOptionButtonsCheckBoxesFramesAndLabels)
     const QColor textBase = text->palette().color(QPalette::Base);
 
     SetSystemColors(&window);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{&window, frame, label, check, option}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{&window, frame, label, check, option}) {
         EXPECT_TRUE(w->autoFillBackground());
         EXPECT_EQ(w->palette().color(w->backgroundRole()), buttonFace());
     }

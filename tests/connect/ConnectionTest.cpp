@@ -1,5 +1,5 @@
-#include "FreePort.h"
 #include "app/Connection.h"
+#include "FreePort.h"
 #include "app/DataError.h"
 #include "connect/ConnectionStrings.h"
 #include "connect/MSSQL.h"
@@ -62,8 +62,8 @@ TEST(ParadoxConnectionString, FolderGoesInTwiceUnquoted)
 {
     const QString prefix =
         "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=";
-    for (const QString& folder : {QString("/home/anna/Paradox Data"), QString("/data/px/"),
-                                  QString(), QString("/a;b")})
+    for (const QString& folder :
+         {QString("/home/anna/Paradox Data"), QString("/data/px/"), QString(), QString("/a;b")})
         EXPECT_EQ(ParadoxConnectionString(folder),
                   prefix + folder + ";Dbq=" + folder + ";CollatingSequence=ASCII;");
 }

@@ -103,8 +103,7 @@ TEST_F(FolderWalkTest, SkipsNamesWithControlCharactersOrQuestionMarks)
     mkdirs({"bad?name", QString("ctl") + QChar(1), QString("c1") + QChar(0x85), "Ελληνικά",
             "Кириллица", "中文资料", ".hidden"});
     const QStringList all = walk(true);
-    EXPECT_EQ(asSet(all),
-              asSet(under({"", "Ελληνικά/", "Кириллица/", "中文资料/", ".hidden/"})));
+    EXPECT_EQ(asSet(all), asSet(under({"", "Ελληνικά/", "Кириллица/", "中文资料/", ".hidden/"})));
 }
 
 TEST_F(FolderWalkTest, UnreadableFoldersAreRemovedAndTheirSiblingsKept)
@@ -126,9 +125,9 @@ TEST_F(FolderWalkTest, FollowsLinksButNeverListsAFolderTwice)
     mkdirs({"a/b", "c"});
     QTemporaryDir outside;
     ASSERT_TRUE(QDir().mkpath(outside.path() + "/e/f"));
-    QFile::link(m_root, m_root + "a/b/up");       // back to the top
-    QFile::link(".", m_root + "a/self");          // to itself
-    QFile::link(m_root + "a", m_root + "alias");  // a second name for a
+    QFile::link(m_root, m_root + "a/b/up");      // back to the top
+    QFile::link(".", m_root + "a/self");         // to itself
+    QFile::link(m_root + "a", m_root + "alias"); // a second name for a
     QFile::link(outside.path() + "/e", m_root + "ext");
     QFile::link(m_root + "gone", m_root + "dangling");
 
@@ -139,8 +138,8 @@ TEST_F(FolderWalkTest, FollowsLinksButNeverListsAFolderTwice)
     EXPECT_EQ(real.size(), asSet(real).size()) << all.join(' ').toStdString();
     const QString top = QFileInfo(m_root).canonicalFilePath();
     const QString ext = QFileInfo(outside.path()).canonicalFilePath();
-    EXPECT_EQ(asSet(real), (QSet<QString>{top, top + "/a", top + "/a/b", top + "/c", ext + "/e",
-                                          ext + "/e/f"}));
+    EXPECT_EQ(asSet(real),
+              (QSet<QString>{top, top + "/a", top + "/a/b", top + "/c", ext + "/e", ext + "/e/f"}));
     EXPECT_TRUE(all.contains(m_root + "ext/f/"));
 }
 
