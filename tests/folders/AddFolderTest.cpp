@@ -47,8 +47,8 @@ protected:
 
 TEST_F(FindFilesTest, MatchesTheExtensionInAnyCaseWithHiddenFilesAndWithoutFolders)
 {
-    for (const QString& name : {"x.DB", "y.Db", "z.db", ".hidden.db", "w.dbf", "v.db.bak", "db",
-                                "notes.txt", "Ελληνικά.db", "Кириллица.DB", "中文资料.db"})
+    for (const char* name : {"x.DB", "y.Db", "z.db", ".hidden.db", "w.dbf", "v.db.bak", "db",
+                             "notes.txt", "Ελληνικά.db", "Кириллица.DB", "中文资料.db"})
         touch(path(name));
     QDir(m_dir.path()).mkdir("folder.db");
     QFile::link(path("z.db"), path("link.db"));
