@@ -12,7 +12,7 @@ namespace tabulex {
 
 class Prompter;
 
-// Folder paths in lists end with "/"; names are compared as the file system stores them.
+// Folder paths and names this long (in characters) or longer are not walked.
 inline constexpr int kMaxPathLength = 260;
 
 // Extends folders (each ending with "/") with their subfolders, breadth first: the entries

@@ -8,6 +8,7 @@
 #include "folders/FolderError.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <cerrno>
 #include <optional>
@@ -21,11 +22,8 @@ namespace {
 
 using FolderId = std::pair<dev_t, ino_t>;
 
-void letEventsRun()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
+// Pending window events run at most this often during a walk.
+constexpr qint64 kEventIntervalMs = 10;
 
 std::optional<FolderId> folderId(const QString& path)
 {
@@ -62,11 +60,23 @@ private:
     std::optional<QString> subfolder(const QString& parent, const DirectoryReader& reader,
                                      const dirent& entry);
     template <typename F> void underMainTrap(int line, F&& f);
+    void letEventsRun();
 
     Prompter& m_prompter;
+    QElapsedTimer m_sinceEvents;
     std::set<FolderId> m_listed;
     std::set<FolderId> m_added;
 };
+
+void FolderWalk::letEventsRun()
+{
+    if (!QCoreApplication::instance())
+        return;
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    m_sinceEvents.start();
+}
 
 template <typename F> void FolderWalk::underMainTrap(int line, F&& f)
 {
