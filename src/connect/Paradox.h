@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace tabulex {
+
+// True when folder holds at least one table file (a file matching "*.db", any case, hidden
+// ones included). An empty folder text is false without looking at the disk, and so is a
+// folder that does not exist. A path the file system rejects throws FolderError.
+bool ParadoxFolderHasTables(const QString& folder);
+
+} // namespace tabulex

@@ -1,0 +1,164 @@
+// The folder walk behind the Paradox table list.
+#include "folders/AddFolder.h"
+
+#include "app/ErrorReport.h"
+#include "app/ErrorTrap.h"
+#include "app/Prompter.h"
+#include "folders/DirectoryReader.h"
+#include "folders/FolderError.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
+namespace tabulex {
+
+namespace {
+
+using FolderId = std::pair<dev_t, ino_t>;
+
+// Pending window events run at most this often during a walk.
+constexpr qint64 kEventIntervalMs = 10;
+
+std::optional<FolderId> folderId(const QString& path)
+{
+    const std::optional<std::string> native = nativePath(path);
+    struct stat st {};
+    if (!native || ::stat(native->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return FolderId{st.st_dev, st.st_ino};
+}
+
+bool acceptableName(const QString& name)
+{
+    return name.size() < kMaxPathLength && !HasInvalidChars(name);
+}
+
+// One walk: remembers every folder it has listed or added, so that links cannot make it
+// list a folder twice or return one twice.
+class FolderWalk {
+public:
+    explicit FolderWalk(Prompter& prompter) : m_prompter(prompter) {}
+
+    void start(QStringList& folders, bool recurse)
+    {
+        for (const QString& p : std::as_const(folders)) {
+            if (const auto id = folderId(p))
+                m_added.insert(*id);
+        }
+        walk(folders, recurse);
+    }
+
+private:
+    void walk(QStringList& folders, bool recurse);
+    void listSubfolders(const QString& parent, QStringList& found);
+    std::optional<QString> subfolder(const QString& parent, const DirectoryReader& reader,
+                                     const dirent& entry);
+    template <typename F> void underMainTrap(int line, F&& f);
+    void letEventsRun();
+
+    Prompter& m_prompter;
+    QElapsedTimer m_sinceEvents;
+    std::set<FolderId> m_listed;
+    std::set<FolderId> m_added;
+};
+
+void FolderWalk::letEventsRun()
+{
+    if (!QCoreApplication::instance())
+        return;
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    m_sinceEvents.start();
+}
+
+template <typename F> void FolderWalk::underMainTrap(int line, F&& f)
+{
+    try {
+        std::forward<F>(f)();
+    } catch (const std::exception& e) {
+        m_prompter.errorReport(folderWalkErrorReportText(describe(e), line));
+    }
+}
+
+void FolderWalk::walk(QStringList& folders, bool recurse)
+{
+    QStringList found;
+    // A copy: entries removed below must not disturb the loop.
+    const QStringList entries = folders;
+    for (const QString& p : entries) {
+        if (!IsFolder(p) || p.size() >= kMaxPathLength)
+            continue;
+        letEventsRun();
+        try {
+            listSubfolders(p, found);
+        } catch (const FolderError& e) {
+            if (e.number() == kPermissionDenied || e.number() == kPathNotFound)
+                folders.removeOne(p);
+        } catch (const std::exception&) {
+            // Any other failure ends the work on this entry, without a message.
+        }
+    }
+    if (recurse && !found.isEmpty())
+        walk(found, true);
+    for (const QString& q : std::as_const(found)) {
+        underMainTrap(110, [&] {
+            if (IsFolder(q)) {
+                letEventsRun();
+                folders.append(q);
+            }
+        });
+    }
+}
+
+void FolderWalk::listSubfolders(const QString& parent, QStringList& found)
+{
+    const std::optional<FolderId> id = folderId(parent);
+    if (id && !m_listed.insert(*id).second)
+        return;
+    DirectoryReader reader(parent);
+    while (const dirent* entry = reader.next()) {
+        letEventsRun();
+        if (std::optional<QString> path = subfolder(parent, reader, *entry))
+            found.append(*path);
+    }
+}
+
+// The path of entry when it is a folder (or a link to one) that the walk takes and has not
+// taken before.
+std::optional<QString> FolderWalk::subfolder(const QString& parent, const DirectoryReader& reader,
+                                             const dirent& entry)
+{
+    if (entry.d_type != DT_DIR && entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return std::nullopt;
+    const std::optional<QString> name = decodedName(entry.d_name);
+    if (!name || !acceptableName(*name))
+        return std::nullopt;
+    struct stat st {};
+    if (::fstatat(reader.fd(), entry.d_name, &st, 0) != 0) {
+        // A folder we cannot look into makes the parent unreadable; a link that leads
+        // nowhere is just skipped.
+        if (entry.d_type == DT_DIR)
+            throw FolderError::fromErrno(errno, parent + u'/' + *name);
+        return std::nullopt;
+    }
+    if (!S_ISDIR(st.st_mode) || !m_added.insert({st.st_dev, st.st_ino}).second)
+        return std::nullopt;
+    return (parent.endsWith(u'/') ? parent : parent + u'/') + *name + u'/';
+}
+
+} // namespace
+
+void GetSubDirectories2016(QStringList& folders, bool recurse, Prompter& prompter)
+{
+    FolderWalk walk(prompter);
+    walk.start(folders, recurse);
+}
+
+} // namespace tabulex

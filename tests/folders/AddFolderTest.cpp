@@ -1,0 +1,178 @@
+#include "folders/AddFolder.h"
+#include "folders/FolderError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tabulex;
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+QSet<QString> asSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
+
+// Takes every permission from a folder and gives them back at the end of the scope.
+struct Locked {
+    explicit Locked(const QString& path) : m_path(path)
+    {
+        QFile::setPermissions(m_path, QFileDevice::Permissions{});
+    }
+    ~Locked()
+    {
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    }
+    QString m_path;
+};
+
+class FindFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(FindFilesTest, MatchesTheExtensionInAnyCaseWithHiddenFilesAndWithoutFolders)
+{
+    for (const char* name : {"x.DB", "y.Db", "z.db", ".hidden.db", "w.dbf", "v.db.bak", "db",
+                             "notes.txt", "Ελληνικά.db", "Кириллица.DB", "中文资料.db"})
+        touch(path(name));
+    QDir(m_dir.path()).mkdir("folder.db");
+    QFile::link(path("z.db"), path("link.db"));
+    QFile::link(path("missing"), path("dangling.db"));
+
+    const QSet<QString> expected{"x.DB",    "y.Db",        "z.db",         ".hidden.db",
+                                 "link.db", "Ελληνικά.db", "Кириллица.DB", "中文资料.db"};
+    EXPECT_EQ(asSet(FindFiles(m_dir.path(), "*.db")), expected);
+    // With or without the trailing separator the folder is the same.
+    EXPECT_EQ(asSet(FindFiles(m_dir.path() + "/", "*.db")), expected);
+    EXPECT_EQ(FindFiles(m_dir.path(), "*.db").size(), expected.size());
+}
+
+TEST_F(FindFilesTest, ReturnsEveryOneOf150Tables)
+{
+    QSet<QString> expected;
+    for (int i = 0; i < 150; ++i) {
+        const QString name = QString("t%1.db").arg(i, 3, 10, QChar('0'));
+        touch(path(name));
+        expected.insert(name);
+    }
+    touch(path("readme.txt"));
+    const QStringList names = FindFiles(m_dir.path(), "*.db");
+    EXPECT_EQ(names.size(), 150);
+    EXPECT_EQ(asSet(names), expected);
+}
+
+TEST_F(FindFilesTest, WildcardsAreTheWindowsOnesOnly)
+{
+    for (const char* name : {"a.db", "ab.db", "t+1.db", "t11.db", "[x].db", "x.db"})
+        touch(path(name));
+    EXPECT_EQ(asSet(FindFiles(m_dir.path(), "?.db")), (QSet<QString>{"a.db", "x.db"}));
+    EXPECT_EQ(FindFiles(m_dir.path(), "t+1.db"), QStringList{"t+1.db"});
+    EXPECT_EQ(FindFiles(m_dir.path(), "[x].db"), QStringList{"[x].db"});
+}
+
+TEST_F(FindFilesTest, FoldersWithoutFilesGiveAnEmptyList)
+{
+    touch(path("plain.txt"));
+    EXPECT_TRUE(FindFiles(m_dir.path(), "*.db").isEmpty());
+    EXPECT_TRUE(FindFiles(path("no such folder"), "*.db").isEmpty());
+    EXPECT_TRUE(FindFiles(path("plain.txt"), "*.db").isEmpty()); // a file, not a folder
+}
+
+TEST_F(FindFilesTest, UnreadableFolderHoldsNoFiles)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root, which reads every folder whatever its mode";
+    QDir(m_dir.path()).mkdir("locked");
+    touch(path("locked/t.db"));
+    Locked locked(path("locked"));
+    EXPECT_TRUE(FindFiles(path("locked"), "*.db").isEmpty());
+}
+
+TEST_F(FindFilesTest, PathsTheFileSystemRejectsRaiseAnError)
+{
+    const QString tooLong = path(QString(300, 'n'));
+    EXPECT_THROW(FindFiles(tooLong, "*.db"), FolderError);
+    try {
+        FindFiles(m_dir.path() + QChar(u'\0') + "x", "*.db");
+        ADD_FAILURE() << "a NUL character in the path was not refused";
+    } catch (const FolderError& e) {
+        EXPECT_EQ(e.number(), kBadFileName);
+    }
+}
+
+TEST(FileTests, FilesFoldersAndLinks)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("t.db");
+    const QString folder = dir.filePath("sub");
+    touch(file);
+    QDir(dir.path()).mkdir("sub");
+    QFile::link(file, dir.filePath("file-link"));
+    QFile::link(folder, dir.filePath("folder-link"));
+    QFile::link(dir.filePath("gone"), dir.filePath("dangling"));
+
+    struct Row {
+        QString path;
+        bool isFile, isFolder, exists;
+    };
+    const Row rows[] = {
+        {file, true, false, true},
+        {folder, false, true, true},
+        {folder + "/", false, true, true},
+        {dir.filePath("file-link"), true, false, true},
+        {dir.filePath("folder-link"), false, true, true},
+        {dir.filePath("dangling"), false, false, false},
+        {dir.filePath("missing"), false, false, false},
+        {file + "/x", false, false, false},
+        {QString(), false, false, false},
+        {file + QChar(u'\0'), false, false, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.path.toStdString());
+        EXPECT_EQ(IsFile(r.path), r.isFile);
+        EXPECT_EQ(IsFolder(r.path), r.isFolder);
+        EXPECT_EQ(PathExists(r.path), r.exists);
+    }
+}
+
+TEST(HasInvalidChars, ControlCharactersAndQuestionMarkOnly)
+{
+    struct Row {
+        QString name;
+        bool invalid;
+    };
+    const Row rows[] = {
+        {"", false},
+        {"Orders 2021", false},
+        {"what?", true},
+        {QString("tab\there"), true},
+        {QString(QChar(31)) + "x", true},
+        {QString("del") + QChar(127), true},
+        {QString("c1") + QChar(0x80), true},
+        {QString("c1") + QChar(0x9f), true},
+        {QString("nbsp") + QChar(0xa0), false},
+        {"Ελληνικά", false},
+        {"Кириллица", false},
+        {"中文资料", false},
+        {QString::fromUtf8("emoji \xF0\x9F\x93\x81"), false},
+        {"café", false},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(HasInvalidChars(r.name), r.invalid) << r.name.toStdString();
+}
