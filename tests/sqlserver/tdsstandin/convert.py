@@ -137,12 +137,12 @@ def _exact_value(lit, t, target):
 def _to_decimal(lit, t):
     value = _exact_value(lit, t, "numeric")
     q = value.quantize(decimal.Decimal(1).scaleb(-t.scale), context=_DECIMAL_CONTEXT)
-    if abs(q) >= decimal.Decimal(10) ** (t.precision - t.scale):
+    if q.copy_abs() >= decimal.Decimal(1).scaleb(t.precision - t.scale):
         source = {"varchar": "varchar", "nvarchar": "nvarchar", "int": "int",
                   "float": "float"}.get(lit.kind, "numeric")
         raise overflow(source, "numeric")
     if q == 0:
-        q = abs(q)
+        q = q.copy_abs()
     return format(q, "f")
 
 
@@ -153,7 +153,7 @@ def _to_money(lit, t):
     if not -limit - decimal.Decimal("0.0001") <= q <= limit:
         raise overflow("expression", t.name)
     if q == 0:
-        q = abs(q)
+        q = q.copy_abs()
     return format(q, "f")
 
 

@@ -13,7 +13,7 @@ from .sqltypes import SqlType
 # INSERT INTO [name] VALUES(...) with literal values: the statement a transfer sends per row.
 _FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[(?:[^\]]|\]\])*\]|[A-Za-z_][\w@#$]*)\s*"
                           r"VALUES\s*\(", re.I)
-_FAST_VALUE = re.compile(r"\s*(?:(N?)'([^']*(?:''[^']*)*)'|(NULL)|(-?\d+)(?![\d.eE]))\s*([,)])",
+_FAST_VALUE = re.compile(r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?\d+)(?![\d.eE]))\s*([,)])",
                          re.I)
 _FAST_END = re.compile(r"\s*;?\s*")
 

@@ -48,14 +48,48 @@ def _finish_proc(engine, status, more, count=None):
                                      tokens.CMD_EXECUTE, 0, tokens.DONEPROC))
 
 
+def parsename(text):
+    """An object name as PARSENAME reads it: parts split at dots outside [..] and "..",
+    unbracketed parts taken as they stand (blanks included). None when malformed."""
+    parts, pos = [], 0
+    while True:
+        if text.startswith("[", pos) or text.startswith('"', pos):
+            close = "]" if text[pos] == "[" else '"'
+            end, part = pos + 1, []
+            while True:
+                i = text.find(close, end)
+                if i < 0:
+                    return None
+                if text.startswith(close * 2, i):
+                    part.append(text[end:i + 1])
+                    end = i + 2
+                    continue
+                part.append(text[end:i])
+                pos = i + 1
+                break
+            parts.append("".join(part))
+        else:
+            i = text.find(".", pos)
+            i = len(text) if i < 0 else i
+            parts.append(text[pos:i] or None)
+            pos = i
+        if pos == len(text):
+            break
+        if text[pos] != "." or len(parts) >= 4:
+            return None
+        pos += 1
+    if not parts[-1]:
+        return None
+    return Name(parts)
+
+
 # -- sp_rename ------------------------------------------------------------------------------------
 def sp_rename(engine, a, more):
     objname, newname, objtype = a["@objname"], a["@newname"], (a["@objtype"] or "").upper()
     if not newname:
         raise SqlError(15223, 1, 11, "Error: The new name cannot be NULL.", proc="sp_rename")
-    try:
-        name = Parser(objname or "").name()
-    except SqlError:
+    name = parsename(objname or "")
+    if name is None:
         raise SqlError(15253, 1, 11, "Syntax error parsing SQL identifier '%s'." % objname,
                        proc="sp_rename")
     db = engine.db
