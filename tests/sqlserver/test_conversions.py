@@ -8,7 +8,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tdsstandin import datetimes  # noqa: E402
-from tdsstandin.convert import NULL, Literal, convert  # noqa: E402
+from tdsstandin.convert import NULL, Literal, convert, converter  # noqa: E402
 from tdsstandin.errors import SqlError  # noqa: E402
 from tdsstandin.sqltypes import TICKS_PER_DAY, from_declared  # noqa: E402
 
@@ -113,6 +113,32 @@ class ConversionTest(unittest.TestCase):
                     self.assertEqual(caught.exception.number, expected)
                 else:
                     self.assertEqual(convert(lit, t), expected)
+
+    def test_fast_forms_agree_with_the_general_conversion(self):
+        texts = ["0", "12", "-5", "007", "-0", "+3", "2147483647", "2147483648", "-2147483648",
+                 "255", "256", "-1", "1.5", "-1.50", "0.00005", "-0.0", "-0.00001", "12.34567",
+                 "99999999999999.9999", "999999999999999.99995", "1e5", "", " 1", "True",
+                 "False", "TRUE", "yes", "2024-02-29T13:45:30", "2024-02-29 13:45:30.5",
+                 "2024-02-29T13:45:30.999", "2024-02-30", "1752-12-31T00:00:00", "1753-01-01",
+                 "9999-12-31T23:59:59.997", "9999-12-31T23:59:59.999", "2024-01-01T24:00:00",
+                 "café", "plain", "x" * 70, "\u0661\u0662", "\u00b2"]
+        types = ["int", "tinyint", "smallint", "bigint", "bit", "decimal(18,4)",
+                 "decimal(5,2)", "decimal(38,0)", "numeric(10,0)", "money", "float",
+                 "datetime", "date", "varchar(60)", "varchar(3)", "nvarchar(40)", "char(3)",
+                 "text", "ntext"]
+
+        def outcome(f):
+            try:
+                return f()
+            except SqlError as err:
+                return ("error", err.number)
+        for declared in types:
+            t = from_declared(declared)
+            fast = converter(t)
+            for text in texts:
+                with self.subTest(type=declared, text=text):
+                    self.assertEqual(outcome(lambda: fast("varchar", text)),
+                                     outcome(lambda: convert(Literal("varchar", text), t)))
 
     def test_null_goes_into_every_type(self):
         for declared in ("int", "text", "varbinary(max)", "datetime", "decimal(5,2)"):

@@ -101,6 +101,8 @@ void StandinServer::stop()
     m_process.reset();
 }
 
+qint64 StandinServer::processId() const { return m_process ? m_process->processId() : 0; }
+
 bool StandinServer::isRunning() const
 {
     return m_process && m_process->state() == QProcess::Running;
@@ -155,6 +157,7 @@ Connection& StandinServer::controlConnection() const
 {
     if (!m_control) {
         auto c = std::make_unique<Connection>();
+        c->CommandTimeout = 0; // filling a big table may take a while
         c->Open(connectionString());
         m_control = std::move(c);
     }

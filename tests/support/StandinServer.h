@@ -74,6 +74,7 @@ public:
     // Ends the stand-in now: later connections find nothing listening.
     void stop();
     bool isRunning() const;
+    qint64 processId() const;
 
     // The stand-in's entry point in the source tree.
     static QString scriptPath();

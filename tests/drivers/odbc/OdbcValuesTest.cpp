@@ -53,6 +53,8 @@ TEST_P(LongText, HundredThousandCharactersComeBackExactly)
 
 INSTANTIATE_TEST_SUITE_P(Columns, LongText,
                          ::testing::Values(LongTextCase{"NTEXT", "N", "Ж語😀 '"},
+                                           LongTextCase{"NTEXT", "N", "a😀"},
+                                           LongTextCase{"NVARCHAR(MAX)", "N", "a😀"},
                                            LongTextCase{"NVARCHAR(MAX)", "N", "Ωμέγα 中文 "},
                                            LongTextCase{"TEXT", "", "café ü €'"},
                                            LongTextCase{"VARCHAR(MAX)", "", "abc xyz ÿ"}));

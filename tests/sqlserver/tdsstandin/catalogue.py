@@ -4,6 +4,7 @@ system objects a real server lists in its catalogue."""
 import sqlite3
 import threading
 
+from .convert import converter
 from .errors import SqlError
 from .sqltypes import SqlType, from_declared, parse_type
 
@@ -35,6 +36,8 @@ class DbObject:
         self.store = "t%d" % object_id
         self.insert_sql = "INSERT INTO %s VALUES (%s)" % (
             self.store, ",".join("?" * len(columns)))
+        self.converters = [converter(c.type) for c in columns]
+        self.not_null = not all(c.nullable for c in columns)
 
     @property
     def is_user(self):

@@ -9,15 +9,15 @@ MONTHS = {name: i + 1 for i, names in enumerate(
 MONTHS["sept"] = 9
 
 _DATE_FORMS = [
-    re.compile(r"(?P<y>\d{4})(?P<sep>[-/.])(?P<m>\d{1,2})(?P=sep)(?P<d>\d{1,2})"),
-    re.compile(r"(?P<m>\d{1,2})(?P<sep>[-/.])(?P<d>\d{1,2})(?P=sep)(?P<y>\d{4}|\d{2})"),
-    re.compile(r"(?P<y>\d{4})(?P<m>\d{2})(?P<d>\d{2})(?!\d)"),
-    re.compile(r"(?P<mon>[A-Za-z]+)\s+(?P<d>\d{1,2}),?\s+(?P<y>\d{4})"),
-    re.compile(r"(?P<d>\d{1,2})\s+(?P<mon>[A-Za-z]+),?\s+(?P<y>\d{4})"),
+    re.compile(r"(?P<y>\d{4})(?P<sep>[-/.])(?P<m>\d{1,2})(?P=sep)(?P<d>\d{1,2})", re.A),
+    re.compile(r"(?P<m>\d{1,2})(?P<sep>[-/.])(?P<d>\d{1,2})(?P=sep)(?P<y>\d{4}|\d{2})", re.A),
+    re.compile(r"(?P<y>\d{4})(?P<m>\d{2})(?P<d>\d{2})(?!\d)", re.A),
+    re.compile(r"(?P<mon>[A-Za-z]+)\s+(?P<d>\d{1,2}),?\s+(?P<y>\d{4})", re.A),
+    re.compile(r"(?P<d>\d{1,2})\s+(?P<mon>[A-Za-z]+),?\s+(?P<y>\d{4})", re.A),
 ]
 _TIME = re.compile(r"(?P<h>\d{1,2}):(?P<mi>\d{1,2})(?::(?P<s>\d{1,2})(?:(?P<fsep>[.:])"
-                   r"(?P<f>\d*))?)?(?:\s*(?P<ampm>[AaPp][Mm]))?")
-_OFFSET = re.compile(r"\s*(?:(?P<z>[Zz])|(?P<sign>[+-])(?P<oh>\d{1,2}):(?P<om>\d{2}))")
+                   r"(?P<f>\d*))?)?(?:\s*(?P<ampm>[AaPp][Mm]))?", re.A)
+_OFFSET = re.compile(r"\s*(?:(?P<z>[Zz])|(?P<sign>[+-])(?P<oh>\d{1,2}):(?P<om>\d{2}))", re.A)
 
 
 class BadFormat(Exception):

@@ -4,18 +4,18 @@ import re
 
 from . import procs, tokens
 from .catalogue import TABLE, VIEW, Column
-from .convert import NULL, Literal, convert
+from .convert import Literal
 from .errors import SqlError, invalid_column, invalid_object
 from .parser import Name, Parser, Stmt, parse_batch
 from .results import Source, constant_source, literal_column, write_rows
 from .sqltypes import SqlType
 
 # INSERT INTO [name] VALUES(...) with literal values: the statement a transfer sends per row.
-_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[(?:[^\]]|\]\])*\]|[A-Za-z_][\w@#$]*)\s*"
-                          r"VALUES\s*\(", re.I)
-_FAST_VALUE = re.compile(r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?\d+)(?![\d.eE]))\s*([,)])",
-                         re.I)
-_FAST_END = re.compile(r"\s*;?\s*")
+# The whole statement is checked by one expression, then its values are picked out by another.
+_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+))\s*"
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*)\s*"
+                          r"VALUES\s*\((?:%s,)*%s\)\s*;?\s*" % (_VALUE, _VALUE), re.I)
+_FAST_VALUES = re.compile(_VALUE + r"[,)]", re.I)
 
 
 class Engine:
@@ -148,6 +148,7 @@ class Engine:
 
     def insert_row(self, obj, positions, values, stmt):
         columns = obj.columns
+        values = [(v.kind, v.value) if isinstance(v, Literal) else v for v in values]
         if positions is None:
             if len(values) != len(columns):
                 raise SqlError(213, 1, 16, "Column name or number of supplied values does not "
@@ -161,17 +162,17 @@ class Engine:
                                "number of values in the VALUES clause must match the number of "
                                "columns specified in the INSERT statement."
                                % ("more" if fewer else "fewer"))
-            by_column = [NULL] * len(columns)
+            by_column = [("null", None)] * len(columns)
             for p, v in zip(positions, values):
                 by_column[p] = v
-        row = []
-        for col, lit in zip(columns, by_column):
-            value = convert(lit, col.type)
-            if value is None and not col.nullable:
-                raise SqlError(515, 2, 16, "Cannot insert the value NULL into column '%s', table "
-                               "'%s.%s.%s'; column does not allow nulls. INSERT fails."
-                               % (col.name, self.db.name, obj.schema, obj.name), terminated=True)
-            row.append(value)
+        row = [conv(kind, value) for conv, (kind, value) in zip(obj.converters, by_column)]
+        if obj.not_null and None in row:
+            for col, value in zip(columns, row):
+                if value is None and not col.nullable:
+                    raise SqlError(515, 2, 16, "Cannot insert the value NULL into column '%s', "
+                                   "table '%s.%s.%s'; column does not allow nulls. INSERT "
+                                   "fails." % (col.name, self.db.name, obj.schema, obj.name),
+                                   terminated=True)
         return row
 
     # -- SELECT -------------------------------------------------------------------------------
@@ -277,27 +278,20 @@ def _column_index(columns, name):
 
 
 def _fast_insert(sql):
-    m = _FAST_INSERT.match(sql)
+    """The common single-row INSERT, or None for the general parser. Values are
+    (kind, value) pairs."""
+    m = _FAST_INSERT.fullmatch(sql)
     if not m:
         return None
-    pos, values = m.end(), []
-    while True:
-        v = _FAST_VALUE.match(sql, pos)
-        if not v:
-            return None
-        n, text, null, number, sep = v.groups()
-        if text is not None:
-            values.append(Literal("nvarchar" if n else "varchar",
-                                  text.replace("''", "'") if "''" in text else text))
-        elif null:
-            values.append(NULL)
+    values = []
+    for n, text, null, number in _FAST_VALUES.findall(sql, sql.index("(", m.end(1))):
+        if null:
+            values.append(("null", None))
+        elif number:
+            values.append(("int", int(number)))
         else:
-            values.append(Literal("int", int(number)))
-        pos = v.end()
-        if sep == ")":
-            break
-    if _FAST_END.match(sql, pos).end() != len(sql):
-        return None
+            values.append(("nvarchar" if n else "varchar",
+                           text.replace("''", "'") if "''" in text else text))
     name = m.group(1)
     if name.startswith("["):
         name = name[1:-1].replace("]]", "]")

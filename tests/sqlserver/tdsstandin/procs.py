@@ -5,7 +5,7 @@ import re
 from . import control, prepared, tokens
 from .catalogue import SYSTEM_TABLE, TABLE, VIEW, Column
 from .errors import SqlError
-from .parser import Name, Parser
+from .parser import Name
 from .results import Source, write_rows
 from .sqltypes import SqlType
 

@@ -14,7 +14,7 @@ from .catalogue import Database
 from .engine import Engine
 from .errors import SqlError
 from .faults import Failure, Faults
-from .parser import Parser
+from .parser import Parser, parse_batch
 from .session import Session
 
 LOG_SIZE = 1000
@@ -110,7 +110,6 @@ def seed(server, path):
             if not line.strip() or line.lstrip().startswith("--"):
                 continue
             try:
-                from .parser import parse_batch
                 for stmt in parse_batch(line):
                     engine.execute(stmt, False)
             except SqlError as err:

@@ -6,12 +6,11 @@ import sys
 import time
 import traceback
 
-from . import framing, login, prepared, rpc, tokens
+from . import framing, login, prepared, procs, rpc, tokens
 from .engine import Engine
 from .errors import SqlError
 from .framing import ConnectionClosed
 from .parser import Parser
-from . import procs
 
 _CONTROL = re.compile(r"\s*(?:EXEC(?:UTE)?\s+)?standin_control\b", re.I)
 
