@@ -35,6 +35,15 @@ def start(state):
     print("stand-in pid %d on port %s" % (proc.pid, port))
 
 
+def alive(pid):
+    """True while pid runs (an exited process waiting to be reaped by init does not count)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except (OSError, IndexError):
+        return False
+
+
 def stop(state):
     try:
         with open(os.path.join(state, "pid")) as f:
@@ -46,12 +55,10 @@ def stop(state):
         os.kill(pid, signal.SIGTERM)
     except ProcessLookupError:
         return
-    for _ in range(50):
-        try:
-            os.kill(pid, 0)
-        except ProcessLookupError:
+    for _ in range(100):
+        if not alive(pid):
             return
-        time.sleep(0.1)
+        time.sleep(0.05)
     os.kill(pid, signal.SIGKILL)
 
 

@@ -123,6 +123,24 @@ TEST_F(StandinTest, ClosingARecordsetEarlyLeavesTheConnectionUsable)
     EXPECT_TRUE(rs.Eof());
 }
 
+TEST_F(StandinTest, ClosingTheConnectionBeforeItsRecordsetIsHarmless)
+{
+    server().execute(QStringLiteral("CREATE TABLE [t]([id] INT)"));
+    server().control(QStringLiteral("fill t 10000"));
+    auto conn = connect();
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
+    ASSERT_FALSE(rs.Eof());
+    conn->Close();
+    conn.reset();
+    EXPECT_THROW(
+        {
+            while (!rs.Eof())
+                rs.MoveNext();
+        },
+        DataError);
+}
+
 // "Local Connection" leaves the port out; the driver layer then reaches port 1433.
 TEST(LocalConnection, PortlessServerReachesPort1433)
 {

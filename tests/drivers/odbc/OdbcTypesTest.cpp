@@ -4,6 +4,9 @@
 
 #include "app/AdoTypes.h"
 
+#include <tuple>
+#include <vector>
+
 using namespace tabulex;
 using namespace tabulex::test;
 
@@ -93,6 +96,40 @@ INSTANTIATE_TEST_SUITE_P(
         TypeCase{"VARBINARY(16)", "0x0102FF", ado::adVarBinary, "0102FF"},
         TypeCase{"VARBINARY(MAX)", "0x", ado::adLongVarBinary, ""},
         TypeCase{"IMAGE", "0xCAFE", ado::adLongVarBinary, "CAFE"}));
+
+// NOT NULL columns travel as SQL Server's fixed-length types (no length byte per value).
+TEST_F(StandinTest, NotNullColumnsReportTheSameTypesAndValues)
+{
+    const std::vector<std::tuple<const char*, const char*, int, const char*>> columns = {
+        {"TINYINT", "'7'", ado::adUnsignedTinyInt, "7"},
+        {"SMALLINT", "'-2'", ado::adSmallInt, "-2"},
+        {"INT", "'-2147483648'", ado::adInteger, "-2147483648"},
+        {"BIGINT", "'9223372036854775807'", ado::adBigInt, "9223372036854775807"},
+        {"BIT", "'false'", ado::adBoolean, "False"},
+        {"REAL", "'-0.5'", ado::adSingle, "-0.5"},
+        {"FLOAT", "'1e-300'", ado::adDouble, "1e-300"},
+        {"MONEY", "'-1.0001'", ado::adNumeric, "-1.0001"},
+        {"SMALLMONEY", "'-214748.3648'", ado::adNumeric, "-214748.3648"},
+        {"DATETIME", "'1900-01-01'", ado::adDBTimeStamp, "1900-01-01T00:00:00"},
+        {"SMALLDATETIME", "'1900-01-01 00:01'", ado::adDBTimeStamp, "1900-01-01T00:01:00"}};
+    QStringList definitions, values;
+    for (const auto& [type, literal, ado, text] : columns) {
+        definitions << QStringLiteral("[c%1] %2 NOT NULL").arg(definitions.size()).arg(type);
+        values << QString::fromUtf8(literal);
+    }
+    server().execute(QStringLiteral("CREATE TABLE [t](%1)").arg(definitions.join(u',')));
+    server().execute(QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(values.join(u',')));
+    auto conn = connect();
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
+    ASSERT_FALSE(rs.Eof());
+    for (int i = 0; i < int(columns.size()); ++i) {
+        EXPECT_EQ(rs.Fields()[i].Type, std::get<2>(columns[size_t(i)])) << i;
+        EXPECT_EQ(rs.Fields()[i].Value.toText().toStdString(), std::get<3>(columns[size_t(i)]));
+    }
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+}
 
 TEST_F(StandinTest, ColumnsKeepTheirOrderAndNames)
 {
