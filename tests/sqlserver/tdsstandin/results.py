@@ -1,5 +1,7 @@
 """Writing result sets: COLMETADATA, ROW tokens in bulk, and the closing DONE."""
 
+from operator import call
+
 from . import tokens
 from .catalogue import Column
 from .convert import convert
@@ -58,7 +60,7 @@ def write_rows(channel, columns, chunks, top, more, attention_check, table_parts
             enc = encoders[0]
             data = join([ROW + enc(row[0]) for row in chunk])
         else:
-            data = join([ROW + join([e(v) for e, v in zip(encoders, row)]) for row in chunk])
+            data = join([ROW + join(map(call, encoders, row)) for row in chunk])
         channel.write(data)
         count += len(chunk)
         if top is not None and count >= top:

@@ -156,12 +156,22 @@ class SqlType:
             return legacy
         if self.length == MAX:
             return _plp_encoder(to_bytes)
-        pack = struct.Struct("<H").pack
-        return lambda v: b"\xff\xff" if v is None else _with_len(pack, to_bytes(v))
+        return _short_encoder(self)
 
 
-def _with_len(pack, raw):
-    return pack(len(raw)) + raw
+def _short_encoder(t):
+    """USHORT length + bytes (0xFFFF for NULL): the sized string and binary types."""
+    pack = struct.Struct("<H").pack
+    if t.is_unicode or t.is_ansi:
+        codec, errors = ("utf-16-le", "surrogatepass") if t.is_unicode else ("cp1252", "replace")
+
+        def text(v):
+            if v is None:
+                return b"\xff\xff"
+            raw = v.encode(codec, errors)
+            return pack(len(raw)) + raw
+        return text
+    return lambda v: b"\xff\xff" if v is None else pack(len(v)) + v
 
 
 def _bytes_of(t):
