@@ -8,7 +8,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tdsstandin import datetimes  # noqa: E402
-from tdsstandin.convert import NULL, Literal, convert, converter  # noqa: E402
+from tdsstandin.convert import NULL, Literal, convert  # noqa: E402
+from tdsstandin.fastforms import converter  # noqa: E402
 from tdsstandin.errors import SqlError  # noqa: E402
 from tdsstandin.sqltypes import TICKS_PER_DAY, from_declared  # noqa: E402
 

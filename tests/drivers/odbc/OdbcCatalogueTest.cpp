@@ -123,6 +123,26 @@ TEST_F(StandinTest, ClosingARecordsetEarlyLeavesTheConnectionUsable)
     EXPECT_TRUE(rs.Eof());
 }
 
+TEST_F(StandinTest, AnOpenRecordsetDoesNotHoldUpOtherConnections)
+{
+    server().execute(QStringLiteral("CREATE TABLE [big]([id] INT, [s] NVARCHAR(40)); CREATE "
+                                    "TABLE [other]([id] INT)"));
+    server().control(QStringLiteral("fill big 200000"));
+    auto reader = connect();
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [big]"), *reader);
+    for (int i = 0; i < 10; ++i)
+        rs.MoveNext();
+    auto writer = connect();
+    writer->Execute(QStringLiteral("INSERT INTO [other] VALUES('1')"));
+    writer->Execute(QStringLiteral("sp_rename 'other', 'renamed'"));
+    writer->Execute(QStringLiteral("DROP TABLE [renamed];"));
+    qint64 rows = 10;
+    for (; !rs.Eof(); rs.MoveNext())
+        ++rows;
+    EXPECT_EQ(rows, 200000);
+}
+
 TEST_F(StandinTest, ClosingTheConnectionBeforeItsRecordsetIsHarmless)
 {
     server().execute(QStringLiteral("CREATE TABLE [t]([id] INT)"));

@@ -4,7 +4,7 @@ system objects a real server lists in its catalogue."""
 import sqlite3
 import threading
 
-from .convert import converter
+from .fastforms import converter
 from .errors import SqlError
 from .sqltypes import SqlType, from_declared, parse_type
 
