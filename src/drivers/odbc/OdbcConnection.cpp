@@ -13,9 +13,11 @@ constexpr const char* kDefaultPort = "1433";
 
 } // namespace
 
-OdbcConnection::OdbcConnection() = default;
+OdbcConnection::OdbcConnection() : m_cursors(std::make_shared<CursorRegistry>()) {}
 OdbcConnection::~OdbcConnection()
 {
+    for (OdbcCursor* cursor : std::set<OdbcCursor*>(m_cursors->cursors))
+        cursor->release();
     if (m_connected)
         SQLDisconnect(m_dbc->get());
 }
@@ -95,7 +97,7 @@ std::unique_ptr<DriverCursor> OdbcConnection::query(const QString& statement)
     stmt->check(SQLExecDirectW(stmt->get(), const_cast<SQLWCHAR*>(wide(statement)),
                                SQLINTEGER(statement.size())),
                 "SQLExecDirect");
-    return std::make_unique<OdbcCursor>(std::move(stmt));
+    return std::make_unique<OdbcCursor>(std::move(stmt), m_cursors);
 }
 
 std::unique_ptr<DriverCursor> OdbcConnection::tables()
@@ -103,7 +105,7 @@ std::unique_ptr<DriverCursor> OdbcConnection::tables()
     auto stmt = newStatement();
     stmt->check(SQLTablesW(stmt->get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
                 "SQLTables");
-    return std::make_unique<OdbcCursor>(std::move(stmt));
+    return std::make_unique<OdbcCursor>(std::move(stmt), m_cursors);
 }
 
 } // namespace tabulex::odbc

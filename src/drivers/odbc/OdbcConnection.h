@@ -9,6 +9,7 @@
 namespace tabulex::odbc {
 
 class Handle;
+struct CursorRegistry;
 
 // A connection through the unixODBC driver manager, with the wide-character functions
 // throughout so that text is exact whatever the process locale.
@@ -32,6 +33,7 @@ private:
     std::unique_ptr<Handle> newStatement();
 
     std::unique_ptr<Handle> m_dbc;
+    std::shared_ptr<CursorRegistry> m_cursors;
     int m_commandTimeout = 30;
     bool m_connected = false;
 };

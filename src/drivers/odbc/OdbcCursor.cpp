@@ -113,8 +113,9 @@ int OdbcCursor::adoTypeFor(SQLSMALLINT sqlType, SQLULEN columnSize, bool isUnsig
     }
 }
 
-OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement)
-    : m_stmt(std::move(statement)), m_wbuf(kChunkChars + 1)
+OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement,
+                       std::shared_ptr<CursorRegistry> registry)
+    : m_stmt(std::move(statement)), m_registry(std::move(registry)), m_wbuf(kChunkChars + 1)
 {
     SQLHSTMT h = m_stmt->get();
     SQLSMALLINT count = 0;
@@ -183,17 +184,30 @@ OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement)
             break;
         }
     }
+    // Registered last: a constructor that throws leaves nothing behind.
+    m_registry->cursors.insert(this);
 }
 
 OdbcCursor::~OdbcCursor()
 {
+    m_registry->cursors.erase(this);
     // Closing a statement with unread rows makes the driver cancel it on the server.
     if (m_stmt)
         SQLFreeStmt(m_stmt->get(), SQL_CLOSE);
 }
 
+void OdbcCursor::release()
+{
+    if (m_stmt)
+        SQLFreeStmt(m_stmt->get(), SQL_CLOSE);
+    m_stmt.reset();
+}
+
 bool OdbcCursor::fetch(std::vector<Value>& row)
 {
+    if (!m_stmt)
+        throw DataError(QStringLiteral("Operation is not allowed when the object is closed."),
+                        3704);
     if (m_done)
         return false;
     const SQLRETURN rc = SQLFetch(m_stmt->get());

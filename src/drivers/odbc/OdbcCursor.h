@@ -4,20 +4,32 @@
 #include "drivers/odbc/OdbcHandle.h"
 
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace tabulex::odbc {
+
+class OdbcCursor;
+
+// The cursors open on one connection: closing the connection first releases their statements,
+// since the driver manager frees them with the connection.
+struct CursorRegistry {
+    std::set<OdbcCursor*> cursors;
+};
 
 // The rows of one executed statement, read with SQLFetch and SQLGetData; long values are
 // read in chunks, text always through the wide-character functions.
 class OdbcCursor : public DriverCursor {
 public:
-    // Takes a statement handle that has just been executed.
-    explicit OdbcCursor(std::unique_ptr<Handle> statement);
+    // Takes a statement handle that has just been executed on the registry's connection.
+    OdbcCursor(std::unique_ptr<Handle> statement, std::shared_ptr<CursorRegistry> registry);
     ~OdbcCursor() override;
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
     bool fetch(std::vector<Value>& row) override;
+
+    // Frees the statement before its connection goes; later fetches throw DataError.
+    void release();
 
     // The ADO type number for an ODBC SQL type, as the OLE DB provider for ODBC reports it.
     static int adoTypeFor(SQLSMALLINT sqlType, SQLULEN columnSize, bool isUnsigned);
@@ -30,6 +42,7 @@ private:
     QByteArray readBytes(SQLUSMALLINT index, bool& isNull);
 
     std::unique_ptr<Handle> m_stmt;
+    std::shared_ptr<CursorRegistry> m_registry;
     std::vector<ColumnInfo> m_columns;
     std::vector<Read> m_reads;
     std::vector<char16_t> m_wbuf;

@@ -1,0 +1,300 @@
+"""Runs the statements of a batch against the database and writes SQL Server's replies."""
+
+import re
+
+from . import procs, tokens
+from .catalogue import TABLE, VIEW, Column
+from .convert import Literal
+from .errors import SqlError, invalid_column, invalid_object
+from .parser import Name, Parser, Stmt, parse_batch
+from .results import Source, constant_source, literal_column, write_rows
+from .sqltypes import SqlType
+
+# INSERT INTO [name] VALUES(...) with literal values: the statement a transfer sends per row.
+# The whole statement is checked by one expression, then its values are picked out by another.
+_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+))\s*"
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*)\s*"
+                          r"VALUES\s*\((?:%s,)*%s\)\s*;?\s*" % (_VALUE, _VALUE), re.I)
+_FAST_VALUES = re.compile(_VALUE + r"[,)]", re.I)
+
+
+class Engine:
+    def __init__(self, server, channel, session):
+        self.server = server
+        self.db = server.db
+        self.channel = channel
+        self.session = session
+        self.done_token = tokens.DONE  # DONEINPROC while a procedure runs statements
+
+    def attention(self):
+        return self.channel.attention_arrived(0.0)
+
+    # -- batches ------------------------------------------------------------------------------
+    def run_batch(self, sql):
+        try:
+            fast = _fast_insert(sql)
+            statements = [fast] if fast else parse_batch(sql)
+            if not statements:
+                self.channel.write(tokens.done(tokens.DONE_FINAL))
+            for i, stmt in enumerate(statements):
+                if not self.execute(stmt, i < len(statements) - 1):
+                    break
+        except SqlError as err:
+            self.write_error(err)
+        self.channel.end_message()
+
+    def run_in_procedure(self, sql, variables):
+        """Runs statements for sp_executesql and prepared statements; the caller closes the
+        reply. Returns False when the client cancelled."""
+        self.done_token = tokens.DONEINPROC
+        try:
+            for stmt in parse_batch(sql, variables):
+                if not self.execute(stmt, True):
+                    return False
+            return True
+        finally:
+            self.done_token = tokens.DONE
+
+    def write_error(self, err):
+        self.channel.write(tokens.error_tokens(err))
+        self.channel.write(tokens.done(tokens.DONE_ERROR))
+
+    def execute(self, stmt, more):
+        """Runs one statement; False when the rest of the batch must not run."""
+        handler = getattr(self, "do_" + stmt.kind)
+        return handler(stmt, more) is not False
+
+    def done(self, more, curcmd=0, count=None):
+        status = tokens.DONE_MORE if more else tokens.DONE_FINAL
+        if count is not None:
+            status |= tokens.DONE_COUNT
+        self.channel.write(tokens.done(status, curcmd, count or 0, self.done_token))
+
+    # -- definitions --------------------------------------------------------------------------
+    def do_create_table(self, stmt, more):
+        self.db.create_table(stmt.name, stmt.columns)
+        self.done(more, tokens.CMD_CREATE_TABLE)
+
+    def do_create_view(self, stmt, more):
+        source = self.plan(stmt.select)
+        columns = [Column(c.name, c.type, c.nullable) for c in source.columns]
+        self.db.create_view(stmt.name, stmt.definition, columns)
+        self.done(more, tokens.CMD_CREATE_VIEW)
+
+    def do_create_schema(self, stmt, more):
+        self.db.create_schema(stmt.name)
+        self.done(more)
+
+    def do_drop(self, stmt, more):
+        if stmt.what == "SCHEMA":
+            raise SqlError(3701, 14, 11, "Cannot drop the schema '%s', because it does not "
+                           "exist or you do not have permission." % stmt.names[0])
+        noun = stmt.what.lower()
+        for name in stmt.names:
+            obj = self.db.resolve(name)
+            if obj is not None and obj.is_user and obj.kind == VIEW and noun == "table":
+                raise SqlError(3705, 1, 16, "Cannot use DROP TABLE with '%s' because '%s' is a "
+                               "view. Use DROP VIEW." % (name, name))
+            if obj is not None and obj.is_user and obj.kind == TABLE and noun == "view":
+                raise SqlError(3705, 1, 16, "Cannot use DROP VIEW with '%s' because '%s' is a "
+                               "table. Use DROP TABLE." % (name, name))
+            if obj is None or not obj.is_user:
+                if stmt.if_exists:
+                    continue
+                raise SqlError(3701, 5, 11, "Cannot drop the %s '%s', because it does not exist "
+                               "or you do not have permission." % (noun, name))
+            self.db.drop(obj)
+        self.done(more, tokens.CMD_DROP_TABLE if noun == "table" else tokens.CMD_DROP_VIEW)
+
+    def do_use(self, stmt, more):
+        if stmt.database.casefold() != self.db.name.casefold():
+            raise SqlError(911, 1, 16, "Database '%s' does not exist. Make sure that the name is "
+                           "entered correctly." % stmt.database)
+        self.channel.write(tokens.envchange_text(tokens.ENV_DATABASE, self.db.name, self.db.name))
+        self.channel.write(tokens.message(5701, 1, 0, "Changed database context to '%s'."
+                                          % self.db.name))
+        self.done(more)
+
+    def do_set(self, stmt, more):
+        self.done(more, tokens.CMD_SET)
+
+    def do_exec(self, stmt, more):
+        args = [(None if p is None else p.lower(), lit) for p, lit in stmt.args]
+        return procs.run(self, str(stmt.proc), stmt.proc, args, more)
+
+    # -- INSERT -------------------------------------------------------------------------------
+    def do_insert(self, stmt, more):
+        obj = self.db.resolve(stmt.name)
+        if obj is None:
+            raise invalid_object(stmt.name)
+        if not obj.is_user or obj.kind != TABLE:
+            raise SqlError(4406, 1, 16, "Update or insert of view or function '%s' failed "
+                           "because it contains a derived or constant field." % stmt.name)
+        positions = self.insert_positions(obj, stmt.columns)
+        stored = [self.insert_row(obj, positions, values, stmt) for values in stmt.rows]
+        self.db.insert(obj, stored)
+        self.done(more, tokens.CMD_INSERT, len(stored))
+
+    def insert_positions(self, obj, names):
+        if names is None:
+            return None
+        lookup = {c.name.casefold(): i for i, c in enumerate(obj.columns)}
+        positions = []
+        for n in names:
+            if n.casefold() not in lookup:
+                raise invalid_column(n)
+            positions.append(lookup[n.casefold()])
+        return positions
+
+    def insert_row(self, obj, positions, values, stmt):
+        columns = obj.columns
+        values = [(v.kind, v.value) if isinstance(v, Literal) else v for v in values]
+        if positions is None:
+            if len(values) != len(columns):
+                raise SqlError(213, 1, 16, "Column name or number of supplied values does not "
+                               "match table definition.")
+            by_column = values
+        else:
+            if len(values) != len(positions):
+                fewer = len(values) < len(positions)
+                raise SqlError(109 if fewer else 110, 1, 15, "There are %s columns in the "
+                               "INSERT statement than values specified in the VALUES clause. The "
+                               "number of values in the VALUES clause must match the number of "
+                               "columns specified in the INSERT statement."
+                               % ("more" if fewer else "fewer"))
+            by_column = [("null", None)] * len(columns)
+            for p, v in zip(positions, values):
+                by_column[p] = v
+        row = [conv(kind, value) for conv, (kind, value) in zip(obj.converters, by_column)]
+        if obj.not_null and None in row:
+            for col, value in zip(columns, row):
+                if value is None and not col.nullable:
+                    raise SqlError(515, 2, 16, "Cannot insert the value NULL into column '%s', "
+                                   "table '%s.%s.%s'; column does not allow nulls. INSERT "
+                                   "fails." % (col.name, self.db.name, obj.schema, obj.name),
+                                   terminated=True)
+        return row
+
+    # -- SELECT -------------------------------------------------------------------------------
+    def do_select(self, stmt, more):
+        source = self.plan(stmt)
+        parts = (source.obj.schema, source.obj.name) if source.obj else ("dbo", "t")
+        indices = list(range(len(source.columns)))
+        if not write_rows(self.channel, source.columns, source.chunks(indices), stmt.top, more,
+                          self.attention, parts, self.done_token):
+            return False
+
+    def plan(self, stmt, depth=0):
+        """The columns and rows of a SELECT (views are expanded)."""
+        if depth > 8:
+            raise SqlError(217, 1, 16, "Maximum stored procedure, function, trigger, or view "
+                           "nesting level exceeded (limit 32).")
+        if stmt.source is None:
+            return self.constant_row(stmt.items)
+        source = self.source_of(stmt.source, depth)
+        if any(kind == "count" for kind, _, _ in stmt.items):
+            return self.count_row(stmt.items, source)
+        columns, picks = [], []
+        for kind, value, alias in stmt.items:
+            if kind == "star":
+                columns += source.columns
+                picks += range(len(source.columns))
+            elif kind == "column":
+                i = _column_index(source.columns, value)
+                c = source.columns[i]
+                columns.append(Column(alias or c.name, c.type, c.nullable))
+                picks.append(i)
+            else:
+                raise SqlError(8120, 1, 16, "The stand-in selects only columns, * or COUNT(*) "
+                               "from a table.")
+        top = stmt.top
+
+        def chunks(indices):
+            wanted = [picks[i] for i in indices]
+            sent = 0
+            for chunk in source.chunks(wanted):
+                if top is not None and sent + len(chunk) >= top:
+                    yield chunk[:top - sent]
+                    return
+                sent += len(chunk)
+                yield chunk
+        return Source(columns, chunks, source.obj)
+
+    def source_of(self, name, depth):
+        obj = self.db.resolve(name)
+        if obj is None:
+            raise invalid_object(name)
+        if obj.kind == VIEW and obj.is_user:
+            inner = Parser(obj.definition).select()
+            source = self.plan(inner, depth + 1)
+            return Source(source.columns, source.chunks, obj)
+        return Source(obj.columns, lambda indices: self.db.chunks(obj, indices), obj)
+
+    def count_row(self, items, source):
+        columns, row = [], []
+        for kind, value, alias in items:
+            if kind != "count":
+                raise SqlError(8120, 1, 16, "Column is invalid in the select list because it is "
+                               "not contained in either an aggregate function or the GROUP BY "
+                               "clause.")
+            columns.append(Column(alias or "", SqlType("int"), True))
+            row.append(sum(len(c) for c in source.chunks([])) if source.obj is None or
+                       source.obj.kind == VIEW else self.db.count(source.obj))
+        return constant_source(columns, row)
+
+    def constant_row(self, items):
+        columns, row = [], []
+        for kind, value, alias in items:
+            if kind == "literal":
+                column, stored = literal_column(alias, value)
+            elif kind == "var":
+                column, stored = self.variable(value, alias)
+            elif kind == "count":
+                column, stored = Column(alias or "", SqlType("int"), True), 1
+            else:
+                raise invalid_column(value) if kind == "column" else SqlError(
+                    263, 1, 16, "Must specify table to select from.")
+            columns.append(column)
+            row.append(stored)
+        return constant_source(columns, row)
+
+    def variable(self, name, alias):
+        values = {"@@VERSION": ("nvarchar", 300, "Microsoft SQL Server 2022 (RTM) - 16.0.4135.4 "
+                                "(Tabulex test stand-in)"),
+                  "@@SERVERNAME": ("nvarchar", 128, tokens.SERVER_NAME),
+                  "@@SPID": ("smallint", 0, self.session.spid),
+                  "@@LANGUAGE": ("nvarchar", 128, "us_english")}
+        if name not in values:
+            raise SqlError(137, 2, 15, 'Must declare the scalar variable "%s".' % name)
+        type_name, length, value = values[name]
+        return Column(alias or "", SqlType(type_name, length), True), value
+
+
+def _column_index(columns, name):
+    for i, c in enumerate(columns):
+        if c.name.casefold() == name.casefold():
+            return i
+    raise invalid_column(name)
+
+
+def _fast_insert(sql):
+    """The common single-row INSERT, or None for the general parser. Values are
+    (kind, value) pairs."""
+    m = _FAST_INSERT.fullmatch(sql)
+    if not m:
+        return None
+    values = []
+    for n, text, null, number in _FAST_VALUES.findall(sql, sql.index("(", m.end(1))):
+        if null:
+            values.append(("null", None))
+        elif number:
+            values.append(("int", int(number)))
+        else:
+            values.append(("nvarchar" if n else "varchar",
+                           text.replace("''", "'") if "''" in text else text))
+    name = m.group(1)
+    if name.startswith("["):
+        name = name[1:-1].replace("]]", "]")
+    if len(name) > 128:
+        return None
+    return Stmt("insert", name=Name([name]), columns=None, rows=[values], text=sql)

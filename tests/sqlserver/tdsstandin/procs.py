@@ -1,0 +1,198 @@
+"""The stored procedures a client calls: sp_rename, sp_tables and the stand-in's own control."""
+
+import re
+
+from . import control, prepared, tokens
+from .catalogue import SYSTEM_TABLE, TABLE, VIEW, Column
+from .errors import SqlError
+from .parser import Name
+from .results import Source, write_rows
+from .sqltypes import SqlType
+
+
+def run(engine, display, name, args, more):
+    """Runs procedure name (a parser Name) with args [(param or None, Literal)]."""
+    proc = (name.object or "").lower()
+    if name.database and name.database.casefold() != engine.db.name.casefold():
+        raise SqlError(15250, 1, 16, "The database name component of the object qualifier must "
+                       "be the name of the current database.")
+    if proc == "sp_rename":
+        return sp_rename(engine, _named(args, ["@objname", "@newname", "@objtype"]), more)
+    if proc == "sp_tables":
+        return sp_tables(engine, _named(args, ["@table_name", "@table_owner", "@table_qualifier",
+                                               "@table_type", "@fusepattern"]), more)
+    if proc == control.PROCEDURE:
+        return control.run(engine, [lit for _, lit in args], more)
+    if proc in prepared.PROCEDURES and engine.session is not None:
+        return prepared.run(engine, proc, args)
+    raise SqlError(2812, 62, 16, "Could not find stored procedure '%s'." % display)
+
+
+def _named(args, names):
+    """Positional and @named arguments as a dict of text values (None for NULL)."""
+    out = dict.fromkeys(names)
+    for i, (param, lit) in enumerate(args):
+        target = param if param else (names[i] if i < len(names) else None)
+        if target not in out:
+            raise SqlError(8145, 1, 16, "%s is not a parameter for procedure." % (param or i))
+        out[target] = None if lit.kind == "null" else str(lit.value)
+    return out
+
+
+def _finish_proc(engine, status, more, count=None):
+    inproc = tokens.DONE_MORE | (tokens.DONE_COUNT if count is not None else 0)
+    engine.channel.write(tokens.done(inproc, tokens.CMD_SELECT if count is not None else 0,
+                                     count or 0, tokens.DONEINPROC))
+    engine.channel.write(tokens.returnstatus(status))
+    engine.channel.write(tokens.done(tokens.DONE_MORE if more else tokens.DONE_FINAL,
+                                     tokens.CMD_EXECUTE, 0, tokens.DONEPROC))
+
+
+def parsename(text):
+    """An object name as PARSENAME reads it: parts split at dots outside [..] and "..",
+    unbracketed parts taken as they stand (blanks included). None when malformed."""
+    parts, pos = [], 0
+    while True:
+        if text.startswith("[", pos) or text.startswith('"', pos):
+            close = "]" if text[pos] == "[" else '"'
+            end, part = pos + 1, []
+            while True:
+                i = text.find(close, end)
+                if i < 0:
+                    return None
+                if text.startswith(close * 2, i):
+                    part.append(text[end:i + 1])
+                    end = i + 2
+                    continue
+                part.append(text[end:i])
+                pos = i + 1
+                break
+            parts.append("".join(part))
+        else:
+            i = text.find(".", pos)
+            i = len(text) if i < 0 else i
+            parts.append(text[pos:i] or None)
+            pos = i
+        if pos == len(text):
+            break
+        if text[pos] != "." or len(parts) >= 4:
+            return None
+        pos += 1
+    if not parts[-1]:
+        return None
+    return Name(parts)
+
+
+# -- sp_rename ------------------------------------------------------------------------------------
+def sp_rename(engine, a, more):
+    objname, newname, objtype = a["@objname"], a["@newname"], (a["@objtype"] or "").upper()
+    if not newname:
+        raise SqlError(15223, 1, 11, "Error: The new name cannot be NULL.", proc="sp_rename")
+    name = parsename(objname or "")
+    if name is None:
+        raise SqlError(15253, 1, 11, "Syntax error parsing SQL identifier '%s'." % objname,
+                       proc="sp_rename")
+    db = engine.db
+    if objtype == "COLUMN":
+        obj = db.resolve(Name(name.parts[:-1])) if len(name.parts) > 1 else None
+        if obj is None or not obj.is_user or obj.kind != TABLE or \
+                name.object.casefold() not in [c.name.casefold() for c in obj.columns]:
+            raise SqlError(15248, 1, 11, "Either the parameter @objname is ambiguous or the "
+                           "claimed @objtype (COLUMN) is wrong.", proc="sp_rename")
+        db.rename_column(obj, name.object, newname)
+    else:
+        obj = db.resolve(name)
+        if obj is None or not obj.is_user:
+            if objtype:
+                raise SqlError(15248, 1, 11, "Either the parameter @objname is ambiguous or the "
+                               "claimed @objtype (%s) is wrong." % objtype, proc="sp_rename")
+            raise SqlError(15225, 1, 11, "No item by the name of '%s' could be found in the "
+                           "current database '%s', given that @itemtype was input as '(null)'."
+                           % (objname, db.name), proc="sp_rename")
+        db.rename(obj, newname)
+    engine.channel.write(tokens.message(15477, 1, 10, "Caution: Changing any part of an object "
+                                        "name could break scripts and stored procedures.",
+                                        proc="sp_rename", line=1))
+    _finish_proc(engine, 0, more)
+
+
+# -- sp_tables ------------------------------------------------------------------------------------
+SP_TABLES_COLUMNS = [Column("TABLE_QUALIFIER", SqlType("nvarchar", 128)),
+                     Column("TABLE_OWNER", SqlType("nvarchar", 128)),
+                     Column("TABLE_NAME", SqlType("nvarchar", 128)),
+                     Column("TABLE_TYPE", SqlType("varchar", 32)),
+                     Column("REMARKS", SqlType("varchar", 254))]
+
+
+def like(pattern):
+    """A LIKE pattern (% and _, [..] sets) as a case-insensitive regular expression."""
+    if pattern is None:
+        return None
+    out = []
+    i = 0
+    while i < len(pattern):
+        ch = pattern[i]
+        if ch == "%":
+            out.append(".*")
+        elif ch == "_":
+            out.append(".")
+        elif ch == "[" and "]" in pattern[i + 1:]:
+            end = pattern.index("]", i + 1)
+            body = pattern[i + 1:end]
+            out.append("[" + ("^" + re.escape(body[1:]) if body.startswith("^")
+                              else re.escape(body)) + "]")
+            i = end
+        else:
+            out.append(re.escape(ch))
+        i += 1
+    return re.compile("".join(out), re.I | re.S)
+
+
+def sp_tables_rows(db, a):
+    name, owner, qualifier, types = (a["@table_name"], a["@table_owner"], a["@table_qualifier"],
+                                     a["@table_type"])
+    if qualifier == "%" and not name and not owner:
+        return [(db.name, None, None, None, None)]
+    if owner == "%" and not name and not qualifier:
+        return [(None, s, None, None, None) for s in
+                sorted({o.schema for o in db.objects.values()}, key=str.casefold)]
+    if types == "%" and not name and not owner and not qualifier:
+        return [(None, None, None, t, None) for t in (SYSTEM_TABLE, TABLE, VIEW)]
+    if qualifier and not like(qualifier).fullmatch(db.name):
+        if "%" not in qualifier and "_" not in qualifier:
+            raise SqlError(15250, 1, 16, "The database name component of the object qualifier "
+                           "must be the name of the current database.")
+        return []
+    wanted = None
+    if types:
+        wanted = {t.strip().strip("'\"").upper() for t in types.split(",")}
+    name_re, owner_re = like(name or None), like(owner or None)
+    rows = []
+    with db.lock:
+        objects = list(db.objects.values())
+    for o in objects:
+        if wanted is not None and o.kind not in wanted:
+            continue
+        if name_re and not name_re.fullmatch(o.name):
+            continue
+        if owner_re and not owner_re.fullmatch(o.schema):
+            continue
+        rows.append((db.name, o.schema, o.name, o.kind, None))
+    rows.sort(key=lambda r: (r[3], r[0].casefold(), r[1].casefold(), r[2].casefold()))
+    return rows
+
+
+def sp_tables(engine, a, more):
+    rows = sp_tables_rows(engine.db, a)
+    source = Source(SP_TABLES_COLUMNS, lambda indices: iter([rows]))
+    if not write_rows(engine.channel, source.columns, source.chunks(None), None, True,
+                      lambda: False, done_token=tokens.DONEINPROC):
+        return False
+    _finish_proc_after_rows(engine, more)
+
+
+def _finish_proc_after_rows(engine, more):
+    # write_rows closed the rows with DONE(MORE|COUNT); a procedure reply ends like this.
+    engine.channel.write(tokens.returnstatus(0))
+    engine.channel.write(tokens.done(tokens.DONE_MORE if more else tokens.DONE_FINAL,
+                                     tokens.CMD_EXECUTE, 0, tokens.DONEPROC))

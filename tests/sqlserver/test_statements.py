@@ -1,0 +1,257 @@
+"""Statements and the catalogue: SQL Server's replies, error numbers and texts, without a socket."""
+
+import argparse
+import os
+import struct
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from tdsstandin import procs, tokens  # noqa: E402
+from tdsstandin.catalogue import Database  # noqa: E402
+from tdsstandin.engine import Engine  # noqa: E402
+from tdsstandin.faults import Failure, Faults  # noqa: E402
+from tdsstandin.parser import Parser  # noqa: E402
+from tdsstandin.prepared import PreparedStatements  # noqa: E402
+from tdsstandin.server import Server  # noqa: E402
+
+
+class Capture:
+    def __init__(self):
+        self.data = bytearray()
+
+    def write(self, data):
+        self.data += data
+
+    def end_message(self):
+        pass
+
+    def attention_arrived(self, timeout=0.0):
+        return False
+
+
+def make_server():
+    return Server(argparse.Namespace(database="shop", file=None))
+
+
+class FakeSession:
+    spid = 51
+
+    def __init__(self):
+        self.prepared = PreparedStatements()
+
+
+def decode(reply):
+    """The tokens of a reply without result sets: (kind, number or status, text or count)."""
+    out, pos = [], 0
+    while pos < len(reply):
+        token = reply[pos]
+        if token in (tokens.ERROR, tokens.INFO):
+            length, number = struct.unpack_from("<Hi", reply, pos + 1)
+            chars = struct.unpack_from("<H", reply, pos + 9)[0]
+            text = reply[pos + 11:pos + 11 + chars * 2].decode("utf-16-le")
+            out.append(("ERROR" if token == tokens.ERROR else "INFO", number, text))
+            pos += 3 + length
+        elif token in (tokens.DONE, tokens.DONEPROC, tokens.DONEINPROC):
+            status, _cmd, count = struct.unpack_from("<HHQ", reply, pos + 1)
+            out.append(({tokens.DONE: "DONE", tokens.DONEPROC: "DONEPROC",
+                         tokens.DONEINPROC: "DONEINPROC"}[token], status, count))
+            pos += 13
+        elif token == tokens.RETURNSTATUS:
+            out.append(("RETURNSTATUS", struct.unpack_from("<i", reply, pos + 1)[0], None))
+            pos += 5
+        elif token == tokens.ENVCHANGE:
+            pos += 3 + struct.unpack_from("<H", reply, pos + 1)[0]
+        else:
+            raise AssertionError("unexpected token 0x%02X" % token)
+    return out
+
+
+class StandinCase(unittest.TestCase):
+    def setUp(self):
+        self.server = make_server()
+        self.db = self.server.db
+
+    def run_batch(self, sql):
+        channel = Capture()
+        Engine(self.server, channel, FakeSession()).run_batch(sql)
+        return decode(bytes(channel.data))
+
+    def error_of(self, sql):
+        replies = self.run_batch(sql)
+        errors = [r for r in replies if r[0] == "ERROR"]
+        self.assertEqual(replies[-1][0:2], ("DONE", tokens.DONE_ERROR), sql)
+        return errors[0][1], errors[0][2]
+
+    def rows(self, sql):
+        stmt = Parser(sql).select()
+        source = Engine(self.server, Capture(), FakeSession()).plan(stmt)
+        return [row for chunk in source.chunks(list(range(len(source.columns))))
+                for row in chunk]
+
+
+class ErrorsTest(StandinCase):
+    def test_failures_carry_sql_server_numbers_and_texts(self):
+        self.run_batch("CREATE TABLE [t]([a] INT NOT NULL, [b] NVARCHAR(5))")
+        cases = [
+            ("CREATE TABLE [t]([x] INT)", 2714,
+             "There is already an object named 't' in the database."),
+            ("CREATE TABLE [u]([a] TEXT, [b] INT, [c] BLOB)", 2715,
+             "Column, parameter, or variable #3: Cannot find data type BLOB."),
+            ("CREATE TABLE [u]([a] INT, [A] TEXT)", 2705, "Column names in each table must be "
+             "unique. Column name 'A' in table 'u' specified more than once."),
+            ("CREATE TABLE [u]([a] INT(4))", 2716, "Column, parameter, or variable #1: Cannot "
+             "specify a column width on data type int."),
+            ("CREATE TABLE [u]([a] VARCHAR(9000))", 131, "The size (9000) given to the column "
+             "'a' exceeds the maximum allowed for any data type (8000)."),
+            ("DROP TABLE [gone];", 3701, "Cannot drop the table 'gone', because it does not "
+             "exist or you do not have permission."),
+            ("INSERT INTO [gone] VALUES('1')", 208, "Invalid object name 'gone'."),
+            ("SELECT * FROM [dbo].[gone]", 208, "Invalid object name 'dbo.gone'."),
+            ("INSERT INTO [t] VALUES('1')", 213, "Column name or number of supplied values does "
+             "not match table definition."),
+            ("INSERT INTO [t] VALUES(NULL, 'x')", 515, "Cannot insert the value NULL into "
+             "column 'a', table 'shop.dbo.t'; column does not allow nulls. INSERT fails."),
+            ("INSERT INTO [t] VALUES('1', N'toolong')", 8152,
+             "String or binary data would be truncated."),
+            ("INSERT INTO [t]([c]) VALUES('1')", 207, "Invalid column name 'c'."),
+            ("sp_rename 'gone', 'new'", 15225, "No item by the name of 'gone' could be found in "
+             "the current database 'shop', given that @itemtype was input as '(null)'."),
+            ("SELECT * FROM [t] WHERE", 102, "Incorrect syntax near 'WHERE'."),
+            ("INSERT INTO [t] VALUES('it''s)", 105,
+             "Unclosed quotation mark after the character string 'it''s)'."),
+            ("EXEC sp_nothing", 2812, "Could not find stored procedure 'sp_nothing'."),
+            ("CREATE TABLE [sales].[x]([a] INT)", 2760, 'The specified schema name "sales" either '
+             'does not exist or you do not have permission to use it.'),
+        ]
+        for sql, number, text in cases:
+            with self.subTest(sql=sql):
+                self.assertEqual(self.error_of(sql), (number, text))
+
+    def test_rename_onto_a_taken_name_is_refused(self):
+        self.run_batch("CREATE TABLE [a]([x] INT); CREATE TABLE [b]([x] INT)")
+        self.assertEqual(self.error_of("sp_rename 'a', 'B'")[0], 15335)
+        self.assertEqual(self.rows("SELECT COUNT(*) FROM [a]"), [(0,)])
+
+    def test_an_error_ends_the_batch(self):
+        replies = self.run_batch("CREATE TABLE [t]([a] INT); INSERT INTO [t] VALUES('x'); "
+                                 "INSERT INTO [t] VALUES('2')")
+        self.assertEqual([r[0] for r in replies], ["DONE", "ERROR", "DONE"])
+        self.assertEqual(self.rows("SELECT * FROM [t]"), [])
+
+
+class RepliesTest(StandinCase):
+    def test_every_done_but_the_last_says_more(self):
+        replies = self.run_batch("CREATE TABLE [t]([a] INT)\nINSERT INTO [t] VALUES('1')\n"
+                                 "INSERT INTO [t] VALUES('2'), ('3')\nDROP TABLE [t];")
+        self.assertEqual(replies, [
+            ("DONE", tokens.DONE_MORE, 0),
+            ("DONE", tokens.DONE_MORE | tokens.DONE_COUNT, 1),
+            ("DONE", tokens.DONE_MORE | tokens.DONE_COUNT, 2),
+            ("DONE", tokens.DONE_FINAL, 0)])
+
+    def test_rename_warns_like_sql_server(self):
+        self.run_batch("CREATE TABLE [Orders]([a] INT)")
+        replies = self.run_batch("sp_rename 'Orders', 'Sales'")
+        self.assertEqual(replies, [
+            ("INFO", 15477, "Caution: Changing any part of an object name could break scripts "
+             "and stored procedures."),
+            ("DONEINPROC", tokens.DONE_MORE, 0), ("RETURNSTATUS", 0, None),
+            ("DONEPROC", tokens.DONE_FINAL, 0)])
+        self.assertIsNone(self.db.resolve(Parser("Orders").name()))
+        self.assertEqual(self.db.resolve(Parser("SALES").name()).name, "Sales")
+
+    def test_bracketed_names_keep_their_brackets(self):
+        self.run_batch("CREATE TABLE [a]]b]([c]]d] INT)")
+        self.run_batch("INSERT INTO [a]]b] VALUES('7')")
+        self.assertEqual(self.rows("SELECT [c]]d] FROM [a]]b]"), [(7,)])
+        self.run_batch("sp_rename '[a]]b]', 'x]y'")
+        self.assertEqual(self.rows("SELECT * FROM [x]]y]"), [(7,)])
+        self.assertEqual(self.run_batch("DROP TABLE [x]]y];")[-1], ("DONE", 0, 0))
+
+    def test_top_and_views_select_the_rows_in_order(self):
+        self.run_batch("CREATE TABLE [t]([a] INT, [b] NVARCHAR(10))")
+        self.run_batch("INSERT INTO [t] VALUES('1', N'x'), ('2', NULL), ('3', N'z')")
+        self.run_batch("CREATE VIEW [v] AS SELECT [b], [a] FROM [t]")
+        self.assertEqual(self.rows("SELECT top 1 * FROM [t]"), [(1, "x")])
+        self.assertEqual(self.rows("SELECT * FROM [v]"), [("x", 1), (None, 2), ("z", 3)])
+        self.assertEqual(self.rows("SELECT TOP (2) [a] FROM [v]"), [(1,), (2,)])
+        self.assertEqual(self.error_of("DROP TABLE [v]")[0], 3705)
+
+
+class CatalogueTest(StandinCase):
+    def tables(self, **args):
+        a = dict.fromkeys(["@table_name", "@table_owner", "@table_qualifier", "@table_type",
+                           "@fusepattern"])
+        a.update(args)
+        return [(r[1], r[2], r[3]) for r in procs.sp_tables_rows(self.db, a)]
+
+    def test_tables_views_and_system_tables_are_listed_apart(self):
+        self.run_batch("CREATE SCHEMA [sales]")
+        self.run_batch("CREATE TABLE [sales].[Orders]([a] INT); CREATE TABLE [Customer]([a] INT)")
+        self.run_batch("CREATE VIEW [Recent] AS SELECT * FROM [sales].[Orders]")
+        listed = self.tables()
+        self.assertIn(("sys", "trace_xe_action_map", "SYSTEM TABLE"), listed)
+        self.assertIn(("dbo", "Recent", "VIEW"), listed)
+        self.assertEqual([r for r in listed if r[2] == "TABLE"],
+                         [("dbo", "Customer", "TABLE"), ("sales", "Orders", "TABLE")])
+        self.assertEqual(listed, sorted(listed, key=lambda r: (r[2], r[0].lower(), r[1].lower())))
+        self.assertEqual(self.tables(**{"@table_type": "'TABLE'"}),
+                         [("dbo", "Customer", "TABLE"), ("sales", "Orders", "TABLE")])
+        self.assertEqual(self.tables(**{"@table_name": "ord%"}), [("sales", "Orders", "TABLE")])
+        self.assertEqual(self.tables(**{"@table_type": "'VIEW'", "@table_owner": "dbo"}),
+                         [("dbo", "Recent", "VIEW")])
+
+    def test_reset_leaves_an_empty_database_with_its_system_tables(self):
+        self.run_batch("CREATE SCHEMA [s]; CREATE TABLE [s].[t]([a] INT); CREATE TABLE [u]([a] "
+                       "INT)")
+        self.run_batch("EXEC standin_control 'system_table sys.extra'")
+        self.run_batch("EXEC standin_control 'reset'")
+        listed = self.tables()
+        self.assertEqual([r for r in listed if r[2] != "VIEW"],
+                         [("sys", "trace_xe_action_map", "SYSTEM TABLE"),
+                          ("sys", "trace_xe_event_map", "SYSTEM TABLE")])
+        self.assertEqual(self.error_of("CREATE TABLE [s].[t]([a] INT)")[0], 2760)
+
+    def test_declared_types_survive_a_restart_from_the_file(self):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), "standin-test-%d.sqlite"
+                            % os.getpid())
+        try:
+            first = Database("shop", path)
+            self.server.db = first
+            self.run_batch("CREATE TABLE [t]([a] DECIMAL(9,3) NOT NULL, [b] NVARCHAR(MAX))")
+            self.run_batch("INSERT INTO [t] VALUES('1.5', N'\u0416')")
+            first.conn.close()
+            self.server.db = self.db = Database("shop", path)
+            obj = self.db.resolve(Parser("t").name())
+            self.assertEqual([(c.type.declared(), c.nullable) for c in obj.columns],
+                             [("decimal(9,3)", False), ("nvarchar(max)", True)])
+            self.assertEqual(self.rows("SELECT * FROM [t]"), [("1.500", "\u0416")])
+        finally:
+            os.remove(path)
+
+
+class FaultsTest(unittest.TestCase):
+    def test_drop_after_counts_statements_then_fires_once(self):
+        f = Faults()
+        f.drop_after = 2
+        self.assertEqual([f.plan("x").drop for _ in range(4)], [False, False, True, False])
+
+    def test_failures_match_a_pattern_a_given_number_of_times(self):
+        f = Faults()
+        f.add_failure(Failure(r"INSERT INTO \[T\]", 8152, "String or binary data would be "
+                              "truncated.", times=2))
+        plans = [f.plan(sql) for sql in ("SELECT * FROM [T]", "insert into [t] values(1)",
+                                         "INSERT INTO [T] VALUES(2)", "INSERT INTO [T] VALUES(3)")]
+        self.assertEqual([p.error.number if p.error else None for p in plans],
+                         [None, 8152, 8152, None])
+
+    def test_delay_applies_to_matching_statements(self):
+        f = Faults()
+        f.set_delay(500, "^SELECT")
+        self.assertEqual([f.plan(s).delay for s in ("SELECT 1", "INSERT")], [500, 0])
+
+
+if __name__ == "__main__":
+    unittest.main()
