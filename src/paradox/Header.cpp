@@ -22,14 +22,14 @@ struct Reader {
 
     void need(std::size_t end, const char* what) const {
         if (end > h.size())
-            throw Error(table, std::string(what) + " runs past the end of the header");
+            throw Error(table, std::string("the end of the header cuts off ") + what);
     }
     // A NUL-terminated string starting at pos; pos moves past the NUL.
     std::string cString(std::size_t& pos, const char* what) const {
         const auto begin = h.begin() + std::ptrdiff_t(std::min(pos, h.size()));
         const auto nul = std::find(begin, h.end(), 0);
         if (nul == h.end())
-            throw Error(table, std::string(what) + " runs past the end of the header");
+            throw Error(table, std::string("the end of the header cuts off ") + what);
         std::string s(begin, nul);
         pos = std::size_t(nul - h.begin()) + 1;
         return s;
@@ -173,7 +173,7 @@ TableHeader readHeader(ByteSource& source, const std::string& table, const std::
     const bool dataHeader = t.versionId >= kFirstDataHeaderVersion;
     const std::uint32_t encryption1 = le32(p + kEncryption1At);
     if (dataHeader) {
-        r.need(kDataHeaderEnd, "the header");
+        r.need(kDataHeaderEnd, "the data header");
         t.codePage = le16(p + kCodePageAt);
         t.sortOrderName = sortOrderName(r);
         t.encrypted =

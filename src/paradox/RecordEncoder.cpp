@@ -17,7 +17,7 @@ namespace {
 
 constexpr unsigned char kFalse = 0x80;
 constexpr unsigned char kTrue = 0x81;
-constexpr double kMaxExactInteger = 9007199254740992.0; // 2^53
+constexpr std::int64_t kMaxExactInteger = std::int64_t(1) << 53;
 
 std::string shortestText(double v) {
     char buf[64];
@@ -37,8 +37,8 @@ void RecordEncoder::fail(const Field& f, const std::string& what) const {
 }
 
 void RecordEncoder::wrongKind(const Field& f, const Value& v) const {
-    fail(f, std::string("a ") + kindName(v.kind()) + " value cannot be stored in a " +
-                fieldTypeName(f.type) + " field");
+    fail(f, std::string(kindName(v.kind())) + " values cannot be stored in a field of type " +
+                fieldTypeName(f.type));
 }
 
 void RecordEncoder::encode(const std::vector<Value>& row, unsigned char* record) {
@@ -96,7 +96,7 @@ void RecordEncoder::encodeInteger(const Field& f, const Value& v, unsigned char*
     if (v.kind() == Value::Kind::Int)
         n = v.toInt();
     else if (v.kind() == Value::Kind::Double && std::trunc(v.toDouble()) == v.toDouble() &&
-             std::fabs(v.toDouble()) < kMaxExactInteger)
+             std::fabs(v.toDouble()) < double(kMaxExactInteger))
         n = std::int64_t(v.toDouble());
     else
         wrongKind(f, v);
@@ -118,7 +118,7 @@ void RecordEncoder::encodeDouble(const Field& f, const Value& v, unsigned char* 
         d = v.toDouble();
         break;
     case Value::Kind::Int:
-        if (std::fabs(double(v.toInt())) > kMaxExactInteger)
+        if (v.toInt() > kMaxExactInteger || v.toInt() < -kMaxExactInteger)
             fail(f, "the integer " + std::to_string(v.toInt()) +
                         " has more digits than a floating-point field keeps");
         d = double(v.toInt());

@@ -130,8 +130,8 @@ void TableWriter::checkFields(const std::vector<FieldSpec>& specs) {
                 throw Error(m_table, column + "the name is used twice");
         const auto size = sizeByteFor(s);
         if (!size)
-            throw Error(m_table, column + "a " + fieldTypeName(s.type) +
-                                     " field cannot have the size " + std::to_string(s.size));
+            throw Error(m_table, column + "a field of type " + fieldTypeName(s.type) +
+                                     " cannot have the size " + std::to_string(s.size));
         const int width = *recordWidth(s.type, *size);
         m_fields.push_back(Field{s.name, s.type, *size, width, offset});
         m_rawNames.push_back(raw);
