@@ -2,6 +2,7 @@
 
 #include "app/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
+#include "drivers/paradox/ParadoxConnection.h"
 
 namespace tabulex {
 
@@ -66,7 +67,7 @@ std::unique_ptr<DriverConnection> openDriverConnection(const QString& connection
     case DriverKind::Odbc:
         return odbc::OdbcConnection::open(connectionString, options);
     case DriverKind::Paradox:
-        throw DataError(QStringLiteral("The Paradox driver is not part of this build yet."));
+        return paradoxdriver::ParadoxConnection::open(connectionString, options);
     case DriverKind::Staging:
         throw DataError(QStringLiteral("The staging driver is not part of this build yet."));
     case DriverKind::Unknown:
