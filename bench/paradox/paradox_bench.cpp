@@ -43,7 +43,8 @@ struct Row {
     bool flag;
 };
 
-Row rowOf(long r) {
+Row rowOf(long r)
+{
     Row row{};
     row.id = r + 1;
     row.small = int(r % 32000) - 16000;
@@ -63,13 +64,15 @@ struct Checksum {
     void add(double v) { value += v; }
 };
 
-paradox::Date dateOfDay(long day) {
+paradox::Date dateOfDay(long day)
+{
     using namespace std::chrono;
     const year_month_day ymd{sys_days(year(1970) / January / 1) + days(day - 719'163)};
     return {int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))};
 }
 
-double oursWrite(const fs::path& file) {
+double oursWrite(const fs::path& file)
+{
     using paradox::FieldType;
     using paradox::Value;
     paradox::TableWriter w(file, {{"Id", FieldType::Long},
@@ -101,7 +104,8 @@ double oursWrite(const fs::path& file) {
     return 0;
 }
 
-double oursRead(const fs::path& file) {
+double oursRead(const fs::path& file)
+{
     auto reader = paradox::TableReader::open(file);
     std::vector<paradox::Value> row;
     Checksum sum;
@@ -117,7 +121,8 @@ double oursRead(const fs::path& file) {
     return sum.value;
 }
 
-pxfield_t* pxlibFields() {
+pxfield_t* pxlibFields()
+{
     // pxlib keeps and frees the array and its names.
     auto* f = static_cast<pxfield_t*>(std::calloc(kFieldCount, sizeof(pxfield_t)));
     const char* names[] = {"Id", "Small", "Ratio", "Price", "Name", "Day", "Stamp", "Flag"};
@@ -132,7 +137,8 @@ pxfield_t* pxlibFields() {
     return f;
 }
 
-double pxlibWrite(const fs::path& file) {
+double pxlibWrite(const fs::path& file)
+{
     pxdoc_t* px = PX_new();
     pxfield_t* fields = pxlibFields();
     if (PX_create_file(px, fields, kFieldCount, file.c_str(), pxfFileTypNonIndexDB) < 0)
@@ -163,7 +169,8 @@ double pxlibWrite(const fs::path& file) {
     return 0;
 }
 
-double pxlibRead(const fs::path& file) {
+double pxlibRead(const fs::path& file)
+{
     pxdoc_t* px = PX_new();
     if (PX_open_file(px, file.c_str()) < 0)
         std::abort();
@@ -201,7 +208,8 @@ struct Result {
 };
 
 // Runs one phase in a child process and reports its time, checksum and peak memory.
-Result inChild(const std::function<double()>& phase) {
+Result inChild(const std::function<double()>& phase)
+{
     int pipeFd[2];
     if (pipe(pipeFd) != 0)
         std::abort();
@@ -231,7 +239,8 @@ Result inChild(const std::function<double()>& phase) {
     return {in[0], in[1], double(usage.ru_maxrss) / 1024.0};
 }
 
-void print(const char* what, const char* who, const Result& r) {
+void print(const char* what, const char* who, const Result& r)
+{
     std::printf("%-5s %-5s %7.2f s %10.0f rows/s  peak %6.1f MB\n", what, who, r.seconds,
                 double(kRows) / r.seconds, r.peakMb);
     std::fflush(stdout);
@@ -239,7 +248,8 @@ void print(const char* what, const char* who, const Result& r) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
     const fs::path dir = base / ("paradox-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);

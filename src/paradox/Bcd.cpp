@@ -11,14 +11,16 @@ constexpr unsigned char kPositive = 0x80;
 constexpr unsigned char kNotNull = 0x40;
 constexpr unsigned char kScaleMask = 0x3F;
 
-int nibble(const unsigned char* digits, int i) {
+int nibble(const unsigned char* digits, int i)
+{
     const unsigned char b = digits[i / 2];
     return i % 2 == 0 ? b >> 4 : b & 0x0F;
 }
 
 } // namespace
 
-bool decode(const unsigned char* p, std::string& out) {
+bool decode(const unsigned char* p, std::string& out)
+{
     const int scale = p[0] & kScaleMask;
     if (scale > kDigits)
         return false;
@@ -53,7 +55,8 @@ bool decode(const unsigned char* p, std::string& out) {
     return true;
 }
 
-std::string encode(std::string_view text, int scale, unsigned char* p) {
+std::string encode(std::string_view text, int scale, unsigned char* p)
+{
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         negative = text[0] == '-';

@@ -10,15 +10,19 @@ namespace paradox {
 using namespace layout;
 
 BlobReader::BlobReader(std::unique_ptr<ByteSource> file, std::string table, std::string fileName)
-    : m_file(std::move(file)), m_table(std::move(table)), m_fileName(std::move(fileName)) {}
+    : m_file(std::move(file)), m_table(std::move(table)), m_fileName(std::move(fileName))
+{
+}
 
 BlobReader::~BlobReader() = default;
 
-void BlobReader::fail(const std::string& what) const {
+void BlobReader::fail(const std::string& what) const
+{
     throw Error(m_table, "memo file " + m_fileName + ": " + what);
 }
 
-void BlobReader::read(std::uint32_t offsetIndex, std::uint32_t length, std::string& out) {
+void BlobReader::read(std::uint32_t offsetIndex, std::uint32_t length, std::string& out)
+{
     const std::uint64_t offset = offsetIndex & ~kMbSingleIndex;
     const std::uint32_t index = offsetIndex & kMbSingleIndex;
     if (offset == 0 || offset % kMbUnit != 0)
@@ -38,7 +42,8 @@ void BlobReader::read(std::uint32_t offsetIndex, std::uint32_t length, std::stri
 }
 
 void BlobReader::readSingle(std::uint64_t offset, std::uint32_t index, std::uint32_t length,
-                            std::string& out) {
+                            std::string& out)
+{
     if (index != kMbSingleIndex)
         fail("a value gives entry " + std::to_string(index) + " of a single-value block");
     unsigned char head[kMbSingleHeader];
@@ -55,7 +60,8 @@ void BlobReader::readSingle(std::uint64_t offset, std::uint32_t index, std::uint
 }
 
 void BlobReader::readSub(std::uint64_t offset, std::uint32_t index, std::uint32_t length,
-                         std::string& out) {
+                         std::string& out)
+{
     if (index >= kMbSubEntries)
         fail("a value gives entry " + std::to_string(index) + " of a block of 64 entries");
     unsigned char entry[kMbSubEntrySize];
@@ -79,7 +85,8 @@ void BlobReader::readSub(std::uint64_t offset, std::uint32_t index, std::uint32_
     copy(offset + start, length, out);
 }
 
-void BlobReader::copy(std::uint64_t offset, std::uint32_t length, std::string& out) {
+void BlobReader::copy(std::uint64_t offset, std::uint32_t length, std::string& out)
+{
     // The length is checked against the file before anything is allocated for it.
     if (offset > m_file->size() || length > m_file->size() - offset)
         fail("a value of " + std::to_string(length) + " bytes runs past the end of the file");

@@ -14,7 +14,8 @@ using namespace layout;
 namespace {
 
 // The header block: what every Paradox-written .MB file starts with.
-std::array<unsigned char, kMbUnit> headerBlock() {
+std::array<unsigned char, kMbUnit> headerBlock()
+{
     std::array<unsigned char, kMbUnit> h{};
     h[0] = kMbHeaderBlock;
     putLe16(h.data() + 1, 1); // one 4 KB unit
@@ -36,18 +37,21 @@ constexpr std::uint64_t kMaxOffset = 0xFFFFFF00u;
 
 BlobWriter::BlobWriter(const std::filesystem::path& folder, const std::string& stem,
                        std::string table)
-    : m_file(std::make_unique<OutputFile>(folder, stem, table)), m_table(std::move(table)) {
+    : m_file(std::make_unique<OutputFile>(folder, stem, table)), m_table(std::move(table))
+{
     const auto h = headerBlock();
     m_file->append(h.data(), h.size());
 }
 
 BlobWriter::~BlobWriter() = default;
 
-std::uint32_t BlobWriter::store(std::string_view value) {
+std::uint32_t BlobWriter::store(std::string_view value)
+{
     return value.size() > kMbSmallLimit ? storeSingle(value) : storeSmall(value);
 }
 
-std::uint32_t BlobWriter::storeSingle(std::string_view value) {
+std::uint32_t BlobWriter::storeSingle(std::string_view value)
+{
     const std::uint64_t units = (kMbSingleHeader + value.size() + kMbUnit - 1) / kMbUnit;
     const std::uint64_t offset = m_file->size();
     if (units > 0xFFFF || offset > kMaxOffset)
@@ -64,7 +68,8 @@ std::uint32_t BlobWriter::storeSingle(std::string_view value) {
     return std::uint32_t(offset) | kMbSingleIndex;
 }
 
-std::uint32_t BlobWriter::storeSmall(std::string_view value) {
+std::uint32_t BlobWriter::storeSmall(std::string_view value)
+{
     const int chunks = int((value.size() + kMbChunk - 1) / kMbChunk);
     if (m_subOffset == 0 || m_nextEntry < 0 || m_nextChunk + chunks > int(kMbChunks)) {
         closeSubBlock();
@@ -90,13 +95,15 @@ std::uint32_t BlobWriter::storeSmall(std::string_view value) {
     return std::uint32_t(m_subOffset) | std::uint32_t(entry);
 }
 
-void BlobWriter::closeSubBlock() {
+void BlobWriter::closeSubBlock()
+{
     if (m_subOffset != 0)
         m_file->writeAt(m_subOffset, m_sub.data(), m_sub.size());
     m_subOffset = 0;
 }
 
-void BlobWriter::finish(bool durable) {
+void BlobWriter::finish(bool durable)
+{
     closeSubBlock();
     m_file->finish(durable);
 }

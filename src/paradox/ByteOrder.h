@@ -8,33 +8,36 @@
 // that all-zero bytes mean NULL.
 namespace paradox::bytes {
 
-inline std::uint16_t le16(const unsigned char* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
-}
+inline std::uint16_t le16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
 
-inline std::uint32_t le32(const unsigned char* p) {
+inline std::uint32_t le32(const unsigned char* p)
+{
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
 
-inline void putLe16(unsigned char* p, std::uint16_t v) {
+inline void putLe16(unsigned char* p, std::uint16_t v)
+{
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
 }
 
-inline void putLe32(unsigned char* p, std::uint32_t v) {
+inline void putLe32(unsigned char* p, std::uint32_t v)
+{
     for (int i = 0; i < 4; ++i)
         p[i] = std::uint8_t(v >> (8 * i));
 }
 
-inline std::uint64_t be(const unsigned char* p, int n) {
+inline std::uint64_t be(const unsigned char* p, int n)
+{
     std::uint64_t v = 0;
     for (int i = 0; i < n; ++i)
         v = v << 8 | p[i];
     return v;
 }
 
-inline void putBe(unsigned char* p, std::uint64_t v, int n) {
+inline void putBe(unsigned char* p, std::uint64_t v, int n)
+{
     for (int i = n - 1; i >= 0; --i) {
         p[i] = std::uint8_t(v);
         v >>= 8;
@@ -42,7 +45,8 @@ inline void putBe(unsigned char* p, std::uint64_t v, int n) {
 }
 
 // Integer of n bytes (1, 2 or 4); false for NULL (all zero).
-inline bool getInt(const unsigned char* p, int n, std::int64_t& out) {
+inline bool getInt(const unsigned char* p, int n, std::int64_t& out)
+{
     const std::uint64_t raw = be(p, n);
     if (raw == 0)
         return false;
@@ -54,14 +58,16 @@ inline bool getInt(const unsigned char* p, int n, std::int64_t& out) {
     return true;
 }
 
-inline void putInt(unsigned char* p, int n, std::int64_t v) {
+inline void putInt(unsigned char* p, int n, std::int64_t v)
+{
     const int bits = 8 * n;
     const std::uint64_t mask = bits == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << bits) - 1;
     putBe(p, (std::uint64_t(v) & mask) ^ (std::uint64_t(1) << (bits - 1)), n);
 }
 
 // Double of 8 bytes; false for NULL.
-inline bool getDouble(const unsigned char* p, double& out) {
+inline bool getDouble(const unsigned char* p, double& out)
+{
     std::uint64_t raw = be(p, 8);
     if (raw == 0)
         return false;
@@ -71,7 +77,8 @@ inline bool getDouble(const unsigned char* p, double& out) {
     return true;
 }
 
-inline void putDouble(unsigned char* p, double v) {
+inline void putDouble(unsigned char* p, double v)
+{
     std::uint64_t raw;
     std::memcpy(&raw, &v, sizeof raw);
     constexpr std::uint64_t top = std::uint64_t(1) << 63;

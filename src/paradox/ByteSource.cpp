@@ -13,12 +13,14 @@
 namespace paradox {
 
 void ByteSource::readExact(std::uint64_t offset, void* buffer, std::size_t n,
-                           const std::string& table, const char* what) {
+                           const std::string& table, const char* what)
+{
     if (readAt(offset, buffer, n) != n)
         throw Error(table, std::string("the file ends inside ") + what);
 }
 
-FileSource::FileSource(const std::filesystem::path& path) : m_name(path.filename().string()) {
+FileSource::FileSource(const std::filesystem::path& path) : m_name(path.filename().string())
+{
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         throw Error(m_name, std::string("cannot open the file: ") + std::strerror(errno));
@@ -35,12 +37,14 @@ FileSource::FileSource(const std::filesystem::path& path) : m_name(path.filename
     m_size = std::uint64_t(st.st_size);
 }
 
-FileSource::~FileSource() {
+FileSource::~FileSource()
+{
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-std::size_t FileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
+std::size_t FileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n)
+{
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < n) {
@@ -57,7 +61,8 @@ std::size_t FileSource::readAt(std::uint64_t offset, void* buffer, std::size_t n
     return done;
 }
 
-std::size_t MemorySource::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
+std::size_t MemorySource::readAt(std::uint64_t offset, void* buffer, std::size_t n)
+{
     if (offset >= m_size)
         return 0;
     const std::size_t count = std::min<std::uint64_t>(n, m_size - offset);

@@ -45,7 +45,9 @@ private:
 class MemorySource : public ByteSource {
 public:
     MemorySource(const void* data, std::size_t size)
-        : m_data(static_cast<const unsigned char*>(data)), m_size(size) {}
+        : m_data(static_cast<const unsigned char*>(data)), m_size(size)
+    {
+    }
 
     std::uint64_t size() const override { return m_size; }
     std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) override;

@@ -7,14 +7,13 @@ namespace {
 // Days from 1970-01-01 to the day number's origin (0000-12-31 is day 0).
 constexpr std::int64_t kUnixOffset = 719'163;
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
-    return (a - (a % b + b) % b) / b;
-}
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return (a - (a % b + b) % b) / b; }
 
 } // namespace
 
 // The civil-calendar conversions follow Howard Hinnant's public-domain algorithms.
-std::int64_t dayNumber(const Date& date) {
+std::int64_t dayNumber(const Date& date)
+{
     const std::int64_t y = std::int64_t(date.year) - (date.month <= 2 ? 1 : 0);
     const std::int64_t era = floorDiv(y, 400);
     const std::int64_t yoe = y - era * 400;
@@ -24,7 +23,8 @@ std::int64_t dayNumber(const Date& date) {
     return era * 146'097 + doe - 719'468 + kUnixOffset;
 }
 
-Date dateOfDay(std::int64_t dayNumber) {
+Date dateOfDay(std::int64_t dayNumber)
+{
     const std::int64_t z = dayNumber - kUnixOffset + 719'468;
     const std::int64_t era = floorDiv(z, 146'097);
     const std::int64_t doe = z - era * 146'097;
@@ -36,7 +36,8 @@ Date dateOfDay(std::int64_t dayNumber) {
     return Date{int(yoe + era * 400 + (month <= 2 ? 1 : 0)), month, day};
 }
 
-bool isValid(const Date& date) {
+bool isValid(const Date& date)
+{
     if (date.month < 1 || date.month > 12 || date.day < 1)
         return false;
     static constexpr int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -45,12 +46,14 @@ bool isValid(const Date& date) {
     return date.day <= length;
 }
 
-std::int64_t millisOfDay(const Time& time) {
+std::int64_t millisOfDay(const Time& time)
+{
     return ((std::int64_t(time.hour) * 60 + time.minute) * 60 + time.second) * 1000 +
            time.millisecond;
 }
 
-Time timeOfMillis(std::int64_t millis) {
+Time timeOfMillis(std::int64_t millis)
+{
     Time t;
     t.millisecond = int(millis % 1000);
     millis /= 1000;
@@ -61,7 +64,8 @@ Time timeOfMillis(std::int64_t millis) {
     return t;
 }
 
-bool isValid(const Time& time) {
+bool isValid(const Time& time)
+{
     return time.hour >= 0 && time.hour < 24 && time.minute >= 0 && time.minute < 60 &&
            time.second >= 0 && time.second < 60 && time.millisecond >= 0 && time.millisecond < 1000;
 }

@@ -28,7 +28,8 @@ constexpr struct {
     {1254, "ANTURK"},  {1255, "ANHEBREW"}, {936, "china"},
 };
 
-bool equalNoCase(std::string_view a, std::string_view b) {
+bool equalNoCase(std::string_view a, std::string_view b)
+{
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -39,13 +40,15 @@ bool equalNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string encodingForCodePage(int codePage) {
+std::string encodingForCodePage(int codePage)
+{
     // Code page 0 is what the SQL Link ROMAN8 driver records.
     return codePage == 0 ? "HP-ROMAN8" : "CP" + std::to_string(codePage);
 }
 
 // Decodes one UTF-8 sequence at p (n bytes left); U+FFFD when it is not valid.
-char32_t codePointAt(const unsigned char* p, std::size_t n) {
+char32_t codePointAt(const unsigned char* p, std::size_t n)
+{
     if (n == 0)
         return 0xFFFD;
     const unsigned char b = p[0];
@@ -61,7 +64,8 @@ char32_t codePointAt(const unsigned char* p, std::size_t n) {
     return c;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c)
+{
     if (c < 0x80) {
         out.push_back(char(c));
     } else if (c < 0x800) {
@@ -79,7 +83,8 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool isAscii(const unsigned char* p, std::size_t n) {
+bool isAscii(const unsigned char* p, std::size_t n)
+{
     for (std::size_t i = 0; i < n; ++i)
         if (p[i] >= 0x80)
             return false;
@@ -88,7 +93,8 @@ bool isAscii(const unsigned char* p, std::size_t n) {
 
 } // namespace
 
-const LanguageDriver* driverForCodePage(int codePage) {
+const LanguageDriver* driverForCodePage(int codePage)
+{
     for (const auto& w : kWriterDrivers)
         if (w.codePage == codePage)
             for (const auto& d : kDrivers)
@@ -97,12 +103,11 @@ const LanguageDriver* driverForCodePage(int codePage) {
     return nullptr;
 }
 
-bool isKnownEncoding(const std::string& iconvName) {
-    return Iconv("UTF-8", iconvName).valid();
-}
+bool isKnownEncoding(const std::string& iconvName) { return Iconv("UTF-8", iconvName).valid(); }
 
 std::string textEncodingOf(int codePage, std::string_view driverName, std::uint8_t sortOrder,
-                           bool dosEra) {
+                           bool dosEra)
+{
     if (codePage != 0 && isKnownEncoding(encodingForCodePage(codePage)))
         return encodingForCodePage(codePage);
     const LanguageDriver* byName = nullptr;
@@ -122,20 +127,22 @@ std::string textEncodingOf(int codePage, std::string_view driverName, std::uint8
 }
 
 Iconv::Iconv(const std::string& to, const std::string& from)
-    : m_cd(iconv_open(to.c_str(), from.c_str())) {}
+    : m_cd(iconv_open(to.c_str(), from.c_str()))
+{
+}
 
-Iconv::~Iconv() {
+Iconv::~Iconv()
+{
     if (valid())
         iconv_close(m_cd);
 }
 
-void Iconv::reset() const {
-    iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-}
+void Iconv::reset() const { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
 
 TextDecoder::TextDecoder(const std::string& encoding) : m_iconv("UTF-8", encoding) {}
 
-void TextDecoder::decode(const unsigned char* p, std::size_t n, std::string& out) const {
+void TextDecoder::decode(const unsigned char* p, std::size_t n, std::string& out) const
+{
     if (isAscii(p, n)) {
         out.assign(reinterpret_cast<const char*>(p), n);
         return;
@@ -167,7 +174,8 @@ void TextDecoder::decode(const unsigned char* p, std::size_t n, std::string& out
 
 TextEncoder::TextEncoder(const std::string& encoding) : m_iconv(encoding, "UTF-8") {}
 
-bool TextEncoder::encode(std::string_view utf8, std::string& out, char32_t& bad) const {
+bool TextEncoder::encode(std::string_view utf8, std::string& out, char32_t& bad) const
+{
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     if (isAscii(p, utf8.size())) {
         out.assign(utf8);
@@ -188,7 +196,8 @@ bool TextEncoder::encode(std::string_view utf8, std::string& out, char32_t& bad)
     return true;
 }
 
-std::string describeCharacter(char32_t c) {
+std::string describeCharacter(char32_t c)
+{
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
     std::string text = code;

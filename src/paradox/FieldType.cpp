@@ -19,7 +19,8 @@ constexpr int adLongVarBinary = 205;
 
 } // namespace
 
-std::optional<FieldType> fieldTypeFromCode(std::uint8_t code) {
+std::optional<FieldType> fieldTypeFromCode(std::uint8_t code)
+{
     switch (code) {
     case 0x01:
     case 0x02:
@@ -44,7 +45,8 @@ std::optional<FieldType> fieldTypeFromCode(std::uint8_t code) {
     }
 }
 
-const char* fieldTypeName(FieldType type) {
+const char* fieldTypeName(FieldType type)
+{
     switch (type) {
     case FieldType::Alpha:
         return "Alpha";
@@ -84,7 +86,8 @@ const char* fieldTypeName(FieldType type) {
     return "?";
 }
 
-const char* fieldTypeLetter(FieldType type) {
+const char* fieldTypeLetter(FieldType type)
+{
     switch (type) {
     case FieldType::Alpha:
         return "A";
@@ -124,7 +127,8 @@ const char* fieldTypeLetter(FieldType type) {
     return "?";
 }
 
-int adoTypeOf(FieldType type) {
+int adoTypeOf(FieldType type)
+{
     switch (type) {
     case FieldType::Alpha:
         return adVarChar;
@@ -158,7 +162,8 @@ int adoTypeOf(FieldType type) {
     return 0;
 }
 
-bool isBlobType(FieldType type) {
+bool isBlobType(FieldType type)
+{
     switch (type) {
     case FieldType::Memo:
     case FieldType::Blob:
@@ -171,7 +176,8 @@ bool isBlobType(FieldType type) {
     }
 }
 
-std::optional<int> recordWidth(FieldType type, int sizeByte) {
+std::optional<int> recordWidth(FieldType type, int sizeByte)
+{
     auto exactly = [sizeByte](int n) -> std::optional<int> {
         return sizeByte == n ? std::optional<int>(n) : std::nullopt;
     };

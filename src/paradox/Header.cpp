@@ -20,12 +20,14 @@ struct Reader {
     const std::vector<unsigned char>& h;
     const std::string& table;
 
-    void need(std::size_t end, const char* what) const {
+    void need(std::size_t end, const char* what) const
+    {
         if (end > h.size())
             throw Error(table, std::string("the end of the header cuts off ") + what);
     }
     // A NUL-terminated string starting at pos; pos moves past the NUL.
-    std::string cString(std::size_t& pos, const char* what) const {
+    std::string cString(std::size_t& pos, const char* what) const
+    {
         const auto begin = h.begin() + std::ptrdiff_t(std::min(pos, h.size()));
         const auto nul = std::find(begin, h.end(), 0);
         if (nul == h.end())
@@ -36,12 +38,14 @@ struct Reader {
     }
 };
 
-bool validBlockSizeCode(int code) {
+bool validBlockSizeCode(int code)
+{
     return code == 1 || code == 2 || code == 3 || code == 4 || code == 8 || code == 16 ||
            code == 32;
 }
 
-void checkFileType(int type, const std::string& table) {
+void checkFileType(int type, const std::string& table)
+{
     switch (type) {
     case kKeyedTable:
     case kUnkeyedTable:
@@ -59,7 +63,8 @@ void checkFileType(int type, const std::string& table) {
     }
 }
 
-std::vector<unsigned char> readHeaderBytes(ByteSource& source, const std::string& table) {
+std::vector<unsigned char> readHeaderBytes(ByteSource& source, const std::string& table)
+{
     if (source.size() < kFixedHeaderSize)
         throw Error(table, "the file is too short to be a Paradox table (" +
                                std::to_string(source.size()) + " bytes)");
@@ -76,7 +81,8 @@ std::vector<unsigned char> readHeaderBytes(ByteSource& source, const std::string
     return h;
 }
 
-void readFields(const Reader& r, TableHeader& t, int count, std::size_t at) {
+void readFields(const Reader& r, TableHeader& t, int count, std::size_t at)
+{
     r.need(at + 2 * std::size_t(count), "the field descriptors");
     int offset = 0;
     for (int i = 0; i < count; ++i) {
@@ -104,7 +110,8 @@ void readFields(const Reader& r, TableHeader& t, int count, std::size_t at) {
 }
 
 // The language driver's name, when the header records one where it should be.
-std::string sortOrderName(const Reader& r) {
+std::string sortOrderName(const Reader& r)
+{
     std::size_t pos = std::size_t(le16(r.h.data() + kSortOrderOffsetAt)) + kFixedHeaderSize;
     if (pos >= r.h.size())
         return {};
@@ -118,7 +125,8 @@ std::string sortOrderName(const Reader& r) {
     return name;
 }
 
-void readNames(const Reader& r, TableHeader& t, std::size_t pos) {
+void readNames(const Reader& r, TableHeader& t, std::size_t pos)
+{
     std::vector<std::string> raw;
     for (std::size_t i = 0; i < t.fields.size(); ++i)
         raw.push_back(r.cString(pos, "the field names"));
@@ -130,7 +138,8 @@ void readNames(const Reader& r, TableHeader& t, std::size_t pos) {
 
 } // namespace
 
-std::string TableHeader::versionText() const {
+std::string TableHeader::versionText() const
+{
     if (versionId <= 3)
         return "3.0";
     if (versionId == 4)
@@ -142,7 +151,8 @@ std::string TableHeader::versionText() const {
     return "7.x";
 }
 
-TableHeader readHeader(ByteSource& source, const std::string& table, const std::string& encoding) {
+TableHeader readHeader(ByteSource& source, const std::string& table, const std::string& encoding)
+{
     const std::vector<unsigned char> h = readHeaderBytes(source, table);
     const Reader r{h, table};
     const unsigned char* p = h.data();

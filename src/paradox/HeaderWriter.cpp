@@ -16,7 +16,8 @@ namespace {
 
 constexpr std::size_t kTableNameLength = 79;
 
-std::size_t realHeaderSize(const HeaderSpec& spec) {
+std::size_t realHeaderSize(const HeaderSpec& spec)
+{
     const std::size_t nf = spec.fields.size();
     std::size_t names = 0;
     for (const auto& f : spec.fields)
@@ -25,7 +26,8 @@ std::size_t realHeaderSize(const HeaderSpec& spec) {
            2 * nf + std::char_traits<char>::length(spec.driver->name) + 1;
 }
 
-void putFixedHeader(const HeaderSpec& spec, std::size_t headerSize, unsigned char* h) {
+void putFixedHeader(const HeaderSpec& spec, std::size_t headerSize, unsigned char* h)
+{
     const int nf = int(spec.fields.size());
     const bool empty = spec.blocks == 0;
     putLe16(h + kRecordSizeAt, std::uint16_t(spec.recordSize));
@@ -53,7 +55,8 @@ void putFixedHeader(const HeaderSpec& spec, std::size_t headerSize, unsigned cha
 }
 
 void putDataHeader(const HeaderSpec& spec, std::size_t fieldNumbersAt, std::size_t sortOrderAt,
-                   unsigned char* h) {
+                   unsigned char* h)
+{
     constexpr std::uint16_t version = 0x0100 + kVersion5;
     putLe16(h + kFileVersion2At, version);
     putLe16(h + kFileVersion3At, version);
@@ -69,12 +72,14 @@ void putDataHeader(const HeaderSpec& spec, std::size_t fieldNumbersAt, std::size
 
 } // namespace
 
-std::size_t headerSizeFor(const HeaderSpec& spec) {
+std::size_t headerSizeFor(const HeaderSpec& spec)
+{
     const std::size_t real = realHeaderSize(spec);
     return (real + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit;
 }
 
-std::vector<unsigned char> buildHeader(const HeaderSpec& spec) {
+std::vector<unsigned char> buildHeader(const HeaderSpec& spec)
+{
     const std::size_t size = headerSizeFor(spec);
     std::vector<unsigned char> h(size, 0);
     const std::size_t nf = spec.fields.size();

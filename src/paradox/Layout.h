@@ -53,9 +53,7 @@ constexpr std::uint32_t kNoEncryption = 0xFF00FF00;
 constexpr std::size_t kPointerSize = 4;
 constexpr std::size_t kHeaderUnit = 0x800;
 
-inline std::size_t tableNameLength(int versionId) {
-    return versionId >= 12 ? 261 : 79;
-}
+inline std::size_t tableNameLength(int versionId) { return versionId >= 12 ? 261 : 79; }
 
 // Data blocks.
 constexpr int kBlockHeaderSize = 6;

@@ -17,7 +17,8 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 18;
 
-std::string randomSuffix() {
+std::string randomSuffix()
+{
     static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static thread_local std::mt19937 gen{std::random_device{}()};
     std::uniform_int_distribution<int> pick(0, int(sizeof kChars) - 2);
@@ -31,7 +32,8 @@ std::string randomSuffix() {
 
 OutputFile::OutputFile(const std::filesystem::path& folder, const std::string& stem,
                        std::string table)
-    : m_table(std::move(table)) {
+    : m_table(std::move(table))
+{
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
         m_path = folder / ("~" + stem + "-" + randomSuffix() + ".tmp");
         m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -43,18 +45,21 @@ OutputFile::OutputFile(const std::filesystem::path& folder, const std::string& s
     m_buffer.reserve(kBufferSize);
 }
 
-OutputFile::~OutputFile() {
+OutputFile::~OutputFile()
+{
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_published && !m_path.empty())
         ::unlink(m_path.c_str());
 }
 
-void OutputFile::fail(const std::string& what) const {
+void OutputFile::fail(const std::string& what) const
+{
     throw Error(m_table, what + ": " + std::strerror(errno));
 }
 
-void OutputFile::append(const void* data, std::size_t n) {
+void OutputFile::append(const void* data, std::size_t n)
+{
     const auto* p = static_cast<const unsigned char*>(data);
     if (m_buffer.size() + n > kBufferSize)
         flush();
@@ -67,7 +72,8 @@ void OutputFile::append(const void* data, std::size_t n) {
     m_size += n;
 }
 
-void OutputFile::appendZeros(std::size_t n) {
+void OutputFile::appendZeros(std::size_t n)
+{
     static const unsigned char zeros[4096] = {};
     while (n > 0) {
         const std::size_t k = std::min(n, sizeof zeros);
@@ -76,7 +82,8 @@ void OutputFile::appendZeros(std::size_t n) {
     }
 }
 
-void OutputFile::flush() {
+void OutputFile::flush()
+{
     std::size_t done = 0;
     while (done < m_buffer.size()) {
         const ssize_t w =
@@ -91,7 +98,8 @@ void OutputFile::flush() {
     m_buffer.clear();
 }
 
-void OutputFile::writeAt(std::uint64_t offset, const void* data, std::size_t n) {
+void OutputFile::writeAt(std::uint64_t offset, const void* data, std::size_t n)
+{
     const auto* p = static_cast<const unsigned char*>(data);
     // Bytes still in the buffer are patched there; the rest goes straight to the file.
     for (std::size_t i = 0; i < n; ++i) {
@@ -109,7 +117,8 @@ void OutputFile::writeAt(std::uint64_t offset, const void* data, std::size_t n) 
     }
 }
 
-void OutputFile::finish(bool durable) {
+void OutputFile::finish(bool durable)
+{
     flush();
     if (durable && ::fsync(m_fd) != 0)
         fail("cannot write " + m_path.filename().string() + " to disk");
@@ -120,13 +129,15 @@ void OutputFile::finish(bool durable) {
     m_fd = -1;
 }
 
-void OutputFile::publish(const std::filesystem::path& target) {
+void OutputFile::publish(const std::filesystem::path& target)
+{
     if (::rename(m_path.c_str(), target.c_str()) != 0)
         fail("cannot rename " + m_path.filename().string() + " to " + target.filename().string());
     m_published = true;
 }
 
-void syncFolder(const std::filesystem::path& folder) {
+void syncFolder(const std::filesystem::path& folder)
+{
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);

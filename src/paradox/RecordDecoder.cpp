@@ -16,7 +16,8 @@ namespace {
 
 constexpr unsigned char kFalse = 0x80;
 
-bool allZero(const unsigned char* p, int n) {
+bool allZero(const unsigned char* p, int n)
+{
     for (int i = 0; i < n; ++i)
         if (p[i] != 0)
             return false;
@@ -28,15 +29,19 @@ bool allZero(const unsigned char* p, int n) {
 RecordDecoder::RecordDecoder(const TableHeader& header, std::string table,
                              std::function<BlobReader&()> blobs)
     : m_header(header), m_table(std::move(table)), m_blobs(std::move(blobs)),
-      m_text(header.encoding) {}
+      m_text(header.encoding)
+{
+}
 
-void RecordDecoder::fail(const Field& field, const std::string& what) const {
+void RecordDecoder::fail(const Field& field, const std::string& what) const
+{
     throw Error(m_table,
                 "record " + std::to_string(m_record) + ", field " + field.name + ": " + what);
 }
 
 void RecordDecoder::decode(const unsigned char* record, std::vector<Value>& row,
-                           std::uint64_t number) {
+                           std::uint64_t number)
+{
     m_record = number;
     row.resize(m_header.fields.size());
     for (std::size_t i = 0; i < m_header.fields.size(); ++i) {
@@ -45,7 +50,8 @@ void RecordDecoder::decode(const unsigned char* record, std::vector<Value>& row,
     }
 }
 
-void RecordDecoder::decodeField(const Field& f, const unsigned char* p, Value& out) {
+void RecordDecoder::decodeField(const Field& f, const unsigned char* p, Value& out)
+{
     std::int64_t i = 0;
     double d = 0;
     switch (f.type) {
@@ -109,7 +115,8 @@ void RecordDecoder::decodeField(const Field& f, const unsigned char* p, Value& o
     }
 }
 
-void RecordDecoder::decodeBlob(const Field& f, const unsigned char* p, Value& out) {
+void RecordDecoder::decodeBlob(const Field& f, const unsigned char* p, Value& out)
+{
     const int leader = f.width - kBlobTail;
     const unsigned char* tail = p + leader;
     const std::uint32_t offsetIndex = bytes::le32(tail);

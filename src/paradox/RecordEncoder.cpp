@@ -19,7 +19,8 @@ constexpr unsigned char kFalse = 0x80;
 constexpr unsigned char kTrue = 0x81;
 constexpr std::int64_t kMaxExactInteger = std::int64_t(1) << 53;
 
-std::string shortestText(double v) {
+std::string shortestText(double v)
+{
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     return std::string(buf, r.ptr);
@@ -30,18 +31,23 @@ std::string shortestText(double v) {
 RecordEncoder::RecordEncoder(const std::vector<Field>& fields, std::string table, int codePage,
                              std::function<BlobWriter&()> blobs)
     : m_fields(fields), m_table(std::move(table)), m_codePage(codePage), m_blobs(std::move(blobs)),
-      m_text("CP" + std::to_string(codePage)) {}
+      m_text("CP" + std::to_string(codePage))
+{
+}
 
-void RecordEncoder::fail(const Field& f, const std::string& what) const {
+void RecordEncoder::fail(const Field& f, const std::string& what) const
+{
     throw Error(m_table, "column " + f.name + ": " + what);
 }
 
-void RecordEncoder::wrongKind(const Field& f, const Value& v) const {
+void RecordEncoder::wrongKind(const Field& f, const Value& v) const
+{
     fail(f, std::string(kindName(v.kind())) + " values cannot be stored in a field of type " +
                 fieldTypeName(f.type));
 }
 
-void RecordEncoder::encode(const std::vector<Value>& row, unsigned char* record) {
+void RecordEncoder::encode(const std::vector<Value>& row, unsigned char* record)
+{
     if (row.size() != m_fields.size())
         throw Error(m_table, "a row of " + std::to_string(row.size()) + " values for " +
                                  std::to_string(m_fields.size()) + " fields");
@@ -56,7 +62,8 @@ void RecordEncoder::encode(const std::vector<Value>& row, unsigned char* record)
     }
 }
 
-void RecordEncoder::encodeField(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeField(const Field& f, const Value& v, unsigned char* p)
+{
     switch (f.type) {
     case FieldType::Alpha:
         return encodeAlpha(f, v, p);
@@ -91,7 +98,8 @@ void RecordEncoder::encodeField(const Field& f, const Value& v, unsigned char* p
     }
 }
 
-void RecordEncoder::encodeInteger(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeInteger(const Field& f, const Value& v, unsigned char* p)
+{
     std::int64_t n = 0;
     if (v.kind() == Value::Kind::Int)
         n = v.toInt();
@@ -111,7 +119,8 @@ void RecordEncoder::encodeInteger(const Field& f, const Value& v, unsigned char*
     bytes::putInt(p, f.width, n);
 }
 
-void RecordEncoder::encodeDouble(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeDouble(const Field& f, const Value& v, unsigned char* p)
+{
     double d = 0;
     switch (v.kind()) {
     case Value::Kind::Double:
@@ -138,7 +147,8 @@ void RecordEncoder::encodeDouble(const Field& f, const Value& v, unsigned char* 
     bytes::putDouble(p, d);
 }
 
-void RecordEncoder::encodeBcd(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeBcd(const Field& f, const Value& v, unsigned char* p)
+{
     std::string text;
     if (v.kind() == Value::Kind::Decimal)
         text = v.toDecimal().text;
@@ -153,7 +163,8 @@ void RecordEncoder::encodeBcd(const Field& f, const Value& v, unsigned char* p) 
         fail(f, "the value " + text + " cannot be stored: " + why);
 }
 
-void RecordEncoder::encodeDate(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeDate(const Field& f, const Value& v, unsigned char* p)
+{
     if (v.kind() != Value::Kind::Date)
         wrongKind(f, v);
     const Date& d = v.toDate();
@@ -162,7 +173,8 @@ void RecordEncoder::encodeDate(const Field& f, const Value& v, unsigned char* p)
     bytes::putInt(p, 4, calendar::dayNumber(d));
 }
 
-void RecordEncoder::encodeTime(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeTime(const Field& f, const Value& v, unsigned char* p)
+{
     if (v.kind() != Value::Kind::Time)
         wrongKind(f, v);
     if (!calendar::isValid(v.toTime()))
@@ -171,7 +183,8 @@ void RecordEncoder::encodeTime(const Field& f, const Value& v, unsigned char* p)
     bytes::putInt(p, 4, calendar::millisOfDay(v.toTime()));
 }
 
-void RecordEncoder::encodeTimestamp(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeTimestamp(const Field& f, const Value& v, unsigned char* p)
+{
     Timestamp ts;
     if (v.kind() == Value::Kind::Timestamp)
         ts = v.toTimestamp();
@@ -187,7 +200,8 @@ void RecordEncoder::encodeTimestamp(const Field& f, const Value& v, unsigned cha
     bytes::putDouble(p, double(ms));
 }
 
-const std::string& RecordEncoder::textOf(const Field& f, const std::string& utf8) {
+const std::string& RecordEncoder::textOf(const Field& f, const std::string& utf8)
+{
     char32_t bad = 0;
     if (!m_text.encode(utf8, m_encoded, bad))
         fail(f, bad == 0xFFFD
@@ -197,7 +211,8 @@ const std::string& RecordEncoder::textOf(const Field& f, const std::string& utf8
     return m_encoded;
 }
 
-void RecordEncoder::encodeAlpha(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeAlpha(const Field& f, const Value& v, unsigned char* p)
+{
     if (v.kind() != Value::Kind::Text)
         wrongKind(f, v);
     const std::string& bytes = textOf(f, v.toText());
@@ -210,7 +225,8 @@ void RecordEncoder::encodeAlpha(const Field& f, const Value& v, unsigned char* p
     std::memcpy(p, bytes.data(), bytes.size());
 }
 
-void RecordEncoder::encodeBytes(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeBytes(const Field& f, const Value& v, unsigned char* p)
+{
     if (v.kind() != Value::Kind::Bytes)
         wrongKind(f, v);
     const std::string& data = v.toBytes().data;
@@ -220,7 +236,8 @@ void RecordEncoder::encodeBytes(const Field& f, const Value& v, unsigned char* p
     std::memcpy(p, data.data(), data.size());
 }
 
-void RecordEncoder::encodeBlob(const Field& f, const Value& v, unsigned char* p) {
+void RecordEncoder::encodeBlob(const Field& f, const Value& v, unsigned char* p)
+{
     const bool memo = f.type == FieldType::Memo;
     if (v.kind() != (memo ? Value::Kind::Text : Value::Kind::Bytes))
         wrongKind(f, v);

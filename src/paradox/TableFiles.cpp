@@ -12,12 +12,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Unicode case folding through the C.UTF-8 locale, ASCII when it is missing.
-locale_t foldingLocale() {
+locale_t foldingLocale()
+{
     static const locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
     return loc;
 }
 
-std::u32string folded(std::string_view s) {
+std::u32string folded(std::string_view s)
+{
     std::u32string out;
     const locale_t loc = foldingLocale();
     for (std::size_t i = 0; i < s.size();) {
@@ -40,12 +42,14 @@ std::u32string folded(std::string_view s) {
     return out;
 }
 
-bool isHexDigit(char c) {
+bool isHexDigit(char c)
+{
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // The name up to its last dot, and what follows the dot.
-std::pair<std::string, std::string> splitName(const fs::path& file) {
+std::pair<std::string, std::string> splitName(const fs::path& file)
+{
     const std::string name = file.filename().string();
     const auto dot = name.rfind('.');
     if (dot == std::string::npos)
@@ -53,13 +57,15 @@ std::pair<std::string, std::string> splitName(const fs::path& file) {
     return {name.substr(0, dot), name.substr(dot + 1)};
 }
 
-std::string_view withoutDbExtension(std::string_view table) {
+std::string_view withoutDbExtension(std::string_view table)
+{
     if (table.size() > 3 && sameNameIgnoringCase(table.substr(table.size() - 3), ".db"))
         table.remove_suffix(3);
     return table;
 }
 
-template <typename Keep> std::vector<fs::path> filesWhere(const fs::path& folder, Keep keep) {
+template <typename Keep> std::vector<fs::path> filesWhere(const fs::path& folder, Keep keep)
+{
     std::vector<fs::path> found;
     for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
         std::error_code ec;
@@ -72,11 +78,10 @@ template <typename Keep> std::vector<fs::path> filesWhere(const fs::path& folder
 
 } // namespace
 
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return folded(a) == folded(b);
-}
+bool sameNameIgnoringCase(std::string_view a, std::string_view b) { return folded(a) == folded(b); }
 
-bool isFamilyExtension(std::string_view ext) {
+bool isFamilyExtension(std::string_view ext)
+{
     for (std::string_view fixed : {"DB", "PX", "MB", "VAL", "TV", "FAM"})
         if (sameNameIgnoringCase(ext, fixed))
             return true;
@@ -89,7 +94,8 @@ bool isFamilyExtension(std::string_view ext) {
     return ext.size() == 3 && (ext[1] == 'G' || ext[1] == 'g') && isHexDigit(ext[2]); // .XGn
 }
 
-std::optional<fs::path> findTableFile(const fs::path& folder, std::string_view table) {
+std::optional<fs::path> findTableFile(const fs::path& folder, std::string_view table)
+{
     const std::string_view base = withoutDbExtension(table);
     const auto found = filesWhere(folder, [&](const fs::path& p) {
         const auto [name, ext] = splitName(p);
@@ -100,7 +106,8 @@ std::optional<fs::path> findTableFile(const fs::path& folder, std::string_view t
     return found.front();
 }
 
-std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view extension) {
+std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view extension)
+{
     const std::string base = splitName(dbFile).first;
     std::error_code ec;
     for (const fs::directory_entry& e : fs::directory_iterator(
@@ -114,7 +121,8 @@ std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view e
     return std::nullopt;
 }
 
-std::vector<fs::path> tableFamily(const fs::path& folder, std::string_view table) {
+std::vector<fs::path> tableFamily(const fs::path& folder, std::string_view table)
+{
     const std::string_view base = withoutDbExtension(table);
     return filesWhere(folder, [&](const fs::path& p) {
         const auto [name, ext] = splitName(p);
@@ -122,7 +130,8 @@ std::vector<fs::path> tableFamily(const fs::path& folder, std::string_view table
     });
 }
 
-std::vector<fs::path> listTableFiles(const fs::path& folder) {
+std::vector<fs::path> listTableFiles(const fs::path& folder)
+{
     return filesWhere(
         folder, [](const fs::path& p) { return sameNameIgnoringCase(splitName(p).second, "db"); });
 }

@@ -13,7 +13,8 @@ namespace paradox {
 using namespace layout;
 
 std::unique_ptr<TableReader> TableReader::open(const std::filesystem::path& dbFile,
-                                               const ReadOptions& options) {
+                                               const ReadOptions& options)
+{
     auto db = std::make_unique<FileSource>(dbFile);
     const std::string table = dbFile.filename().string();
     BlobOpener openBlobs = [dbFile]() -> std::unique_ptr<ByteSource> {
@@ -27,7 +28,8 @@ std::unique_ptr<TableReader> TableReader::open(const std::filesystem::path& dbFi
 
 TableReader::TableReader(std::unique_ptr<ByteSource> db, std::string table, BlobOpener openBlobs,
                          const ReadOptions& options)
-    : m_db(std::move(db)), m_table(std::move(table)), m_openBlobs(std::move(openBlobs)) {
+    : m_db(std::move(db)), m_table(std::move(table)), m_openBlobs(std::move(openBlobs))
+{
     m_header = readHeader(*m_db, m_table, options.encoding);
     m_decoder = std::make_unique<RecordDecoder>(m_header, m_table,
                                                 [this]() -> BlobReader& { return blobs(); });
@@ -38,7 +40,8 @@ TableReader::TableReader(std::unique_ptr<ByteSource> db, std::string table, Blob
 
 TableReader::~TableReader() = default;
 
-BlobReader& TableReader::blobs() {
+BlobReader& TableReader::blobs()
+{
     if (!m_blobs) {
         auto file = m_openBlobs ? m_openBlobs() : nullptr;
         if (!file)
@@ -51,7 +54,8 @@ BlobReader& TableReader::blobs() {
     return *m_blobs;
 }
 
-bool TableReader::next(std::vector<Value>& row) {
+bool TableReader::next(std::vector<Value>& row)
+{
     if (m_header.encrypted)
         throw Error(m_table, "the table is password-protected; reading encrypted tables is not "
                              "supported");
@@ -71,7 +75,8 @@ bool TableReader::next(std::vector<Value>& row) {
     return true;
 }
 
-bool TableReader::nextBlock() {
+bool TableReader::nextBlock()
+{
     const int b = m_nextBlock;
     if (b == 0)
         return false;

@@ -23,12 +23,14 @@ namespace {
 
 constexpr std::size_t kMaxFieldName = 25;
 
-fs::path folderOf(const fs::path& file) {
+fs::path folderOf(const fs::path& file)
+{
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
 // The field's descriptor size byte, or nothing when the spec's size is not allowed.
-std::optional<int> sizeByteFor(const FieldSpec& s) {
+std::optional<int> sizeByteFor(const FieldSpec& s)
+{
     switch (s.type) {
     case FieldType::Alpha:
     case FieldType::Bytes:
@@ -60,7 +62,8 @@ std::optional<int> sizeByteFor(const FieldSpec& s) {
 }
 
 // The file name in the code page, for the header's table-name field (never relied upon).
-std::string rawTableName(const std::string& name, const TextEncoder& encoder) {
+std::string rawTableName(const std::string& name, const TextEncoder& encoder)
+{
     std::string raw;
     char32_t bad = 0;
     if (encoder.encode(name, raw, bad))
@@ -75,7 +78,8 @@ std::string rawTableName(const std::string& name, const TextEncoder& encoder) {
 
 TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
                          const WriteOptions& options)
-    : m_target(dbFile), m_table(dbFile.filename().string()), m_options(options) {
+    : m_target(dbFile), m_table(dbFile.filename().string()), m_options(options)
+{
     const int bs = options.blockSize;
     if (bs != 1024 && bs != 2048 && bs != 4096)
         throw Error(m_table, "a Paradox 5.x table has blocks of 1, 2 or 4 KB, not " +
@@ -85,7 +89,7 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
         throw Error(m_table, "code page " + std::to_string(options.codePage) +
                                  " is not supported for writing");
     checkFields(fields);
-    if (!options.replace && findTableFile(folderOf(m_target), m_target.stem().string()))
+    if (!options.replace && existingTable())
         throw Error(m_table, "the table already exists");
 
     m_perBlock = (bs - kBlockHeaderSize) / m_recordSize;
@@ -109,7 +113,8 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
 
 TableWriter::~TableWriter() = default;
 
-void TableWriter::checkFields(const std::vector<FieldSpec>& specs) {
+void TableWriter::checkFields(const std::vector<FieldSpec>& specs)
+{
     if (specs.empty() || specs.size() > std::size_t(kMaxFields))
         throw Error(m_table, "a table has 1 to 255 fields, not " + std::to_string(specs.size()));
     const TextEncoder encoder("CP" + std::to_string(m_options.codePage));
@@ -145,11 +150,10 @@ void TableWriter::checkFields(const std::vector<FieldSpec>& specs) {
                                  std::to_string(m_options.blockSize) + " bytes");
 }
 
-BlobWriter& TableWriter::blobs() {
-    return *m_blobs;
-}
+BlobWriter& TableWriter::blobs() { return *m_blobs; }
 
-void TableWriter::append(const std::vector<Value>& row) {
+void TableWriter::append(const std::vector<Value>& row)
+{
     if (m_committed)
         throw Error(m_table, "the table is already written");
     if (m_records == 0xFFFFFFFFu)
@@ -166,7 +170,8 @@ void TableWriter::append(const std::vector<Value>& row) {
     ++m_records;
 }
 
-void TableWriter::writeBlock(bool last) {
+void TableWriter::writeBlock(bool last)
+{
     const int number = m_blocks + 1;
     bytes::putLe16(m_block.data(), std::uint16_t(last ? 0 : number + 1));
     bytes::putLe16(m_block.data() + 2, std::uint16_t(number - 1));
@@ -177,7 +182,8 @@ void TableWriter::writeBlock(bool last) {
     m_blocks = number;
 }
 
-void TableWriter::commit() {
+void TableWriter::commit()
+{
     if (m_committed)
         throw Error(m_table, "the table is already written");
     if (m_inBlock > 0)
@@ -203,10 +209,20 @@ void TableWriter::commit() {
     m_committed = true;
 }
 
-void TableWriter::publish() {
+std::optional<fs::path> TableWriter::existingTable() const
+{
+    try {
+        return findTableFile(folderOf(m_target), m_target.stem().string());
+    } catch (const fs::filesystem_error& e) {
+        throw Error(m_table, "cannot list the folder: " + e.code().message());
+    }
+}
+
+void TableWriter::publish()
+{
     const fs::path folder = folderOf(m_target);
     const std::string stem = m_target.stem().string();
-    const auto existing = findTableFile(folder, stem);
+    const auto existing = existingTable();
     if (existing && !m_options.replace)
         throw Error(m_table, "the table already exists");
     // The old table goes first (its .db before the rest), so that no moment shows a .db
@@ -214,7 +230,13 @@ void TableWriter::publish() {
     std::error_code ec;
     if (existing && !fs::remove(*existing, ec) && ec)
         throw Error(m_table, "cannot remove the old table: " + ec.message());
-    for (const fs::path& old : tableFamily(folder, stem))
+    std::vector<fs::path> family;
+    try {
+        family = tableFamily(folder, stem);
+    } catch (const fs::filesystem_error& e) {
+        throw Error(m_table, "cannot list the folder: " + e.code().message());
+    }
+    for (const fs::path& old : family)
         if (!fs::remove(old, ec) && ec)
             throw Error(m_table, "cannot remove " + old.filename().string() + ": " + ec.message());
     if (m_blobs) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ public:
 private:
     void checkFields(const std::vector<FieldSpec>& specs);
     void writeBlock(bool last);
+    std::optional<std::filesystem::path> existingTable() const;
     void publish();
     BlobWriter& blobs();
 

@@ -2,7 +2,8 @@
 
 namespace paradox {
 
-std::string& Value::textBuffer() {
+std::string& Value::textBuffer()
+{
     if (auto* s = std::get_if<std::string>(&m_v)) {
         s->clear();
         return *s;
@@ -10,7 +11,8 @@ std::string& Value::textBuffer() {
     return m_v.emplace<std::string>();
 }
 
-std::string& Value::bytesBuffer() {
+std::string& Value::bytesBuffer()
+{
     if (auto* b = std::get_if<paradox::Bytes>(&m_v)) {
         b->data.clear();
         return b->data;
@@ -18,7 +20,8 @@ std::string& Value::bytesBuffer() {
     return m_v.emplace<paradox::Bytes>().data;
 }
 
-const char* kindName(Value::Kind kind) {
+const char* kindName(Value::Kind kind)
+{
     switch (kind) {
     case Value::Kind::Null:
         return "Null";

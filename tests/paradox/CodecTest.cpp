@@ -14,7 +14,8 @@
 namespace paradox {
 namespace {
 
-std::vector<unsigned char> hexBytes(std::string hex) {
+std::vector<unsigned char> hexBytes(std::string hex)
+{
     hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
     std::vector<unsigned char> out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -30,7 +31,8 @@ struct IntCase {
 
 class IntEncoding : public ::testing::TestWithParam<IntCase> {};
 
-TEST_P(IntEncoding, matchesParadoxBytesBothWays) {
+TEST_P(IntEncoding, matchesParadoxBytesBothWays)
+{
     const IntCase c = GetParam();
     const auto expected = hexBytes(c.hex);
     std::vector<unsigned char> got(std::size_t(c.width));
@@ -51,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(ShortAndLong, IntEncoding,
                                            IntCase{4, 36000000, "82255100"},
                                            IntCase{4, 736695, "800B3DB7"}, IntCase{1, 1, "81"}));
 
-TEST(IntEncoding, allZeroBytesAreNull) {
+TEST(IntEncoding, allZeroBytesAreNull)
+{
     const unsigned char zero[4] = {};
     std::int64_t v = 42;
     EXPECT_FALSE(bytes::getInt(zero, 2, v));
@@ -65,7 +68,8 @@ struct DoubleCase {
 
 class DoubleEncoding : public ::testing::TestWithParam<DoubleCase> {};
 
-TEST_P(DoubleEncoding, matchesParadoxBytesBothWays) {
+TEST_P(DoubleEncoding, matchesParadoxBytesBothWays)
+{
     const DoubleCase c = GetParam();
     const auto expected = hexBytes(c.hex);
     unsigned char got[8];
@@ -84,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DoubleCase{0.0, "8000000000000000"}, DoubleCase{-0.0, "7FFFFFFFFFFFFFFF"},
                       DoubleCase{63716202001000.0, "C2CCF98ACB193400"}));
 
-TEST(DoubleEncoding, allZeroBytesAreNull) {
+TEST(DoubleEncoding, allZeroBytesAreNull)
+{
     const unsigned char zero[8] = {};
     double v = 1;
     EXPECT_FALSE(bytes::getDouble(zero, v));
@@ -97,7 +102,8 @@ struct DayCase {
 
 class DayNumbers : public ::testing::TestWithParam<DayCase> {};
 
-TEST_P(DayNumbers, countFromTheFirstOfJanuaryOfYearOne) {
+TEST_P(DayNumbers, countFromTheFirstOfJanuaryOfYearOne)
+{
     EXPECT_EQ(calendar::dayNumber(GetParam().date), GetParam().day);
     EXPECT_EQ(calendar::dateOfDay(GetParam().day), GetParam().date);
 }
@@ -108,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(Known, DayNumbers,
                                            DayCase{{2018, 1, 1}, 736695},
                                            DayCase{{1970, 1, 1}, 719163}));
 
-TEST(DayNumbers, agreeWithTheStandardCalendarFromYearOneToNineThousand) {
+TEST(DayNumbers, agreeWithTheStandardCalendarFromYearOneToNineThousand)
+{
     using namespace std::chrono;
     const sys_days epoch = sys_days(year(1970) / January / 1);
     for (std::int64_t day = 1; day < 3'300'000; day += 997) {
@@ -119,7 +126,8 @@ TEST(DayNumbers, agreeWithTheStandardCalendarFromYearOneToNineThousand) {
     }
 }
 
-TEST(Calendar, rejectsImpossibleDatesAndTimes) {
+TEST(Calendar, rejectsImpossibleDatesAndTimes)
+{
     EXPECT_TRUE(calendar::isValid(Date{2000, 2, 29}));
     EXPECT_FALSE(calendar::isValid(Date{1900, 2, 29}));
     EXPECT_FALSE(calendar::isValid(Date{2021, 4, 31}));
@@ -137,7 +145,8 @@ struct BcdCase {
 
 class BcdEncoding : public ::testing::TestWithParam<BcdCase> {};
 
-TEST_P(BcdEncoding, matchesParadoxBytesBothWays) {
+TEST_P(BcdEncoding, matchesParadoxBytesBothWays)
+{
     const BcdCase c = GetParam();
     const auto expected = hexBytes(c.hex);
     unsigned char got[17];
@@ -159,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
         BcdCase{"0.12345678901234567890123456789012", 32, "E0 12345678901234567890123456789012"},
         BcdCase{"-0.5", 1, "41 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFA"}));
 
-TEST(BcdEncoding, normalisesTheTextItIsGiven) {
+TEST(BcdEncoding, normalisesTheTextItIsGiven)
+{
     unsigned char p[17];
     std::string back;
     ASSERT_EQ(bcd::encode("+007.50", 3, p), "");
@@ -173,7 +183,8 @@ TEST(BcdEncoding, normalisesTheTextItIsGiven) {
     EXPECT_EQ(back, "12.34");
 }
 
-TEST(BcdEncoding, refusesWhatItCannotHoldExactly) {
+TEST(BcdEncoding, refusesWhatItCannotHoldExactly)
+{
     unsigned char p[17];
     EXPECT_NE(bcd::encode("1.234", 2, p), "");
     EXPECT_NE(bcd::encode("123", 31, p), "");
@@ -183,7 +194,8 @@ TEST(BcdEncoding, refusesWhatItCannotHoldExactly) {
     EXPECT_NE(bcd::encode("1.2.3", 2, p), "");
 }
 
-TEST(BcdDecoding, dropsTheNoiseParadoxLeavesPastItsPrecision) {
+TEST(BcdDecoding, dropsTheNoiseParadoxLeavesPastItsPrecision)
+{
     // 0.123 with 32 decimals as a Paradox table stores it: nibbles above 9 after 19 digits.
     const auto stored = hexBytes("E0 1229 999999999999 98 0B00E00000BF4A");
     ASSERT_EQ(stored.size(), 17u);

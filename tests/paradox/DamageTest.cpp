@@ -17,7 +17,8 @@ using test::fixture;
 using test::Rows;
 
 // Reads a table from bytes; nullopt when the reader reports damage with an Error.
-std::optional<Rows> tryRead(const std::string& db, const std::string* mb, std::string* message) {
+std::optional<Rows> tryRead(const std::string& db, const std::string* mb, std::string* message)
+{
     try {
         TableReader reader(std::make_unique<MemorySource>(db.data(), db.size()), "T.DB",
                            [mb]() -> std::unique_ptr<ByteSource> {
@@ -37,17 +38,20 @@ std::optional<Rows> tryRead(const std::string& db, const std::string* mb, std::s
     }
 }
 
-std::string readMessage(const std::string& db, const std::string* mb = nullptr) {
+std::string readMessage(const std::string& db, const std::string* mb = nullptr)
+{
     std::string message;
     EXPECT_FALSE(tryRead(db, mb, &message).has_value()) << "the damage went unnoticed";
     return message;
 }
 
-void setLe16(std::string& b, std::size_t at, std::uint16_t v) {
+void setLe16(std::string& b, std::size_t at, std::uint16_t v)
+{
     bytes::putLe16(reinterpret_cast<unsigned char*>(b.data() + at), v);
 }
 
-void setLe32(std::string& b, std::size_t at, std::uint32_t v) {
+void setLe32(std::string& b, std::size_t at, std::uint32_t v)
+{
     bytes::putLe32(reinterpret_cast<unsigned char*>(b.data() + at), v);
 }
 
@@ -58,7 +62,8 @@ struct Table {
 
 class Truncation : public ::testing::TestWithParam<Table> {};
 
-TEST_P(Truncation, atEveryLengthGivesAnErrorOrTheWholeTable) {
+TEST_P(Truncation, atEveryLengthGivesAnErrorOrTheWholeTable)
+{
     REQUIRE_PARADOX_FIXTURES();
     const std::string db = fileBytes(fixture(GetParam().db));
     const std::string mb = GetParam().mb ? fileBytes(fixture(GetParam().mb)) : std::string();
@@ -87,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Truncation,
                                            Table{"fields/date35.db", nullptr},
                                            Table{"fields/graphic.db", "fields/graphic.mb"}));
 
-TEST(ByteFlips, inTheHeaderAndFirstBlockNeverCrash) {
+TEST(ByteFlips, inTheHeaderAndFirstBlockNeverCrash)
+{
     REQUIRE_PARADOX_FIXTURES();
     for (const Table t : {Table{"db/CUSTOMER.DB", "db/CUSTOMER.MB"},
                           Table{"fields/bcd.db", nullptr}, Table{"fields/date35.db", nullptr}}) {
@@ -109,7 +115,8 @@ TEST(ByteFlips, inTheHeaderAndFirstBlockNeverCrash) {
 
 // A table of three records over two blocks, written by the library: the base for precise
 // damage.
-std::string smallTable(test::TempDir& dir) {
+std::string smallTable(test::TempDir& dir)
+{
     WriteOptions options;
     options.blockSize = 1024;
     const std::vector<FieldSpec> fields{
@@ -125,7 +132,8 @@ std::string smallTable(test::TempDir& dir) {
 constexpr std::size_t kHeader = 0x800;
 constexpr std::size_t kBlock = 1024;
 
-TEST(HostileChains, areReportedWithTheirCause) {
+TEST(HostileChains, areReportedWithTheirCause)
+{
     test::TempDir dir;
     const std::string db = smallTable(dir);
     ASSERT_EQ(tryRead(db, nullptr, nullptr)->size(), 3u);
@@ -157,7 +165,8 @@ TEST(HostileChains, areReportedWithTheirCause) {
               "T.DB: the file is truncated inside block 2");
 }
 
-TEST(HostileHeaders, areReportedWithTheirCause) {
+TEST(HostileHeaders, areReportedWithTheirCause)
+{
     test::TempDir dir;
     const std::string db = smallTable(dir);
     struct Case {
@@ -188,7 +197,8 @@ TEST(HostileHeaders, areReportedWithTheirCause) {
     EXPECT_EQ(readMessage(names), "T.DB: the end of the header cuts off the field names");
 }
 
-TEST(PasswordProtectedTables, areRefusedWithAClearMessage) {
+TEST(PasswordProtectedTables, areRefusedWithAClearMessage)
+{
     test::TempDir dir;
     std::string db = smallTable(dir);
     setLe32(db, 0x5C, 0x1234ABCD);
@@ -203,13 +213,15 @@ struct MemoTable {
     std::string mb;
 };
 
-MemoTable memoTable(test::TempDir& dir) {
+MemoTable memoTable(test::TempDir& dir)
+{
     test::writeTable(dir / "M.DB", {{"Memo", FieldType::Memo, 11}},
                      {{Value(std::string(100, 'a'))}, {Value(std::string(5000, 'b'))}});
     return {fileBytes(dir / "M.DB"), fileBytes(dir / "M.MB")};
 }
 
-TEST(HostileMemoFiles, areReportedWithTheirCause) {
+TEST(HostileMemoFiles, areReportedWithTheirCause)
+{
     test::TempDir dir;
     const MemoTable t = memoTable(dir);
     ASSERT_TRUE(tryRead(t.db, &t.mb, nullptr).has_value());
@@ -263,10 +275,12 @@ TEST(HostileMemoFiles, areReportedWithTheirCause) {
 // A source that fails after a number of bytes, as a disk or network share may.
 class FailingSource : public ByteSource {
 public:
-    FailingSource(const std::string& bytes, std::size_t budget)
-        : m_bytes(bytes), m_budget(budget) {}
+    FailingSource(const std::string& bytes, std::size_t budget) : m_bytes(bytes), m_budget(budget)
+    {
+    }
     std::uint64_t size() const override { return m_bytes.size(); }
-    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) override {
+    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t n) override
+    {
         if (n > m_budget)
             throw Error("T.DB", "cannot read the file: Input/output error");
         m_budget -= n;
@@ -278,7 +292,8 @@ private:
     std::size_t m_budget;
 };
 
-TEST(FailingSources, passTheirErrorOnAtEveryPoint) {
+TEST(FailingSources, passTheirErrorOnAtEveryPoint)
+{
     test::TempDir dir;
     const std::string db = smallTable(dir);
     for (std::size_t budget = 0; budget < db.size(); budget += 97) {

@@ -23,7 +23,8 @@ using test::readAll;
 using test::Rows;
 
 // Compares pxlib's trusted values with ours; returns how many it compared.
-int compareWithPxlib(const fs::path& db, const Rows& ours) {
+int compareWithPxlib(const fs::path& db, const Rows& ours)
+{
     const auto mb = findCompanion(db, "MB");
     const test::PxlibTable px = test::readWithPxlib(db, mb ? *mb : fs::path());
     EXPECT_EQ(px.rows.size(), ours.size()) << db;
@@ -41,7 +42,8 @@ int compareWithPxlib(const fs::path& db, const Rows& ours) {
 
 class FixturesAgainstPxlib : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FixturesAgainstPxlib, everyValuePxlibReadsIsOursToo) {
+TEST_P(FixturesAgainstPxlib, everyValuePxlibReadsIsOursToo)
+{
     REQUIRE_PARADOX_FIXTURES();
     const fs::path db = fixture(GetParam());
     const int compared = compareWithPxlib(db, readAll(db));
@@ -59,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "fields/timestamp.db"),
     [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
 
-std::string repeated(const std::string& unit, std::size_t length) {
+std::string repeated(const std::string& unit, std::size_t length)
+{
     std::string s;
     while (s.size() < length)
         s += unit;
@@ -67,7 +70,8 @@ std::string repeated(const std::string& unit, std::size_t length) {
     return s;
 }
 
-Value bytesValue(std::size_t n, int seed) {
+Value bytesValue(std::size_t n, int seed)
+{
     std::string s(n, '\0');
     for (std::size_t i = 0; i < n; ++i)
         s[i] = char((i * 31 + std::size_t(seed)) % 251 + 1); // never 0: pxlib's NULL test
@@ -83,7 +87,8 @@ struct Sample {
     Rows rows;
 };
 
-Sample sharedSample() {
+Sample sharedSample()
+{
     Sample s;
     auto add = [&](const char* name, FieldType type, int size, int pxType, int length,
                    int decimals = 0) {
@@ -125,7 +130,8 @@ Sample sharedSample() {
 
 // What a table gives back for what was written: Paradox cannot tell an empty text from NULL,
 // and a Bytes field returns its full length.
-Rows expectedBack(const Sample& s) {
+Rows expectedBack(const Sample& s)
+{
     Rows rows = s.rows;
     for (auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) {
@@ -140,14 +146,16 @@ Rows expectedBack(const Sample& s) {
     return rows;
 }
 
-void expectSameRows(const Rows& got, const Rows& expected, const std::vector<FieldSpec>& fields) {
+void expectSameRows(const Rows& got, const Rows& expected, const std::vector<FieldSpec>& fields)
+{
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t r = 0; r < expected.size(); ++r)
         for (std::size_t i = 0; i < expected[r].size(); ++i)
             EXPECT_EQ(got[r][i], expected[r][i]) << "record " << r + 1 << " " << fields[i].name;
 }
 
-TEST(OurTablesReadByPxlib, giveBackEveryValue) {
+TEST(OurTablesReadByPxlib, giveBackEveryValue)
+{
     test::TempDir dir;
     const Sample s = sharedSample();
     test::writeTable(dir / "SHARED.db", s.ours, s.rows);
@@ -158,7 +166,8 @@ TEST(OurTablesReadByPxlib, giveBackEveryValue) {
     EXPECT_TRUE(px.errors.empty()) << px.errors.front();
 }
 
-TEST(OurTablesReadByPxlib, binaryBlobsAndLargeGraphics) {
+TEST(OurTablesReadByPxlib, binaryBlobsAndLargeGraphics)
+{
     // pxlib reads B and O values as stored and strips a graphic's prefix only in a block of
     // its own (above 2 KB), so graphics here are large.
     test::TempDir dir;
@@ -181,7 +190,8 @@ TEST(OurTablesReadByPxlib, binaryBlobsAndLargeGraphics) {
     EXPECT_EQ(readAll(dir / "BLOBS.DB")[2], px.rows[2]);
 }
 
-Sample withoutField(Sample s, const std::string& name) {
+Sample withoutField(Sample s, const std::string& name)
+{
     for (std::size_t i = 0; i < s.ours.size(); ++i)
         if (s.ours[i].name == name) {
             s.ours.erase(s.ours.begin() + std::ptrdiff_t(i));
@@ -192,7 +202,8 @@ Sample withoutField(Sample s, const std::string& name) {
     return s;
 }
 
-TEST(PxlibTablesReadByUs, giveBackEveryValue) {
+TEST(PxlibTablesReadByUs, giveBackEveryValue)
+{
     // Without BCD: pxlib writes a BCD value with the record length (17) as its scale, losing
     // integer digits beyond 15, and then refuses to read it back itself.
     test::TempDir dir;
@@ -204,7 +215,8 @@ TEST(PxlibTablesReadByUs, giveBackEveryValue) {
     EXPECT_EQ(reader->header().codePage, 1252);
 }
 
-TEST(PxlibTablesReadByUs, formattedMemoAndAutoincrement) {
+TEST(PxlibTablesReadByUs, formattedMemoAndAutoincrement)
+{
     test::TempDir dir;
     const std::vector<PxlibField> fields{{"Id", pxfAutoInc, 4}, {"Fmt", pxfFmtMemoBLOb, 15}};
     const Rows rows{{Value(), Value("short")}, {Value(), Value(repeated("formatted ", 3000))}};

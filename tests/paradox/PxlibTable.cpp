@@ -17,23 +17,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void collectError(pxdoc_t*, int, const char* msg, void* data) {
+void collectError(pxdoc_t*, int, const char* msg, void* data)
+{
     static_cast<std::vector<std::string>*>(data)->push_back(msg);
 }
 
-size_t mbRead(pxblob_t* blob, pxstream_t*, size_t n, void* buffer) {
+size_t mbRead(pxblob_t* blob, pxstream_t*, size_t n, void* buffer)
+{
     return std::fread(buffer, 1, n, blob->mb_stream->s.fp);
 }
 
-int mbSeek(pxblob_t* blob, pxstream_t*, long offset, int whence) {
+int mbSeek(pxblob_t* blob, pxstream_t*, long offset, int whence)
+{
     return std::fseek(blob->mb_stream->s.fp, offset, whence);
 }
 
-long mbTell(pxblob_t* blob, pxstream_t*) {
-    return std::ftell(blob->mb_stream->s.fp);
-}
+long mbTell(pxblob_t* blob, pxstream_t*) { return std::ftell(blob->mb_stream->s.fp); }
 
-std::string convert(const std::string& bytes, const char* to, const char* from) {
+std::string convert(const std::string& bytes, const char* to, const char* from)
+{
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error(std::string("iconv cannot convert ") + from);
@@ -50,18 +52,21 @@ std::string convert(const std::string& bytes, const char* to, const char* from) 
     return out;
 }
 
-Date dateOfPxlibDay(long day) {
+Date dateOfPxlibDay(long day)
+{
     using namespace std::chrono;
     // pxlib's day numbers count 0001-01-01 as day 1, 1970-01-01 as 719163.
     const year_month_day ymd{sys_days(year(1970) / January / 1) + days(day - 719163)};
     return Date{int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))};
 }
 
-Time timeOfMillis(long long ms) {
+Time timeOfMillis(long long ms)
+{
     return Time{int(ms / 3600000), int(ms / 60000 % 60), int(ms / 1000 % 60), int(ms % 1000)};
 }
 
-bool allZero(const char* p, int n) {
+bool allZero(const char* p, int n)
+{
     for (int i = 0; i < n; ++i)
         if (p[i] != 0)
             return false;
@@ -75,7 +80,8 @@ struct Cell {
 
 // pxlib 0.6.8 does not mark NULL numbers and dates (and on 64-bit machines reads 8 bytes
 // for a 4-byte NULL), so the raw field bytes decide NULL for those types: all zero.
-Cell cellOf(const pxval_t& v, const pxfield_t& f, const char* raw, const std::string& encoding) {
+Cell cellOf(const pxval_t& v, const pxfield_t& f, const char* raw, const std::string& encoding)
+{
     switch (f.px_ftype) {
     case pxfShort:
     case pxfLong:
@@ -133,7 +139,8 @@ Cell cellOf(const pxval_t& v, const pxfield_t& f, const char* raw, const std::st
 
 } // namespace
 
-PxlibTable readWithPxlib(const fs::path& dbFile, const fs::path& mbFile) {
+PxlibTable readWithPxlib(const fs::path& dbFile, const fs::path& mbFile)
+{
     PxlibTable t;
     pxdoc_t* px = PX_new3(collectError, nullptr, nullptr, nullptr, &t.errors);
     if (PX_open_file(px, dbFile.c_str()) < 0) {
@@ -200,7 +207,8 @@ PxlibTable readWithPxlib(const fs::path& dbFile, const fs::path& mbFile) {
 }
 
 void writeWithPxlib(const fs::path& dbFile, const std::vector<PxlibField>& fields,
-                    const std::vector<std::vector<Value>>& rows) {
+                    const std::vector<std::vector<Value>>& rows)
+{
     std::vector<std::string> errors;
     pxdoc_t* px = PX_new3(collectError, nullptr, nullptr, nullptr, &errors);
     // pxlib keeps and later frees the field array and its names.

@@ -14,7 +14,8 @@ using test::readAll;
 
 class EveryFixture : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(EveryFixture, readsToTheEndWithTheHeadersRecordCount) {
+TEST_P(EveryFixture, readsToTheEndWithTheHeadersRecordCount)
+{
     REQUIRE_PARADOX_FIXTURES();
     auto reader = TableReader::open(fixture(GetParam()));
     std::vector<Value> row;
@@ -38,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "fields/time.db", "fields/timestamp.db"),
     [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
 
-TEST(FixtureHeaders, giveVersionCodePageAndLanguageDriver) {
+TEST(FixtureHeaders, giveVersionCodePageAndLanguageDriver)
+{
     REQUIRE_PARADOX_FIXTURES();
     struct Case {
         const char* file;
@@ -63,7 +65,8 @@ TEST(FixtureHeaders, giveVersionCodePageAndLanguageDriver) {
     }
 }
 
-TEST(FixtureValues, roman8TextComesOutAsTheJdbcDriverReadsIt) {
+TEST(FixtureValues, roman8TextComesOutAsTheJdbcDriverReadsIt)
+{
     REQUIRE_PARADOX_FIXTURES();
     // Expected value: leonhad/paradoxdriver TableDataTest.testRoman8 (SQL Link ROMAN8 driver,
     // code page 0 in the header); pxlib cannot convert code page 0.
@@ -72,7 +75,8 @@ TEST(FixtureValues, roman8TextComesOutAsTheJdbcDriverReadsIt) {
     EXPECT_EQ(rows[0][0], Value("Š½ƒ¶"));
 }
 
-TEST(FixtureValues, bcdKeepsEveryDigitAndDropsParadoxNoise) {
+TEST(FixtureValues, bcdKeepsEveryDigitAndDropsParadoxNoise)
+{
     REQUIRE_PARADOX_FIXTURES();
     // Expected values: the digits stored in bcd.db (pxlib prints the same digits up to the
     // first nibble above 9, then punctuation); the JDBC driver's BCDFieldTest agrees to
@@ -88,7 +92,8 @@ TEST(FixtureValues, bcdKeepsEveryDigitAndDropsParadoxNoise) {
                                            dec("0.99990000000000001180000000000000")}));
 }
 
-TEST(FixtureValues, timestampsAndTheirNulls) {
+TEST(FixtureValues, timestampsAndTheirNulls)
+{
     REQUIRE_PARADOX_FIXTURES();
     // Expected values: JDBC TimestampFieldTest (NULL, then 2020-02-01 01:00:01); pxlib gives 0
     // for a NULL timestamp without marking it NULL.
@@ -98,7 +103,8 @@ TEST(FixtureValues, timestampsAndTheirNulls) {
     EXPECT_EQ(rows[1][0], Value(Timestamp{{2020, 2, 1}, {1, 0, 1, 0}}));
 }
 
-TEST(FixtureValues, datesOfEveryVersionAndNullsBesideValues) {
+TEST(FixtureValues, datesOfEveryVersionAndNullsBesideValues)
+{
     REQUIRE_PARADOX_FIXTURES();
     // Expected values: pxlib's day numbers 736695, 736726, 736696 (3.5 has no code page, so
     // pxlib refuses its encoding but still reads dates); times 36000000, 37800000, 33925000 ms.
@@ -116,7 +122,8 @@ TEST(FixtureValues, datesOfEveryVersionAndNullsBesideValues) {
     EXPECT_EQ(rows[4], (std::vector<Value>{Date{2018, 1, 1}, Value()}));
 }
 
-TEST(FixtureValues, blobsFromLeaderAndMemoFile) {
+TEST(FixtureValues, blobsFromLeaderAndMemoFile)
+{
     REQUIRE_PARADOX_FIXTURES();
     // Expected sizes: JDBC MemoFieldTest (memo 555 characters and "01234567890\n"; formatted
     // memo 169 and 726). Graphics: the record tails give 9626 and 2074686 bytes (the sizes
@@ -151,7 +158,8 @@ TEST(FixtureValues, blobsFromLeaderAndMemoFile) {
     EXPECT_EQ(graphic240[0][1], graphic[0][1]);
 }
 
-TEST(FixtureValues, memoTextIsDecodedFromTheTablesCodePage) {
+TEST(FixtureValues, memoTextIsDecodedFromTheTablesCodePage)
+{
     REQUIRE_PARADOX_FIXTURES();
     const auto rows = readAll(fixture("db/HERCULES.DB"));
     ASSERT_EQ(rows.size(), 20u);
@@ -160,7 +168,8 @@ TEST(FixtureValues, memoTextIsDecodedFromTheTablesCodePage) {
               Value("<TABLE BORDER=2>\n<TR><TH>Name</TH><TH>EMail Address</TH></TR>\n"));
 }
 
-TEST(FixtureValues, anEncodingOverrideReplacesTheHeadersCodePage) {
+TEST(FixtureValues, anEncodingOverrideReplacesTheHeadersCodePage)
+{
     REQUIRE_PARADOX_FIXTURES();
     ReadOptions latin1;
     latin1.encoding = "ISO-8859-1";

@@ -11,19 +11,22 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-void touch(const TempDir& dir, std::initializer_list<const char*> names) {
+void touch(const TempDir& dir, std::initializer_list<const char*> names)
+{
     for (const char* name : names)
         std::ofstream(dir / name) << "x";
 }
 
-std::vector<std::string> namesOf(const std::vector<fs::path>& paths) {
+std::vector<std::string> namesOf(const std::vector<fs::path>& paths)
+{
     std::vector<std::string> names;
     for (const auto& p : paths)
         names.push_back(p.filename().string());
     return names;
 }
 
-TEST(FindTableFile, matchesTheNameWithoutRegardToCase) {
+TEST(FindTableFile, matchesTheNameWithoutRegardToCase)
+{
     TempDir dir;
     touch(dir, {"Orders.db", "CUSTOMER.DB", "ärger.Db", "Orders.txt", "SALES.DB2018.db"});
     fs::create_directory(dir / "Folder.db");
@@ -42,7 +45,8 @@ TEST(FindTableFile, matchesTheNameWithoutRegardToCase) {
         EXPECT_FALSE(findTableFile(dir.path(), missing)) << missing;
 }
 
-TEST(TableFamily, holdsTheCompanionsAndNothingElse) {
+TEST(TableFamily, holdsTheCompanionsAndNothingElse)
+{
     TempDir dir;
     touch(dir,
           {"ORDERS.DB", "Orders.px", "ORDERS.MB", "ORDERS.VAL", "ORDERS.TV", "ORDERS.FAM",
@@ -54,7 +58,8 @@ TEST(TableFamily, holdsTheCompanionsAndNothingElse) {
                                         "ORDERS.YG1", "Orders.px", "orders.xg0"}));
 }
 
-TEST(ListTableFiles, listsDbFilesOfAnyCaseOnly) {
+TEST(ListTableFiles, listsDbFilesOfAnyCaseOnly)
+{
     TempDir dir;
     touch(dir, {"a.db", "B.DB", "c.Db", ".hidden.db", "d.dbf", "e.PX", "~tmp.db"});
     fs::create_directory(dir / "sub.db");
@@ -62,7 +67,8 @@ TEST(ListTableFiles, listsDbFilesOfAnyCaseOnly) {
               (std::vector<std::string>{".hidden.db", "B.DB", "a.db", "c.Db", "~tmp.db"}));
 }
 
-TEST(FindCompanion, findsTheMemoFileWhateverItsCase) {
+TEST(FindCompanion, findsTheMemoFileWhateverItsCase)
+{
     TempDir dir;
     touch(dir, {"memo.db", "MEMO.MB", "other.mb"});
     const auto mb = findCompanion(dir / "memo.db", "MB");

@@ -10,15 +10,12 @@
 
 namespace paradox::test {
 
-fs::path fixtures() {
-    return fs::path(TABULEX_PARADOX_FIXTURES_DIR);
-}
+fs::path fixtures() { return fs::path(TABULEX_PARADOX_FIXTURES_DIR); }
 
-fs::path fixture(const std::string& relative) {
-    return fixtures() / relative;
-}
+fs::path fixture(const std::string& relative) { return fixtures() / relative; }
 
-TempDir::TempDir() {
+TempDir::TempDir()
+{
     std::random_device rd;
     for (int i = 0; i < 100; ++i) {
         m_path = fs::temp_directory_path() / ("paradox-test-" + std::to_string(rd()));
@@ -28,12 +25,14 @@ TempDir::TempDir() {
     throw std::runtime_error("cannot create a temporary folder");
 }
 
-TempDir::~TempDir() {
+TempDir::~TempDir()
+{
     std::error_code ec;
     fs::remove_all(m_path, ec);
 }
 
-std::vector<std::string> TempDir::names() const {
+std::vector<std::string> TempDir::names() const
+{
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(m_path))
         names.push_back(e.path().filename().string());
@@ -41,7 +40,8 @@ std::vector<std::string> TempDir::names() const {
     return names;
 }
 
-Rows readAll(const fs::path& dbFile, const ReadOptions& options) {
+Rows readAll(const fs::path& dbFile, const ReadOptions& options)
+{
     auto reader = TableReader::open(dbFile, options);
     Rows rows;
     std::vector<Value> row;
@@ -51,24 +51,28 @@ Rows readAll(const fs::path& dbFile, const ReadOptions& options) {
 }
 
 void writeTable(const fs::path& dbFile, const std::vector<FieldSpec>& fields, const Rows& rows,
-                const WriteOptions& options) {
+                const WriteOptions& options)
+{
     TableWriter writer(dbFile, fields, options);
     for (const auto& row : rows)
         writer.append(row);
     writer.commit();
 }
 
-std::string fileBytes(const fs::path& file) {
+std::string fileBytes(const fs::path& file)
+{
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFileBytes(const fs::path& file, const std::string& bytes) {
+void writeFileBytes(const fs::path& file, const std::string& bytes)
+{
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-std::string paramName(const std::string& path) {
+std::string paramName(const std::string& path)
+{
     std::string name = path;
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)))
@@ -76,7 +80,8 @@ std::string paramName(const std::string& path) {
     return name;
 }
 
-std::string show(const Value& v) {
+std::string show(const Value& v)
+{
     std::ostringstream s;
     switch (v.kind()) {
     case Value::Kind::Null:

@@ -57,9 +57,7 @@ std::string show(const Value& v);
 
 namespace paradox {
 // Lets GoogleTest print values in its failure messages.
-inline void PrintTo(const Value& v, std::ostream* os) {
-    *os << test::show(v);
-}
+inline void PrintTo(const Value& v, std::ostream* os) { *os << test::show(v); }
 } // namespace paradox
 
 // Skips the running test when the Paradox fixtures are not on this machine.

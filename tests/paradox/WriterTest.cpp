@@ -16,7 +16,8 @@ using test::readAll;
 using test::Rows;
 using test::TempDir;
 
-std::string errorOf(const std::function<void()>& f) {
+std::string errorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const Error& e) {
@@ -43,7 +44,8 @@ const std::vector<FieldSpec> kEveryType{{"Id", FieldType::AutoIncrement},
                                         {"Object", FieldType::Ole, 20},
                                         {"Picture", FieldType::Graphic, 40}};
 
-std::vector<Value> everyTypeRow(int i) {
+std::vector<Value> everyTypeRow(int i)
+{
     const std::string memo(std::size_t(i % 7 == 0 ? 3000 : i % 50), char('a' + i % 26));
     return {Value(),
             Value("name " + std::to_string(i) + " Ünïcødé €"),
@@ -66,7 +68,8 @@ std::vector<Value> everyTypeRow(int i) {
 
 // What the table gives back: the Autoincrement numbers, Bytes padded to their size, and
 // NULL where an empty text or binary value was written.
-std::vector<Value> readBackOf(std::vector<Value> row, int id) {
+std::vector<Value> readBackOf(std::vector<Value> row, int id)
+{
     row[0] = Value(id);
     if (!row[11].isNull()) {
         std::string code = row[11].toBytes().data;
@@ -82,7 +85,8 @@ std::vector<Value> readBackOf(std::vector<Value> row, int id) {
 
 class EveryTypeRoundTrip : public ::testing::TestWithParam<int> {};
 
-TEST_P(EveryTypeRoundTrip, readsBackEveryValueAcrossManyBlocks) {
+TEST_P(EveryTypeRoundTrip, readsBackEveryValueAcrossManyBlocks)
+{
     TempDir dir;
     WriteOptions options;
     options.blockSize = GetParam();
@@ -108,7 +112,8 @@ TEST_P(EveryTypeRoundTrip, readsBackEveryValueAcrossManyBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(BlockSizes, EveryTypeRoundTrip, ::testing::Values(1024, 2048, 4096));
 
-TEST(WrittenFiles, carryTheParadox5Header) {
+TEST(WrittenFiles, carryTheParadox5Header)
+{
     TempDir dir;
     test::writeTable(dir / "ORDERS.db",
                      {{"Order No", FieldType::Long}, {"Memo", FieldType::Memo, 20}},
@@ -141,7 +146,8 @@ TEST(WrittenFiles, carryTheParadox5Header) {
     EXPECT_EQ(mb.substr(0x29, 2), "\xA1\x02");
 }
 
-TEST(CodePages, textGoesOutInTheCodePageTheWriterIsGiven) {
+TEST(CodePages, textGoesOutInTheCodePageTheWriterIsGiven)
+{
     TempDir dir;
     WriteOptions cyrillic;
     cyrillic.codePage = 1251;
@@ -157,7 +163,8 @@ TEST(CodePages, textGoesOutInTheCodePageTheWriterIsGiven) {
         << "one byte per letter, as code page 1251 writes Жанна";
 }
 
-TEST(CodePages, aCharacterTheCodePageLacksIsAnErrorNamingTheColumn) {
+TEST(CodePages, aCharacterTheCodePageLacksIsAnErrorNamingTheColumn)
+{
     TempDir dir;
     TableWriter writer(dir / "T.DB",
                        {{"City", FieldType::Alpha, 20}, {"Note", FieldType::Memo, 20}});
@@ -179,7 +186,8 @@ TEST(CodePages, aCharacterTheCodePageLacksIsAnErrorNamingTheColumn) {
         << "refused rows leave no trace";
 }
 
-TEST(CodePages, alphaLengthCountsTheBytesAfterConversion) {
+TEST(CodePages, alphaLengthCountsTheBytesAfterConversion)
+{
     TempDir dir;
     WriteOptions chinese;
     chinese.codePage = 936;
@@ -197,7 +205,8 @@ TEST(CodePages, alphaLengthCountsTheBytesAfterConversion) {
     EXPECT_EQ(readAll(dir / "FR.DB"), (Rows{{Value("éèêë")}}));
 }
 
-TEST(CodePages, withoutALanguageDriverAreRefused) {
+TEST(CodePages, withoutALanguageDriverAreRefused)
+{
     TempDir dir;
     WriteOptions baltic;
     baltic.codePage = 1257;
@@ -207,7 +216,8 @@ TEST(CodePages, withoutALanguageDriverAreRefused) {
               "B.DB: code page 1257 is not supported for writing");
 }
 
-TEST(ValueChecks, refuseWhatAFieldCannotHoldAndNameTheColumn) {
+TEST(ValueChecks, refuseWhatAFieldCannotHoldAndNameTheColumn)
+{
     TempDir dir;
     const std::vector<FieldSpec> fields{
         {"S", FieldType::Short},    {"L", FieldType::Long},     {"N", FieldType::Number},
@@ -251,7 +261,8 @@ TEST(ValueChecks, refuseWhatAFieldCannotHoldAndNameTheColumn) {
     EXPECT_EQ(errorOf([&] { writer.append({Value(1)}); }), "V.DB: a row of 1 values for 9 fields");
 }
 
-TEST(ValueChecks, acceptExactConversions) {
+TEST(ValueChecks, acceptExactConversions)
+{
     TempDir dir;
     test::writeTable(
         dir / "C.DB",
@@ -267,7 +278,8 @@ TEST(ValueChecks, acceptExactConversions) {
                     {Value(), Value(9007199254740992.0), Value(Decimal{"2.250"}), Value()}}));
 }
 
-TEST(FieldChecks, refuseWhatAParadox5TableCannotHave) {
+TEST(FieldChecks, refuseWhatAParadox5TableCannotHave)
+{
     TempDir dir;
     const auto create = [&](std::vector<FieldSpec> fields) {
         return errorOf([&] { TableWriter(dir / "F.DB", std::move(fields)); });
@@ -298,7 +310,8 @@ TEST(FieldChecks, refuseWhatAParadox5TableCannotHave) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{}) << "nothing is left behind";
 }
 
-TEST(AtomicWrites, anUncommittedTableLeavesNoFileBehind) {
+TEST(AtomicWrites, anUncommittedTableLeavesNoFileBehind)
+{
     TempDir dir;
     {
         TableWriter writer(dir / "HALF.DB", {{"N", FieldType::Long}, {"M", FieldType::Memo, 11}});
@@ -311,7 +324,8 @@ TEST(AtomicWrites, anUncommittedTableLeavesNoFileBehind) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{});
 }
 
-TEST(AtomicWrites, anExistingTableIsKeptUnlessReplacingWasAsked) {
+TEST(AtomicWrites, anExistingTableIsKeptUnlessReplacingWasAsked)
+{
     TempDir dir;
     test::writeTable(dir / "Orders.DB", {{"Old", FieldType::Short}}, {{Value(1)}});
     EXPECT_EQ(errorOf([&] {
@@ -328,7 +342,8 @@ TEST(AtomicWrites, anExistingTableIsKeptUnlessReplacingWasAsked) {
     EXPECT_EQ(readAll(dir / "Orders.DB"), (Rows{{Value(1)}}));
 }
 
-TEST(AtomicWrites, replacingRemovesTheOldFamilyAndKeepsOtherFiles) {
+TEST(AtomicWrites, replacingRemovesTheOldFamilyAndKeepsOtherFiles)
+{
     TempDir dir;
     test::writeTable(dir / "ORDERS.DB", {{"Old", FieldType::Memo, 11}}, {{Value("old memo")}});
     for (const char* name : {"ORDERS.PX", "Orders.X02", "ORDERS.Y02", "orders.val", "ORDERS.TV",
@@ -341,7 +356,8 @@ TEST(AtomicWrites, replacingRemovesTheOldFamilyAndKeepsOtherFiles) {
     EXPECT_EQ(readAll(dir / "Orders.db"), (Rows{{Value(7)}}));
 }
 
-TEST(AtomicWrites, staleCompanionsOfANewTableAreRemoved) {
+TEST(AtomicWrites, staleCompanionsOfANewTableAreRemoved)
+{
     TempDir dir;
     std::ofstream(dir / "NEW.MB") << "stale memo file of a deleted table";
     std::ofstream(dir / "NEW.PX") << "stale index";
@@ -349,7 +365,8 @@ TEST(AtomicWrites, staleCompanionsOfANewTableAreRemoved) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"NEW.DB"});
 }
 
-TEST(EmptyTables, areAHeaderWithoutBlocks) {
+TEST(EmptyTables, areAHeaderWithoutBlocks)
+{
     TempDir dir;
     test::writeTable(dir / "EMPTY.DB", {{"N", FieldType::Short}}, {});
     EXPECT_EQ(fileBytes(dir / "EMPTY.DB").size(), 0x800u);

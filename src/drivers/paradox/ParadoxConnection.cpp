@@ -15,15 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path pathOf(const QString& s) {
-    return fs::path(s.toStdString());
-}
+fs::path pathOf(const QString& s) { return fs::path(s.toStdString()); }
 
-QString textOf(const fs::path& p) {
-    return QString::fromStdString(p.string());
-}
+QString textOf(const fs::path& p) { return QString::fromStdString(p.string()); }
 
-ParadoxStatement parsed(const QString& statement) {
+ParadoxStatement parsed(const QString& statement)
+{
     const auto s = parseParadoxStatement(statement);
     if (!s)
         throw DataError(QStringLiteral("The Paradox driver does not support this statement: %1")
@@ -34,7 +31,8 @@ ParadoxStatement parsed(const QString& statement) {
 } // namespace
 
 std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const QString& connectionString,
-                                                           const DriverOptions&) {
+                                                           const DriverOptions&)
+{
     const auto keys = parseConnectionString(connectionString);
     QString folder;
     for (const char* key : {"DEFAULTDIR", "DBQ"})
@@ -49,9 +47,12 @@ std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const QString& connec
 }
 
 ParadoxConnection::ParadoxConnection(QString folder)
-    : m_folder(std::move(folder)), m_path(pathOf(m_folder)) {}
+    : m_folder(std::move(folder)), m_path(pathOf(m_folder))
+{
+}
 
-fs::path ParadoxConnection::tableFile(const QString& table) const {
+fs::path ParadoxConnection::tableFile(const QString& table) const
+{
     std::optional<fs::path> file;
     try {
         file = paradox::findTableFile(m_path, table.toStdString());
@@ -64,14 +65,16 @@ fs::path ParadoxConnection::tableFile(const QString& table) const {
     return *file;
 }
 
-void ParadoxConnection::execute(const QString& statement) {
+void ParadoxConnection::execute(const QString& statement)
+{
     const ParadoxStatement s = parsed(statement);
     if (s.kind == ParadoxStatement::Kind::Drop)
         return dropTable(s.table);
     query(statement);
 }
 
-std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement) {
+std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
+{
     const ParadoxStatement s = parsed(statement);
     if (s.kind != ParadoxStatement::Kind::Select)
         throw DataError(
@@ -90,7 +93,8 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
     }
 }
 
-void ParadoxConnection::dropTable(const QString& table) {
+void ParadoxConnection::dropTable(const QString& table)
+{
     const fs::path file = tableFile(table);
     std::error_code ec;
     // The .db goes first: a failure after it leaves companions without a table, never a
@@ -111,7 +115,8 @@ void ParadoxConnection::dropTable(const QString& table) {
     }
 }
 
-std::unique_ptr<DriverCursor> ParadoxConnection::tables() {
+std::unique_ptr<DriverCursor> ParadoxConnection::tables()
+{
     std::vector<fs::path> files;
     try {
         files = paradox::listTableFiles(m_path);

@@ -8,15 +8,15 @@ namespace tabulex::paradoxdriver {
 
 namespace {
 
-Date dateOf(const paradox::Date& d) {
-    return Date{d.year, d.month, d.day};
-}
+Date dateOf(const paradox::Date& d) { return Date{d.year, d.month, d.day}; }
 
-Time timeOf(const paradox::Time& t) {
+Time timeOf(const paradox::Time& t)
+{
     return Time{t.hour, t.minute, t.second, t.millisecond * 1'000'000};
 }
 
-Value valueOf(paradox::Value& v) {
+Value valueOf(paradox::Value& v)
+{
     using K = paradox::Value::Kind;
     switch (v.kind()) {
     case K::Null:
@@ -45,7 +45,8 @@ Value valueOf(paradox::Value& v) {
     return Value();
 }
 
-ColumnInfo columnOf(const paradox::Field& f) {
+ColumnInfo columnOf(const paradox::Field& f)
+{
     ColumnInfo c;
     c.name = QString::fromStdString(f.name);
     c.adoType = paradox::adoTypeOf(f.type);
@@ -56,24 +57,29 @@ ColumnInfo columnOf(const paradox::Field& f) {
 
 } // namespace
 
-QString tableError(const QString& table, const QString& cause) {
+QString tableError(const QString& table, const QString& cause)
+{
     return QStringLiteral("Paradox table %1: %2").arg(table, cause);
 }
 
 ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
                              qint64 limit)
-    : m_reader(std::move(reader)), m_table(std::move(table)) {
+    : m_reader(std::move(reader)), m_table(std::move(table))
+{
     for (const paradox::Field& f : m_reader->header().fields)
         m_columns.push_back(columnOf(f));
     m_count = qint64(m_reader->header().recordCount);
     if (limit >= 0 && limit < m_count)
         m_count = limit;
+    m_limit = limit;
 }
 
 ParadoxCursor::~ParadoxCursor() = default;
 
-bool ParadoxCursor::fetch(std::vector<Value>& row) {
-    if (m_fetched == m_count)
+bool ParadoxCursor::fetch(std::vector<Value>& row)
+{
+    // Without a limit the reader runs to the end of the chain, where it checks the count.
+    if (m_limit >= 0 && m_fetched == m_limit)
         return false;
     try {
         if (!m_reader->next(m_row))
@@ -88,7 +94,8 @@ bool ParadoxCursor::fetch(std::vector<Value>& row) {
     return true;
 }
 
-bool ListCursor::fetch(std::vector<Value>& row) {
+bool ListCursor::fetch(std::vector<Value>& row)
+{
     if (m_next == m_rows.size())
         return false;
     row = m_rows[m_next++];

@@ -31,6 +31,7 @@ private:
     std::vector<ColumnInfo> m_columns;
     std::vector<paradox::Value> m_row;
     qint64 m_count = 0;
+    qint64 m_limit = -1;
     qint64 m_fetched = 0;
 };
 
@@ -38,7 +39,9 @@ private:
 class ListCursor : public DriverCursor {
 public:
     ListCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Value>> rows)
-        : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
+        : m_columns(std::move(columns)), m_rows(std::move(rows))
+    {
+    }
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
     bool fetch(std::vector<Value>& row) override;

@@ -9,11 +9,13 @@ class Scanner {
 public:
     explicit Scanner(const QString& text) : m_text(text) {}
 
-    void skipSpace() {
+    void skipSpace()
+    {
         while (m_pos < m_text.size() && m_text[m_pos].isSpace())
             ++m_pos;
     }
-    bool atEnd() {
+    bool atEnd()
+    {
         skipSpace();
         if (m_pos < m_text.size() && m_text[m_pos] == u';')
             ++m_pos;
@@ -21,7 +23,8 @@ public:
         return m_pos == m_text.size();
     }
     // A keyword, ignoring case, followed by a space or the end.
-    bool keyword(QLatin1String word) {
+    bool keyword(QLatin1String word)
+    {
         skipSpace();
         if (m_text.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
             return false;
@@ -31,7 +34,8 @@ public:
         m_pos = end;
         return true;
     }
-    bool symbol(QChar c) {
+    bool symbol(QChar c)
+    {
         skipSpace();
         if (m_pos < m_text.size() && m_text[m_pos] == c) {
             ++m_pos;
@@ -39,7 +43,8 @@ public:
         }
         return false;
     }
-    std::optional<qint64> number() {
+    std::optional<qint64> number()
+    {
         skipSpace();
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos].isDigit())
@@ -48,7 +53,8 @@ public:
         const qint64 n = m_text.mid(start, m_pos - start).toLongLong(&ok);
         return ok ? std::optional<qint64>(n) : std::nullopt;
     }
-    std::optional<QString> name() {
+    std::optional<QString> name()
+    {
         skipSpace();
         if (symbolAt(u'['))
             return quoted(u']');
@@ -63,7 +69,8 @@ public:
     }
 
 private:
-    bool symbolAt(QChar c) {
+    bool symbolAt(QChar c)
+    {
         if (m_pos < m_text.size() && m_text[m_pos] == c) {
             ++m_pos;
             return true;
@@ -71,7 +78,8 @@ private:
         return false;
     }
     // The text up to the closing character; a doubled closing character stands for itself.
-    std::optional<QString> quoted(QChar close) {
+    std::optional<QString> quoted(QChar close)
+    {
         QString out;
         while (m_pos < m_text.size()) {
             const QChar c = m_text[m_pos++];
@@ -95,7 +103,8 @@ private:
 
 } // namespace
 
-std::optional<ParadoxStatement> parseParadoxStatement(const QString& statement) {
+std::optional<ParadoxStatement> parseParadoxStatement(const QString& statement)
+{
     Scanner s(statement);
     ParadoxStatement result;
     if (s.keyword(QLatin1String("DROP"))) {

@@ -15,7 +15,8 @@ using paradox::Date;
 using paradox::FieldType;
 using paradox::Value;
 
-paradox::WriteOptions options() {
+paradox::WriteOptions options()
+{
     paradox::WriteOptions o;
     o.codePage = 1252;
     o.blockSize = 2048;
@@ -128,7 +129,8 @@ const Customer kCustomers[] = {
      "Seasonal shop: closed in September."},
 };
 
-std::string longNotes() {
+std::string longNotes()
+{
     std::string s;
     for (int year = 1989; year <= 1999; ++year)
         s += std::to_string(year) +
@@ -137,7 +139,8 @@ std::string longNotes() {
     return s;
 }
 
-void writeCustomers(const fs::path& folder) {
+void writeCustomers(const fs::path& folder)
+{
     paradox::TableWriter w(folder / "CUSTOMER.DB",
                            {{"CustNo", FieldType::AutoIncrement},
                             {"Company", FieldType::Alpha, 40},
@@ -161,7 +164,8 @@ void writeCustomers(const fs::path& folder) {
     w.commit();
 }
 
-void writeOrders(const fs::path& folder) {
+void writeOrders(const fs::path& folder)
+{
     paradox::TableWriter w(folder / "ORDERS.DB",
                            {{"OrderNo", FieldType::Long},
                             {"CustNo", FieldType::Long},
@@ -191,7 +195,8 @@ void writeOrders(const fs::path& folder) {
     w.commit();
 }
 
-void writeProducts(const fs::path& folder) {
+void writeProducts(const fs::path& folder)
+{
     paradox::TableWriter w(folder / "PRODUCTS.DB",
                            {{"PartNo", FieldType::Long},
                             {"Description", FieldType::Alpha, 40},
@@ -241,7 +246,8 @@ void writeProducts(const fs::path& folder) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fputs("usage: make_samples FOLDER\n", stderr);
         return 2;

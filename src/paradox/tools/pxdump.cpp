@@ -13,7 +13,8 @@ namespace {
 
 using paradox::Value;
 
-void appendString(std::string& out, std::string_view s) {
+void appendString(std::string& out, std::string_view s)
+{
     out.push_back('"');
     for (unsigned char c : s) {
         switch (c) {
@@ -45,7 +46,8 @@ void appendString(std::string& out, std::string_view s) {
     out.push_back('"');
 }
 
-void appendBase64(std::string& out, const std::string& data) {
+void appendBase64(std::string& out, const std::string& data)
+{
     static constexpr char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     out.push_back('"');
@@ -68,14 +70,16 @@ void appendBase64(std::string& out, const std::string& data) {
     out.push_back('"');
 }
 
-std::string dateText(const paradox::Date& d) {
+std::string dateText(const paradox::Date& d)
+{
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buf;
 }
 
 // HH:MM:SS with the fraction only when there is one, trailing zeros dropped.
-std::string timeText(const paradox::Time& t) {
+std::string timeText(const paradox::Time& t)
+{
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     std::string s = buf;
@@ -88,7 +92,8 @@ std::string timeText(const paradox::Time& t) {
     return s;
 }
 
-void appendValue(std::string& out, const Value& v) {
+void appendValue(std::string& out, const Value& v)
+{
     switch (v.kind()) {
     case Value::Kind::Null:
         out += "null";
@@ -125,7 +130,8 @@ void appendValue(std::string& out, const Value& v) {
     }
 }
 
-void appendHeader(std::string& out, const paradox::TableReader& reader) {
+void appendHeader(std::string& out, const paradox::TableReader& reader)
+{
     const paradox::TableHeader& h = reader.header();
     out += "{\"table\":";
     appendString(out, reader.table());
@@ -154,19 +160,22 @@ void appendHeader(std::string& out, const paradox::TableReader& reader) {
     }
 }
 
-void flush(std::string& out) {
+void flush(std::string& out)
+{
     std::fwrite(out.data(), 1, out.size(), stdout);
     out.clear();
 }
 
-int usage() {
+int usage()
+{
     std::fputs("usage: pxdump [--encoding ICONV-NAME] TABLE.db\n", stderr);
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     paradox::ReadOptions options;
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {

@@ -16,7 +16,8 @@
 namespace tabulex {
 namespace {
 
-QString connectionString(const QString& folder) {
+QString connectionString(const QString& folder)
+{
     return QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox "
                           "5.X;DefaultDir=") +
            folder + QStringLiteral(";Dbq=") + folder + QStringLiteral(";CollatingSequence=ASCII;");
@@ -25,7 +26,8 @@ QString connectionString(const QString& folder) {
 // A writable copy of one fixture folder ("db" or "fields") in a folder whose name has a space.
 class ParadoxFolder : public ::testing::Test {
 protected:
-    void copy(const QString& subfolder) {
+    void copy(const QString& subfolder)
+    {
         ASSERT_TRUE(m_tmp.isValid());
         m_folder = m_tmp.path() + QStringLiteral("/Paradox data");
         ASSERT_TRUE(QDir().mkpath(m_folder));
@@ -37,7 +39,8 @@ protected:
         }
     }
 
-    void open(Connection& c, const QString& suffix = {}) {
+    void open(Connection& c, const QString& suffix = {})
+    {
         c.CursorLocation = ado::adUseClient;
         c.Open(connectionString(m_folder + suffix));
     }
@@ -48,7 +51,8 @@ protected:
     QString m_folder;
 };
 
-QString errorOf(const std::function<void()>& f) {
+QString errorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const DataError& e) {
@@ -57,7 +61,8 @@ QString errorOf(const std::function<void()>& f) {
     return QStringLiteral("no error");
 }
 
-TEST_F(ParadoxFolder, readsATableWhoseNameDiffersInCaseWithItsRowCountKnownFirst) {
+TEST_F(ParadoxFolder, readsATableWhoseNameDiffersInCaseWithItsRowCountKnownFirst)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("db"));
     Connection c;
@@ -81,7 +86,8 @@ TEST_F(ParadoxFolder, readsATableWhoseNameDiffersInCaseWithItsRowCountKnownFirst
     EXPECT_EQ(rows, 224);
 }
 
-TEST_F(ParadoxFolder, answersTheFirstRowProbe) {
+TEST_F(ParadoxFolder, answersTheFirstRowProbe)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("db"));
     Connection c;
@@ -101,7 +107,8 @@ TEST_F(ParadoxFolder, answersTheFirstRowProbe) {
     }
 }
 
-TEST_F(ParadoxFolder, fieldsReportTheAdoTypesAndValueKindsOfTheirParadoxTypes) {
+TEST_F(ParadoxFolder, fieldsReportTheAdoTypesAndValueKindsOfTheirParadoxTypes)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("fields"));
     Connection c;
@@ -143,7 +150,8 @@ TEST_F(ParadoxFolder, fieldsReportTheAdoTypesAndValueKindsOfTheirParadoxTypes) {
               Value(Decimal{QStringLiteral("0.12299999999999999800000000000000")}));
 }
 
-TEST_F(ParadoxFolder, dropTableRemovesTheTableAndItsCompanionsOnly) {
+TEST_F(ParadoxFolder, dropTableRemovesTheTableAndItsCompanionsOnly)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("db"));
     QFile other(m_folder + QStringLiteral("/CUSTOMER.txt"));
@@ -163,7 +171,8 @@ TEST_F(ParadoxFolder, dropTableRemovesTheTableAndItsCompanionsOnly) {
                   m_folder);
 }
 
-TEST_F(ParadoxFolder, errorsNameTheTableAndTheCause) {
+TEST_F(ParadoxFolder, errorsNameTheTableAndTheCause)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("db"));
     QFile damaged(m_folder + QStringLiteral("/ORDERS.DB"));
@@ -194,7 +203,33 @@ TEST_F(ParadoxFolder, errorsNameTheTableAndTheCause) {
                              "TABLE [Orders]"));
 }
 
-TEST_F(ParadoxFolder, namesWithClosingBracketsResolve) {
+TEST_F(ParadoxFolder, aRecordCountThatDisagreesWithTheBlocksIsReportedAfterEveryRow)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    QFile orders(m_folder + QStringLiteral("/ORDERS.DB"));
+    ASSERT_TRUE(orders.open(QIODevice::ReadWrite));
+    orders.seek(0x06);
+    const char count[4] = {char(223), 0, 0, 0}; // the blocks hold 224
+    orders.write(count, 4);
+    orders.close();
+    Connection c;
+    open(c);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [ORDERS]"), c);
+    EXPECT_EQ(rs.RecordCount(), 223);
+    int rows = 0;
+    const QString error = errorOf([&] {
+        for (; !rs.Eof(); rs.MoveNext())
+            ++rows;
+    });
+    EXPECT_EQ(rows, 224) << "no row is held back";
+    EXPECT_EQ(error, QStringLiteral("Paradox table ORDERS: the header counts 223 records but "
+                                    "the blocks hold 224"));
+}
+
+TEST_F(ParadoxFolder, namesWithClosingBracketsResolve)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("fields"));
     ASSERT_TRUE(QFile::rename(m_folder + QStringLiteral("/long.db"),
@@ -209,7 +244,8 @@ TEST_F(ParadoxFolder, namesWithClosingBracketsResolve) {
     EXPECT_EQ(quoted.RecordCount(), 1);
 }
 
-TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder) {
+TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder)
+{
     TABULEX_REQUIRE_FIXTURES();
     copy(QStringLiteral("db"));
     QDir().mkpath(m_folder + QStringLiteral("/sub.db"));
@@ -227,7 +263,8 @@ TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder) {
                                   "GENERAL", "HERCULES", "ORDERS", "ROMAN8", "SERVER"}));
 }
 
-TEST(ParadoxConnectionOpen, needsAnExistingFolder) {
+TEST(ParadoxConnectionOpen, needsAnExistingFolder)
+{
     Connection c;
     EXPECT_EQ(errorOf([&] { c.Open(connectionString(QStringLiteral("/no/such/folder"))); }),
               QStringLiteral("The Paradox folder /no/such/folder does not exist."));

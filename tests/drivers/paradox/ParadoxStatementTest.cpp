@@ -17,7 +17,8 @@ struct Case {
 
 class Accepted : public ::testing::TestWithParam<Case> {};
 
-TEST_P(Accepted, givesKindTableAndLimit) {
+TEST_P(Accepted, givesKindTableAndLimit)
+{
     const Case c = GetParam();
     const auto s = parseParadoxStatement(QString::fromUtf8(c.text));
     ASSERT_TRUE(s) << c.text;
@@ -38,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"DROP TABLE [ORDERS]", Kind::Drop, "ORDERS", -1},
                       Case{"drop table [x]]]", Kind::Drop, "x]", -1}));
 
-TEST(Refused, everythingElse) {
+TEST(Refused, everythingElse)
+{
     for (const char* text :
          {"", "SELECT", "SELECT * FROM", "SELECT * FROM []", "SELECT * FROM [open",
           "SELECT a FROM [t]", "SELECT * FROM [t] WHERE 1=1", "SELECT * FROM [t] [u]",

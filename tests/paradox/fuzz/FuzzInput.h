@@ -14,7 +14,8 @@ struct Input {
     bool hasMb = false;
 };
 
-inline Input split(const std::uint8_t* data, std::size_t size) {
+inline Input split(const std::uint8_t* data, std::size_t size)
+{
     const auto* chars = reinterpret_cast<const char*>(data);
     if (size < 4)
         return {std::string_view(chars, size), {}, false};

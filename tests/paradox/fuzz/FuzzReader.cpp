@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const paradox::fuzz::Input in = paradox::fuzz::split(data, size);
     try {
         paradox::TableReader reader(

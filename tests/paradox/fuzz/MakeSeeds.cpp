@@ -17,7 +17,8 @@ namespace {
 
 constexpr std::size_t kMaxMemoSeed = 64 * 1024;
 
-std::string bytesOf(const fs::path& file, std::size_t limit) {
+std::string bytesOf(const fs::path& file, std::size_t limit)
+{
     std::ifstream in(file, std::ios::binary);
     std::string s(std::istreambuf_iterator<char>(in), {});
     if (s.size() > limit)
@@ -25,7 +26,8 @@ std::string bytesOf(const fs::path& file, std::size_t limit) {
     return s;
 }
 
-void writeSeed(const fs::path& out, const std::string& db, const std::string* mb) {
+void writeSeed(const fs::path& out, const std::string& db, const std::string* mb)
+{
     std::string seed(4, '\0');
     const std::size_t n = mb ? db.size() : 0xFFFFFFFFu;
     for (int i = 0; i < 4; ++i)
@@ -36,7 +38,8 @@ void writeSeed(const fs::path& out, const std::string& db, const std::string* mb
     std::ofstream(out, std::ios::binary).write(seed.data(), std::streamsize(seed.size()));
 }
 
-void seedFromTable(const fs::path& db, const fs::path& out) {
+void seedFromTable(const fs::path& db, const fs::path& out)
+{
     const auto mb = paradox::findCompanion(db, "MB");
     const std::string dbBytes = bytesOf(db, std::string::npos);
     if (mb) {
@@ -47,7 +50,8 @@ void seedFromTable(const fs::path& db, const fs::path& out) {
     }
 }
 
-void writeEveryType(const fs::path& folder) {
+void writeEveryType(const fs::path& folder)
+{
     using paradox::FieldType;
     using paradox::Value;
     paradox::WriteOptions options;
@@ -84,7 +88,8 @@ void writeEveryType(const fs::path& folder) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         std::fputs("usage: make_seeds FIXTURES-FOLDER CORPUS-FOLDER\n", stderr);
         return 2;
