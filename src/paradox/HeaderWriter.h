@@ -11,7 +11,7 @@ namespace paradox {
 struct LanguageDriver;
 
 // What a Paradox 5.x header records about an unkeyed table.
-struct HeaderSpec {
+struct HeaderFacts {
     struct FieldEntry {
         FieldType type;
         int size;            // descriptor size byte
@@ -29,9 +29,9 @@ struct HeaderSpec {
 };
 
 // The size the header of these fields takes (a multiple of 2 KB).
-std::size_t headerSizeFor(const HeaderSpec& spec);
+std::size_t headerSizeFor(const HeaderFacts& facts);
 
-// The complete header, zero-padded to headerSizeFor(spec).
-std::vector<unsigned char> buildHeader(const HeaderSpec& spec);
+// The complete header, zero-padded to headerSizeFor(facts).
+std::vector<unsigned char> buildHeader(const HeaderFacts& facts);
 
 } // namespace paradox

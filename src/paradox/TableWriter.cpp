@@ -28,8 +28,8 @@ fs::path folderOf(const fs::path& file)
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
-// The field's descriptor size byte, or nothing when the spec's size is not allowed.
-std::optional<int> sizeByteFor(const FieldSpec& s)
+// The field's descriptor size byte, or nothing when the requested size is not allowed.
+std::optional<int> sizeByteFor(const FieldDefinition& s)
 {
     switch (s.type) {
     case FieldType::Alpha:
@@ -76,7 +76,7 @@ std::string rawTableName(const std::string& name, const TextEncoder& encoder)
 
 } // namespace
 
-TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
+TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldDefinition> fields,
                          const WriteOptions& options)
     : m_target(dbFile), m_table(dbFile.filename().string()), m_options(options)
 {
@@ -96,11 +96,11 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
     m_block.assign(std::size_t(bs), 0);
     m_record.assign(std::size_t(m_recordSize), 0);
 
-    HeaderSpec spec;
+    HeaderFacts facts;
     for (std::size_t i = 0; i < m_fields.size(); ++i)
-        spec.fields.push_back({m_fields[i].type, m_fields[i].size, m_rawNames[i]});
-    spec.driver = driverForCodePage(options.codePage);
-    m_headerSize = headerSizeFor(spec);
+        facts.fields.push_back({m_fields[i].type, m_fields[i].size, m_rawNames[i]});
+    facts.driver = driverForCodePage(options.codePage);
+    m_headerSize = headerSizeFor(facts);
 
     const std::string stem = m_target.stem().string();
     m_db = std::make_unique<OutputFile>(folderOf(m_target), stem, m_table);
@@ -113,13 +113,14 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldSpec> fields,
 
 TableWriter::~TableWriter() = default;
 
-void TableWriter::checkFields(const std::vector<FieldSpec>& specs)
+void TableWriter::checkFields(const std::vector<FieldDefinition>& definitions)
 {
-    if (specs.empty() || specs.size() > std::size_t(kMaxFields))
-        throw Error(m_table, "a table has 1 to 255 fields, not " + std::to_string(specs.size()));
+    if (definitions.empty() || definitions.size() > std::size_t(kMaxFields))
+        throw Error(m_table,
+                    "a table has 1 to 255 fields, not " + std::to_string(definitions.size()));
     const TextEncoder encoder("CP" + std::to_string(m_options.codePage));
     int offset = 0;
-    for (const FieldSpec& s : specs) {
+    for (const FieldDefinition& s : definitions) {
         const std::string column = "column " + s.name + ": ";
         std::string raw;
         char32_t bad = 0;
@@ -188,19 +189,19 @@ void TableWriter::commit()
         throw Error(m_table, "the table is already written");
     if (m_inBlock > 0)
         writeBlock(true);
-    HeaderSpec spec;
+    HeaderFacts facts;
     for (std::size_t i = 0; i < m_fields.size(); ++i)
-        spec.fields.push_back({m_fields[i].type, m_fields[i].size, m_rawNames[i]});
-    spec.recordSize = m_recordSize;
-    spec.blockSize = m_options.blockSize;
-    spec.rawTableName =
+        facts.fields.push_back({m_fields[i].type, m_fields[i].size, m_rawNames[i]});
+    facts.recordSize = m_recordSize;
+    facts.blockSize = m_options.blockSize;
+    facts.rawTableName =
         rawTableName(m_table, TextEncoder("CP" + std::to_string(m_options.codePage)));
-    spec.driver = driverForCodePage(m_options.codePage);
-    spec.recordCount = m_records;
-    spec.blocks = m_blocks;
-    spec.autoIncrement = std::uint32_t(m_encoder->lastAutoIncrement());
-    spec.updateTime = std::uint32_t(std::time(nullptr));
-    const auto header = buildHeader(spec);
+    facts.driver = driverForCodePage(m_options.codePage);
+    facts.recordCount = m_records;
+    facts.blocks = m_blocks;
+    facts.autoIncrement = std::uint32_t(m_encoder->lastAutoIncrement());
+    facts.updateTime = std::uint32_t(std::time(nullptr));
+    const auto header = buildHeader(facts);
     m_db->writeAt(0, header.data(), header.size());
     m_db->finish(m_options.durable);
     if (m_blobs)

@@ -17,7 +17,7 @@ class OutputFile;
 class RecordEncoder;
 
 // A field of a table to write.
-struct FieldSpec {
+struct FieldDefinition {
     std::string name; // UTF-8, at most 25 bytes in the table's code page
     FieldType type = FieldType::Alpha;
     // Alpha and Bytes: length (1 to 255); Memo: 11 to 250, BLObs: 10 to 250 (the record
@@ -40,7 +40,7 @@ class TableWriter {
 public:
     // `dbFile` is the table's path, e.g. folder/ORDERS.db. Throws Error for fields or options
     // that a Paradox 5.x table cannot have.
-    TableWriter(const std::filesystem::path& dbFile, std::vector<FieldSpec> fields,
+    TableWriter(const std::filesystem::path& dbFile, std::vector<FieldDefinition> fields,
                 const WriteOptions& options = {});
     ~TableWriter();
     TableWriter(const TableWriter&) = delete;
@@ -55,7 +55,7 @@ public:
     const std::vector<Field>& fields() const { return m_fields; }
 
 private:
-    void checkFields(const std::vector<FieldSpec>& specs);
+    void checkFields(const std::vector<FieldDefinition>& definitions);
     void writeBlock(bool last);
     std::optional<std::filesystem::path> existingTable() const;
     void publish();

@@ -119,7 +119,7 @@ std::string smallTable(test::TempDir& dir)
 {
     WriteOptions options;
     options.blockSize = 1024;
-    const std::vector<FieldSpec> fields{
+    const std::vector<FieldDefinition> fields{
         {"Name", FieldType::Alpha, 255}, {"Note", FieldType::Alpha, 245}, {"N", FieldType::Long}};
     test::writeTable(dir / "SMALL.DB", fields,
                      {{Value("one"), Value(), Value(1)},

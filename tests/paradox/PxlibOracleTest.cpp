@@ -82,7 +82,7 @@ Value bytesValue(std::size_t n, int seed)
 // dates before 1900 and after 2038, a 255-character Alpha and memos of 0, 1, 240 and
 // 100,000 bytes (one memo field keeps 10 bytes in the record, the other 240).
 struct Sample {
-    std::vector<FieldSpec> ours;
+    std::vector<FieldDefinition> ours;
     std::vector<PxlibField> pxlib;
     Rows rows;
 };
@@ -146,7 +146,8 @@ Rows expectedBack(const Sample& s)
     return rows;
 }
 
-void expectSameRows(const Rows& got, const Rows& expected, const std::vector<FieldSpec>& fields)
+void expectSameRows(const Rows& got, const Rows& expected,
+                    const std::vector<FieldDefinition>& fields)
 {
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t r = 0; r < expected.size(); ++r)
@@ -171,10 +172,10 @@ TEST(OurTablesReadByPxlib, binaryBlobsAndLargeGraphics)
     // pxlib reads B and O values as stored and strips a graphic's prefix only in a block of
     // its own (above 2 KB), so graphics here are large.
     test::TempDir dir;
-    const std::vector<FieldSpec> fields{{"Id", FieldType::AutoIncrement, 0},
-                                        {"Bin", FieldType::Blob, 10},
-                                        {"Obj", FieldType::Ole, 30},
-                                        {"Pic", FieldType::Graphic, 10}};
+    const std::vector<FieldDefinition> fields{{"Id", FieldType::AutoIncrement, 0},
+                                              {"Bin", FieldType::Blob, 10},
+                                              {"Obj", FieldType::Ole, 30},
+                                              {"Pic", FieldType::Graphic, 10}};
     const Rows rows{{Value(), bytesValue(1, 1), bytesValue(20, 2), bytesValue(5000, 3)},
                     {Value(), bytesValue(3000, 4), bytesValue(2048, 5), Value()},
                     {Value(7), Value(), bytesValue(100000, 6), bytesValue(70000, 7)}};

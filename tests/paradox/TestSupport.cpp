@@ -50,8 +50,8 @@ Rows readAll(const fs::path& dbFile, const ReadOptions& options)
     return rows;
 }
 
-void writeTable(const fs::path& dbFile, const std::vector<FieldSpec>& fields, const Rows& rows,
-                const WriteOptions& options)
+void writeTable(const fs::path& dbFile, const std::vector<FieldDefinition>& fields,
+                const Rows& rows, const WriteOptions& options)
 {
     TableWriter writer(dbFile, fields, options);
     for (const auto& row : rows)

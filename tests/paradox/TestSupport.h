@@ -40,8 +40,8 @@ using Rows = std::vector<std::vector<Value>>;
 Rows readAll(const fs::path& dbFile, const ReadOptions& options = {});
 
 // Writes a table with the library and commits it.
-void writeTable(const fs::path& dbFile, const std::vector<FieldSpec>& fields, const Rows& rows,
-                const WriteOptions& options = {});
+void writeTable(const fs::path& dbFile, const std::vector<FieldDefinition>& fields,
+                const Rows& rows, const WriteOptions& options = {});
 
 // The whole file as bytes.
 std::string fileBytes(const fs::path& file);

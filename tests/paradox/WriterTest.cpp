@@ -26,23 +26,23 @@ std::string errorOf(const std::function<void()>& f)
     return "no error";
 }
 
-const std::vector<FieldSpec> kEveryType{{"Id", FieldType::AutoIncrement},
-                                        {"Name", FieldType::Alpha, 40},
-                                        {"Count", FieldType::Short},
-                                        {"Total", FieldType::Long},
-                                        {"Ratio", FieldType::Number},
-                                        {"Price", FieldType::Money},
-                                        {"Amount", FieldType::Bcd, 4},
-                                        {"Born", FieldType::Date},
-                                        {"Alarm", FieldType::Time},
-                                        {"Seen", FieldType::Timestamp},
-                                        {"Paid", FieldType::Logical},
-                                        {"Code", FieldType::Bytes, 6},
-                                        {"Notes", FieldType::Memo, 30},
-                                        {"Data", FieldType::Blob, 10},
-                                        {"Styled", FieldType::FormattedMemo, 10},
-                                        {"Object", FieldType::Ole, 20},
-                                        {"Picture", FieldType::Graphic, 40}};
+const std::vector<FieldDefinition> kEveryType{{"Id", FieldType::AutoIncrement},
+                                              {"Name", FieldType::Alpha, 40},
+                                              {"Count", FieldType::Short},
+                                              {"Total", FieldType::Long},
+                                              {"Ratio", FieldType::Number},
+                                              {"Price", FieldType::Money},
+                                              {"Amount", FieldType::Bcd, 4},
+                                              {"Born", FieldType::Date},
+                                              {"Alarm", FieldType::Time},
+                                              {"Seen", FieldType::Timestamp},
+                                              {"Paid", FieldType::Logical},
+                                              {"Code", FieldType::Bytes, 6},
+                                              {"Notes", FieldType::Memo, 30},
+                                              {"Data", FieldType::Blob, 10},
+                                              {"Styled", FieldType::FormattedMemo, 10},
+                                              {"Object", FieldType::Ole, 20},
+                                              {"Picture", FieldType::Graphic, 40}};
 
 std::vector<Value> everyTypeRow(int i)
 {
@@ -219,7 +219,7 @@ TEST(CodePages, withoutALanguageDriverAreRefused)
 TEST(ValueChecks, refuseWhatAFieldCannotHoldAndNameTheColumn)
 {
     TempDir dir;
-    const std::vector<FieldSpec> fields{
+    const std::vector<FieldDefinition> fields{
         {"S", FieldType::Short},    {"L", FieldType::Long},     {"N", FieldType::Number},
         {"B", FieldType::Bcd, 2},   {"D", FieldType::Date},     {"T", FieldType::Time},
         {"A", FieldType::Alpha, 3}, {"Y", FieldType::Bytes, 2}, {"Q", FieldType::Logical}};
@@ -281,11 +281,11 @@ TEST(ValueChecks, acceptExactConversions)
 TEST(FieldChecks, refuseWhatAParadox5TableCannotHave)
 {
     TempDir dir;
-    const auto create = [&](std::vector<FieldSpec> fields) {
+    const auto create = [&](std::vector<FieldDefinition> fields) {
         return errorOf([&] { TableWriter(dir / "F.DB", std::move(fields)); });
     };
     EXPECT_EQ(create({}), "F.DB: a table has 1 to 255 fields, not 0");
-    EXPECT_EQ(create(std::vector<FieldSpec>(256, {"A", FieldType::Logical})),
+    EXPECT_EQ(create(std::vector<FieldDefinition>(256, {"A", FieldType::Logical})),
               "F.DB: a table has 1 to 255 fields, not 256");
     EXPECT_EQ(create({{"", FieldType::Short}}), "F.DB: a field has no name");
     EXPECT_EQ(create({{"ABCDEFGHIJKLMNOPQRSTUVWXYZ", FieldType::Short}}),
@@ -303,7 +303,7 @@ TEST(FieldChecks, refuseWhatAParadox5TableCannotHave)
               "F.DB: column M: a field of type Memo cannot have the size 10");
     EXPECT_EQ(create({{"B", FieldType::Bcd, 33}}),
               "F.DB: column B: a field of type BCD cannot have the size 33");
-    std::vector<FieldSpec> wide;
+    std::vector<FieldDefinition> wide;
     for (int i = 0; i < 17; ++i)
         wide.push_back({"Text" + std::to_string(i), FieldType::Alpha, 255});
     EXPECT_EQ(create(wide), "F.DB: a record of 4335 bytes does not fit a block of 4096 bytes");
