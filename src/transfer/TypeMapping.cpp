@@ -81,7 +81,8 @@ ColumnPlan towardsSqlServer(const Field& f)
         return {QStringLiteral("VARBINARY(MAX)"), LiteralStyle::Hex};
     if (f.Type == ado::adSingle)
         return {QStringLiteral("FLOAT"), LiteralStyle::Quoted};
-    if (isExactNumeric(f.Type))
+    // Exact decimals keep their digits; a double reported with a precision is one (BCD).
+    if (isExactNumeric(f.Type) || (f.Type == ado::adDouble && f.Precision > 0))
         return {decimalType(f), LiteralStyle::Quoted};
     if (f.Type == ado::adUnsignedBigInt)
         return {QStringLiteral("DECIMAL(20,0)"), LiteralStyle::Quoted};

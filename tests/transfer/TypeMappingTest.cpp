@@ -109,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{f("image", 205), "OLEOBJECT", H, "VARBINARY(MAX)", H},
         PlanCase{f("bit", 11), "BIT", B, "TEXT", Q},
         PlanCase{f("double", 5), "FLOAT", Q, "FLOAT", Q},
+        PlanCase{f("bcd", 5, 0, 32, 4), "FLOAT", Q, "DECIMAL(32,4)", Q},
         PlanCase{f("date", 133), "DATETIME", Q, "TEXT", Q},
         PlanCase{f("time", 134), "VARCHAR", Q, "TEXT", Q},
         PlanCase{f("guid", 72), "VARCHAR", Q, "TEXT", Q}));

@@ -52,6 +52,11 @@ ColumnInfo columnOf(const paradox::Field& f)
     c.adoType = paradox::adoTypeOf(f.type);
     if (f.type == paradox::FieldType::Alpha || f.type == paradox::FieldType::Bytes)
         c.definedSize = f.size;
+    // A BCD field is an exact decimal of 32 digits with its size as the decimals.
+    if (f.type == paradox::FieldType::Bcd) {
+        c.precision = 32;
+        c.scale = f.size;
+    }
     return c;
 }
 

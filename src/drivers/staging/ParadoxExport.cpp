@@ -1,13 +1,214 @@
 #include "drivers/staging/ParadoxExport.h"
 
 #include "app/DataError.h"
+#include "drivers/DriverSelector.h"
+
+#include "paradox/CodePage.h"
+#include "paradox/Error.h"
+#include "paradox/TableFiles.h"
+#include "paradox/TableWriter.h"
+
+#include <QFile>
+
+#include <filesystem>
 
 namespace tabulex::staging {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// The Windows code pages an export may choose, in the order they are tried.
+constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258,
+                              874,  932,  936,  949,  950};
+
+paradox::FieldDefinition fieldSpec(const StagingColumn& c)
+{
+    using paradox::FieldType;
+    paradox::FieldDefinition s;
+    s.name = c.name.toStdString();
+    switch (c.type.type) {
+    case JetType::Text:
+        s.type = FieldType::Alpha;
+        s.size = c.type.size;
+        break;
+    case JetType::Guid:
+        s.type = FieldType::Alpha;
+        s.size = 38;
+        break;
+    case JetType::Memo:
+        s.type = FieldType::Memo;
+        s.size = 11;
+        break;
+    case JetType::Byte:
+    case JetType::Short:
+        s.type = FieldType::Short;
+        break;
+    case JetType::Long:
+    case JetType::Counter:
+        s.type = FieldType::Long;
+        break;
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::Decimal:
+        s.type = FieldType::Number;
+        break;
+    case JetType::Currency:
+        s.type = FieldType::Money;
+        break;
+    case JetType::Bit:
+        s.type = FieldType::Logical;
+        break;
+    case JetType::DateTime:
+        s.type = FieldType::Timestamp;
+        break;
+    case JetType::Binary:
+        s.type = FieldType::Bytes;
+        s.size = c.type.size;
+        break;
+    case JetType::LongBinary:
+        s.type = FieldType::Blob;
+        s.size = 10;
+        break;
+    }
+    return s;
+}
+
+paradox::Value toParadox(const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return {};
+    case Value::Kind::Bool:
+        return paradox::Value(v.toBool());
+    case Value::Kind::Int:
+        return paradox::Value(std::int64_t(v.toInt()));
+    case Value::Kind::Double:
+        return paradox::Value(v.toDouble());
+    case Value::Kind::Text:
+        return paradox::Value(v.toString().toStdString());
+    case Value::Kind::Bytes:
+        return paradox::Value(paradox::Bytes{v.toBytes().toStdString()});
+    case Value::Kind::Timestamp: {
+        const Timestamp& t = v.toTimestamp();
+        return paradox::Value(paradox::Timestamp{
+            {t.date.year, t.date.month, t.date.day},
+            {t.time.hour, t.time.minute, t.time.second, t.time.nanos / 1000000}});
+    }
+    default:
+        return paradox::Value(v.toText().toStdString());
+    }
+}
+
+bool isText(JetType t) { return t == JetType::Text || t == JetType::Memo || t == JetType::Guid; }
+
+bool isAscii(const QString& s)
+{
+    for (QChar c : s)
+        if (c.unicode() > 0x7F)
+            return false;
+    return true;
+}
+
+// Narrows the candidate code pages to those that hold the text; names the column when none
+// is left.
+void narrow(std::vector<std::unique_ptr<paradox::TextEncoder>>& encoders, std::vector<int>& pages,
+            const QString& text, const QString& column)
+{
+    if (isAscii(text))
+        return;
+    const std::string utf8 = text.toStdString();
+    std::string out;
+    char32_t bad = 0, firstBad = 0;
+    for (size_t i = 0; i < pages.size();) {
+        if (encoders[i]->encode(utf8, out, bad)) {
+            ++i;
+            continue;
+        }
+        if (!firstBad)
+            firstBad = bad;
+        encoders.erase(encoders.begin() + qsizetype(i));
+        pages.erase(pages.begin() + qsizetype(i));
+    }
+    if (pages.empty())
+        throw DataError(QStringLiteral("The field '%1' holds text that no Windows code page can "
+                                       "hold together with the rest of the table (%2); the "
+                                       "Paradox table is not written.")
+                            .arg(column, QString::fromStdString(paradox::describeCharacter(firstBad))));
+}
+
+// The first Windows code page, from 1252 on, that holds every text of the table.
+int chooseCodePage(StagingStore& store, const StagingTable& t)
+{
+    std::vector<int> pages;
+    std::vector<std::unique_ptr<paradox::TextEncoder>> encoders;
+    for (int cp : kCodePages) {
+        auto e = std::make_unique<paradox::TextEncoder>("CP" + std::to_string(cp));
+        if (e->valid() && paradox::driverForCodePage(cp)) {
+            pages.push_back(cp);
+            encoders.push_back(std::move(e));
+        }
+    }
+    for (const StagingColumn& c : t.columns)
+        narrow(encoders, pages, c.name, c.name);
+    auto cursor = store.rows(t);
+    std::vector<Value> row;
+    while (cursor->fetch(row))
+        for (size_t i = 0; i < row.size(); ++i)
+            if (isText(t.columns[i].type.type) && !row[i].isNull())
+                narrow(encoders, pages, row[i].toString(), t.columns[i].name);
+    return pages.front();
+}
+
+QString targetFolder(const QString& database)
+{
+    const auto keys = parseConnectionString(database.section(u';', 1));
+    const auto it = keys.find(QStringLiteral("DATABASE"));
+    if (!database.startsWith(QLatin1String("Paradox 5.x;"), Qt::CaseInsensitive) ||
+        it == keys.end() || it->second.isEmpty())
+        throw DataError(QStringLiteral("Could not find installable ISAM."));
+    return it->second;
+}
+
+} // namespace
+
 void exportToParadox(StagingStore& store, const ExportTable& e)
 {
-    store.table(e.table);
-    throw DataError(QStringLiteral("The Paradox export is not part of this build yet."));
+    const StagingTable& t = store.table(e.table);
+    const QString folder = targetFolder(e.database);
+    const fs::path dir(QFile::encodeName(folder).toStdString());
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        throw DataError(QStringLiteral("'%1' is not a valid path.  Make sure that the path name "
+                                       "is spelled correctly and that you are connected to the "
+                                       "server on which the file resides.")
+                            .arg(folder));
+    if (!e.file.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || e.file.size() < 4)
+        throw DataError(QStringLiteral("The table name '%1' is not a Paradox table file name.")
+                            .arg(e.file));
+    // Like SELECT INTO, the export never replaces a table that is there.
+    if (paradox::findTableFile(dir, e.file.toStdString()))
+        throw DataError(QStringLiteral("Table '%1' already exists.").arg(e.file));
+
+    try {
+        std::vector<paradox::FieldDefinition> specs;
+        for (const StagingColumn& c : t.columns)
+            specs.push_back(fieldSpec(c));
+        paradox::WriteOptions options;
+        options.codePage = chooseCodePage(store, t);
+        paradox::TableWriter writer(dir / QFile::encodeName(e.file).toStdString(), specs, options);
+        auto cursor = store.rows(t);
+        std::vector<Value> row;
+        std::vector<paradox::Value> out(t.columns.size());
+        while (cursor->fetch(row)) {
+            for (size_t i = 0; i < row.size(); ++i)
+                out[i] = toParadox(row[i]);
+            writer.append(out);
+        }
+        writer.commit();
+    } catch (const paradox::Error& err) {
+        throw DataError(QString::fromStdString(err.what()));
+    }
 }
 
 } // namespace tabulex::staging

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ScriptedPrompter.h"
+#include "app/CommandHost.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tabulex::test {
+
+// A CommandHost for engine tests: the scripted prompter, and a record of the pointer and the
+// progress bar.
+class TestHost : public CommandHost {
+public:
+    ScriptedPrompter prompts;
+    bool waitPointer = false;
+    std::vector<int> progress;   // every value set, in order
+    QString progressText = QStringLiteral("Progress Bar");
+    int eventsProcessed = 0;
+
+    Prompter& prompter() override { return prompts; }
+    void setWaitPointer(bool wait) override { waitPointer = wait; }
+    void processEvents() override { ++eventsProcessed; }
+    void setProgress(int percent) override { progress.push_back(percent); }
+    void setProgressText(const QString& text) override { progressText = text; }
+};
+
+} // namespace tabulex::test

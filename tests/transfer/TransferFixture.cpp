@@ -1,0 +1,119 @@
+#include "TransferFixture.h"
+
+#include "TestPaths.h"
+#include "app/AppInfo.h"
+#include "connect/ConnectionStrings.h"
+#include "paradox/TableFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tabulex::test {
+
+StandinServer* TransferTest::server = nullptr;
+
+void TransferTest::SetUpTestSuite() { server = new StandinServer(); }
+
+void TransferTest::TearDownTestSuite()
+{
+    delete server;
+    server = nullptr;
+}
+
+void TransferTest::SetUp()
+{
+    server->reset();
+    m_folder = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_folder->isValid());
+}
+
+TransferContext TransferTest::context()
+{
+    TransferContext ctx;
+    ctx.host = &host;
+    ctx.sqlList = &sqlList;
+    ctx.paradoxList = &paradoxList;
+    ctx.sqlConnectionString = [] { return server->connectionString(); };
+    ctx.paradoxConnectionString = [this] { return ParadoxConnectionString(folder()); };
+    ctx.paradoxFolder = [this] { return folder(); };
+    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
+    ctx.refillParadoxList = [this] { refillParadoxList(); };
+    return ctx;
+}
+
+TransferSummary TransferTest::toParadox(const QStringList& tables)
+{
+    for (const QString& t : tables)
+        if (!sqlList.items().contains(t))
+            sqlList.addItem(t);
+    sqlList.select(tables);
+    TransferContext ctx = context();
+    return sendTablesToParadox(ctx);
+}
+
+TransferSummary TransferTest::toSqlServer(const QStringList& tables)
+{
+    refillParadoxList();
+    paradoxList.select(tables);
+    TransferContext ctx = context();
+    return sendTablesToSqlServer(ctx);
+}
+
+namespace {
+
+Rows readAll(const QString& connectionString, const QString& statement,
+             std::vector<Field>* fields)
+{
+    Connection c;
+    c.CursorLocation = ado::adUseClient;
+    c.Open(connectionString);
+    Recordset rs;
+    rs.Open(statement, c);
+    if (fields)
+        fields->assign(rs.Fields().begin(), rs.Fields().end());
+    Rows rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        std::vector<Value> row;
+        for (const Field& f : rs.Fields())
+            row.push_back(f.Value);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
+Rows TransferTest::paradoxRows(const QString& table, std::vector<Field>* fields)
+{
+    return readAll(ParadoxConnectionString(folder()), "SELECT * FROM [" + table + "]", fields);
+}
+
+Rows TransferTest::sqlRows(const QString& table, std::vector<Field>* fields)
+{
+    return readAll(server->connectionString(), "SELECT * FROM [" + table + "]", fields);
+}
+
+void TransferTest::copyFixtures(const QString& subfolder, const QStringList& tables)
+{
+    const QDir from(paradoxFixtures() + u'/' + subfolder);
+    for (const QString& table : tables) {
+        for (const auto& file :
+             paradox::tableFamily(from.path().toStdString(), table.toStdString())) {
+            const QString source = QString::fromStdString(file.string());
+            const QString target = folder() + u'/' + QFileInfo(source).fileName();
+            ASSERT_TRUE(QFile::copy(source, target)) << source.toStdString();
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+}
+
+void TransferTest::refillParadoxList()
+{
+    paradoxList.clear();
+    for (const auto& file : paradox::listTableFiles(folder().toStdString())) {
+        QString name = QString::fromStdString(file.filename().string()).toUpper();
+        paradoxList.addItem(name.remove(QStringLiteral(".DB")));
+    }
+}
+
+} // namespace tabulex::test

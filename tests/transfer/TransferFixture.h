@@ -1,0 +1,53 @@
+#pragma once
+
+#include "StandinServer.h"
+#include "TestHost.h"
+#include "app/Connection.h"
+#include "app/Recordset.h"
+#include "tables/MemoryTableList.h"
+#include "transfer/Transfers.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace tabulex::test {
+
+using Rows = std::vector<std::vector<Value>>;
+
+// One stand-in for the test program, a fresh database and Paradox folder per test, the
+// two lists and a host.
+class TransferTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    // The context of a run over the two lists; the refill lists the folder's tables.
+    TransferContext context();
+    TransferSummary toParadox(const QStringList& tables);
+    TransferSummary toSqlServer(const QStringList& tables);
+
+    // Every row of a table, read through the program's own drivers.
+    Rows paradoxRows(const QString& table, std::vector<Field>* fields = nullptr);
+    Rows sqlRows(const QString& table, std::vector<Field>* fields = nullptr);
+
+    // Copies fixture tables (with their companions) into the Paradox folder, writable.
+    void copyFixtures(const QString& subfolder, const QStringList& tables);
+    // The Paradox list as the table window would show it after a refill.
+    void refillParadoxList();
+    QString folder() const { return m_folder->path(); }
+
+    static StandinServer* server;
+    TestHost host;
+    MemoryTableList sqlList;
+    MemoryTableList paradoxList;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+} // namespace tabulex::test
