@@ -65,4 +65,40 @@ TEST_F(TransferTest, SqlServerTypesArriveInParadoxWithTheSameValues)
     EXPECT_EQ(r[16], Value("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
     for (const Value& v : rows[1])
         EXPECT_TRUE(v.isNull());
+
+    // And back to SQL Server, into a fresh database: Booleans, dates and timestamps come back
+    // as their text (TEXT columns), numbers as floats, texts and bytes unchanged.
+    server->reset();
+    sqlList.clear();
+    toSqlServer({"MIXED"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    const Rows back = sqlRows("MIXED");
+    ASSERT_EQ(back.size(), 2u);
+    const std::vector<Value> expected = {
+        Value(2147483647), Value(-32767), Value(255), Value(9007199254740992.0),
+        Value("True"), Value(922337203685.4775), Value(-12345678.90), Value(0.1), Value(2.25),
+        Value(QString::fromUtf8("O'Brien ÄÖÜ €")), Value(QString(100000, u'x')),
+        Value("1850-01-02T00:00:00"), Value("2038-01-19T03:14:08.997"), Value("13:45:30.123"),
+        Value(QByteArray("\x00\xff\x10", 3)), Value(QByteArray::fromHex(QByteArray(4000, 'A'))),
+        Value("6F9619FF-8B86-D011-B42D-00C04FC964FF")};
+    EXPECT_EQ(back[0], expected);
+    for (const Value& v : back[1])
+        EXPECT_TRUE(v.isNull());
+}
+
+TEST_F(TransferTest, TextOutsideLatinTravelsBothWaysUnchanged)
+{
+    const QString greek = QString::fromUtf8("Καλημέρα κόσμε, τι κάνεις;");
+    server->execute("CREATE TABLE [Greek]([t] NVARCHAR(100), [m] NTEXT)");
+    server->execute("INSERT INTO [Greek] VALUES(N'" + greek + "', N'" + greek.repeated(1000) + "')");
+    toParadox({"Greek"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    server->reset();
+    sqlList.clear();
+    toSqlServer({"GREEK"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    const Rows back = sqlRows("GREEK");
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0][0], Value(greek));
+    EXPECT_EQ(back[0][1], Value(greek.repeated(1000)));
 }

@@ -4,6 +4,7 @@
 #include "app/AppInfo.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
+#include "transfer/Statements.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,12 +86,12 @@ Rows readAll(const QString& connectionString, const QString& statement,
 
 Rows TransferTest::paradoxRows(const QString& table, std::vector<Field>* fields)
 {
-    return readAll(ParadoxConnectionString(folder()), "SELECT * FROM [" + table + "]", fields);
+    return readAll(ParadoxConnectionString(folder()), "SELECT * FROM " + bracketName(table), fields);
 }
 
 Rows TransferTest::sqlRows(const QString& table, std::vector<Field>* fields)
 {
-    return readAll(server->connectionString(), "SELECT * FROM [" + table + "]", fields);
+    return readAll(server->connectionString(), "SELECT * FROM " + bracketName(table), fields);
 }
 
 void TransferTest::copyFixtures(const QString& subfolder, const QStringList& tables)

@@ -21,6 +21,9 @@ using Rows = std::vector<std::vector<Value>>;
 // One stand-in for the test program, a fresh database and Paradox folder per test, the
 // two lists and a host.
 class TransferTest : public ::testing::Test {
+public:
+    static StandinServer* server;
+
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
@@ -41,7 +44,6 @@ protected:
     void refillParadoxList();
     QString folder() const { return m_folder->path(); }
 
-    static StandinServer* server;
     TestHost host;
     MemoryTableList sqlList;
     MemoryTableList paradoxList;

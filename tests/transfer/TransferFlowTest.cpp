@@ -1,0 +1,235 @@
+#include "TransferFixture.h"
+
+#include "paradox/TableFiles.h"
+#include "paradox/TableReader.h"
+#include "transfer/Statements.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+
+using namespace tabulex;
+using namespace tabulex::test;
+
+namespace {
+
+using Kind = ScriptedPrompter::Kind;
+
+void makeSqlTable(const QString& name, const QStringList& values)
+{
+    TransferTest::server->execute("CREATE TABLE " + bracketName(name) + "([v] NVARCHAR(40))");
+    for (const QString& v : values)
+        TransferTest::server->execute("INSERT INTO " + bracketName(name) + " VALUES(" +
+                                      "N" + quotedText(v) + ")");
+}
+
+QStringList column(const Rows& rows)
+{
+    QStringList out;
+    for (const auto& r : rows)
+        out << r[0].toText();
+    return out;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+TEST_F(TransferTest, LongNamesAreCutToEightCharactersWhenTheUserAgrees)
+{
+    makeSqlTable("CustomerOrders", {"a", "b"});
+    host.prompts.questionAnswers = {true};
+    toParadox({"CustomerOrders"});
+    const auto questions = host.prompts.of(Kind::Question);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].text, "CUSTOMERORDERS is more than 8 characters. It will be trimmed "
+                                 "into CUSTOMER. Continue?");
+    EXPECT_EQ(questions[0].title, "Continue?");
+    // The file bears the cut name in its own case; the list is refilled.
+    EXPECT_TRUE(QFileInfo::exists(folder() + "/Customer.db"));
+    EXPECT_EQ(column(paradoxRows("Customer")), QStringList({"a", "b"}));
+    EXPECT_EQ(paradoxList.items(), QStringList({"CUSTOMER"}));
+
+    // No skips the table and nothing more is asked.
+    host.prompts.clear();
+    QFile::remove(folder() + "/Customer.db");
+    host.prompts.questionAnswers = {false};
+    const TransferSummary s = toParadox({"CustomerOrders"});
+    EXPECT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(s.tablesSkipped, 1);
+    EXPECT_FALSE(QFileInfo::exists(folder() + "/Customer.db"));
+}
+
+TEST_F(TransferTest, OverwriteIsAskedAndNoKeepsTheOldParadoxTable)
+{
+    makeSqlTable("Orders", {"old"});
+    toParadox({"Orders"});
+    ASSERT_EQ(paradoxList.items(), QStringList({"ORDERS"}));
+    server->execute("DROP TABLE [Orders]");
+    makeSqlTable("Orders", {"new", "newer"});
+
+    host.prompts.questionAnswers = {false};
+    toParadox({"Orders"});
+    ASSERT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite Orders?");
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].title, "Overwrite?");
+    EXPECT_EQ(column(paradoxRows("Orders")), QStringList({"old"}));
+
+    host.prompts.questionAnswers = {true};
+    toParadox({"Orders"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    EXPECT_EQ(column(paradoxRows("Orders")), QStringList({"new", "newer"}));
+    EXPECT_EQ(paradoxList.items(), QStringList({"ORDERS"}));
+}
+
+TEST_F(TransferTest, TwoNamesCutToTheSameEightCharactersDoNotReplaceEachOther)
+{
+    makeSqlTable("CustomerNotes", {"notes"});
+    makeSqlTable("CustomerOrders", {"orders"});
+    host.prompts.questionAnswers = {true, true};
+    const TransferSummary s = toParadox({"CustomerNotes", "CustomerOrders"});
+    // The list's last table goes first and keeps its file; the second fails.
+    EXPECT_EQ(column(paradoxRows("Customer")), QStringList({"orders"}));
+    EXPECT_EQ(s.tablesSent, 1);
+    EXPECT_EQ(s.tablesFailed, 1);
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].startsWith(
+        "The Paradox table Customer was already written in this run from another table; "
+        "CustomerNotes is not sent.\r\nin Verandi2021/08/31.Form2.PushButton3_Click at line "));
+}
+
+TEST_F(TransferTest, ExportNeverReplacesATableFileThatIsThere)
+{
+    makeSqlTable("Orders", {"new"});
+    makeSqlTable("Old", {"old"});
+    toParadox({"Old"});
+    ASSERT_TRUE(QFile::rename(folder() + "/Old.db", folder() + "/ORDERS.DB"));
+    const QByteArray before = fileHash(folder() + "/ORDERS.DB");
+    paradoxList.clear(); // a list that does not know the file yet
+    toParadox({"Orders"});
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].startsWith("Table 'Orders.db' already exists."));
+    EXPECT_EQ(fileHash(folder() + "/ORDERS.DB"), before);
+}
+
+TEST_F(TransferTest, TablesGoFromTheBottomOfTheListUp)
+{
+    for (const char* t : {"Alpha", "beta", "Gamma"})
+        makeSqlTable(t, {"x"});
+    toSqlServer({}); // nothing selected yet: only the message
+    ASSERT_EQ(host.prompts.of(Kind::Message).size(), 1u);
+    EXPECT_EQ(host.prompts.of(Kind::Message)[0].text, "Please select a table to send.");
+    toParadox({"Alpha", "beta", "Gamma"});
+    QStringList selects;
+    for (const QString& s : server->statementLog())
+        if (s.startsWith("SELECT * FROM"))
+            selects << s;
+    EXPECT_EQ(selects, QStringList({"SELECT * FROM [Gamma]", "SELECT * FROM [beta]",
+                                    "SELECT * FROM [Alpha]"}));
+    EXPECT_EQ(paradoxList.items(), QStringList({"ALPHA", "BETA", "GAMMA"}));
+}
+
+TEST_F(TransferTest, ARowTheTargetRefusesIsReportedWithItsStatementAndTheOthersArrive)
+{
+    server->execute("CREATE TABLE [Nums]([n] INT)");
+    for (const char* v : {"1", "-2147483648", "3"})
+        server->execute(QStringLiteral("INSERT INTO [Nums] VALUES(%1)").arg(v));
+    const TransferSummary s = toParadox({"Nums"});
+    EXPECT_EQ(s.rowsCopied, 2);
+    EXPECT_EQ(s.rowsFailed, 1);
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    const QString report = host.prompts.errorReports()[0];
+    EXPECT_TRUE(report.contains("'n'")) << report.toStdString();
+    EXPECT_TRUE(report.endsWith("\r\nin Verandi2021/08/31.Form2.PushButton3_Click at line 136"
+                                "\r\rPlease email screenshot of this message to "
+                                "support@quorvane.com\r\rsql: INSERT INTO [Nums] "
+                                "VALUES('-2147483648')"))
+        << report.toStdString();
+    const Rows rows = paradoxRows("Nums");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], Value(1));
+    EXPECT_EQ(rows[1][0], Value(3));
+}
+
+TEST_F(TransferTest, ProgressBarShowsTheShareOfRowsDoneThenRests)
+{
+    makeSqlTable("Three", {"a", "b", "c"});
+    makeSqlTable("Empty", {});
+    toParadox({"Three"});
+    EXPECT_EQ(host.progress, std::vector<int>({33, 67, 100, 0}));
+    EXPECT_EQ(host.progressText, "Progress Bar");
+    EXPECT_FALSE(host.waitPointer);
+    host.progress.clear();
+    toParadox({"Empty"});
+    EXPECT_EQ(host.progress, std::vector<int>({0}));
+    EXPECT_TRUE(paradoxRows("Empty").empty());
+}
+
+TEST_F(TransferTest, ParadoxTextGetsTheFirstWindowsCodePageThatHoldsIt)
+{
+    makeSqlTable("Cyr", {QString::fromUtf8("Привет, мир")});
+    makeSqlTable("Mixed", {QString::fromUtf8("שלום"), QString::fromUtf8("สวัสดี")});
+    toParadox({"Cyr", "Mixed"});
+    auto reader = paradox::TableReader::open(*paradox::findTableFile(folder().toStdString(), "Cyr"));
+    EXPECT_EQ(reader->header().codePage, 1251);
+    EXPECT_EQ(column(paradoxRows("Cyr")), QStringList({QString::fromUtf8("Привет, мир")}));
+    // No one code page holds both: the table is not written, and the report names the field.
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].contains("'v'"));
+    EXPECT_FALSE(paradox::findTableFile(folder().toStdString(), "Mixed"));
+}
+
+TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByTheParadoxName)
+{
+    makeSqlTable("Customer", {"server"});
+    sqlList.addItem("Customer");
+    toParadox({"Customer"});
+    server->execute("DROP TABLE [Customer]");
+    makeSqlTable("Customer", {"other"});
+    host.prompts.questionAnswers = {false};
+    toSqlServer({"CUSTOMER"});
+    ASSERT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite CUSTOMER?");
+    EXPECT_EQ(column(sqlRows("Customer")), QStringList({"other"}));
+
+    host.prompts.questionAnswers = {true};
+    toSqlServer({"CUSTOMER"});
+    EXPECT_TRUE(server->statementLog().contains("DROP TABLE [CUSTOMER]"));
+    EXPECT_EQ(column(sqlRows("CUSTOMER")), QStringList({"server"}));
+    // The exact-case removal keeps Customer; CUSTOMER is added beside it.
+    EXPECT_EQ(sqlList.items(), QStringList({"Customer", "CUSTOMER"}));
+}
+
+TEST_F(TransferTest, ATableTheServerRefusesToCreateIsNotListed)
+{
+    makeSqlTable("Orders", {"a", "b"});
+    toParadox({"Orders"});
+    server->execute("DROP TABLE [Orders]");
+    sqlList.clear();
+    server->failStatements("^CREATE TABLE", 1105, "Could not allocate space for object.");
+    const TransferSummary s = toSqlServer({"ORDERS"});
+    EXPECT_EQ(s.tablesFailed, 1);
+    // The CREATE TABLE and each INSERT are reported in turn.
+    ASSERT_EQ(host.prompts.errorReports().size(), 3u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].contains("sql: CREATE TABLE [ORDERS]([v] NTEXT);"));
+    EXPECT_TRUE(host.prompts.errorReports()[1].contains("Invalid object name 'ORDERS'."));
+    EXPECT_FALSE(sqlList.items().contains("ORDERS"));
+}
+
+TEST_F(TransferTest, NamesWithBracketsAndApostrophesTravelAsThemselves)
+{
+    makeSqlTable("O'Brien]x", {"it's"});
+    makeSqlTable("Other", {"untouched"});
+    host.prompts.questionAnswers = {true}; // the cut to eight characters
+    toParadox({"O'Brien]x"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    EXPECT_EQ(column(paradoxRows("O'Brien]")), QStringList({"it's"}));
+    toSqlServer({"O'BRIEN]"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    EXPECT_EQ(column(sqlRows("O'BRIEN]")), QStringList({"it's"}));
+    EXPECT_EQ(column(sqlRows("Other")), QStringList({"untouched"}));
+}
