@@ -1,6 +1,5 @@
 #include "app/DecimalText.h"
 
-#include <QRegularExpression>
 
 #include <charconv>
 #include <cmath>
@@ -9,27 +8,59 @@ namespace tabulex {
 
 std::optional<DecimalParts> parseDecimal(const QString& text)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d{1,4}))?\\s*$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
+    const QChar* p = text.constData();
+    const QChar* end = p + text.size();
+    while (p < end && p->isSpace())
+        ++p;
+    while (end > p && (end - 1)->isSpace())
+        --end;
+    DecimalParts d;
+    bool negative = false;
+    if (p < end && (*p == u'+' || *p == u'-'))
+        negative = *p++ == u'-';
+    QString digits;
+    digits.reserve(end - p);
+    int fractionDigits = 0;
+    bool any = false, point = false;
+    for (; p < end; ++p) {
+        const char16_t c = p->unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (!(digits.isEmpty() && c == u'0'))
+                digits += QChar(c);
+            fractionDigits += point ? 1 : 0;
+            any = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!any)
         return std::nullopt;
-    const QString frac = m.captured(3);
-    QString digits = m.captured(2) + frac;
-    int exponent = m.captured(4).toInt() - int(frac.size());
-    qsizetype lead = 0;
-    while (lead < digits.size() && digits[lead] == u'0')
-        ++lead;
-    digits.remove(0, lead);
+    int exponent = 0;
+    if (p < end && (*p == u'e' || *p == u'E')) {
+        ++p;
+        bool negExp = false;
+        if (p < end && (*p == u'+' || *p == u'-'))
+            negExp = *p++ == u'-';
+        int n = 0, count = 0;
+        for (; p < end && p->unicode() >= u'0' && p->unicode() <= u'9' && count < 5; ++p, ++count)
+            n = n * 10 + (p->unicode() - u'0');
+        if (count == 0 || count > 4)
+            return std::nullopt;
+        exponent = negExp ? -n : n;
+    }
+    if (p != end)
+        return std::nullopt;
+    exponent -= fractionDigits;
     while (digits.endsWith(u'0')) {
         digits.chop(1);
         ++exponent;
     }
-    DecimalParts p;
-    p.digits = digits;
-    p.exponent = digits.isEmpty() ? 0 : exponent;
-    p.negative = !digits.isEmpty() && m.captured(1) == u"-";
-    return p;
+    d.digits = digits;
+    d.exponent = digits.isEmpty() ? 0 : exponent;
+    d.negative = !digits.isEmpty() && negative;
+    return d;
 }
 
 bool sameDecimalValue(const QString& a, const QString& b)

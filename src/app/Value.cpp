@@ -53,6 +53,76 @@ QString formatTimestamp(const Timestamp& ts)
 }
 
 QString formatDouble(double v) { return shortest(v); }
+
+namespace {
+
+// Reads between min and max digits at text[i]; -1 when fewer than min are there.
+int digitsAt(QStringView text, int& i, int min, int max)
+{
+    int n = 0, count = 0;
+    while (i < text.size() && count < max && text[i] >= u'0' && text[i] <= u'9') {
+        n = n * 10 + (text[i].unicode() - u'0');
+        ++i;
+        ++count;
+    }
+    return count >= min ? n : -1;
+}
+
+bool charAt(QStringView text, int& i, char16_t c)
+{
+    if (i < text.size() && text[i] == c) {
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int parseDate(QStringView text, Date& date)
+{
+    int i = 0;
+    const bool negative = charAt(text, i, u'-');
+    const int y = digitsAt(text, i, 1, 5);
+    if (y < 0 || !charAt(text, i, u'-'))
+        return 0;
+    const int m = digitsAt(text, i, 1, 2);
+    if (m < 0 || !charAt(text, i, u'-'))
+        return 0;
+    const int d = digitsAt(text, i, 1, 2);
+    if (d < 0)
+        return 0;
+    date = Date{negative ? -y : y, m, d};
+    return i;
+}
+
+int parseTime(QStringView text, Time& time)
+{
+    int i = 0;
+    const int h = digitsAt(text, i, 1, 2);
+    if (h < 0 || !charAt(text, i, u':'))
+        return 0;
+    const int m = digitsAt(text, i, 2, 2);
+    if (m < 0)
+        return 0;
+    int s = 0, nanos = 0;
+    if (charAt(text, i, u':')) {
+        s = digitsAt(text, i, 2, 2);
+        if (s < 0)
+            return 0;
+        if (charAt(text, i, u'.')) {
+            const int start = i;
+            const int f = digitsAt(text, i, 1, 9);
+            if (f < 0)
+                return 0;
+            nanos = f;
+            for (int k = i - start; k < 9; ++k)
+                nanos *= 10;
+        }
+    }
+    time = Time{h, m, s, nanos};
+    return i;
+}
 QString formatSingle(float v) { return shortest(v); }
 
 QString Value::toText() const

@@ -93,6 +93,12 @@ QString formatDate(const Date& d);
 QString formatTime(const Time& t);
 QString formatTimestamp(const Timestamp& ts);
 QString formatDouble(double v);
+
+// Reads "YYYY-MM-DD" (a leading "-" allowed for the year) at the start of text; the number
+// of characters read, or 0 when there is no date there.
+int parseDate(QStringView text, Date& date);
+// Reads "HH:MM[:SS[.fffffffff]]" at the start of text; the characters read, or 0.
+int parseTime(QStringView text, Time& time);
 QString formatSingle(float v);
 
 } // namespace tabulex

@@ -3,7 +3,6 @@
 #include "app/AdoTypes.h"
 #include "app/DataError.h"
 
-#include <QRegularExpression>
 
 #include <cstring>
 
@@ -16,29 +15,6 @@ constexpr SQLSMALLINT kSsTime2 = -154;
 constexpr SQLSMALLINT kSsTimestampOffset = -155;
 
 constexpr size_t kChunkChars = 32 * 1024;
-
-bool parseDate(const QString& s, Date& d)
-{
-    static const QRegularExpression re(QStringLiteral("^(-?\\d+)-(\\d+)-(\\d+)"));
-    const auto m = re.match(s);
-    if (!m.hasMatch())
-        return false;
-    d = Date{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
-    return true;
-}
-
-bool parseTime(const QString& s, Time& t)
-{
-    static const QRegularExpression re(QStringLiteral("(\\d+):(\\d+):(\\d+)(?:\\.(\\d+))?"));
-    const auto m = re.match(s);
-    if (!m.hasMatch())
-        return false;
-    QString frac = m.captured(4).left(9);
-    while (frac.size() < 9)
-        frac += u'0';
-    t = Time{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), frac.toInt()};
-    return true;
-}
 
 // "-.5" and ".5" as some drivers render them become "-0.5" and "0.5".
 QString canonicalDecimal(QString s)
@@ -283,7 +259,8 @@ Value OdbcCursor::readColumn(SQLUSMALLINT index, Read how)
     }
     case Read::Timestamp: {
         Timestamp ts;
-        if (parseDate(s, ts.date) && parseTime(s.mid(s.indexOf(u' ') + 1), ts.time))
+        const int n = parseDate(s, ts.date);
+        if (n && n < s.size() && parseTime(QStringView(s).mid(n + 1), ts.time))
             return Value(ts);
         break;
     }

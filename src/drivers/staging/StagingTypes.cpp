@@ -113,36 +113,23 @@ bool toBool(const Literal& lit, const QString& column)
 
 Value toDateTime(const Literal& lit, const QString& column)
 {
-    static const QRegularExpression dateRe(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-    static const QRegularExpression timeRe(
-        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,9}))?)?$"));
     const QString text = lit.text.trimmed();
-    qsizetype sep = text.indexOf(u'T');
-    if (sep < 0)
-        sep = text.indexOf(u' ');
-    QString datePart = sep < 0 ? text : text.left(sep);
-    QString timePart = sep < 0 ? QString() : text.mid(sep + 1).trimmed();
-    if (sep < 0 && text.contains(u':'))
-        std::swap(datePart, timePart);
     // A time alone lands on Jet's day zero, 1899-12-30.
     Date d{1899, 12, 30};
     Time t;
-    const auto dm = dateRe.match(datePart);
-    const auto tm = timeRe.match(timePart);
-    if ((!datePart.isEmpty() && !dm.hasMatch()) || (!timePart.isEmpty() && !tm.hasMatch()) ||
-        (datePart.isEmpty() && timePart.isEmpty()))
-        refuse(column, lit.text, QStringLiteral("it is not a date or time."));
-    if (dm.hasMatch())
-        d = Date{dm.captured(1).toInt(), dm.captured(2).toInt(), dm.captured(3).toInt()};
-    if (tm.hasMatch()) {
-        QString frac = tm.captured(4);
-        while (frac.size() < 9)
-            frac += u'0';
-        t = Time{tm.captured(1).toInt(), tm.captured(2).toInt(), tm.captured(3).toInt(),
-                 frac.toInt()};
+    int used = parseDate(text, d);
+    if (used && used < text.size()) {
+        if (text[used] != u'T' && text[used] != u' ')
+            used = -1;
+        else if (const int n = parseTime(QStringView(text).mid(used + 1), t))
+            used += 1 + n;
+        else
+            used = -1;
+    } else if (!used) {
+        used = parseTime(text, t);
     }
-    if (!QDate(d.year, d.month, d.day).isValid() || d.year < 1 || t.hour > 23 || t.minute > 59 ||
-        t.second > 59)
+    if (used <= 0 || used != text.size() || d.year < 1 ||
+        !QDate(d.year, d.month, d.day).isValid() || t.hour > 23 || t.minute > 59 || t.second > 59)
         refuse(column, lit.text, QStringLiteral("it is not a valid date or time."));
     if (t.nanos % 1000000 != 0)
         refuse(column, lit.text,

@@ -1,0 +1,325 @@
+// The two transfers against the SQL Server stand-in on loopback, each measured against a
+// bare baseline in the same run:
+//   Paradox to SQL Server: the transfer, against a loop that executes the same INSERT texts
+//   through the same ODBC driver (only the statements, nothing read or built);
+//   SQL Server to Paradox: the transfer (client-side recordset, staging store, export),
+//   against a plain fetch of the same rows streamed straight into the Paradox writer.
+// Then the peak memory of each transfer at a larger row count, each in a child process.
+// Last line: p2s_ratio=<x> s2p_ratio=<y> peak_mb=<z>
+#include "BenchTable.h"
+#include "StandinServer.h"
+#include "app/CommandHost.h"
+#include "app/Connection.h"
+#include "app/Prompter.h"
+#include "app/Recordset.h"
+#include "connect/ConnectionStrings.h"
+#include "paradox/TableWriter.h"
+#include "tables/MemoryTableList.h"
+#include "transfer/Statements.h"
+#include "transfer/Transfers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+
+using namespace tabulex;
+
+namespace {
+
+// Answers every question with Yes and fails the run on any error report.
+class BenchPrompter : public Prompter {
+public:
+    void message(const QString& text, const QString&) override { fail(text); }
+    bool question(const QString&, const QString&) override { return true; }
+    QString inputBox(const QString&, const QString&, const QString& d) override { return d; }
+    QString browseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    void errorReport(const QString& text) override { fail(text); }
+    void openUrl(const QUrl&) override {}
+    void showDataTypeWindow(Form3&) override {}
+
+private:
+    [[noreturn]] static void fail(const QString& text)
+    {
+        throw std::runtime_error("unexpected report: " + text.toStdString());
+    }
+};
+
+// A host like the table window's: events at most every 10 ms.
+class BenchHost : public CommandHost {
+public:
+    BenchHost() { m_events.start(); }
+    Prompter& prompter() override { return m_prompter; }
+    void setWaitPointer(bool) override {}
+    void processEvents() override
+    {
+        if (m_events.elapsed() >= 10) {
+            QCoreApplication::processEvents();
+            m_events.restart();
+        }
+    }
+    void setProgress(int) override {}
+    void setProgressText(const QString&) override {}
+
+private:
+    BenchPrompter m_prompter;
+    QElapsedTimer m_events;
+};
+
+TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folder,
+                            const QString& table)
+{
+    BenchHost host;
+    MemoryTableList sqlList, paradoxList;
+    TransferContext ctx;
+    ctx.host = &host;
+    ctx.sqlList = &sqlList;
+    ctx.paradoxList = &paradoxList;
+    ctx.sqlConnectionString = [sql] { return sql; };
+    ctx.paradoxConnectionString = [folder] { return ParadoxConnectionString(folder); };
+    ctx.paradoxFolder = [folder] { return folder; };
+    ctx.stagingConnectionString = stagingConnectionString(QCoreApplication::applicationDirPath());
+    (toSql ? paradoxList : sqlList).addItem(table);
+    (toSql ? paradoxList : sqlList).select({table});
+    return toSql ? sendTablesToSqlServer(ctx) : sendTablesToParadox(ctx);
+}
+
+// A Paradox table of ten mixed fields.
+void writeParadoxTable(const QString& folder, const QString& table, int rows)
+{
+    using paradox::FieldType;
+    paradox::TableWriter w((folder + u'/' + table + QStringLiteral(".db")).toStdString(),
+                           {{"ID", FieldType::Long, 0},       {"Qty", FieldType::Short, 0},
+                            {"Price", FieldType::Number, 0},  {"Amount", FieldType::Money, 0},
+                            {"Name", FieldType::Alpha, 40},   {"Born", FieldType::Date, 0},
+                            {"At", FieldType::Timestamp, 0},  {"Paid", FieldType::Logical, 0},
+                            {"Code", FieldType::Alpha, 10},   {"Note", FieldType::Alpha, 80}});
+    std::vector<paradox::Value> row(10);
+    for (int i = 0; i < rows; ++i) {
+        row[0] = paradox::Value(i);
+        row[1] = paradox::Value(i % 30000);
+        row[2] = paradox::Value(double(i) / 7.0);
+        row[3] = paradox::Value(double(i % 100000) + 0.25);
+        row[4] = paradox::Value("Customer " + std::to_string(i));
+        row[5] = paradox::Value(paradox::Date{1950 + i % 70, 1 + i % 12, 1 + i % 28});
+        row[6] = paradox::Value(paradox::Timestamp{{2024, 2, 1 + i % 28}, {13, 45, i % 60, 500}});
+        row[7] = paradox::Value(i % 2 == 0);
+        row[8] = paradox::Value("C" + std::to_string(i % 99999));
+        row[9] = paradox::Value("A note for row " + std::to_string(i) + ", it's fine");
+        w.append(row);
+    }
+    w.commit();
+}
+
+double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
+
+// The INSERT texts the transfer sends for a Paradox table, built before the clock starts.
+QStringList insertTexts(const QString& folder, const QString& table, QString& create)
+{
+    Connection pdx;
+    pdx.CursorLocation = ado::adUseClient;
+    pdx.Open(ParadoxConnectionString(folder));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(table), pdx);
+    std::vector<ColumnPlan> plans;
+    for (const Field& f : rs.Fields())
+        plans.push_back(defaultColumnPlan(f, Direction::ToSqlServer));
+    create = CompleteCreateTable(QStringLiteral("CREATE TABLE [%1](").arg(table + "_BARE"),
+                                 rs.Fields(), plans);
+    QStringList out;
+    for (; !rs.Eof(); rs.MoveNext())
+        out << BuildInsertStatement(table + "_BARE", rs.Fields(), plans);
+    return out;
+}
+
+double bareInserts(const QString& sql, const QString& create, const QStringList& inserts)
+{
+    Connection c;
+    c.Open(sql);
+    c.Execute(create);
+    QElapsedTimer t;
+    t.start();
+    for (const QString& s : inserts)
+        c.driver().execute(s);
+    return seconds(t);
+}
+
+paradox::Value toParadox(const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return {};
+    case Value::Kind::Bool:
+        return paradox::Value(v.toBool());
+    case Value::Kind::Int:
+        return paradox::Value(std::int64_t(v.toInt()));
+    case Value::Kind::Double:
+        return paradox::Value(v.toDouble());
+    case Value::Kind::Decimal:
+        return paradox::Value(v.toDecimal().text.toDouble());
+    case Value::Kind::Timestamp: {
+        const Timestamp& t = v.toTimestamp();
+        return paradox::Value(paradox::Timestamp{
+            {t.date.year, t.date.month, t.date.day},
+            {t.time.hour, t.time.minute, t.time.second, t.time.nanos / 1000000}});
+    }
+    case Value::Kind::Date: {
+        const Date& d = v.toDate();
+        return paradox::Value(paradox::Timestamp{{d.year, d.month, d.day}, {}});
+    }
+    default:
+        return paradox::Value(v.toText().toStdString());
+    }
+}
+
+// A plain fetch of the SQL Server table streamed into the Paradox writer.
+double bareFetchAndWrite(const QString& sql, const QString& folder, const QString& table)
+{
+    using paradox::FieldType;
+    QElapsedTimer t;
+    t.start();
+    Connection c;
+    c.Open(sql);
+    auto cursor = c.driver().query(QStringLiteral("SELECT * FROM [%1]").arg(table));
+    paradox::TableWriter w((folder + QStringLiteral("/BARE.db")).toStdString(),
+                           {{"id", FieldType::Long, 0},        {"code", FieldType::Number, 0},
+                            {"name", FieldType::Alpha, 255},   {"note", FieldType::Alpha, 255},
+                            {"amount", FieldType::Number, 0},  {"ratio", FieldType::Number, 0},
+                            {"created", FieldType::Timestamp, 0}, {"active", FieldType::Logical, 0},
+                            {"day", FieldType::Timestamp, 0},  {"price", FieldType::Number, 0}});
+    std::vector<Value> row;
+    std::vector<paradox::Value> out(10);
+    while (cursor->fetch(row)) {
+        for (size_t i = 0; i < row.size(); ++i)
+            out[i] = toParadox(row[i]);
+        w.append(out);
+    }
+    w.commit();
+    return seconds(t);
+}
+
+template <typename F> double best(int runs, F f)
+{
+    double b = 1e300;
+    for (int i = 0; i < runs; ++i)
+        b = std::min(b, f());
+    return b;
+}
+
+// The child of the memory measure: one transfer of the named direction, then its peak.
+int child(const QStringList& args)
+{
+    const bool toSql = args[2] == QLatin1String("p2s");
+    const QString sql = args[3], folder = args[4], table = args[5];
+    const int rows = args[6].toInt();
+    if (toSql)
+        writeParadoxTable(folder, table, rows);
+    const TransferSummary s = runTransfer(toSql, sql, folder, table);
+    std::printf("%lld %.1f\n", static_cast<long long>(s.rowsCopied), bench::peakResidentMiB());
+    return s.rowsFailed == 0 ? 0 : 1;
+}
+
+double peakInChild(const QString& direction, const QString& sql, const QString& folder,
+                   const QString& table, int rows)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--child"), direction, sql, folder, table, QString::number(rows)});
+    if (!p.waitForFinished(-1) || p.exitCode() != 0)
+        throw std::runtime_error("the " + direction.toStdString() + " child failed");
+    const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+    if (f.value(0).toLongLong() != rows)
+        throw std::runtime_error("the child copied " + f.value(0).toStdString() + " rows");
+    return f.value(1).toDouble();
+}
+
+int run(int rows, int memoryRows)
+{
+    test::StandinServer server;
+    const QString sql = server.connectionString();
+    QTemporaryDir dir;
+    const QString src = dir.path() + QStringLiteral("/src"), dst = dir.path() + QStringLiteral("/dst");
+    QDir().mkpath(src);
+    QDir().mkpath(dst);
+
+    // Paradox to SQL Server.
+    writeParadoxTable(src, QStringLiteral("BENCH"), rows);
+    QString create;
+    const QStringList inserts = insertTexts(src, QStringLiteral("BENCH"), create);
+    const double bareP2s = bareInserts(sql, create, inserts);
+    QElapsedTimer t;
+    t.start();
+    const TransferSummary p2s = runTransfer(true, sql, src, QStringLiteral("BENCH"));
+    const double oursP2s = seconds(t);
+    if (p2s.rowsCopied != rows)
+        throw std::runtime_error("the transfer to SQL Server copied too few rows");
+    std::printf("paradox->sqlserver  %d rows: tabulex %.2f s (%.0f rows/s), bare INSERT loop %.2f s "
+                "(%.0f rows/s)\n",
+                rows, oursP2s, rows / oursP2s, bareP2s, rows / bareP2s);
+
+    // SQL Server to Paradox, from a table of ten typed SQL Server columns.
+    server.execute(bench::createTableStatement(QStringLiteral("MIXED")));
+    for (int i = 0; i < rows; ++i)
+        server.execute(bench::insertStatement(QStringLiteral("MIXED"), i));
+    const double bareS2p = best(2, [&] {
+        QFile::remove(dst + QStringLiteral("/BARE.db"));
+        return bareFetchAndWrite(sql, dst, QStringLiteral("MIXED"));
+    });
+    const double oursS2p = best(2, [&] {
+        QFile::remove(dst + QStringLiteral("/MIXED.db"));
+        QElapsedTimer timer;
+        timer.start();
+        if (runTransfer(false, sql, dst, QStringLiteral("MIXED")).rowsCopied != rows)
+            throw std::runtime_error("the transfer to Paradox copied too few rows");
+        return seconds(timer);
+    });
+    std::printf("sqlserver->paradox  %d rows: tabulex %.2f s (%.0f rows/s), bare fetch + write "
+                "%.2f s (%.0f rows/s)\n",
+                rows, oursS2p, rows / oursS2p, bareS2p, rows / bareS2p);
+
+    double peak = 0;
+    if (memoryRows > 0) {
+        const QString mem = dir.path() + QStringLiteral("/mem");
+        QDir().mkpath(mem);
+        const double p = peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"),
+                                     memoryRows);
+        QFile::remove(mem + QStringLiteral("/BIG.db"));
+        const double s = peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"),
+                                     memoryRows);
+        std::printf("peak memory at %d rows: paradox->sqlserver %.1f MB, sqlserver->paradox %.1f "
+                    "MB\n",
+                    memoryRows, p, s);
+        peak = std::max(p, s);
+    }
+    std::printf("p2s_ratio=%.3f s2p_ratio=%.3f peak_mb=%.1f\n", oursP2s / bareP2s,
+                oursS2p / bareS2p, peak);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    try {
+        if (args.value(1) == QLatin1String("--child"))
+            return child(args);
+        int rows = 100000, memoryRows = 1000000;
+        for (int i = 1; i + 1 < args.size(); i += 2) {
+            if (args[i] == QLatin1String("--rows"))
+                rows = args[i + 1].toInt();
+            else if (args[i] == QLatin1String("--memory-rows"))
+                memoryRows = args[i + 1].toInt();
+        }
+        return run(rows, memoryRows);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "transfer_bench: %s\n", e.what());
+        return 1;
+    }
+}
