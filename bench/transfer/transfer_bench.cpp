@@ -140,6 +140,10 @@ double bareInserts(const QString& sql, const QString& create, const QStringList&
 {
     Connection c;
     c.Open(sql);
+    try {
+        c.Execute(QStringLiteral("DROP TABLE [BENCH_BARE]"));
+    } catch (const std::exception&) {
+    }
     c.Execute(create);
     QElapsedTimer t;
     t.start();
@@ -202,14 +206,6 @@ double bareFetchAndWrite(const QString& sql, const QString& folder, const QStrin
     return seconds(t);
 }
 
-template <typename F> double best(int runs, F f)
-{
-    double b = 1e300;
-    for (int i = 0; i < runs; ++i)
-        b = std::min(b, f());
-    return b;
-}
-
 // The child of the memory measure: one transfer of the named direction, then its peak.
 int child(const QStringList& args)
 {
@@ -251,13 +247,18 @@ int run(int rows, int memoryRows)
     writeParadoxTable(src, QStringLiteral("BENCH"), rows);
     QString create;
     const QStringList inserts = insertTexts(src, QStringLiteral("BENCH"), create);
-    const double bareP2s = bareInserts(sql, create, inserts);
-    QElapsedTimer t;
-    t.start();
-    const TransferSummary p2s = runTransfer(true, sql, src, QStringLiteral("BENCH"));
-    const double oursP2s = seconds(t);
-    if (p2s.rowsCopied != rows)
-        throw std::runtime_error("the transfer to SQL Server copied too few rows");
+    // Each side runs twice, alternating; the faster run of each counts.
+    double bareP2s = 1e300, oursP2s = 1e300;
+    for (int round = 0; round < 2; ++round) {
+        bareP2s = std::min(bareP2s, bareInserts(sql, create, inserts));
+        if (round > 0)
+            server.execute(QStringLiteral("DROP TABLE [BENCH]"));
+        QElapsedTimer t;
+        t.start();
+        if (runTransfer(true, sql, src, QStringLiteral("BENCH")).rowsCopied != rows)
+            throw std::runtime_error("the transfer to SQL Server copied too few rows");
+        oursP2s = std::min(oursP2s, seconds(t));
+    }
     std::printf("paradox->sqlserver  %d rows: tabulex %.2f s (%.0f rows/s), bare INSERT loop %.2f s "
                 "(%.0f rows/s)\n",
                 rows, oursP2s, rows / oursP2s, bareP2s, rows / bareP2s);
@@ -266,18 +267,17 @@ int run(int rows, int memoryRows)
     server.execute(bench::createTableStatement(QStringLiteral("MIXED")));
     for (int i = 0; i < rows; ++i)
         server.execute(bench::insertStatement(QStringLiteral("MIXED"), i));
-    const double bareS2p = best(2, [&] {
+    double bareS2p = 1e300, oursS2p = 1e300;
+    for (int round = 0; round < 3; ++round) {
         QFile::remove(dst + QStringLiteral("/BARE.db"));
-        return bareFetchAndWrite(sql, dst, QStringLiteral("MIXED"));
-    });
-    const double oursS2p = best(2, [&] {
+        bareS2p = std::min(bareS2p, bareFetchAndWrite(sql, dst, QStringLiteral("MIXED")));
         QFile::remove(dst + QStringLiteral("/MIXED.db"));
         QElapsedTimer timer;
         timer.start();
         if (runTransfer(false, sql, dst, QStringLiteral("MIXED")).rowsCopied != rows)
             throw std::runtime_error("the transfer to Paradox copied too few rows");
-        return seconds(timer);
-    });
+        oursS2p = std::min(oursS2p, seconds(timer));
+    }
     std::printf("sqlserver->paradox  %d rows: tabulex %.2f s (%.0f rows/s), bare fetch + write "
                 "%.2f s (%.0f rows/s)\n",
                 rows, oursS2p, rows / oursS2p, bareS2p, rows / bareS2p);

@@ -2,22 +2,41 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace tabulex {
 
 namespace {
 
-QString fraction(int nanos)
+// Appends n as exactly `width` digits (more when n needs them).
+void appendDigits(QString& out, int n, int width)
+{
+    if (n < 0) {
+        out += u'-';
+        n = -n;
+    }
+    char16_t buf[12];
+    int len = 0;
+    do {
+        buf[len++] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n);
+    for (int k = len; k < width; ++k)
+        out += u'0';
+    while (len)
+        out += QChar(buf[--len]);
+}
+
+void appendFraction(QString& out, int nanos)
 {
     if (nanos <= 0)
-        return {};
-    char buf[16];
-    std::snprintf(buf, sizeof buf, ".%09d", nanos);
-    QString s = QString::fromLatin1(buf);
-    while (s.endsWith(u'0'))
-        s.chop(1);
-    return s;
+        return;
+    int width = 9;
+    while (nanos % 10 == 0) {
+        nanos /= 10;
+        --width;
+    }
+    out += u'.';
+    appendDigits(out, nanos, width);
 }
 
 template <typename F> QString shortest(F v)
@@ -35,16 +54,27 @@ template <typename F> QString shortest(F v)
 
 QString formatDate(const Date& d)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return QString::fromLatin1(buf);
+    QString out;
+    out.reserve(10);
+    appendDigits(out, d.year, 4);
+    out += u'-';
+    appendDigits(out, d.month, 2);
+    out += u'-';
+    appendDigits(out, d.day, 2);
+    return out;
 }
 
 QString formatTime(const Time& t)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return QString::fromLatin1(buf) + fraction(t.nanos);
+    QString out;
+    out.reserve(18);
+    appendDigits(out, t.hour, 2);
+    out += u':';
+    appendDigits(out, t.minute, 2);
+    out += u':';
+    appendDigits(out, t.second, 2);
+    appendFraction(out, t.nanos);
+    return out;
 }
 
 QString formatTimestamp(const Timestamp& ts)

@@ -38,7 +38,7 @@ void checkExactInFloat(const Field& f, const Value& v, const QString& text)
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
     const Value& v = f.Value;
-    const QString text = NullTo(v, Value(QString())).toText();
+    const QString text = v.toText(); // Null gives the empty text
     if (text.isEmpty()) {
         out += QLatin1String("NULL");
         return;
@@ -63,7 +63,7 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
     case LiteralStyle::Quoted:
         break;
     }
-    out += quotedText(text);
+    appendQuoted(out, text);
 }
 
 } // namespace
@@ -80,10 +80,24 @@ QString graveName(const QString& name)
     return u'`' + n.replace(u'`', QLatin1String("``")) + u'`';
 }
 
+void appendQuoted(QString& out, QStringView text)
+{
+    out += u'\'';
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(u'\'', from)) >= 0; from = at + 1) {
+        out.append(text.mid(from, at - from + 1));
+        out += u'\'';
+    }
+    out.append(text.mid(from));
+    out += u'\'';
+}
+
 QString quotedText(const QString& text)
 {
-    QString t = text;
-    return u'\'' + t.replace(u'\'', QLatin1String("''")) + u'\'';
+    QString out;
+    out.reserve(text.size() + 2);
+    appendQuoted(out, text);
+    return out;
 }
 
 Value NullTo(const Value& value, const Value& replacement)

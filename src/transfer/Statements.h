@@ -19,6 +19,7 @@ QString bracketName(const QString& name);
 QString graveName(const QString& name);
 // A text between apostrophes, each "'" doubled.
 QString quotedText(const QString& text);
+void appendQuoted(QString& out, QStringView text);
 
 // The value unchanged, or the replacement when the value is Null.
 Value NullTo(const Value& value, const Value& replacement);

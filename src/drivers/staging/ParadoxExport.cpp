@@ -100,64 +100,70 @@ paradox::Value toParadox(const Value& v)
     }
 }
 
-bool isText(JetType t) { return t == JetType::Text || t == JetType::Memo || t == JetType::Guid; }
-
-bool isAscii(const QString& s)
+QString columnName(const StagingTable& t, int column)
 {
-    for (QChar c : s)
-        if (c.unicode() > 0x7F)
-            return false;
-    return true;
+    return column < 0 ? QStringLiteral("(a field name)") : t.columns[size_t(column)].name;
 }
 
-// Narrows the candidate code pages to those that hold the text; names the column when none
-// is left.
-void narrow(std::vector<std::unique_ptr<paradox::TextEncoder>>& encoders, std::vector<int>& pages,
-            const QString& text, const QString& column)
+// The first Windows code page, from 1252 on, that holds every character of the table. The
+// store noted each character beyond ASCII as it was inserted, so no row is read here.
+int chooseCodePage(const StagingTable& t)
 {
-    if (isAscii(text))
-        return;
-    const std::string utf8 = text.toStdString();
-    std::string out;
-    char32_t bad = 0, firstBad = 0;
-    for (size_t i = 0; i < pages.size();) {
-        if (encoders[i]->encode(utf8, out, bad)) {
-            ++i;
-            continue;
-        }
-        if (!firstBad)
-            firstBad = bad;
-        encoders.erase(encoders.begin() + qsizetype(i));
-        pages.erase(pages.begin() + qsizetype(i));
-    }
-    if (pages.empty())
-        throw DataError(QStringLiteral("The field '%1' holds text that no Windows code page can "
-                                       "hold together with the rest of the table (%2); the "
-                                       "Paradox table is not written.")
-                            .arg(column, QString::fromStdString(paradox::describeCharacter(firstBad))));
-}
-
-// The first Windows code page, from 1252 on, that holds every text of the table.
-int chooseCodePage(StagingStore& store, const StagingTable& t)
-{
-    std::vector<int> pages;
-    std::vector<std::unique_ptr<paradox::TextEncoder>> encoders;
+    if (t.nonAscii.empty())
+        return 1252;
+    size_t bestHeld = 0;
+    char32_t missing = 0;
     for (int cp : kCodePages) {
-        auto e = std::make_unique<paradox::TextEncoder>("CP" + std::to_string(cp));
-        if (e->valid() && paradox::driverForCodePage(cp)) {
-            pages.push_back(cp);
-            encoders.push_back(std::move(e));
+        paradox::TextEncoder encoder("CP" + std::to_string(cp));
+        if (!encoder.valid() || !paradox::driverForCodePage(cp))
+            continue;
+        size_t held = 0;
+        char32_t firstMissing = 0;
+        std::string out;
+        char32_t bad = 0;
+        for (const auto& [c, column] : t.nonAscii) {
+            const std::string utf8 = QString::fromUcs4(&c, 1).toStdString();
+            if (encoder.encode(utf8, out, bad))
+                ++held;
+            else if (!firstMissing)
+                firstMissing = c;
+        }
+        if (held == t.nonAscii.size())
+            return cp;
+        if (held >= bestHeld) {
+            bestHeld = held;
+            missing = firstMissing;
         }
     }
-    for (const StagingColumn& c : t.columns)
-        narrow(encoders, pages, c.name, c.name);
-    auto cursor = store.rows(t);
-    std::vector<Value> row;
-    while (cursor->fetch(row))
-        for (size_t i = 0; i < row.size(); ++i)
-            if (isText(t.columns[i].type.type) && !row[i].isNull())
-                narrow(encoders, pages, row[i].toString(), t.columns[i].name);
-    return pages.front();
+    throw DataError(QStringLiteral("The field '%1' holds text that no Windows code page can hold "
+                                   "together with the rest of the table (%2); the Paradox table "
+                                   "is not written.")
+                        .arg(columnName(t, t.nonAscii.at(missing)),
+                             QString::fromStdString(paradox::describeCharacter(missing))));
+}
+
+int recordSize(const std::vector<paradox::FieldDefinition>& fields)
+{
+    int size = 0;
+    for (const auto& f : fields)
+        size += *paradox::recordWidth(f.type, f.size);
+    return size;
+}
+
+// Alpha 255 for every text field fits at most sixteen of them in a record; a wider table
+// gets Alpha fields as long as their longest value instead, so that it can be written.
+void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable& t, int codePage,
+               int blockSize)
+{
+    if (recordSize(fields) <= blockSize - 6)
+        return;
+    const int bytesPerChar = codePage == 932 || codePage == 936 || codePage == 949 ||
+                                     codePage == 950
+                                 ? 2
+                                 : 1;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].type == paradox::FieldType::Alpha && t.columns[i].type.type == JetType::Text)
+            fields[i].size = std::clamp(t.longest[i] * bytesPerChar, 1, fields[i].size);
 }
 
 QString targetFolder(const QString& database)
@@ -195,7 +201,8 @@ void exportToParadox(StagingStore& store, const ExportTable& e)
         for (const StagingColumn& c : t.columns)
             specs.push_back(fieldSpec(c));
         paradox::WriteOptions options;
-        options.codePage = chooseCodePage(store, t);
+        options.codePage = chooseCodePage(t);
+        fitRecord(specs, t, options.codePage, options.blockSize);
         paradox::TableWriter writer(dir / QFile::encodeName(e.file).toStdString(), specs, options);
         auto cursor = store.rows(t);
         std::vector<Value> row;

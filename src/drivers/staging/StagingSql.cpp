@@ -91,20 +91,19 @@ private:
     {
         ++m_i;
         out.clear();
-        while (m_i < m_s.size()) {
-            const QChar c = m_s[m_i++];
-            if (c != close) {
-                out += c;
-                continue;
-            }
+        while (true) {
+            const qsizetype at = m_s.indexOf(close, m_i);
+            if (at < 0)
+                return false;
+            out.append(QStringView(m_s).mid(m_i, at - m_i));
+            m_i = at + 1;
             if (m_i < m_s.size() && m_s[m_i] == close) {
-                out += close;
+                out += close; // a doubled closing character stands for itself
                 ++m_i;
                 continue;
             }
             return true;
         }
-        return false;
     }
 
     const QString& m_s;

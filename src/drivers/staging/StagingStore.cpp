@@ -251,7 +251,9 @@ void StagingStore::create(const CreateTable& c)
                    .arg(t.columns.size())
                    .arg(QLatin1String(sqliteType(type->type)));
         t.columns.push_back(StagingColumn{d.name, *type});
+        t.noteText(-1, d.name);
     }
+    t.longest.assign(t.columns.size(), 0);
     exec(sql + u')');
     QString insert = QStringLiteral("INSERT INTO \"%1\" VALUES(").arg(t.sqliteName);
     for (size_t i = 0; i < t.columns.size(); ++i)
@@ -270,6 +272,11 @@ void StagingStore::drop(const QString& table)
     exec(QStringLiteral("DROP TABLE \"%1\"").arg(sqliteName));
 }
 
+StagingTable& StagingStore::table(const QString& name)
+{
+    return const_cast<StagingTable&>(std::as_const(*this).table(name));
+}
+
 const StagingTable& StagingStore::table(const QString& name) const
 {
     const auto it = m_tables.find(name.toLower());
@@ -281,17 +288,41 @@ const StagingTable& StagingStore::table(const QString& name) const
     return it->second;
 }
 
+void StagingTable::noteText(int column, QStringView text)
+{
+    int points = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        ++points;
+        if (c < 0x80)
+            continue;
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            cp = QChar::surrogateToUcs4(c, text[++i].unicode());
+        nonAscii.emplace(cp, column);
+    }
+    if (column >= 0)
+        longest[size_t(column)] = std::max(longest[size_t(column)], points);
+}
+
 void StagingStore::insert(const InsertRow& row)
 {
-    const StagingTable& t = table(row.table);
+    StagingTable& t = table(row.table);
     if (row.values.size() != t.columns.size())
         throw DataError(
             QStringLiteral("Number of query values and destination fields are not the same."));
+    // Every value is checked before anything of the row is kept.
+    std::vector<Value> values;
+    values.reserve(row.values.size());
+    for (size_t i = 0; i < row.values.size(); ++i)
+        values.push_back(convertLiteral(row.values[i], t.columns[i].type, t.columns[i].name));
     sqlite3_stmt* st = t.insert->get();
     sqlite3_reset(st);
-    for (size_t i = 0; i < row.values.size(); ++i)
-        bindValue(st, int(i) + 1,
-                  convertLiteral(row.values[i], t.columns[i].type, t.columns[i].name));
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i].kind() == Value::Kind::Text)
+            t.noteText(int(i), values[i].toString());
+        bindValue(st, int(i) + 1, values[i]);
+    }
     if (sqlite3_step(st) != SQLITE_DONE)
         sqliteFailed(m_db, QStringLiteral("storing a row"));
 }

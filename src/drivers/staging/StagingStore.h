@@ -38,6 +38,13 @@ struct StagingTable {
     QString sqliteName;
     std::vector<StagingColumn> columns;
     std::unique_ptr<Statement3> insert;
+    // What the export needs to know of the stored text without reading it again: every
+    // character beyond ASCII with the first column it appeared in (column names included,
+    // as column -1), and each column's longest text in characters.
+    std::map<char32_t, int> nonAscii;
+    std::vector<int> longest;
+
+    void noteText(int column, QStringView text);
 };
 
 // The staging tables of one connection: a scratch SQLite database in a per-user temporary
@@ -59,6 +66,7 @@ public:
 
     // The table of that name (without regard to case); throws DataError when there is none.
     const StagingTable& table(const QString& name) const;
+    StagingTable& table(const QString& name);
     // The stored rows of a table, in insertion order, as values of the columns' kinds.
     std::unique_ptr<DriverCursor> rows(const StagingTable& t) const;
 

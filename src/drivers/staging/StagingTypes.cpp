@@ -233,7 +233,11 @@ Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& 
     case JetType::Text:
     case JetType::Guid: {
         const int max = type.type == JetType::Guid ? 38 : type.size;
-        if (lit.text.toUcs4().size() > max)
+        qsizetype points = lit.text.size();
+        if (points > max)
+            for (QChar c : lit.text)
+                points -= c.isLowSurrogate() ? 1 : 0;
+        if (points > max)
             refuse(column, lit.text,
                    QStringLiteral("the field holds at most %1 characters.").arg(max));
         return Value(lit.text);
