@@ -52,35 +52,40 @@ template <typename F> QString shortest(F v)
 
 } // namespace
 
-QString formatDate(const Date& d)
+void appendDate(QString& out, const Date& d)
 {
-    QString out;
-    out.reserve(10);
     appendDigits(out, d.year, 4);
     out += u'-';
     appendDigits(out, d.month, 2);
     out += u'-';
     appendDigits(out, d.day, 2);
-    return out;
 }
 
-QString formatTime(const Time& t)
+void appendTime(QString& out, const Time& t)
 {
-    QString out;
-    out.reserve(18);
     appendDigits(out, t.hour, 2);
     out += u':';
     appendDigits(out, t.minute, 2);
     out += u':';
     appendDigits(out, t.second, 2);
     appendFraction(out, t.nanos);
+}
+
+QString formatDate(const Date& d)
+{
+    QString out;
+    appendDate(out, d);
     return out;
 }
 
-QString formatTimestamp(const Timestamp& ts)
+QString formatTime(const Time& t)
 {
-    return formatDate(ts.date) + u'T' + formatTime(ts.time);
+    QString out;
+    appendTime(out, t);
+    return out;
 }
+
+QString formatTimestamp(const Timestamp& ts) { return Value(ts).toText(); }
 
 QString formatDouble(double v) { return shortest(v); }
 
@@ -157,33 +162,59 @@ QString formatSingle(float v) { return shortest(v); }
 
 QString Value::toText() const
 {
+    if (kind() == Kind::Text)
+        return toString();
+    QString out;
+    appendText(out);
+    return out;
+}
+
+void Value::appendText(QString& out) const
+{
+    char buf[64];
     switch (kind()) {
     case Kind::Null:
-        return {};
+        return;
     case Kind::Bool:
-        return toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case Kind::Int:
-        return QString::number(toInt());
-    case Kind::UInt:
-        return QString::number(toUInt());
-    case Kind::Single:
-        return formatSingle(toSingle());
-    case Kind::Double:
-        return formatDouble(toDouble());
-    case Kind::Decimal:
-        return toDecimal().text;
-    case Kind::Text:
-        return toString();
-    case Kind::Bytes:
-        return QString::fromLatin1(toBytes().toHex().toUpper());
-    case Kind::Date:
-        return formatDate(toDate());
-    case Kind::Time:
-        return formatTime(toTime());
-    case Kind::Timestamp:
-        return formatTimestamp(toTimestamp());
+        out += toBool() ? QLatin1String("True") : QLatin1String("False");
+        return;
+    case Kind::Int: {
+        const auto r = std::to_chars(buf, buf + sizeof buf, toInt());
+        out += QLatin1String(buf, int(r.ptr - buf));
+        return;
     }
-    return {};
+    case Kind::UInt: {
+        const auto r = std::to_chars(buf, buf + sizeof buf, toUInt());
+        out += QLatin1String(buf, int(r.ptr - buf));
+        return;
+    }
+    case Kind::Single:
+        out += formatSingle(toSingle());
+        return;
+    case Kind::Double:
+        out += formatDouble(toDouble());
+        return;
+    case Kind::Decimal:
+        out += toDecimal().text;
+        return;
+    case Kind::Text:
+        out += toString();
+        return;
+    case Kind::Bytes:
+        out += QLatin1String(toBytes().toHex().toUpper());
+        return;
+    case Kind::Date:
+        appendDate(out, toDate());
+        return;
+    case Kind::Time:
+        appendTime(out, toTime());
+        return;
+    case Kind::Timestamp:
+        appendDate(out, toTimestamp().date);
+        out += u'T';
+        appendTime(out, toTimestamp().time);
+        return;
+    }
 }
 
 } // namespace tabulex

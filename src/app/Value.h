@@ -80,6 +80,8 @@ public:
     // floating text with ".", ISO dates and times, text as is, bytes as hex digits.
     // Null gives the empty text.
     QString toText() const;
+    // Appends the default text conversion to out, without a text of its own.
+    void appendText(QString& out) const;
 
     friend bool operator==(const Value&, const Value&) = default;
 
@@ -89,6 +91,8 @@ private:
         m_v;
 };
 
+void appendDate(QString& out, const Date& d);
+void appendTime(QString& out, const Time& t);
 QString formatDate(const Date& d);
 QString formatTime(const Time& t);
 QString formatTimestamp(const Timestamp& ts);

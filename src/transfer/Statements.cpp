@@ -10,13 +10,6 @@ namespace tabulex {
 
 namespace {
 
-bool isFloatColumn(const QString& type)
-{
-    const QString t = type.trimmed().toUpper();
-    return t.startsWith(QLatin1String("FLOAT")) || t == QLatin1String("REAL") ||
-           t == QLatin1String("DOUBLE") || t == QLatin1String("NUMBER");
-}
-
 // A double column takes decimals and integers only where a double holds them exactly.
 void checkExactInFloat(const Field& f, const Value& v, const QString& text)
 {
@@ -38,8 +31,11 @@ void checkExactInFloat(const Field& f, const Value& v, const QString& text)
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
     const Value& v = f.Value;
-    const QString text = v.toText(); // Null gives the empty text
-    if (text.isEmpty()) {
+    const bool empty = v.isNull() ||
+                       (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||
+                       (v.kind() == Value::Kind::Bytes && v.toBytes().isEmpty()) ||
+                       (v.kind() == Value::Kind::Decimal && v.toDecimal().text.isEmpty());
+    if (empty) {
         out += QLatin1String("NULL");
         return;
     }
@@ -47,7 +43,7 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
     case LiteralStyle::Hex:
         if (v.kind() == Value::Kind::Bytes) {
             out += QLatin1String("0x");
-            out += text;
+            v.appendText(out);
             return;
         }
         break;
@@ -63,7 +59,14 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
     case LiteralStyle::Quoted:
         break;
     }
-    appendQuoted(out, text);
+    if (v.kind() == Value::Kind::Text) {
+        appendQuoted(out, v.toString());
+        return;
+    }
+    // Numbers, dates and the like hold no apostrophe.
+    out += u'\'';
+    v.appendText(out);
+    out += u'\'';
 }
 
 } // namespace
@@ -138,7 +141,7 @@ void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& column
 {
     for (int i = 0; i < fields.count(); ++i) {
         const Field& f = fields[i];
-        if (!f.Value.isNull() && isFloatColumn(columns[size_t(i)].type))
+        if (!f.Value.isNull() && columns[size_t(i)].checkExactFloat)
             checkExactInFloat(f, f.Value, f.Value.toText());
     }
 }

@@ -50,7 +50,7 @@ std::vector<ColumnPlan> chosenPlans(const Fields& fields, const std::vector<QStr
     std::vector<ColumnPlan> plans;
     for (int i = 0; i < fields.count(); ++i) {
         const QString type = size_t(i) < types.size() ? types[size_t(i)] : QString();
-        plans.push_back({type, literalStyleFor(fields[i], type, d)});
+        plans.push_back(chosenColumnPlan(fields[i], type, d));
     }
     return plans;
 }

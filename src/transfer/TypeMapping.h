@@ -27,13 +27,23 @@ enum class LiteralStyle {
 struct ColumnPlan {
     QString type;
     LiteralStyle style = LiteralStyle::Quoted;
+    // The values are checked before they are sent: a target that rounds silently (SQL
+    // Server's float columns) must not get a number it would change. The staging store
+    // checks the Paradox side itself.
+    bool checkExactFloat = false;
 };
+
+// True for the floating-point column types (FLOAT, FLOAT(n), REAL, DOUBLE, NUMBER).
+bool isFloatColumnType(const QString& type);
 
 // The column for a field under the default mapping. The mapping by type key holds, except
 // where it would change values: fractions never go into INT, wide integers never into a
 // 32-bit column, long text never into Alpha 255, bytes go to binary columns, character data
 // towards SQL Server is Unicode, and DECIMAL carries the source's precision and scale.
 ColumnPlan defaultColumnPlan(const Field& field, Direction direction);
+
+// The plan for a column of a type the user chose.
+ColumnPlan chosenColumnPlan(const Field& field, const QString& columnType, Direction direction);
 
 // The literal style for values of a field going into a column of the given type, as when
 // the user chose the type.
