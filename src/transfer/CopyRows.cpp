@@ -4,27 +4,110 @@
 #include "app/Connection.h"
 #include "app/ErrorTrap.h"
 #include "app/Recordset.h"
+#include "drivers/staging/StagingConnection.h"
 #include "transfer/Statements.h"
 
 #include <cmath>
 
 namespace tabulex {
 
+void stagingLiterals(const Fields& fields, const std::vector<ColumnPlan>& columns,
+                     std::vector<staging::Literal>& out)
+{
+    using staging::Literal;
+    out.resize(size_t(fields.count()));
+    for (int i = 0; i < fields.count(); ++i) {
+        const Value& v = fields[i].Value;
+        Literal& lit = out[size_t(i)];
+        lit.source = &v;
+        const bool empty = v.isNull() ||
+                           (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||
+                           (v.kind() == Value::Kind::Bytes && v.toBytes().isEmpty()) ||
+                           (v.kind() == Value::Kind::Decimal && v.toDecimal().text.isEmpty());
+        const LiteralStyle style = columns[size_t(i)].style;
+        if (empty) {
+            lit.kind = Literal::Kind::Null;
+            lit.text.clear();
+        } else if (style == LiteralStyle::Hex && v.kind() == Value::Kind::Bytes) {
+            lit.kind = Literal::Kind::Hex;
+            lit.text = v.toText();
+        } else if (style == LiteralStyle::BooleanDigits && v.kind() == Value::Kind::Bool) {
+            lit.kind = Literal::Kind::Number;
+            lit.text = v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        } else {
+            lit.kind = Literal::Kind::Text;
+            lit.text = v.toText();
+        }
+    }
+}
+
+namespace {
+
+// Hands the row to the staging store as its values; the INSERT text is built only when a
+// report needs it.
+class RowWriter {
+public:
+    RowWriter(Connection& target, const QString& table, const std::vector<ColumnPlan>& columns,
+              QString& currentStatement, CommandHost& host)
+        : m_target(target), m_table(table), m_columns(columns), m_current(currentStatement),
+          m_host(host)
+    {
+        if (target.State() != ado::adStateClosed)
+            m_staging = dynamic_cast<staging::StagingConnection*>(&target.driver());
+    }
+
+    void write(const Fields& fields)
+    {
+        if (!m_staging) {
+            m_current = BuildInsertStatement(m_table, fields, m_columns, &m_host);
+            verifyValuesFit(fields, m_columns);
+            m_target.Execute(m_current);
+            return;
+        }
+        for (int i = 0; i < fields.count(); ++i)
+            m_host.processEvents();
+        try {
+            stagingLiterals(fields, m_columns, m_literals);
+            m_staging->insertRow(m_table, m_literals);
+        } catch (...) {
+            m_current = BuildInsertStatement(m_table, fields, m_columns);
+            throw;
+        }
+    }
+
+    // The statement in hand after the copy is the last row's, as if each had been built.
+    void finish(const Fields& lastRow)
+    {
+        if (m_staging)
+            m_current = BuildInsertStatement(m_table, lastRow, m_columns);
+    }
+
+private:
+    Connection& m_target;
+    const QString& m_table;
+    const std::vector<ColumnPlan>& m_columns;
+    QString& m_current;
+    CommandHost& m_host;
+    staging::StagingConnection* m_staging = nullptr;
+    std::vector<staging::Literal> m_literals;
+};
+
+} // namespace
+
 CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
                     Connection& target, const QString& table,
                     const std::vector<ColumnPlan>& columns, QString& currentStatement)
 {
     CopyResult result;
+    RowWriter writer(target, table, columns, currentStatement, host);
     const qint64 n = source.RecordCount() - 1;
     for (qint64 r = 0; r <= n && !source.Eof(); ++r) {
         host.processEvents();
         host.setProgress(int(std::lround(double(r + 1) / double(n + 1) * 100.0)));
-        const bool ok = trap.step(line, [&] {
-            currentStatement = BuildInsertStatement(table, source.Fields(), columns, &host);
-            verifyValuesFit(source.Fields(), columns);
-            target.Execute(currentStatement);
-        });
+        const bool ok = trap.step(line, [&] { writer.write(source.Fields()); });
         ++(ok ? result.copied : result.failed);
+        if (r == n && ok)
+            writer.finish(source.Fields());
         trap.step(line + 2, [&] { source.MoveNext(); });
     }
     host.setWaitPointer(false);

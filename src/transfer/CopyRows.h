@@ -9,6 +9,7 @@
 namespace tabulex {
 
 class CommandHost;
+class Fields;
 class Connection;
 class ErrorTrap;
 class Recordset;
@@ -28,5 +29,13 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
                     const std::vector<ColumnPlan>& columns, QString& currentStatement);
 
 inline const QString kProgressBarIdleText = QStringLiteral("Progress Bar");
+
+namespace staging {
+struct Literal;
+}
+
+// The values of the row's INSERT statement as the staging store reads them from its text.
+void stagingLiterals(const Fields& fields, const std::vector<ColumnPlan>& columns,
+                     std::vector<staging::Literal>& out);
 
 } // namespace tabulex

@@ -305,17 +305,17 @@ void StagingTable::noteText(int column, QStringView text)
         longest[size_t(column)] = std::max(longest[size_t(column)], points);
 }
 
-void StagingStore::insert(const InsertRow& row)
+void StagingStore::insert(const QString& name, const std::vector<Literal>& literals)
 {
-    StagingTable& t = table(row.table);
-    if (row.values.size() != t.columns.size())
+    StagingTable& t = table(name);
+    if (literals.size() != t.columns.size())
         throw DataError(
             QStringLiteral("Number of query values and destination fields are not the same."));
     // Every value is checked before anything of the row is kept.
     std::vector<Value> values;
-    values.reserve(row.values.size());
-    for (size_t i = 0; i < row.values.size(); ++i)
-        values.push_back(convertLiteral(row.values[i], t.columns[i].type, t.columns[i].name));
+    values.reserve(literals.size());
+    for (size_t i = 0; i < literals.size(); ++i)
+        values.push_back(convertLiteral(literals[i], t.columns[i].type, t.columns[i].name));
     sqlite3_stmt* st = t.insert->get();
     sqlite3_reset(st);
     for (size_t i = 0; i < values.size(); ++i) {

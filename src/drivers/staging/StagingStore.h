@@ -60,7 +60,8 @@ public:
 
     void create(const CreateTable& c);
     void drop(const QString& table);
-    void insert(const InsertRow& row);
+    void insert(const InsertRow& row) { insert(row.table, row.values); }
+    void insert(const QString& table, const std::vector<Literal>& values);
     std::unique_ptr<DriverCursor> select(const QString& table, bool topOne);
     std::unique_ptr<DriverCursor> tables() const;
 

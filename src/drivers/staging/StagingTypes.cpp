@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <cmath>
+
 #include <map>
 
 namespace tabulex::staging {
@@ -221,10 +223,62 @@ int adoTypeOf(const ColumnType& type)
     return adVarWChar;
 }
 
+namespace {
+
+// The conversions that the source value settles without reading its text: the same result
+// as the text, for the kinds and columns where that is plain. nullopt: read the text.
+std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QString& column)
+{
+    constexpr std::int64_t kExactLimit = std::int64_t(1) << 53;
+    switch (type.type) {
+    case JetType::Single:
+    case JetType::Double:
+        // The text is the double's shortest form, which reads back to the same double.
+        if (v.kind() == Value::Kind::Double && std::isfinite(v.toDouble()))
+            return Value(v.toDouble() == 0 ? 0.0 : v.toDouble());
+        if (v.kind() == Value::Kind::Int && v.toInt() >= -kExactLimit && v.toInt() <= kExactLimit)
+            return Value(double(v.toInt()));
+        return std::nullopt;
+    case JetType::Byte:
+    case JetType::Short:
+    case JetType::Long:
+    case JetType::Counter:
+        if (v.kind() != Value::Kind::Int)
+            return std::nullopt;
+        {
+            const qint64 max = type.type == JetType::Byte    ? 255
+                               : type.type == JetType::Short ? kShortMax
+                                                             : kLongMax;
+            const qint64 min = type.type == JetType::Byte ? 0 : -max;
+            if (v.toInt() < min || v.toInt() > max)
+                refuse(column, v.toText(),
+                       QStringLiteral("the field holds whole numbers from %1 to %2.")
+                           .arg(min)
+                           .arg(max));
+        }
+        return Value(std::int64_t(v.toInt()));
+    case JetType::Bit:
+        if (v.kind() == Value::Kind::Bool)
+            return Value(v.toBool());
+        return std::nullopt;
+    case JetType::Memo:
+        if (v.kind() == Value::Kind::Text)
+            return v;
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& column)
 {
     if (lit.kind == Literal::Kind::Null)
         return {};
+    if (lit.source && lit.kind != Literal::Kind::Hex)
+        if (auto v = fromSource(*lit.source, type, column))
+            return *v;
     if (lit.kind == Literal::Kind::Hex && type.type != JetType::Binary &&
         type.type != JetType::LongBinary)
         refuse(column, QStringLiteral("0x") + lit.text.left(40),

@@ -48,6 +48,9 @@ int adoTypeOf(const ColumnType& type);
 struct Literal {
     enum class Kind { Null, Text, Number, Hex } kind = Kind::Null;
     QString text; // unquoted text, number or hex digits
+    // The value the literal was written from, when the writer hands it over as well: the
+    // conversion may then skip reading the text back. The result is the same either way.
+    const Value* source = nullptr;
 };
 
 // Converts a literal into the value the column stores, or throws DataError with a message

@@ -38,7 +38,8 @@ class Server:
         with self.lock:
             self.open_connections += 1
             self.last_activity = time.monotonic()
-            return next(self._spids)
+            # Session ids are reused like a real server's: they stay in 51..32767.
+            return 51 + (next(self._spids) - 51) % (32767 - 51 + 1)
 
     def session_ended(self, session):
         with self.lock:
