@@ -2,6 +2,7 @@
 
 #include "app/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
+#include "drivers/paradox/ParadoxConnection.h"
 #include "drivers/staging/StagingConnection.h"
 
 namespace tabulex {
@@ -67,7 +68,7 @@ std::unique_ptr<DriverConnection> openDriverConnection(const QString& connection
     case DriverKind::Odbc:
         return odbc::OdbcConnection::open(connectionString, options);
     case DriverKind::Paradox:
-        throw DataError(QStringLiteral("The Paradox driver is not part of this build yet."));
+        return paradoxdriver::ParadoxConnection::open(connectionString, options);
     case DriverKind::Staging:
         return staging::StagingConnection::open(connectionString);
     case DriverKind::Unknown:

@@ -2,14 +2,11 @@
 
 namespace paradox {
 
-static std::string describe(const std::string& table, const std::string& what)
-{
-    return table.empty() ? what : table + ": " + what;
+static std::string describe(const std::string& table, const std::string& cause) {
+    return table.empty() ? cause : table + ": " + cause;
 }
 
-Error::Error(const std::string& table, const std::string& what)
-    : std::runtime_error(describe(table, what)), m_table(table)
-{
-}
+Error::Error(const std::string& table, const std::string& cause)
+    : std::runtime_error(describe(table, cause)), m_table(table), m_cause(cause) {}
 
 } // namespace paradox

@@ -1,0 +1,131 @@
+#include "drivers/paradox/ParadoxConnection.h"
+
+#include "app/AdoTypes.h"
+#include "app/DataError.h"
+#include "drivers/DriverSelector.h"
+#include "drivers/paradox/ParadoxCursor.h"
+#include "drivers/paradox/ParadoxStatement.h"
+#include "paradox/Error.h"
+#include "paradox/TableFiles.h"
+#include "paradox/TableReader.h"
+
+namespace tabulex::paradoxdriver {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path pathOf(const QString& s) {
+    return fs::path(s.toStdString());
+}
+
+QString textOf(const fs::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+ParadoxStatement parsed(const QString& statement) {
+    const auto s = parseParadoxStatement(statement);
+    if (!s)
+        throw DataError(QStringLiteral("The Paradox driver does not support this statement: %1")
+                            .arg(statement));
+    return *s;
+}
+
+} // namespace
+
+std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const QString& connectionString,
+                                                           const DriverOptions&) {
+    const auto keys = parseConnectionString(connectionString);
+    QString folder;
+    for (const char* key : {"DEFAULTDIR", "DBQ"})
+        if (auto it = keys.find(QString::fromLatin1(key)); it != keys.end() && folder.isEmpty())
+            folder = it->second;
+    if (folder.isEmpty())
+        throw DataError(QStringLiteral("The connection string names no Paradox folder."));
+    std::error_code ec;
+    if (!fs::is_directory(pathOf(folder), ec))
+        throw DataError(QStringLiteral("The Paradox folder %1 does not exist.").arg(folder));
+    return std::unique_ptr<ParadoxConnection>(new ParadoxConnection(folder));
+}
+
+ParadoxConnection::ParadoxConnection(QString folder)
+    : m_folder(std::move(folder)), m_path(pathOf(m_folder)) {}
+
+fs::path ParadoxConnection::tableFile(const QString& table) const {
+    std::optional<fs::path> file;
+    try {
+        file = paradox::findTableFile(m_path, table.toStdString());
+    } catch (const fs::filesystem_error& e) {
+        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
+    }
+    if (!file)
+        throw DataError(tableError(
+            table, QStringLiteral("there is no table of that name in %1").arg(m_folder)));
+    return *file;
+}
+
+void ParadoxConnection::execute(const QString& statement) {
+    const ParadoxStatement s = parsed(statement);
+    if (s.kind == ParadoxStatement::Kind::Drop)
+        return dropTable(s.table);
+    query(statement);
+}
+
+std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement) {
+    const ParadoxStatement s = parsed(statement);
+    if (s.kind != ParadoxStatement::Kind::Select)
+        throw DataError(
+            QStringLiteral("The Paradox driver does not return rows for this statement: %1")
+                .arg(statement));
+    const fs::path file = tableFile(s.table);
+    try {
+        auto reader = paradox::TableReader::open(file);
+        if (reader->header().encrypted)
+            throw paradox::Error(file.filename().string(),
+                                 "the table is password-protected; reading encrypted tables is "
+                                 "not supported");
+        return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit);
+    } catch (const paradox::Error& e) {
+        throw DataError(tableError(s.table, QString::fromStdString(e.cause())));
+    }
+}
+
+void ParadoxConnection::dropTable(const QString& table) {
+    const fs::path file = tableFile(table);
+    std::error_code ec;
+    // The .db goes first: a failure after it leaves companions without a table, never a
+    // table without its memo file.
+    if (!fs::remove(file, ec) && ec)
+        throw DataError(tableError(table, QStringLiteral("cannot delete %1: %2")
+                                              .arg(textOf(file.filename()),
+                                                   QString::fromLocal8Bit(ec.message().c_str()))));
+    try {
+        for (const fs::path& companion : paradox::tableFamily(m_path, file.stem().string()))
+            if (!fs::remove(companion, ec) && ec)
+                throw DataError(
+                    tableError(table, QStringLiteral("cannot delete %1: %2")
+                                          .arg(textOf(companion.filename()),
+                                               QString::fromLocal8Bit(ec.message().c_str()))));
+    } catch (const fs::filesystem_error& e) {
+        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
+    }
+}
+
+std::unique_ptr<DriverCursor> ParadoxConnection::tables() {
+    std::vector<fs::path> files;
+    try {
+        files = paradox::listTableFiles(m_path);
+    } catch (const fs::filesystem_error& e) {
+        throw DataError(QStringLiteral("Cannot list the Paradox folder %1: %2")
+                            .arg(m_folder, QString::fromLocal8Bit(e.code().message().c_str())));
+    }
+    std::vector<ColumnInfo> columns;
+    for (const char* name : {"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE"})
+        columns.push_back(ColumnInfo{QString::fromLatin1(name), ado::adVarWChar, 255, 0, 0});
+    std::vector<std::vector<Value>> rows;
+    for (const fs::path& f : files)
+        rows.push_back({Value(), Value(), Value(textOf(f.stem())), Value(QStringLiteral("TABLE"))});
+    return std::make_unique<ListCursor>(std::move(columns), std::move(rows));
+}
+
+} // namespace tabulex::paradoxdriver

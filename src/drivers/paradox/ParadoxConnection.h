@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Driver.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+
+namespace tabulex::paradoxdriver {
+
+// The driver behind "Driver={Microsoft Paradox Driver (*.db )};...;DefaultDir=<folder>;...":
+// a folder of Paradox tables, read and dropped with the program's Paradox library. Table
+// names resolve in the folder without regard to case.
+class ParadoxConnection : public DriverConnection {
+public:
+    // Throws DataError when the string names no folder or the folder does not exist.
+    static std::unique_ptr<ParadoxConnection> open(const QString& connectionString,
+                                                   const DriverOptions& options);
+
+    void execute(const QString& statement) override;
+    std::unique_ptr<DriverCursor> query(const QString& statement) override;
+    std::unique_ptr<DriverCursor> tables() override;
+    void setCommandTimeout(int) override {}
+
+    const QString& folder() const { return m_folder; }
+
+private:
+    explicit ParadoxConnection(QString folder);
+    std::filesystem::path tableFile(const QString& table) const;
+    void dropTable(const QString& table);
+
+    QString m_folder;
+    std::filesystem::path m_path;
+};
+
+} // namespace tabulex::paradoxdriver

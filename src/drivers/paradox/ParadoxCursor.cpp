@@ -1,0 +1,98 @@
+#include "drivers/paradox/ParadoxCursor.h"
+
+#include "app/DataError.h"
+#include "paradox/Error.h"
+#include "paradox/TableReader.h"
+
+namespace tabulex::paradoxdriver {
+
+namespace {
+
+Date dateOf(const paradox::Date& d) {
+    return Date{d.year, d.month, d.day};
+}
+
+Time timeOf(const paradox::Time& t) {
+    return Time{t.hour, t.minute, t.second, t.millisecond * 1'000'000};
+}
+
+Value valueOf(paradox::Value& v) {
+    using K = paradox::Value::Kind;
+    switch (v.kind()) {
+    case K::Null:
+        return Value();
+    case K::Bool:
+        return Value(v.toBool());
+    case K::Int:
+        return Value(v.toInt());
+    case K::Double:
+        return Value(v.toDouble());
+    case K::Decimal:
+        return Value(Decimal{QString::fromStdString(v.toDecimal().text)});
+    case K::Text:
+        return Value(QString::fromStdString(v.toText()));
+    case K::Bytes: {
+        const std::string& b = v.toBytes().data;
+        return Value(QByteArray(b.data(), qsizetype(b.size())));
+    }
+    case K::Date:
+        return Value(dateOf(v.toDate()));
+    case K::Time:
+        return Value(timeOf(v.toTime()));
+    case K::Timestamp:
+        return Value(Timestamp{dateOf(v.toTimestamp().date), timeOf(v.toTimestamp().time)});
+    }
+    return Value();
+}
+
+ColumnInfo columnOf(const paradox::Field& f) {
+    ColumnInfo c;
+    c.name = QString::fromStdString(f.name);
+    c.adoType = paradox::adoTypeOf(f.type);
+    if (f.type == paradox::FieldType::Alpha || f.type == paradox::FieldType::Bytes)
+        c.definedSize = f.size;
+    return c;
+}
+
+} // namespace
+
+QString tableError(const QString& table, const QString& cause) {
+    return QStringLiteral("Paradox table %1: %2").arg(table, cause);
+}
+
+ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
+                             qint64 limit)
+    : m_reader(std::move(reader)), m_table(std::move(table)) {
+    for (const paradox::Field& f : m_reader->header().fields)
+        m_columns.push_back(columnOf(f));
+    m_count = qint64(m_reader->header().recordCount);
+    if (limit >= 0 && limit < m_count)
+        m_count = limit;
+}
+
+ParadoxCursor::~ParadoxCursor() = default;
+
+bool ParadoxCursor::fetch(std::vector<Value>& row) {
+    if (m_fetched == m_count)
+        return false;
+    try {
+        if (!m_reader->next(m_row))
+            return false;
+    } catch (const paradox::Error& e) {
+        throw DataError(tableError(m_table, QString::fromStdString(e.cause())));
+    }
+    ++m_fetched;
+    row.resize(m_row.size());
+    for (std::size_t i = 0; i < m_row.size(); ++i)
+        row[i] = valueOf(m_row[i]);
+    return true;
+}
+
+bool ListCursor::fetch(std::vector<Value>& row) {
+    if (m_next == m_rows.size())
+        return false;
+    row = m_rows[m_next++];
+    return true;
+}
+
+} // namespace tabulex::paradoxdriver

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/Driver.h"
+#include "paradox/Value.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace paradox {
+class TableReader;
+}
+
+namespace tabulex::paradoxdriver {
+
+// The rows of one Paradox table, streamed from its file; the row count comes from the
+// header, so the data access layer needs no spool.
+class ParadoxCursor : public DriverCursor {
+public:
+    // `table` is the name the statement gave, for messages; `limit` -1 for every row.
+    ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit);
+    ~ParadoxCursor() override;
+
+    const std::vector<ColumnInfo>& columns() const override { return m_columns; }
+    bool fetch(std::vector<Value>& row) override;
+    std::optional<qint64> knownRowCount() const override { return m_count; }
+
+private:
+    std::unique_ptr<paradox::TableReader> m_reader;
+    QString m_table;
+    std::vector<ColumnInfo> m_columns;
+    std::vector<paradox::Value> m_row;
+    qint64 m_count = 0;
+    qint64 m_fetched = 0;
+};
+
+// Rows held in memory (the tables catalogue).
+class ListCursor : public DriverCursor {
+public:
+    ListCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Value>> rows)
+        : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
+
+    const std::vector<ColumnInfo>& columns() const override { return m_columns; }
+    bool fetch(std::vector<Value>& row) override;
+    std::optional<qint64> knownRowCount() const override { return qint64(m_rows.size()); }
+
+private:
+    std::vector<ColumnInfo> m_columns;
+    std::vector<std::vector<Value>> m_rows;
+    std::size_t m_next = 0;
+};
+
+// The text of a library error as the driver reports it: the table and the cause.
+QString tableError(const QString& table, const QString& cause);
+
+} // namespace tabulex::paradoxdriver

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "paradox/FieldType.h"
+#include "paradox/Header.h"
+#include "paradox/Value.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace paradox {
+
+class BlobWriter;
+class OutputFile;
+class RecordEncoder;
+
+// A field of a table to write.
+struct FieldSpec {
+    std::string name; // UTF-8, at most 25 bytes in the table's code page
+    FieldType type = FieldType::Alpha;
+    // Alpha and Bytes: length (1 to 255); Memo: 11 to 250, BLObs: 10 to 250 (the record
+    // part, leader + 10); BCD: decimals (0 to 32); other types: ignored.
+    int size = 0;
+};
+
+struct WriteOptions {
+    int codePage = 1252;  // a Windows code page with a Paradox language driver
+    int blockSize = 4096; // 1024, 2048 or 4096
+    bool replace = false; // replace an existing table of that name (and its family)
+    bool durable = true;  // force the files to disk before they take the table's name
+};
+
+// Writes an unkeyed Paradox 5.x table (and its .MB when a field needs one), streaming the
+// records through one block in memory. Everything goes to temporary files in the target
+// folder; commit() gives them the table's name, the .MB first and the .db last. A writer
+// destroyed before commit() (an error, an interruption) removes its temporary files.
+class TableWriter {
+public:
+    // `dbFile` is the table's path, e.g. folder/ORDERS.db. Throws Error for fields or options
+    // that a Paradox 5.x table cannot have.
+    TableWriter(const std::filesystem::path& dbFile, std::vector<FieldSpec> fields,
+                const WriteOptions& options = {});
+    ~TableWriter();
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
+
+    // Adds a record; throws Error naming the column for a value the field cannot hold (the
+    // table stays as it was before the call).
+    void append(const std::vector<Value>& row);
+    void commit();
+
+    std::uint32_t recordCount() const { return m_records; }
+    const std::vector<Field>& fields() const { return m_fields; }
+
+private:
+    void checkFields(const std::vector<FieldSpec>& specs);
+    void writeBlock(bool last);
+    void publish();
+    BlobWriter& blobs();
+
+    std::filesystem::path m_target;
+    std::string m_table;
+    WriteOptions m_options;
+    std::vector<Field> m_fields;
+    std::vector<std::string> m_rawNames;
+    int m_recordSize = 0;
+    int m_perBlock = 0;
+    std::size_t m_headerSize = 0;
+    std::unique_ptr<OutputFile> m_db;
+    std::unique_ptr<BlobWriter> m_blobs;
+    std::unique_ptr<RecordEncoder> m_encoder;
+    std::vector<unsigned char> m_block;
+    std::vector<unsigned char> m_record;
+    int m_inBlock = 0;
+    int m_blocks = 0;
+    std::uint32_t m_records = 0;
+    bool m_hasBlobFields = false;
+    bool m_committed = false;
+};
+
+} // namespace paradox

@@ -1,0 +1,238 @@
+// The Paradox driver through the data access layer, on copies of real Paradox tables.
+#include "TestPaths.h"
+
+#include "app/Connection.h"
+#include "app/DataError.h"
+#include "app/Recordset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tabulex {
+namespace {
+
+QString connectionString(const QString& folder) {
+    return QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox "
+                          "5.X;DefaultDir=") +
+           folder + QStringLiteral(";Dbq=") + folder + QStringLiteral(";CollatingSequence=ASCII;");
+}
+
+// A writable copy of one fixture folder ("db" or "fields") in a folder whose name has a space.
+class ParadoxFolder : public ::testing::Test {
+protected:
+    void copy(const QString& subfolder) {
+        ASSERT_TRUE(m_tmp.isValid());
+        m_folder = m_tmp.path() + QStringLiteral("/Paradox data");
+        ASSERT_TRUE(QDir().mkpath(m_folder));
+        const QDir source(test::paradoxFixtures() + u'/' + subfolder);
+        for (const QString& name : source.entryList(QDir::Files)) {
+            const QString target = m_folder + u'/' + name;
+            ASSERT_TRUE(QFile::copy(source.filePath(name), target));
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+
+    void open(Connection& c, const QString& suffix = {}) {
+        c.CursorLocation = ado::adUseClient;
+        c.Open(connectionString(m_folder + suffix));
+    }
+
+    QStringList files() const { return QDir(m_folder).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir m_tmp;
+    QString m_folder;
+};
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const DataError& e) {
+        return e.description();
+    }
+    return QStringLiteral("no error");
+}
+
+TEST_F(ParadoxFolder, readsATableWhoseNameDiffersInCaseWithItsRowCountKnownFirst) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    Connection c;
+    open(c, QStringLiteral("/"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [orders]"), c);
+    EXPECT_EQ(rs.RecordCount(), 224);
+    ASSERT_EQ(rs.Fields().count(), 11);
+    const Fields& f = rs.Fields();
+    EXPECT_EQ(f["Order No"].Type, ado::adDouble);
+    EXPECT_EQ(f["Order No"].Value, Value(1001.0));
+    EXPECT_EQ(f["Sale Date"].Type, ado::adDBDate);
+    EXPECT_EQ(f["Sale Date"].Value, Value(Date{1988, 4, 3}));
+    EXPECT_EQ(f["Ship VIA"].Type, ado::adVarChar);
+    EXPECT_EQ(f["Ship VIA"].DefinedSize, 7);
+    EXPECT_EQ(f["Ship VIA"].Value, Value(QStringLiteral("UPS")));
+    EXPECT_EQ(f["Total Invoice"].Type, ado::adDouble) << "Money";
+    int rows = 0;
+    for (; !rs.Eof(); rs.MoveNext())
+        ++rows;
+    EXPECT_EQ(rows, 224);
+}
+
+TEST_F(ParadoxFolder, answersTheFirstRowProbe) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    Connection c;
+    open(c);
+    for (const char* statement :
+         {"SELECT top 1 * FROM \"Customer\"", "SELECT top 1 * FROM [CUSTOMER]"}) {
+        Recordset rs;
+        rs.Open(QString::fromLatin1(statement), c, ado::adOpenStatic, ado::adLockOptimistic);
+        EXPECT_EQ(rs.RecordCount(), 1) << statement;
+        EXPECT_EQ(rs.Fields()["CustNo"].Type, ado::adInteger);
+        EXPECT_EQ(rs.Fields()["CustNo"].Value, Value(1));
+        EXPECT_EQ(rs.Fields()["Comments"].Type, ado::adLongVarChar);
+        EXPECT_EQ(rs.Fields()["Comments"].Value,
+                  Value(QStringLiteral("Small comment (less 100 symbols)")));
+        rs.MoveNext();
+        EXPECT_TRUE(rs.Eof());
+    }
+}
+
+TEST_F(ParadoxFolder, fieldsReportTheAdoTypesAndValueKindsOfTheirParadoxTypes) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("fields"));
+    Connection c;
+    open(c);
+    struct Case {
+        const char* table;
+        const char* field;
+        int adoType;
+        Value::Kind kind;
+        qint64 definedSize;
+    };
+    for (const Case& k : {
+             Case{"bcd", "A", ado::adDouble, Value::Kind::Decimal, 0},
+             Case{"bytes", "BYTES", ado::adBinary, Value::Kind::Bytes, 255},
+             Case{"date5", "DATE", ado::adDBDate, Value::Kind::Date, 0},
+             Case{"date5", "TIME", ado::adDBTime, Value::Kind::Time, 0},
+             Case{"timestamp", "Timestamp", ado::adDBTimeStamp, Value::Kind::Null, 0},
+             Case{"logical", "BOOL", ado::adBoolean, Value::Kind::Bool, 0},
+             Case{"long", "Id", ado::adInteger, Value::Kind::Int, 0},
+             Case{"long", "LONG", ado::adInteger, Value::Kind::Int, 0},
+             Case{"memo", "MEMO", ado::adLongVarChar, Value::Kind::Text, 0},
+             Case{"fmemo", "FMEMO", ado::adLongVarBinary, Value::Kind::Bytes, 0},
+             Case{"graphic", "Graphic", ado::adLongVarBinary, Value::Kind::Bytes, 0},
+             Case{"ole", "OLE", ado::adLongVarBinary, Value::Kind::Bytes, 0},
+         }) {
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(QLatin1String(k.table)), c);
+        const Field& f = rs.Fields()[QLatin1String(k.field)];
+        EXPECT_EQ(f.Type, k.adoType) << k.table << "." << k.field;
+        EXPECT_EQ(f.Value.kind(), k.kind) << k.table << "." << k.field;
+        EXPECT_EQ(f.DefinedSize, k.definedSize) << k.table << "." << k.field;
+    }
+    Recordset time;
+    time.Open(QStringLiteral("SELECT * FROM [date5]"), c);
+    EXPECT_EQ(time.Fields()["TIME"].Value, Value(Time{10, 0, 0, 0}));
+    Recordset bcd;
+    bcd.Open(QStringLiteral("SELECT * FROM [bcd]"), c);
+    EXPECT_EQ(bcd.Fields()["C"].Value,
+              Value(Decimal{QStringLiteral("0.12299999999999999800000000000000")}));
+}
+
+TEST_F(ParadoxFolder, dropTableRemovesTheTableAndItsCompanionsOnly) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    QFile other(m_folder + QStringLiteral("/CUSTOMER.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    Connection c;
+    open(c);
+    c.Execute(QStringLiteral("DROP TABLE [customer]"));
+    const QStringList left = files();
+    for (const char* gone :
+         {"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.X06", "CUSTOMER.Y06"})
+        EXPECT_FALSE(left.contains(QLatin1String(gone))) << gone;
+    EXPECT_TRUE(left.contains(QStringLiteral("CUSTOMER.txt")));
+    EXPECT_TRUE(left.contains(QStringLiteral("ORDERS.DB")));
+    EXPECT_EQ(errorOf([&] { c.Execute(QStringLiteral("DROP TABLE [customer]")); }),
+              QStringLiteral("Paradox table customer: there is no table of that name in ") +
+                  m_folder);
+}
+
+TEST_F(ParadoxFolder, errorsNameTheTableAndTheCause) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    QFile damaged(m_folder + QStringLiteral("/ORDERS.DB"));
+    ASSERT_TRUE(damaged.resize(0x800 + 3000));
+    Connection c;
+    open(c);
+    EXPECT_EQ(errorOf([&] {
+                  Recordset rs;
+                  rs.Open(QStringLiteral("SELECT * FROM [Missing]"), c);
+              }),
+              QStringLiteral("Paradox table Missing: there is no table of that name in ") +
+                  m_folder);
+    EXPECT_EQ(errorOf([&] {
+                  Recordset rs;
+                  rs.Open(QStringLiteral("SELECT * FROM [Orders]"), c);
+                  while (!rs.Eof())
+                      rs.MoveNext();
+              }),
+              QStringLiteral("Paradox table Orders: the file is truncated inside block 2"));
+    EXPECT_EQ(
+        errorOf([&] { c.Execute(QStringLiteral("DELETE FROM [Orders]")); }),
+        QStringLiteral("The Paradox driver does not support this statement: DELETE FROM [Orders]"));
+    EXPECT_EQ(errorOf([&] {
+                  Recordset rs;
+                  rs.Open(QStringLiteral("DROP TABLE [Orders]"), c);
+              }),
+              QStringLiteral("The Paradox driver does not return rows for this statement: DROP "
+                             "TABLE [Orders]"));
+}
+
+TEST_F(ParadoxFolder, namesWithClosingBracketsResolve) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("fields"));
+    ASSERT_TRUE(QFile::rename(m_folder + QStringLiteral("/long.db"),
+                              m_folder + QStringLiteral("/we]ird na\"me.db")));
+    Connection c;
+    open(c);
+    Recordset bracketed;
+    bracketed.Open(QStringLiteral("SELECT * FROM [WE]]IRD NA\"ME]"), c);
+    EXPECT_EQ(bracketed.RecordCount(), 3);
+    Recordset quoted;
+    quoted.Open(QStringLiteral("SELECT top 1 * FROM \"we]ird na\"\"me\""), c);
+    EXPECT_EQ(quoted.RecordCount(), 1);
+}
+
+TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder) {
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    QDir().mkpath(m_folder + QStringLiteral("/sub.db"));
+    Connection c;
+    open(c);
+    auto rs = c.OpenSchema(ado::adSchemaTables);
+    QStringList names;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        EXPECT_TRUE(rs->Fields()["TABLE_CAT"].Value.isNull());
+        EXPECT_TRUE(rs->Fields()["TABLE_SCHEM"].Value.isNull());
+        EXPECT_EQ(rs->Fields()["TABLE_TYPE"].Value, Value(QStringLiteral("TABLE")));
+        names << rs->Fields()["TABLE_NAME"].Value.toString();
+    }
+    EXPECT_EQ(names, (QStringList{"AREACODE", "AREACODES", "CONTACTS", "CUSTOMER", "DECIMAL",
+                                  "GENERAL", "HERCULES", "ORDERS", "ROMAN8", "SERVER"}));
+}
+
+TEST(ParadoxConnectionOpen, needsAnExistingFolder) {
+    Connection c;
+    EXPECT_EQ(errorOf([&] { c.Open(connectionString(QStringLiteral("/no/such/folder"))); }),
+              QStringLiteral("The Paradox folder /no/such/folder does not exist."));
+    EXPECT_EQ(c.State(), ado::adStateClosed);
+}
+
+} // namespace
+} // namespace tabulex

@@ -1,0 +1,75 @@
+// Table files found in a folder without regard to case, as Windows finds them.
+#include "TestSupport.h"
+
+#include "paradox/TableFiles.h"
+
+#include <fstream>
+
+namespace paradox {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+void touch(const TempDir& dir, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        std::ofstream(dir / name) << "x";
+}
+
+std::vector<std::string> namesOf(const std::vector<fs::path>& paths) {
+    std::vector<std::string> names;
+    for (const auto& p : paths)
+        names.push_back(p.filename().string());
+    return names;
+}
+
+TEST(FindTableFile, matchesTheNameWithoutRegardToCase) {
+    TempDir dir;
+    touch(dir, {"Orders.db", "CUSTOMER.DB", "ärger.Db", "Orders.txt", "SALES.DB2018.db"});
+    fs::create_directory(dir / "Folder.db");
+    struct Case {
+        const char* table;
+        const char* file;
+    };
+    for (const Case& c : {Case{"ORDERS", "Orders.db"}, Case{"orders", "Orders.db"},
+                          Case{"Orders.DB", "Orders.db"}, Case{"customer", "CUSTOMER.DB"},
+                          Case{"ÄRGER", "ärger.Db"}, Case{"sales.db2018", "SALES.DB2018.db"}}) {
+        const auto found = findTableFile(dir.path(), c.table);
+        ASSERT_TRUE(found) << c.table;
+        EXPECT_EQ(found->filename(), c.file) << c.table;
+    }
+    for (const char* missing : {"ORDER", "Orders.txt", "FOLDER", "SALES", ""})
+        EXPECT_FALSE(findTableFile(dir.path(), missing)) << missing;
+}
+
+TEST(TableFamily, holdsTheCompanionsAndNothingElse) {
+    TempDir dir;
+    touch(dir,
+          {"ORDERS.DB", "Orders.px", "ORDERS.MB", "ORDERS.VAL", "ORDERS.TV", "ORDERS.FAM",
+           "ORDERS.X02", "ORDERS.Y02", "orders.xg0", "ORDERS.YG1", "ORDERS.X0A", "ORDERS.txt",
+           "ORDERS2.DB", "ORDERS.DB.bak", "ORDERS.X123", "ORDERS.XZ1", "ORDERS", "XORDERS.PX"});
+    EXPECT_EQ(namesOf(tableFamily(dir.path(), "orders")),
+              (std::vector<std::string>{"ORDERS.DB", "ORDERS.FAM", "ORDERS.MB", "ORDERS.TV",
+                                        "ORDERS.VAL", "ORDERS.X02", "ORDERS.X0A", "ORDERS.Y02",
+                                        "ORDERS.YG1", "Orders.px", "orders.xg0"}));
+}
+
+TEST(ListTableFiles, listsDbFilesOfAnyCaseOnly) {
+    TempDir dir;
+    touch(dir, {"a.db", "B.DB", "c.Db", ".hidden.db", "d.dbf", "e.PX", "~tmp.db"});
+    fs::create_directory(dir / "sub.db");
+    EXPECT_EQ(namesOf(listTableFiles(dir.path())),
+              (std::vector<std::string>{".hidden.db", "B.DB", "a.db", "c.Db", "~tmp.db"}));
+}
+
+TEST(FindCompanion, findsTheMemoFileWhateverItsCase) {
+    TempDir dir;
+    touch(dir, {"memo.db", "MEMO.MB", "other.mb"});
+    const auto mb = findCompanion(dir / "memo.db", "MB");
+    ASSERT_TRUE(mb);
+    EXPECT_EQ(mb->filename(), "MEMO.MB");
+    EXPECT_FALSE(findCompanion(dir / "other.db", "PX"));
+}
+
+} // namespace
+} // namespace paradox

@@ -1,0 +1,119 @@
+// Writes the fuzz seed corpus: every table of the fixtures folder (with its .MB, cut to
+// 64 KB), plus a table of every field type written by the library.
+#include "FuzzInput.h"
+
+#include "paradox/TableFiles.h"
+#include "paradox/TableWriter.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxMemoSeed = 64 * 1024;
+
+std::string bytesOf(const fs::path& file, std::size_t limit) {
+    std::ifstream in(file, std::ios::binary);
+    std::string s(std::istreambuf_iterator<char>(in), {});
+    if (s.size() > limit)
+        s.resize(limit);
+    return s;
+}
+
+void writeSeed(const fs::path& out, const std::string& db, const std::string* mb) {
+    std::string seed(4, '\0');
+    const std::size_t n = mb ? db.size() : 0xFFFFFFFFu;
+    for (int i = 0; i < 4; ++i)
+        seed[std::size_t(i)] = char(n >> (8 * i));
+    seed += db;
+    if (mb)
+        seed += *mb;
+    std::ofstream(out, std::ios::binary).write(seed.data(), std::streamsize(seed.size()));
+}
+
+void seedFromTable(const fs::path& db, const fs::path& out) {
+    const auto mb = paradox::findCompanion(db, "MB");
+    const std::string dbBytes = bytesOf(db, std::string::npos);
+    if (mb) {
+        const std::string mbBytes = bytesOf(*mb, kMaxMemoSeed);
+        writeSeed(out, dbBytes, &mbBytes);
+    } else {
+        writeSeed(out, dbBytes, nullptr);
+    }
+}
+
+void writeEveryType(const fs::path& folder) {
+    using paradox::FieldType;
+    using paradox::Value;
+    paradox::WriteOptions options;
+    options.blockSize = 1024;
+    options.durable = false;
+    options.replace = true;
+    paradox::TableWriter w(folder / "EVERY.DB", {{"A", FieldType::Alpha, 12},
+                                                 {"S", FieldType::Short},
+                                                 {"I", FieldType::Long},
+                                                 {"N", FieldType::Number},
+                                                 {"M", FieldType::Money},
+                                                 {"D", FieldType::Date},
+                                                 {"T", FieldType::Time},
+                                                 {"TS", FieldType::Timestamp},
+                                                 {"L", FieldType::Logical},
+                                                 {"P", FieldType::AutoIncrement},
+                                                 {"B", FieldType::Bcd, 3},
+                                                 {"Y", FieldType::Bytes, 5},
+                                                 {"MM", FieldType::Memo, 15},
+                                                 {"BB", FieldType::Blob, 10},
+                                                 {"G", FieldType::Graphic, 10}});
+    for (int i = 0; i < 40; ++i)
+        w.append({Value("row " + std::to_string(i) + " é"), Value(i), Value(i * 1000),
+                  Value(i / 3.0), Value(i * 1.25), Value(paradox::Date{1990 + i, 1 + i % 12, 1}),
+                  Value(paradox::Time{i % 24, 0, 0, i}),
+                  Value(paradox::Timestamp{{2000, 1, 1 + i % 28}, {1, 2, 3, 4}}), Value(i % 2 == 0),
+                  Value(), Value(paradox::Decimal{std::to_string(i) + ".5"}),
+                  Value(paradox::Bytes{"\x01y" + std::to_string(i)}),
+                  Value(std::string(std::size_t(i * 13), 'm')),
+                  Value(paradox::Bytes{std::string(std::size_t(i * 71), 'b')}),
+                  i % 5 ? Value() : Value(paradox::Bytes{std::string(3000, 'g')})});
+    w.commit();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: make_seeds FIXTURES-FOLDER CORPUS-FOLDER\n", stderr);
+        return 2;
+    }
+    const fs::path fixtures = argv[1];
+    const fs::path out = argv[2];
+    try {
+        fs::create_directories(out);
+        int count = 0;
+        if (fs::is_directory(fixtures))
+            for (const auto& e : fs::recursive_directory_iterator(fixtures)) {
+                const std::string ext = e.path().extension().string();
+                if (!e.is_regular_file() || !paradox::sameNameIgnoringCase(ext, ".db"))
+                    continue;
+                std::string name = fs::relative(e.path(), fixtures).string();
+                for (char& c : name)
+                    c = c == '/' ? '_' : c;
+                seedFromTable(e.path(), out / (name + ".seed"));
+                ++count;
+            }
+        const fs::path scratch = out / "scratch";
+        fs::create_directories(scratch);
+        writeEveryType(scratch);
+        seedFromTable(scratch / "EVERY.DB", out / "written_every_type.seed");
+        fs::remove_all(scratch);
+        std::printf("%d fixture seeds and 1 written table in %s\n", count, out.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_seeds: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
