@@ -28,6 +28,9 @@ const QString kModule = QStringLiteral("Form2");
 const QString kTableExtension = QStringLiteral(".DB");
 
 std::string encoded(const QString& text) { return QFile::encodeName(text).toStdString(); }
+// The table argument of the file helpers, which take a trailing ".db" off a name: with one
+// added, a name that itself ends in ".db" stays whole.
+std::string tableArgument(const std::string& base) { return base + ".db"; }
 QString decoded(const fs::path& path) { return QFile::decodeName(path.native().c_str()); }
 
 bool isTableFile(const fs::path& file)
@@ -41,14 +44,15 @@ std::optional<fs::path> tableFile(const QString& folder, const QString& table)
 {
     if (folder.contains(QChar(u'\0')) || !IsFolder(folder))
         return std::nullopt;
-    return paradox::findTableFile(fs::path(encoded(folder)), encoded(table));
+    return paradox::findTableFile(fs::path(encoded(folder)), tableArgument(encoded(table)));
 }
 
 // The companion files of a table file: its family without the .db files.
 std::vector<fs::path> companions(const fs::path& dbFile)
 {
     std::vector<fs::path> found;
-    for (const fs::path& f : paradox::tableFamily(dbFile.parent_path(), dbFile.stem().string()))
+    for (const fs::path& f :
+         paradox::tableFamily(dbFile.parent_path(), tableArgument(dbFile.stem().string())))
         if (!isTableFile(f))
             found.push_back(f);
     return found;
@@ -100,7 +104,8 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         sources.push_back(c);
         plan.moves.push_back({decoded(c), prefix + newName + decoded(c.extension())});
     }
-    for (const fs::path& f : paradox::tableFamily(db->parent_path(), encoded(newName))) {
+    for (const fs::path& f :
+         paradox::tableFamily(db->parent_path(), tableArgument(encoded(newName)))) {
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);

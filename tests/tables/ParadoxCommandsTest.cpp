@@ -120,6 +120,20 @@ TEST_F(ParadoxCommands, RenameOntoAnotherTableAsksBeforeReplacingIt)
     EXPECT_TRUE(m_host.scripted.errorReports().empty());
 }
 
+TEST_F(ParadoxCommands, ANewNameEndingInDbDoesNotReplaceTheTableWithoutIt)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    m_folder.copyTable("db", "AREACODE");
+    m_folder.copyTable("db", "ORDERS");
+    fill();
+    select({"AREACODE"});
+    m_host.scripted.inputAnswers = {"ORDERS.db"};
+    EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
+    EXPECT_EQ(m_folder.files(), (QStringList{"ORDERS.DB", "ORDERS.PX", "ORDERS.db.DB",
+                                             "ORDERS.db.PX", "ORDERS.db.VAL"}));
+    EXPECT_TRUE(m_host.scripted.of(Kind::Question).empty());
+}
+
 TEST_F(ParadoxCommands, RenamesThatChangeNothingOrOnlyTheCase)
 {
     TABULEX_REQUIRE_FIXTURES();
