@@ -11,6 +11,9 @@
 #include "connect/MSSQL.h"
 #include "connect/Paradox.h"
 #include "folders/AddFolder.h"
+#include "tables/CommandGuard.h"
+#include "tables/Form2.h"
+#include "tables/ListFill.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace tabulex {
@@ -31,6 +35,19 @@ const QString kFolderFailed = QStringLiteral("Could not connect.");
 const QString kLoginFailed =
     QStringLiteral("Could not connect. Please check with your administrator.");
 const QString kModule = QStringLiteral("Form1");
+const QString kConnectionHelp =
+    QStringLiteral("If you cannot establish connection to your MS SQL Server database with this "
+                   "program, please go to: ") +
+    QStringLiteral("\r\r") + QStringLiteral("https://www.sqlmanager.net/products/mssql/manager") +
+    QStringLiteral("\r\r") +
+    QStringLiteral("Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to "
+                   "connect to ") +
+    QStringLiteral("the same database (with the same login information you are using here). "
+                   "This will determine if ") +
+    QStringLiteral("the login you are using is correct.");
+const QString kSeeLocalConnection =
+    QStringLiteral("Would you like to see an image of how I connect locally?");
+const QString kLocalConnectionPicture = QStringLiteral("/local-connection-example.jpg");
 
 constexpr int kFontPointSize = 9;
 constexpr int kTextWidth = 260;
@@ -216,9 +233,16 @@ void Form1::Form_Load()
         Check4->setChecked(Settings::read(keys::LocalConnection, QStringLiteral("0")) !=
                            QStringLiteral("0"));
     });
-    // Step 8, the automatic advance to the table window, comes with that window and goes
-    // here; when it advances, the connection window stays hidden.
-    trap.step(124, [&] { show(); });
+    trap.step(124, [&] {
+        if (!Text1->text().isEmpty() && !Text2->text().isEmpty() &&
+            ParadoxFolderHasTables(Text1->text()) && OpenSqlConnection(SqlConnectionString()))
+            PushButton2_Click();
+    });
+    // Shown unless the table window took its place.
+    trap.step(126, [&] {
+        if (!m_form2 || !m_form2->isVisible())
+            show();
+    });
 }
 
 void Form1::loadHandCursor()
@@ -238,12 +262,59 @@ void Form1::closeEvent(QCloseEvent* event)
 
 void Form1::PushButton1_Click()
 {
-    // The connection help comes with the table window.
+    ErrorTrap trap(m_prompter, kModule, QStringLiteral("PushButton1_Click"));
+    trap.step(100, [&] { m_prompter.message(kConnectionHelp, appTitle()); });
+    bool see = false;
+    trap.step(102, [&] { see = m_prompter.question(kSeeLocalConnection, appTitle()); });
+    if (!see)
+        return;
+    trap.step(104, [&] {
+        m_prompter.openUrl(QUrl::fromLocalFile(applicationFolder() + kLocalConnectionPicture));
+    });
+}
+
+Form2& Form1::loadTableWindow()
+{
+    if (!m_form2) {
+        m_form2 = std::make_unique<Form2>(
+            m_prompter, [this] { return fields(); }, *this);
+        connect(m_form2.get(), &Form2::unloaded, this, [this] { Form_Unload(); });
+        m_form2->Form_Load();
+    }
+    return *m_form2;
+}
+
+void Form1::fillTableWindow(Form2& form2, ErrorTrap& trap)
+{
+    const CommandGuard busy = form2.commandGuard();
+    trap.step(106, [&] { FillSqlTableList(form2.sqlTables(), SqlConnectionString(), form2); });
+    trap.step(108, [&] { FillParadoxTableList(form2.paradoxTables(), Text1->text(), form2); });
+    trap.step(110, [&] {
+        form2.Check15->setChecked(Settings::read(keys::WithDataTypeChange1, QStringLiteral("0")) !=
+                                  QStringLiteral("0"));
+    });
+    trap.step(112, [&] {
+        form2.Check16->setChecked(Settings::read(keys::WithDataTypeChange2, QStringLiteral("0")) !=
+                                  QStringLiteral("0"));
+    });
 }
 
 void Form1::PushButton2_Click()
 {
-    // "Next >" comes with the table window.
+    ErrorTrap trap(m_prompter, kModule, QStringLiteral("PushButton2_Click"));
+    // One "Next >" at a time: the fills let window events run.
+    const CommandGuard busy(
+        {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton6});
+    Hourglass wait(*m_pointer);
+    bool works = false;
+    if (!trap.step(102, [&] { works = ParadoxFolderHasTables(Text1->text()); }) || !works)
+        return;
+    if (!trap.step(104, [&] { works = OpenSqlConnection(SqlConnectionString()); }) || !works)
+        return;
+    Form2& form2 = loadTableWindow();
+    fillTableWindow(form2, trap);
+    trap.step(114, [&] { form2.show(); });
+    trap.step(116, [&] { hide(); });
 }
 
 void Form1::PushButton3_Click()

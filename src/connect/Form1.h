@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -12,6 +14,8 @@ class QPushButton;
 
 namespace tabulex {
 
+class ErrorTrap;
+class Form2;
 class Prompter;
 class WindowPointer;
 
@@ -52,8 +56,11 @@ public:
     QString ParadoxConnectionString() const;
 
     WindowPointer& pointer() { return *m_pointer; }
+    // The table window; nullptr until the first "Next >" loads it.
+    Form2* tableWindow() const { return m_form2.get(); }
 
-    // Start-up: look, caption, icon, application title, hand cursor, stored values.
+    // Start-up: look, caption, icon, application title, hand cursor, stored values, and the
+    // automatic advance to the table window when the stored connections work.
     void Form_Load();
     // Ends the program (emits unloaded).
     void Form_Unload();
@@ -96,9 +103,12 @@ private:
     void connectHandlers();
     void attachPointer();
     void loadHandCursor();
+    Form2& loadTableWindow();
+    void fillTableWindow(Form2& form2, ErrorTrap& trap);
 
     Prompter& m_prompter;
     WindowPointer* m_pointer;
+    std::unique_ptr<Form2> m_form2;
 };
 
 } // namespace tabulex

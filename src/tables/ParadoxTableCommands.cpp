@@ -1,0 +1,219 @@
+// Delete and rename on the Paradox side: a table is its .db file and its companion files.
+#include "tables/TableCommands.h"
+
+#include "app/AppInfo.h"
+#include "app/CommandHost.h"
+#include "app/ErrorTrap.h"
+#include "app/Prompter.h"
+#include "folders/AddFolder.h"
+#include "folders/FolderError.h"
+#include "paradox/TableFiles.h"
+#include "tables/HostHourglass.h"
+#include "tables/MainFiles.h"
+#include "tables/TableList.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+namespace tabulex {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kModule = QStringLiteral("Form2");
+const QString kTableExtension = QStringLiteral(".DB");
+
+std::string encoded(const QString& text) { return QFile::encodeName(text).toStdString(); }
+// The table argument of the file helpers, which take a trailing ".db" off a name: with one
+// added, a name that itself ends in ".db" stays whole.
+std::string tableArgument(const std::string& base) { return base + ".db"; }
+QString decoded(const fs::path& path) { return QFile::decodeName(path.native().c_str()); }
+
+bool isTableFile(const fs::path& file)
+{
+    return paradox::sameNameIgnoringCase(file.extension().string(), ".db");
+}
+
+// The table's .db directly in folder, matched without regard to case; none when the folder
+// does not exist.
+std::optional<fs::path> tableFile(const QString& folder, const QString& table)
+{
+    if (folder.contains(QChar(u'\0')) || !IsFolder(folder))
+        return std::nullopt;
+    return paradox::findTableFile(fs::path(encoded(folder)), tableArgument(encoded(table)));
+}
+
+// The companion files of a table file: its family without the .db files.
+std::vector<fs::path> companions(const fs::path& dbFile)
+{
+    std::vector<fs::path> found;
+    for (const fs::path& f :
+         paradox::tableFamily(dbFile.parent_path(), tableArgument(dbFile.stem().string())))
+        if (!isTableFile(f))
+            found.push_back(f);
+    return found;
+}
+
+// Removes the first item that equals text without regard to case.
+void removeOneItem(TableList& list, const QString& text)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i).compare(text, Qt::CaseInsensitive) == 0) {
+            list.removeItem(i);
+            return;
+        }
+    }
+}
+
+int selectedCount(const TableList& list)
+{
+    int n = 0;
+    for (int i = 0; i < list.count(); ++i)
+        n += list.isSelected(i) ? 1 : 0;
+    return n;
+}
+
+// What renaming one table does on disk: the files to move, and the files of another table
+// under the new name that the rename would replace.
+struct RenamePlan {
+    std::vector<FileMove> moves;
+    QStringList replaced;
+    bool replacesTable = false; // a .db among them: that table has an item of its own
+};
+
+RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
+{
+    if (newName.contains(u'/') || newName.contains(QChar(u'\0')))
+        throw FolderError(kBadFileName, QStringLiteral("Bad file name or number"));
+    const QString prefix = folder + u'/';
+    RenamePlan plan;
+    const std::optional<fs::path> db = tableFile(folder, oldName);
+    if (!db) {
+        // Not in the folder itself: the copy of the path as written fails and is reported.
+        plan.moves.push_back(
+            {prefix + oldName + kTableExtension, prefix + newName + kTableExtension});
+        return plan;
+    }
+    std::vector<fs::path> sources{*db};
+    plan.moves.push_back({decoded(*db), prefix + newName + kTableExtension});
+    for (const fs::path& c : companions(*db)) {
+        sources.push_back(c);
+        plan.moves.push_back({decoded(c), prefix + newName + decoded(c.extension())});
+    }
+    for (const fs::path& f :
+         paradox::tableFamily(db->parent_path(), tableArgument(encoded(newName)))) {
+        if (std::find(sources.begin(), sources.end(), f) != sources.end())
+            continue;
+        plan.replaced << decoded(f);
+        plan.replacesTable = plan.replacesTable || isTableFile(f);
+    }
+    return plan;
+}
+
+// Deletes the files of the table that a rename replaced, but none that now holds the
+// renamed table (on a file system that ignores case they can be one file).
+void removeReplaced(const RenamePlan& plan, CommandHost& host)
+{
+    for (const QString& file : plan.replaced) {
+        const bool renamedOnto =
+            std::any_of(plan.moves.begin(), plan.moves.end(),
+                        [&](const FileMove& m) { return sameFile(file, m.destination); });
+        if (!renamedOnto)
+            RemoveFile(file, host);
+    }
+}
+
+} // namespace
+
+int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& host)
+{
+    ErrorTrap trap(host.prompter(), kModule, QStringLiteral("PushButton5_Click"));
+    HostHourglass wait(host);
+    if (list.currentIndex() == -1) {
+        trap.step(102, [&] {
+            host.prompter().message(QStringLiteral("Please select a table to delete."), appTitle());
+        });
+        return 0;
+    }
+    int deleted = 0;
+    for (int i = list.count() - 1; i >= 0; --i) {
+        if (!list.isSelected(i))
+            continue;
+        const QString name = list.item(i);
+        std::optional<fs::path> db;
+        if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
+            continue;
+        const QString dbPath = decoded(*db);
+        RemoveFile(dbPath, host);
+        if (PathExists(dbPath))
+            continue; // the table is still there, so it stays listed
+        trap.step(110, [&] {
+            for (const fs::path& c : companions(*db))
+                RemoveFile(decoded(c), host);
+        });
+        if (trap.step(112, [&] { list.removeItem(i); }))
+            ++deleted;
+    }
+    return deleted;
+}
+
+bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& host)
+{
+    ErrorTrap trap(host.prompter(), kModule, QStringLiteral("PushButton7_Click"));
+    Prompter& prompter = host.prompter();
+    HostHourglass wait(host);
+    if (list.currentIndex() == -1) {
+        trap.step(102, [&] {
+            prompter.message(QStringLiteral("Please select a table to rename."), appTitle());
+        });
+        return false;
+    }
+    if (selectedCount(list) != 1) {
+        trap.step(104, [&] {
+            prompter.message(QStringLiteral("Please select just one table to rename."), appTitle());
+        });
+        return false;
+    }
+    bool renamed = false;
+    for (int i = list.count() - 1; i >= 0; --i) {
+        if (!list.isSelected(i))
+            continue;
+        const QString oldName = list.item(i);
+        QString newName;
+        trap.step(108, [&] {
+            newName = prompter.inputBox(QStringLiteral("Enter new name of ") + oldName + u':',
+                                        appTitle(), oldName);
+        });
+        if (newName.isEmpty() || newName == oldName)
+            continue; // nothing to rename
+        RenamePlan plan;
+        if (!trap.step(112, [&] { plan = planRename(folder, oldName, newName); }))
+            continue;
+        bool replace = plan.replaced.isEmpty();
+        if (!replace)
+            trap.step(114, [&] {
+                replace = prompter.question(QStringLiteral("Would you like to overwrite ") +
+                                                newName + u'?',
+                                            QStringLiteral("Overwrite?"));
+            });
+        if (!replace || !RenameFile(plan.moves, host))
+            continue; // both tables stay as they were
+        removeReplaced(plan, host);
+        trap.step(118, [&] { list.removeItem(i); });
+        if (plan.replacesTable) // the replaced table's item now stands for the renamed one
+            trap.step(120, [&] { removeOneItem(list, newName); });
+        trap.step(122, [&] { list.addItem(newName); });
+        trap.step(124, [&] {
+            if (list.count() > 0)
+                list.setCurrentIndex(0);
+        });
+        renamed = true;
+    }
+    return renamed;
+}
+
+} // namespace tabulex
