@@ -2,8 +2,14 @@
 
 #include "app/DataError.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <cstdint>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tabulex {
 
@@ -14,31 +20,82 @@ constexpr size_t kBufferSize = 1 << 20;
 
 } // namespace
 
-RowSpool::RowSpool() : m_file(std::tmpfile())
+RowSpool::RowSpool() : m_buffer(kBufferSize)
 {
-    if (!m_file)
+    // An unlinked file in the temporary folder: nothing is left behind, whatever happens.
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        // File systems without O_TMPFILE: a named file, unlinked at once.
+        QByteArray name = folder + "/tabulex-rows-XXXXXX";
+        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (m_fd >= 0)
+            ::unlink(name.constData());
+    }
+    if (m_fd < 0)
         throw DataError(QStringLiteral("Cannot create a temporary file for the rows: %1")
                             .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    std::setvbuf(m_file, nullptr, _IOFBF, kBufferSize);
 }
 
 RowSpool::~RowSpool()
 {
-    if (m_file)
-        std::fclose(m_file);
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void RowSpool::flush()
+{
+    size_t done = 0;
+    while (done < m_pos) {
+        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_pos - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw DataError(QStringLiteral("Cannot write the temporary row file: %1")
+                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        done += size_t(n);
+    }
+    m_pos = 0;
+}
+
+void RowSpool::fill()
+{
+    ssize_t n;
+    do
+        n = ::read(m_fd, m_buffer.data(), m_buffer.size());
+    while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        throw DataError(QStringLiteral("Cannot read the temporary row file."));
+    m_pos = 0;
+    m_end = size_t(n);
 }
 
 void RowSpool::put(const void* data, size_t size)
 {
-    if (size && std::fwrite(data, 1, size, m_file) != size)
-        throw DataError(QStringLiteral("Cannot write the temporary row file: %1")
-                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const char* p = static_cast<const char*>(data);
+    while (size) {
+        if (m_pos == m_buffer.size())
+            flush();
+        const size_t n = std::min(size, m_buffer.size() - m_pos);
+        std::memcpy(m_buffer.data() + m_pos, p, n);
+        m_pos += n;
+        p += n;
+        size -= n;
+    }
 }
 
 void RowSpool::get(void* data, size_t size)
 {
-    if (size && std::fread(data, 1, size, m_file) != size)
-        throw DataError(QStringLiteral("Cannot read the temporary row file."));
+    char* p = static_cast<char*>(data);
+    while (size) {
+        if (m_pos == m_end)
+            fill();
+        const size_t n = std::min(size, m_end - m_pos);
+        std::memcpy(p, m_buffer.data() + m_pos, n);
+        m_pos += n;
+        p += n;
+        size -= n;
+    }
 }
 
 void RowSpool::write(const std::vector<Value>& row)
@@ -50,8 +107,10 @@ void RowSpool::write(const std::vector<Value>& row)
 
 void RowSpool::rewind()
 {
-    if (std::fflush(m_file) != 0 || std::fseek(m_file, 0, SEEK_SET) != 0)
+    flush();
+    if (::lseek(m_fd, 0, SEEK_SET) != 0)
         throw DataError(QStringLiteral("Cannot rewind the temporary row file."));
+    m_pos = m_end = 0;
     m_read = 0;
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/Value.h"
 
-#include <cstdio>
+#include <cstddef>
 #include <vector>
 
 namespace tabulex {
@@ -26,10 +26,15 @@ public:
 private:
     void put(const void* data, size_t size);
     void get(void* data, size_t size);
+    void flush();
+    void fill();
     void writeValue(const Value& v);
     Value readValue();
 
-    std::FILE* m_file = nullptr;
+    int m_fd = -1;
+    std::vector<char> m_buffer; // rows on their way to or from the file
+    size_t m_pos = 0;           // writing: bytes in the buffer; reading: next byte
+    size_t m_end = 0;           // reading: bytes in the buffer
     qint64 m_rows = 0;
     qint64 m_read = 0;
 };

@@ -35,8 +35,9 @@ void stagingLiterals(const Fields& fields, const std::vector<ColumnPlan>& column
             lit.kind = Literal::Kind::Number;
             lit.text = v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
         } else {
+            // Only text is copied now; the store writes other values' text when it needs it.
             lit.kind = Literal::Kind::Text;
-            lit.text = v.toText();
+            lit.text = v.kind() == Value::Kind::Text ? v.toString() : QString();
         }
     }
 }

@@ -61,6 +61,9 @@ TEST(StagingRows, ValuesHandedOverEqualTheStatementReadBack)
         Value(Time{13, 45, 30, 123000000}),
         Value(Timestamp{{2038, 1, 19}, {3, 14, 8, 997000000}}),
         Value(Timestamp{{2038, 1, 19}, {3, 14, 8, 997100000}}),
+        Value(Timestamp{{2023, 2, 29}, {0, 0, 0, 0}}),
+        Value(Timestamp{{0, 1, 1}, {0, 0, 0, 0}}),
+        Value(Decimal{"1e400"}),
     };
     const char* types[] = {"TEXT", "TEXT(3)", "MEMO", "BYTE", "SHORT", "LONG", "FLOAT",
                            "REAL", "DECIMAL(10,4)", "CURRENCY", "BIT", "DATETIME", "OLEOBJECT",
@@ -80,7 +83,9 @@ TEST(StagingRows, ValuesHandedOverEqualTheStatementReadBack)
                 ASSERT_EQ(read.values.size(), 1u);
                 const std::string what = std::string(typeText) + " " + v.toText().toStdString();
                 EXPECT_EQ(handed[0].kind, read.values[0].kind) << what;
-                EXPECT_EQ(handed[0].text, read.values[0].text) << what;
+                EXPECT_EQ(handed[0].text.isNull() ? v.toText() : handed[0].text,
+                          read.values[0].text)
+                    << what;
                 const auto fromText = outcome(read.values[0], type);
                 const auto fromValue = outcome(handed[0], type);
                 EXPECT_EQ(fromValue.first, fromText.first) << what;

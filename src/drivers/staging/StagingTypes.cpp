@@ -238,6 +238,18 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
             return Value(v.toDouble() == 0 ? 0.0 : v.toDouble());
         if (v.kind() == Value::Kind::Int && v.toInt() >= -kExactLimit && v.toInt() <= kExactLimit)
             return Value(double(v.toInt()));
+        if (v.kind() == Value::Kind::Decimal)
+            if (const auto d = exactDouble(v.toDecimal().text))
+                return Value(*d);
+        return std::nullopt;
+    case JetType::DateTime:
+        if (v.kind() == Value::Kind::Timestamp) {
+            const Timestamp& ts = v.toTimestamp();
+            if (ts.time.nanos % 1000000 == 0 && ts.date.year >= 1 &&
+                QDate(ts.date.year, ts.date.month, ts.date.day).isValid() && ts.time.hour < 24 &&
+                ts.time.minute < 60 && ts.time.second < 60 && ts.date.year <= 9999)
+                return v;
+        }
         return std::nullopt;
     case JetType::Byte:
     case JetType::Short:
@@ -272,6 +284,8 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
 
 } // namespace
 
+Value convertText(const Literal& lit, const ColumnType& type, const QString& column);
+
 Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& column)
 {
     if (lit.kind == Literal::Kind::Null)
@@ -279,6 +293,16 @@ Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& 
     if (lit.source && lit.kind != Literal::Kind::Hex)
         if (auto v = fromSource(*lit.source, type, column))
             return *v;
+    if (lit.text.isNull() && lit.source) {
+        Literal written = lit;
+        written.text = lit.source->toText();
+        return convertText(written, type, column);
+    }
+    return convertText(lit, type, column);
+}
+
+Value convertText(const Literal& lit, const ColumnType& type, const QString& column)
+{
     if (lit.kind == Literal::Kind::Hex && type.type != JetType::Binary &&
         type.type != JetType::LongBinary)
         refuse(column, QStringLiteral("0x") + lit.text.left(40),

@@ -49,7 +49,8 @@ struct Literal {
     enum class Kind { Null, Text, Number, Hex } kind = Kind::Null;
     QString text; // unquoted text, number or hex digits
     // The value the literal was written from, when the writer hands it over as well: the
-    // conversion may then skip reading the text back. The result is the same either way.
+    // conversion may then skip reading the text back, and a null text stands for the
+    // source's default text conversion. The result is the same either way.
     const Value* source = nullptr;
 };
 
