@@ -10,7 +10,9 @@
 #include "app/WindowPointer.h"
 #include "folders/AddFolder.h"
 #include "tables/ListBoxTableList.h"
+#include "tables/ListFill.h"
 #include "tables/TableCommands.h"
+#include "transfer/Transfers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -228,14 +230,32 @@ void Form2::PushButton2_Click()
     trap.step(102, [&] { hide(); });
 }
 
+TransferContext Form2::transferContext()
+{
+    TransferContext ctx;
+    ctx.host = this;
+    ctx.sqlList = &sqlTables();
+    ctx.paradoxList = &paradoxTables();
+    ctx.sqlConnectionString = [this] { return sqlConnectionString(); };
+    ctx.paradoxConnectionString = [this] { return ParadoxConnectionString(folder()); };
+    ctx.paradoxFolder = [this] { return folder(); };
+    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
+    ctx.refillParadoxList = [this] { FillParadoxTableList(paradoxTables(), folder(), *this); };
+    return ctx;
+}
+
 void Form2::PushButton3_Click()
 {
-    // Sending to Paradox arrives with the transfer commands.
+    const CommandGuard busy = commandGuard();
+    TransferContext ctx = transferContext();
+    sendTablesToParadox(ctx);
 }
 
 void Form2::PushButton4_Click()
 {
-    // Sending to SQL Server arrives with the transfer commands.
+    const CommandGuard busy = commandGuard();
+    TransferContext ctx = transferContext();
+    sendTablesToSqlServer(ctx);
 }
 
 void Form2::PushButton5_Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/Transfers.h"
+
 #include "app/CommandHost.h"
 #include "connect/ConnectionStrings.h"
 #include "tables/CommandGuard.h"
@@ -107,6 +109,8 @@ private:
     void setHeightBelowBack();
     QString folder() const;
     QString sqlConnectionString() const;
+    // What the send commands read from this window and the connection window.
+    TransferContext transferContext();
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;

@@ -26,8 +26,8 @@ TEST(FillSqlTableList, ListsUserTablesOfEverySchemaInCaseInsensitiveOrder)
     FillSqlTableList(box.list, server.connectionString(), host);
     EXPECT_EQ(itemsOf(box.list), (QStringList{"apple", "O'Brien", "Orders", "Orders", "Physics",
                                               "Q1]; DROP TABLE [Orders", "Zeta"}));
-    EXPECT_GT(host.eventRuns, 0);
-    EXPECT_TRUE(host.scripted.prompts.empty());
+    EXPECT_GT(host.eventsProcessed, 0);
+    EXPECT_TRUE(host.prompts.prompts.empty());
 }
 
 TEST(FillSqlTableList, KeepsTheOldItemsWhenTheLoginFails)
@@ -61,5 +61,5 @@ TEST(FillParadoxTableList, ListsTableFilesOfTheFolderAndBelow)
         FillParadoxTableList(box.list, typed, host);
         EXPECT_TRUE(itemsOf(box.list).isEmpty()) << typed.toStdString();
     }
-    EXPECT_TRUE(host.scripted.prompts.empty());
+    EXPECT_TRUE(host.prompts.prompts.empty());
 }

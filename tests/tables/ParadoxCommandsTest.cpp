@@ -44,7 +44,7 @@ TEST_F(ParadoxCommands, DeleteRemovesTheTableFileAndItsCompanionsOnly)
               (QStringList{"Customer.QBE", "Customer.txt", "ORDERS.DB", "ORDERS.PX"}));
     EXPECT_TRUE(QFile::exists(m_folder.file("sub/Parts.db")));
     EXPECT_EQ(itemsOf(m_box.list), (QStringList{"ORDERS", "PARTS"})); // a subfolder table stays
-    EXPECT_TRUE(m_host.scripted.prompts.empty());
+    EXPECT_TRUE(m_host.prompts.prompts.empty());
     EXPECT_EQ(m_host.waitChanges, (std::vector<bool>{true, false}));
 }
 
@@ -62,7 +62,7 @@ TEST_F(ParadoxCommands, ATableWhoseFileCannotBeDeletedStaysListed)
     QFile::setPermissions(m_folder.path(), open);
     EXPECT_EQ(itemsOf(m_box.list), QStringList{"ORDERS"});
     EXPECT_EQ(m_folder.files(), (QStringList{"ORDERS.DB", "ORDERS.PX"}));
-    EXPECT_TRUE(m_host.scripted.prompts.empty());
+    EXPECT_TRUE(m_host.prompts.prompts.empty());
 }
 
 TEST_F(ParadoxCommands, RenameMovesTheWholeFamilyAndTheTableStillOpens)
@@ -75,7 +75,7 @@ TEST_F(ParadoxCommands, RenameMovesTheWholeFamilyAndTheTableStillOpens)
     ASSERT_FALSE(rows.isEmpty());
     fill();
     select({"CUSTOMER"});
-    m_host.scripted.inputAnswers = {"Clients"};
+    m_host.prompts.inputAnswers = {"Clients"};
     EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
     EXPECT_EQ(m_folder.files(),
               (QStringList{"Clients.DB", "Clients.MB", "Clients.PX", "Clients.X06", "Clients.Y06",
@@ -83,10 +83,10 @@ TEST_F(ParadoxCommands, RenameMovesTheWholeFamilyAndTheTableStillOpens)
     EXPECT_EQ(paradoxRows(m_folder.path(), "Clients"), rows);
     EXPECT_EQ(itemsOf(m_box.list), (QStringList{"Clients", "ORDERS"}));
     EXPECT_EQ(m_box.list.currentIndex(), 0);
-    ASSERT_EQ(m_host.scripted.prompts.size(), 1u);
-    EXPECT_EQ(m_host.scripted.prompts[0].text, "Enter new name of CUSTOMER:");
-    EXPECT_EQ(m_host.scripted.prompts[0].defaultText, "CUSTOMER");
-    EXPECT_EQ(m_host.scripted.prompts[0].title, appTitle());
+    ASSERT_EQ(m_host.prompts.prompts.size(), 1u);
+    EXPECT_EQ(m_host.prompts.prompts[0].text, "Enter new name of CUSTOMER:");
+    EXPECT_EQ(m_host.prompts.prompts[0].defaultText, "CUSTOMER");
+    EXPECT_EQ(m_host.prompts.prompts[0].title, appTitle());
     EXPECT_TRUE(m_host.pointerIsDefault());
 }
 
@@ -99,8 +99,8 @@ TEST_F(ParadoxCommands, RenameOntoAnotherTableAsksBeforeReplacingIt)
     const QByteArray orders = contentsOf(m_folder.file("ORDERS.DB"));
     fill();
     select({"AREACODE"});
-    m_host.scripted.inputAnswers = {"orders", "orders"};
-    m_host.scripted.questionAnswers = {false, true};
+    m_host.prompts.inputAnswers = {"orders", "orders"};
+    m_host.prompts.questionAnswers = {false, true};
 
     EXPECT_FALSE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
     EXPECT_EQ(m_folder.files(), (QStringList{"AREACODE.DB", "AREACODE.PX", "AREACODE.VAL",
@@ -113,11 +113,11 @@ TEST_F(ParadoxCommands, RenameOntoAnotherTableAsksBeforeReplacingIt)
     EXPECT_EQ(paradoxRows(m_folder.path(), "ORDERS"), areaRows);
     EXPECT_EQ(itemsOf(m_box.list), QStringList{"orders"});
 
-    const auto questions = m_host.scripted.of(Kind::Question);
+    const auto questions = m_host.prompts.of(Kind::Question);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_EQ(questions[0].text, "Would you like to overwrite orders?");
     EXPECT_EQ(questions[0].title, "Overwrite?");
-    EXPECT_TRUE(m_host.scripted.errorReports().empty());
+    EXPECT_TRUE(m_host.prompts.errorReports().empty());
 }
 
 TEST_F(ParadoxCommands, ANewNameEndingInDbDoesNotReplaceTheTableWithoutIt)
@@ -127,11 +127,11 @@ TEST_F(ParadoxCommands, ANewNameEndingInDbDoesNotReplaceTheTableWithoutIt)
     m_folder.copyTable("db", "ORDERS");
     fill();
     select({"AREACODE"});
-    m_host.scripted.inputAnswers = {"ORDERS.db"};
+    m_host.prompts.inputAnswers = {"ORDERS.db"};
     EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
     EXPECT_EQ(m_folder.files(), (QStringList{"ORDERS.DB", "ORDERS.PX", "ORDERS.db.DB",
                                              "ORDERS.db.PX", "ORDERS.db.VAL"}));
-    EXPECT_TRUE(m_host.scripted.of(Kind::Question).empty());
+    EXPECT_TRUE(m_host.prompts.of(Kind::Question).empty());
 }
 
 TEST_F(ParadoxCommands, RenamesThatChangeNothingOrOnlyTheCase)
@@ -141,19 +141,19 @@ TEST_F(ParadoxCommands, RenamesThatChangeNothingOrOnlyTheCase)
     const QByteArray orders = contentsOf(m_folder.file("ORDERS.DB"));
     fill();
     select({"ORDERS"});
-    m_host.scripted.inputAnswers = {"", "ORDERS"};
+    m_host.prompts.inputAnswers = {"", "ORDERS"};
     for (int i = 0; i < 2; ++i) {
         EXPECT_FALSE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
         EXPECT_EQ(m_folder.files(), (QStringList{"ORDERS.DB", "ORDERS.PX"}));
         EXPECT_EQ(itemsOf(m_box.list), QStringList{"ORDERS"});
     }
-    m_host.scripted.inputAnswers = {"Orders"};
+    m_host.prompts.inputAnswers = {"Orders"};
     EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
     EXPECT_EQ(m_folder.files(), (QStringList{"Orders.DB", "Orders.PX"}));
     EXPECT_EQ(contentsOf(m_folder.file("Orders.DB")), orders);
     EXPECT_EQ(itemsOf(m_box.list), QStringList{"Orders"});
-    EXPECT_TRUE(m_host.scripted.of(Kind::Question).empty());
-    EXPECT_TRUE(m_host.scripted.errorReports().empty());
+    EXPECT_TRUE(m_host.prompts.of(Kind::Question).empty());
+    EXPECT_TRUE(m_host.prompts.errorReports().empty());
 }
 
 TEST_F(ParadoxCommands, AFailedRenameIsReportedAndLeavesTheListAsItWas)
@@ -171,11 +171,11 @@ TEST_F(ParadoxCommands, AFailedRenameIsReportedAndLeavesTheListAsItWas)
          "at line 112"},
     };
     for (const Row& r : rows) {
-        m_host.scripted.clear();
+        m_host.prompts.clear();
         select({r.table});
-        m_host.scripted.inputAnswers = {r.newName};
+        m_host.prompts.inputAnswers = {r.newName};
         EXPECT_FALSE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
-        const auto reports = m_host.scripted.errorReports();
+        const auto reports = m_host.prompts.errorReports();
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_TRUE(reports[0].contains(r.where)) << reports[0].toStdString();
         EXPECT_EQ(itemsOf(m_box.list), (QStringList{"ORDERS", "PARTS"}));
@@ -202,18 +202,18 @@ TEST_F(ParadoxCommands, SelectionMessages)
     for (const Row& r : rows) {
         select(r.selected);
         m_box.list.setCurrentIndex(r.current);
-        m_host.scripted.clear();
+        m_host.prompts.clear();
         EXPECT_FALSE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
-        ASSERT_EQ(m_host.scripted.prompts.size(), 1u);
-        EXPECT_EQ(m_host.scripted.prompts[0].text, r.renameMessage);
-        EXPECT_EQ(m_host.scripted.prompts[0].title, appTitle());
+        ASSERT_EQ(m_host.prompts.prompts.size(), 1u);
+        EXPECT_EQ(m_host.prompts.prompts[0].text, r.renameMessage);
+        EXPECT_EQ(m_host.prompts.prompts[0].title, appTitle());
         if (r.deleteMessage == "-")
             continue;
-        m_host.scripted.clear();
+        m_host.prompts.clear();
         EXPECT_EQ(deleteParadoxTables(m_box.list, m_folder.path(), m_host), 0);
-        EXPECT_EQ(m_host.scripted.prompts.size(), r.deleteMessage.isEmpty() ? 0u : 1u);
+        EXPECT_EQ(m_host.prompts.prompts.size(), r.deleteMessage.isEmpty() ? 0u : 1u);
         if (!r.deleteMessage.isEmpty()) {
-            EXPECT_EQ(m_host.scripted.prompts[0].text, r.deleteMessage);
+            EXPECT_EQ(m_host.prompts.prompts[0].text, r.deleteMessage);
         }
     }
     EXPECT_EQ(m_folder.files(), (QStringList{"A.db", "B.db"}));
@@ -234,10 +234,10 @@ TEST(RenameFile, AFailedCopyLeavesEveryFileAsItWas)
                             host));
     EXPECT_EQ(folder.files(), (QStringList{"a.db", "b.db"})); // no copy left behind
     EXPECT_TRUE(contentsOf(folder.file("b.db")).isEmpty());
-    EXPECT_EQ(host.scripted.errorReports().size(), 1u);
+    EXPECT_EQ(host.prompts.errorReports().size(), 1u);
 
     // A file renamed onto itself survives.
     EXPECT_TRUE(RenameFile(folder.file("a.db"), folder.file("a.db"), host));
     EXPECT_EQ(contentsOf(folder.file("a.db")), "table");
-    EXPECT_EQ(host.scripted.errorReports().size(), 1u);
+    EXPECT_EQ(host.prompts.errorReports().size(), 1u);
 }

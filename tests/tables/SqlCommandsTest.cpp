@@ -66,7 +66,7 @@ TEST_F(SqlCommands, DeleteDropsTheSelectedTablesFromTheBottomUpEachOnItsOwnConne
     EXPECT_EQ(s_server->status().logins - loginsBefore, 3);
     EXPECT_EQ(itemsOf(m_box.list), QStringList{"A"});
     EXPECT_EQ(serverTables(), QStringList{"A"});
-    EXPECT_TRUE(m_host.scripted.prompts.empty());
+    EXPECT_TRUE(m_host.prompts.prompts.empty());
     EXPECT_EQ(m_host.waitChanges, (std::vector<bool>{true, false}));
 }
 
@@ -89,19 +89,19 @@ TEST_F(SqlCommands, NamesAreQuotedSoThatATableIsDeletedOrRenamedAsItself)
     for (const Row& r : rows) {
         s_server->control("log_clear");
         setUpList(m_box.list, itemsOf(m_box.list), {r.from});
-        m_host.scripted.inputAnswers = {r.to};
+        m_host.prompts.inputAnswers = {r.to};
         EXPECT_TRUE(renameSqlTable(m_box.list, cs(), m_host));
         EXPECT_EQ(commands(), QStringList{r.statement});
     }
     // Each new name takes its sorted place in the list.
     EXPECT_EQ(serverTables(), (QStringList{"O'Neil's", "Sales 2018", "x]', 'y"}));
     EXPECT_EQ(itemsOf(m_box.list), serverTables());
-    const auto inputs = m_host.scripted.of(Kind::Input);
+    const auto inputs = m_host.prompts.of(Kind::Input);
     ASSERT_EQ(inputs.size(), 3u);
     EXPECT_EQ(inputs[0].text, "Enter new name of O'Brien:");
     EXPECT_EQ(inputs[0].title, appTitle());
     EXPECT_EQ(inputs[0].defaultText, "O'Brien");
-    EXPECT_EQ(m_host.scripted.prompts.size(), 3u);
+    EXPECT_EQ(m_host.prompts.prompts.size(), 3u);
 }
 
 TEST_F(SqlCommands, AFailedDropLeavesTheTableListedAndIsReported)
@@ -113,7 +113,7 @@ TEST_F(SqlCommands, AFailedDropLeavesTheTableListedAndIsReported)
     setUpList(m_box.list, itemsOf(m_box.list), {"A", "B", "C"});
     EXPECT_EQ(deleteSqlTables(m_box.list, cs(), m_host), 2);
     EXPECT_EQ(itemsOf(m_box.list), QStringList{"B"});
-    const auto reports = m_host.scripted.errorReports();
+    const auto reports = m_host.prompts.errorReports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains("Cannot drop the table 'B'"));
     EXPECT_TRUE(reports[0].contains("\r\nin Verandi2021/08/31.Form2.PushButton1_Click at line 112"
@@ -127,9 +127,9 @@ TEST_F(SqlCommands, WithoutAServerEveryStepIsReportedAndTheTablesStay)
     const QString nowhere = "Driver={SQL Server};Server=127.0.0.1," + QString::number(freePort()) +
                             ";Database=x;Uid=x;Pwd=x;";
     EXPECT_EQ(deleteSqlTables(m_box.list, nowhere, m_host), 0);
-    m_host.scripted.inputAnswers = {"C"};
+    m_host.prompts.inputAnswers = {"C"};
     EXPECT_FALSE(renameSqlTable(m_box.list, nowhere, m_host));
-    const auto reports = m_host.scripted.errorReports();
+    const auto reports = m_host.prompts.errorReports();
     ASSERT_EQ(reports.size(), 6u);
     const char* where[] = {"PushButton1_Click at line 110", "PushButton1_Click at line 112",
                            "PushButton1_Click at line 114", "PushButton6_Click at line 116",
@@ -144,9 +144,9 @@ TEST_F(SqlCommands, ARefusedOrCancelledRenameLeavesTheListAsItWas)
 {
     createTables({"A", "B"});
     setUpList(m_box.list, itemsOf(m_box.list), {"A"});
-    m_host.scripted.inputAnswers = {"B", "", "A"};
+    m_host.prompts.inputAnswers = {"B", "", "A"};
     EXPECT_FALSE(renameSqlTable(m_box.list, cs(), m_host)); // B exists
-    EXPECT_EQ(m_host.scripted.errorReports().size(), 1u);
+    EXPECT_EQ(m_host.prompts.errorReports().size(), 1u);
     EXPECT_FALSE(renameSqlTable(m_box.list, cs(), m_host)); // cancelled
     EXPECT_EQ(commands().size(), 1);
     EXPECT_FALSE(renameSqlTable(m_box.list, cs(), m_host)); // the old name unchanged
@@ -173,19 +173,19 @@ TEST_F(SqlCommands, SelectionMessages)
         setUpList(m_box.list, {"A", "B", "C"}, r.selected);
         if (r.current && r.selected.isEmpty())
             m_box.list.setCurrentIndex(1);
-        m_host.scripted.clear();
+        m_host.prompts.clear();
         EXPECT_FALSE(renameSqlTable(m_box.list, cs(), m_host));
-        ASSERT_EQ(m_host.scripted.prompts.size(), 1u);
-        EXPECT_EQ(m_host.scripted.prompts[0].kind, Kind::Message);
-        EXPECT_EQ(m_host.scripted.prompts[0].text, r.renameMessage);
-        EXPECT_EQ(m_host.scripted.prompts[0].title, appTitle());
+        ASSERT_EQ(m_host.prompts.prompts.size(), 1u);
+        EXPECT_EQ(m_host.prompts.prompts[0].kind, Kind::Message);
+        EXPECT_EQ(m_host.prompts.prompts[0].text, r.renameMessage);
+        EXPECT_EQ(m_host.prompts.prompts[0].title, appTitle());
         if (r.deleteMessage == "-")
             continue;
-        m_host.scripted.clear();
+        m_host.prompts.clear();
         EXPECT_EQ(deleteSqlTables(m_box.list, cs(), m_host), 0);
-        EXPECT_EQ(m_host.scripted.prompts.size(), r.deleteMessage.isEmpty() ? 0u : 1u);
+        EXPECT_EQ(m_host.prompts.prompts.size(), r.deleteMessage.isEmpty() ? 0u : 1u);
         if (!r.deleteMessage.isEmpty()) {
-            EXPECT_EQ(m_host.scripted.prompts[0].text, r.deleteMessage);
+            EXPECT_EQ(m_host.prompts.prompts[0].text, r.deleteMessage);
         }
     }
     EXPECT_TRUE(commands().isEmpty());

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "ScriptedPrompter.h"
-#include "app/CommandHost.h"
+#include "TestHost.h"
 #include "tables/ListBoxTableList.h"
 
 #include <QListWidget>
@@ -19,22 +18,6 @@ inline void PrintTo(const QStringList& l, std::ostream* os)
 }
 
 namespace tabulex::test {
-
-// The command host of engine tests: a scripted prompter, and the pointer's changes.
-class TestHost : public CommandHost {
-public:
-    ScriptedPrompter scripted;
-    std::vector<bool> waitChanges; // true: hourglass, false: default
-    int eventRuns = 0;
-
-    Prompter& prompter() override { return scripted; }
-    void setWaitPointer(bool wait) override { waitChanges.push_back(wait); }
-    void processEvents() override { ++eventRuns; }
-    void setProgress(int) override {}
-    void setProgressText(const QString&) override {}
-    // True when the pointer is back to the default (or was never changed).
-    bool pointerIsDefault() const { return waitChanges.empty() || !waitChanges.back(); }
-};
 
 // A list box with its table list, as the table window has them.
 struct ListBox {
