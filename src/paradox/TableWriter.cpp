@@ -76,6 +76,12 @@ std::string rawTableName(const std::string& name, const TextEncoder& encoder)
 
 } // namespace
 
+std::optional<int> recordWidthOf(const FieldDefinition& definition)
+{
+    const auto size = sizeByteFor(definition);
+    return size ? recordWidth(definition.type, *size) : std::nullopt;
+}
+
 TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldDefinition> fields,
                          const WriteOptions& options)
     : m_target(dbFile), m_table(dbFile.filename().string()), m_options(options)

@@ -25,6 +25,9 @@ struct FieldDefinition {
     int size = 0;
 };
 
+// Bytes a field of this definition takes in a record; nothing when its size is not allowed.
+std::optional<int> recordWidthOf(const FieldDefinition& definition);
+
 struct WriteOptions {
     int codePage = 1252;  // a Windows code page with a Paradox language driver
     int blockSize = 4096; // 1024, 2048 or 4096

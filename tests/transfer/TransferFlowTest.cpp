@@ -233,3 +233,25 @@ TEST_F(TransferTest, NamesWithBracketsAndApostrophesTravelAsThemselves)
     EXPECT_EQ(column(sqlRows("O'BRIEN]")), QStringList({"it's"}));
     EXPECT_EQ(column(sqlRows("Other")), QStringList({"untouched"}));
 }
+
+TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
+{
+    // Twenty text columns of Alpha 255 would not fit a Paradox record.
+    QStringList columns, values;
+    for (int i = 0; i < 20; ++i) {
+        columns << QStringLiteral("[c%1] NVARCHAR(50)").arg(i);
+        values << QStringLiteral("N'value %1'").arg(i);
+    }
+    server->execute("CREATE TABLE [Wide](" + columns.join(", ") + ")");
+    server->execute("INSERT INTO [Wide] VALUES(" + values.join(", ") + ")");
+    toParadox({"Wide"});
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+    std::vector<Field> fields;
+    const Rows rows = paradoxRows("Wide", &fields);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(fields.size(), 20u);
+    EXPECT_EQ(fields[0].DefinedSize, 7);  // "value 0"
+    EXPECT_EQ(fields[19].DefinedSize, 8); // "value 19"
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(rows[0][size_t(i)], Value(QStringLiteral("value %1").arg(i)));
+}

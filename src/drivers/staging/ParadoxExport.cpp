@@ -146,7 +146,7 @@ int recordSize(const std::vector<paradox::FieldDefinition>& fields)
 {
     int size = 0;
     for (const auto& f : fields)
-        size += *paradox::recordWidth(f.type, f.size);
+        size += paradox::recordWidthOf(f).value_or(0);
     return size;
 }
 
