@@ -1,6 +1,7 @@
 // The main of every Qt test program: an offscreen application, a private settings store,
 // and no FreeTDS environment variables that would override the connection strings.
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,12 @@ int main(int argc, char** argv)
     if (!config.isValid())
         return 2;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    // A runtime folder of our own, so that Qt need not complain about a missing one.
+    QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
+    }
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -204,7 +204,7 @@ StagingStore::StagingStore()
         throw DataError(QStringLiteral("Cannot open the staging store %1: %2").arg(m_path, why));
     }
     // Scratch data: no journal, no fsync, one transaction for the connection's life.
-    exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+    exec(QStringLiteral("PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
                         "PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-16384; "
                         "PRAGMA temp_store=FILE; BEGIN"));
 }
