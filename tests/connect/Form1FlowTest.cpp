@@ -182,3 +182,36 @@ TEST_F(Form1FlowTest, HelpExplainsAndOffersThePicture)
         }
     }
 }
+
+TEST_F(Form1FlowTest, TestConnectionTellsWhetherTheLoginWorks)
+{
+    Form1 form1(m_prompter);
+    form1.Text2->setText("127.0.0.1");
+    form1.Text6->setText(QString::number(s_server->port()));
+    form1.Text3->setText(s_server->user());
+    form1.Text4->setText(s_server->password());
+    form1.Text5->setText(s_server->database());
+    const QString ok = "Connection successful.";
+    const QString failed = "Could not connect. Please check with your administrator.";
+    auto test = [&] {
+        m_prompter.clear();
+        form1.PushButton6_Click();
+        const auto messages = m_prompter.of(Kind::Message);
+        EXPECT_TRUE(m_prompter.errorReports().empty());
+        EXPECT_EQ(form1.pointer().mousePointer(), MousePointer::Default);
+        return messages.size() == 1 ? messages[0].text : QString("(%1 messages)").arg(messages.size());
+    };
+    EXPECT_EQ(test(), ok);
+    EXPECT_EQ(m_prompter.of(Kind::Message)[0].title, appTitle());
+    form1.Text4->setText("wrong");
+    EXPECT_EQ(test(), failed);
+    form1.Text4->setText(s_server->password());
+    form1.Text5->setText("NoSuchDatabase");
+    EXPECT_EQ(test(), failed);
+    form1.Text5->setText(s_server->database());
+    EXPECT_EQ(test(), ok);
+    s_server->stop();
+    EXPECT_EQ(test(), failed);
+    // The other tests of the program need a server again.
+    s_server = std::make_unique<test::StandinServer>();
+}
