@@ -51,6 +51,14 @@ public:
     // Runs a statement that returns rows.
     virtual std::unique_ptr<DriverCursor> query(const QString& statement) = 0;
 
+    // The same, for a caller that needs the row count before the first row: a driver that
+    // can learn it cheaply says so through the cursor's knownRowCount(); otherwise the data
+    // access layer spools the rows to count them.
+    virtual std::unique_ptr<DriverCursor> queryCounted(const QString& statement)
+    {
+        return query(statement);
+    }
+
     // The tables catalogue: at least the columns TABLE_NAME and TABLE_TYPE.
     virtual std::unique_ptr<DriverCursor> tables() = 0;
 

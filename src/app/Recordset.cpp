@@ -46,7 +46,7 @@ void Recordset::Open(const QString& statement, Connection& connection, int curso
                          cursorType == ado::adOpenStatic;
     DriverConnection& driver = connection.driver();
     driver.setCommandTimeout(connection.CommandTimeout);
-    openCursor(driver.query(statement), counted);
+    openCursor(counted ? driver.queryCounted(statement) : driver.query(statement), counted);
 }
 
 void Recordset::openCursor(std::unique_ptr<DriverCursor> cursor, bool counted)

@@ -101,15 +101,19 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
 {
     CopyResult result;
     RowWriter writer(target, table, columns, currentStatement, host);
+    // The count comes before the rows; should the table have changed in between, every
+    // row still goes and the bar simply stops at 100.
     const qint64 n = source.RecordCount() - 1;
-    for (qint64 r = 0; r <= n && !source.Eof(); ++r) {
+    for (qint64 r = 0; !source.Eof(); ++r) {
         host.processEvents();
-        host.setProgress(int(std::lround(double(r + 1) / double(n + 1) * 100.0)));
+        const double share = n >= 0 ? double(r + 1) / double(n + 1) : 1.0;
+        host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
         const bool ok = trap.step(line, [&] { writer.write(source.Fields()); });
         ++(ok ? result.copied : result.failed);
-        if (r == n && ok)
+        if (ok && r >= n)
             writer.finish(source.Fields());
-        trap.step(line + 2, [&] { source.MoveNext(); });
+        if (!trap.step(line + 2, [&] { source.MoveNext(); }))
+            break; // a source that cannot move on has no more rows to give
     }
     host.setWaitPointer(false);
     host.setProgress(0);

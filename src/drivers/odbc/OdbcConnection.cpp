@@ -5,6 +5,10 @@
 #include "drivers/odbc/OdbcCursor.h"
 #include "drivers/odbc/OdbcHandle.h"
 
+#include <QRegularExpression>
+
+#include <optional>
+
 namespace tabulex::odbc {
 
 namespace {
@@ -98,6 +102,40 @@ std::unique_ptr<DriverCursor> OdbcConnection::query(const QString& statement)
                                SQLINTEGER(statement.size())),
                 "SQLExecDirect");
     return std::make_unique<OdbcCursor>(std::move(stmt), m_cursors);
+}
+
+std::unique_ptr<DriverCursor> OdbcConnection::queryCounted(const QString& statement)
+{
+    static const QRegularExpression wholeTable(
+        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\[(?:[^\\]]|\\]\\])+\\])\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = wholeTable.match(statement);
+    if (!m.hasMatch())
+        return query(statement);
+    std::optional<qint64> rows;
+    try {
+        auto count = newStatement();
+        const QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + m.captured(1);
+        count->check(SQLExecDirectW(count->get(), const_cast<SQLWCHAR*>(wide(sql)),
+                                    SQLINTEGER(sql.size())),
+                     "SQLExecDirect");
+        SQLBIGINT n = 0;
+        SQLLEN ind = 0;
+        if (SQL_SUCCEEDED(SQLFetch(count->get())) &&
+            SQL_SUCCEEDED(SQLGetData(count->get(), 1, SQL_C_SBIGINT, &n, sizeof n, &ind)) &&
+            ind != SQL_NULL_DATA)
+            rows = n;
+        SQLFreeStmt(count->get(), SQL_CLOSE);
+    } catch (const DataError&) {
+        // The statement itself will say what is wrong; counting is only a shortcut.
+    }
+    auto cursor = query(statement);
+    if (rows) {
+        auto* odbc = static_cast<OdbcCursor*>(cursor.get());
+        odbc->setKnownRowCount(*rows);
+        odbc->startReadAhead();
+    }
+    return cursor;
 }
 
 std::unique_ptr<DriverCursor> OdbcConnection::tables()

@@ -21,6 +21,9 @@ public:
 
     void execute(const QString& statement) override;
     std::unique_ptr<DriverCursor> query(const QString& statement) override;
+    // "SELECT * FROM table" learns its count with SELECT COUNT(*) first and then reads its
+    // rows ahead while the caller works; any other statement is spooled by the caller.
+    std::unique_ptr<DriverCursor> queryCounted(const QString& statement) override;
     std::unique_ptr<DriverCursor> tables() override;
     void setCommandTimeout(int seconds) override { m_commandTimeout = seconds; }
 

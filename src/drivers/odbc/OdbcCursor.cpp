@@ -4,7 +4,12 @@
 #include "app/DataError.h"
 
 
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace tabulex::odbc {
 
@@ -164,8 +169,95 @@ OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement,
     m_registry->cursors.insert(this);
 }
 
+// The rows read ahead and the thread that reads them.
+struct OdbcCursor::ReadAhead {
+    static constexpr size_t kMaxRows = 1024;
+    static constexpr size_t kMaxBytes = 8 << 20;
+
+    std::thread worker;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::pair<std::vector<Value>, size_t>> rows; // a row and its size in bytes
+    size_t bytes = 0;
+    bool finished = false;
+    bool stop = false;
+    std::exception_ptr error;
+};
+
+namespace {
+
+size_t sizeOf(const std::vector<Value>& row)
+{
+    size_t n = 0;
+    for (const Value& v : row) {
+        n += sizeof(Value);
+        if (v.kind() == Value::Kind::Text)
+            n += size_t(v.toString().size()) * sizeof(QChar);
+        else if (v.kind() == Value::Kind::Bytes)
+            n += size_t(v.toBytes().size());
+    }
+    return n;
+}
+
+} // namespace
+
+void OdbcCursor::startReadAhead()
+{
+    if (m_ahead || !m_stmt)
+        return;
+    m_ahead = std::make_unique<ReadAhead>();
+    m_ahead->worker = std::thread([this, ahead = m_ahead.get()] {
+        while (true) {
+            std::vector<Value> row;
+            bool got = false;
+            try {
+                got = fetchNow(row);
+            } catch (...) {
+                const std::lock_guard lock(ahead->mutex);
+                ahead->error = std::current_exception();
+                ahead->finished = true;
+                ahead->changed.notify_all();
+                return;
+            }
+            std::unique_lock lock(ahead->mutex);
+            if (!got) {
+                ahead->finished = true;
+                ahead->changed.notify_all();
+                return;
+            }
+            const size_t size = sizeOf(row);
+            ahead->bytes += size;
+            ahead->rows.emplace_back(std::move(row), size);
+            ahead->changed.notify_all();
+            ahead->changed.wait(lock, [ahead] {
+                return ahead->stop || (ahead->rows.size() < ReadAhead::kMaxRows &&
+                                       ahead->bytes < ReadAhead::kMaxBytes);
+            });
+            if (ahead->stop)
+                return;
+        }
+    });
+}
+
+void OdbcCursor::stopReadAhead()
+{
+    if (!m_ahead)
+        return;
+    {
+        const std::lock_guard lock(m_ahead->mutex);
+        m_ahead->stop = true;
+        // A fetch still waiting for the server is cancelled.
+        if (!m_ahead->finished && m_stmt)
+            SQLCancel(m_stmt->get());
+    }
+    m_ahead->changed.notify_all();
+    m_ahead->worker.join();
+    m_ahead.reset();
+}
+
 OdbcCursor::~OdbcCursor()
 {
+    stopReadAhead();
     m_registry->cursors.erase(this);
     // Closing a statement with unread rows makes the driver cancel it on the server.
     if (m_stmt)
@@ -174,12 +266,31 @@ OdbcCursor::~OdbcCursor()
 
 void OdbcCursor::release()
 {
+    stopReadAhead();
     if (m_stmt)
         SQLFreeStmt(m_stmt->get(), SQL_CLOSE);
     m_stmt.reset();
 }
 
 bool OdbcCursor::fetch(std::vector<Value>& row)
+{
+    if (!m_ahead)
+        return fetchNow(row);
+    std::unique_lock lock(m_ahead->mutex);
+    m_ahead->changed.wait(lock, [this] { return !m_ahead->rows.empty() || m_ahead->finished; });
+    if (!m_ahead->rows.empty()) {
+        row = std::move(m_ahead->rows.front().first);
+        m_ahead->bytes -= m_ahead->rows.front().second;
+        m_ahead->rows.pop_front();
+        m_ahead->changed.notify_all();
+        return true;
+    }
+    if (m_ahead->error)
+        std::rethrow_exception(std::exchange(m_ahead->error, nullptr));
+    return false;
+}
+
+bool OdbcCursor::fetchNow(std::vector<Value>& row)
 {
     if (!m_stmt)
         throw DataError(QStringLiteral("Operation is not allowed when the object is closed."),

@@ -4,6 +4,7 @@
 #include "drivers/odbc/OdbcHandle.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -27,6 +28,13 @@ public:
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
     bool fetch(std::vector<Value>& row) override;
+    std::optional<qint64> knownRowCount() const override { return m_knownRows; }
+
+    // The row count learned by the connection before the rows are read.
+    void setKnownRowCount(qint64 rows) { m_knownRows = rows; }
+    // Reads the rows ahead on a thread of its own, a bounded number at a time, so that
+    // waiting for the server overlaps the caller's work on the rows already read.
+    void startReadAhead();
 
     // Frees the statement before its connection goes; later fetches throw DataError.
     void release();
@@ -37,6 +45,10 @@ public:
 private:
     enum class Read { Bool, Int, Double, Single, Decimal, Text, Bytes, Date, Time, Timestamp };
 
+    struct ReadAhead;
+
+    bool fetchNow(std::vector<Value>& row);
+    void stopReadAhead();
     Value readColumn(SQLUSMALLINT index, Read how);
     QString readText(SQLUSMALLINT index, bool& isNull);
     QByteArray readBytes(SQLUSMALLINT index, bool& isNull);
@@ -47,6 +59,8 @@ private:
     std::vector<Read> m_reads;
     std::vector<char16_t> m_wbuf;
     bool m_done = false;
+    std::optional<qint64> m_knownRows;
+    std::unique_ptr<ReadAhead> m_ahead;
 };
 
 } // namespace tabulex::odbc

@@ -183,3 +183,31 @@ TEST(LocalConnection, PortlessServerReachesPort1433)
 }
 
 } // namespace
+
+// A counted recordset over a whole table reads ahead on a thread of its own; leaving it early,
+// or closing its connection first, stops that reading and leaves nothing hanging.
+TEST_F(StandinTest, ACountedRecordsetLeftEarlyStopsReadingAhead)
+{
+    server().execute(QStringLiteral("CREATE TABLE [t]([id] INT, [s] NVARCHAR(20))"));
+    server().control(QStringLiteral("fill t 50000"));
+    auto conn = connect(ado::adUseClient);
+    {
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
+        EXPECT_EQ(rs.RecordCount(), 50000);
+        for (int i = 0; i < 10; ++i)
+            rs.MoveNext();
+        EXPECT_FALSE(rs.Eof());
+    }
+    Recordset top;
+    top.Open(QStringLiteral("SELECT top 1 * FROM [t]"), *conn);
+    EXPECT_EQ(top.RecordCount(), 1);
+    top.Close();
+
+    auto other = connect(ado::adUseClient);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [t]"), *other);
+    rs.MoveNext();
+    other->Close();
+    EXPECT_THROW(rs.MoveNext(), DataError);
+}

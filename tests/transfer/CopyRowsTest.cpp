@@ -1,0 +1,71 @@
+#include "TestHost.h"
+#include "app/Connection.h"
+#include "app/ErrorTrap.h"
+#include "app/MemoryCursor.h"
+#include "app/Recordset.h"
+#include "transfer/CopyRows.h"
+#include "transfer/Transfers.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+using namespace tabulex;
+using namespace tabulex::test;
+
+namespace {
+
+// Rows whose count, learned before them, is off: the table changed in between.
+class MiscountedCursor : public MemoryCursor {
+public:
+    MiscountedCursor(int rows, qint64 claimed)
+        : MemoryCursor({ColumnInfo{"n", ado::adInteger, 0, 0, 0}}, makeRows(rows)),
+          m_claimed(claimed)
+    {
+    }
+    std::optional<qint64> knownRowCount() const override { return m_claimed; }
+
+private:
+    static std::vector<std::vector<Value>> makeRows(int n)
+    {
+        std::vector<std::vector<Value>> rows;
+        for (int i = 1; i <= n; ++i)
+            rows.push_back({Value(i)});
+        return rows;
+    }
+    qint64 m_claimed;
+};
+
+qint64 copy(int rows, qint64 claimed, TestHost& host, Connection& staging)
+{
+    staging.Execute("CREATE TABLE `T`([n] INT)");
+    Recordset source;
+    source.openCursor(std::make_unique<MiscountedCursor>(rows, claimed), true);
+    ErrorTrap trap(host.prompts, "Form2", "PushButton3_Click");
+    QString current;
+    const CopyResult r = CopyRows(host, trap, 136, source, staging, "T", {ColumnPlan{"INT"}}, current);
+    // The statement in hand is the last row's, as if every row's had been built.
+    EXPECT_EQ(current, QStringLiteral("INSERT INTO [T] VALUES('%1')").arg(rows));
+    Recordset back;
+    back.CursorLocation = ado::adUseClient;
+    back.Open("SELECT * FROM [T]", staging);
+    EXPECT_EQ(back.RecordCount(), rows);
+    back.Close();
+    staging.Execute("DROP TABLE [T]");
+    return r.copied;
+}
+
+} // namespace
+
+TEST(CopyRows, EveryRowGoesWhenTheCountLearnedBeforeThemIsOff)
+{
+    TestHost host;
+    Connection staging;
+    staging.Open(stagingConnectionString(QCoreApplication::applicationDirPath()));
+    EXPECT_EQ(copy(4, 2, host, staging), 4);
+    EXPECT_EQ(host.progress, std::vector<int>({50, 100, 100, 100, 0}));
+    host.progress.clear();
+    EXPECT_EQ(copy(2, 4, host, staging), 2);
+    EXPECT_EQ(host.progress, std::vector<int>({25, 50, 0}));
+    EXPECT_TRUE(host.prompts.errorReports().empty());
+}
