@@ -70,17 +70,20 @@ public:
         try {
             stagingLiterals(fields, m_columns, m_literals);
             m_staging->insertRow(m_table, m_literals);
+            m_last = fields;
+            m_lastPending = true;
         } catch (...) {
             m_current = BuildInsertStatement(m_table, fields, m_columns);
+            m_lastPending = false;
             throw;
         }
     }
 
     // The statement in hand after the copy is the last row's, as if each had been built.
-    void finish(const Fields& lastRow)
+    void finish()
     {
-        if (m_staging)
-            m_current = BuildInsertStatement(m_table, lastRow, m_columns);
+        if (m_lastPending)
+            m_current = BuildInsertStatement(m_table, m_last, m_columns);
     }
 
 private:
@@ -91,6 +94,8 @@ private:
     CommandHost& m_host;
     staging::StagingConnection* m_staging = nullptr;
     std::vector<staging::Literal> m_literals;
+    Fields m_last;
+    bool m_lastPending = false;
 };
 
 } // namespace
@@ -110,11 +115,10 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
         host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
         const bool ok = trap.step(line, [&] { writer.write(source.Fields()); });
         ++(ok ? result.copied : result.failed);
-        if (ok && r >= n)
-            writer.finish(source.Fields());
         if (!trap.step(line + 2, [&] { source.MoveNext(); }))
             break; // a source that cannot move on has no more rows to give
     }
+    writer.finish();
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);
