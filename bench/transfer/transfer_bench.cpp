@@ -13,6 +13,8 @@
 #include "app/Prompter.h"
 #include "app/Recordset.h"
 #include "connect/ConnectionStrings.h"
+#include "drivers/staging/ParadoxExport.h"
+#include "paradox/Value.h"
 #include "paradox/TableWriter.h"
 #include "tables/MemoryTableList.h"
 #include "transfer/Statements.h"
@@ -152,34 +154,6 @@ double bareInserts(const QString& sql, const QString& create, const QStringList&
     return seconds(t);
 }
 
-paradox::Value toParadox(const Value& v)
-{
-    switch (v.kind()) {
-    case Value::Kind::Null:
-        return {};
-    case Value::Kind::Bool:
-        return paradox::Value(v.toBool());
-    case Value::Kind::Int:
-        return paradox::Value(std::int64_t(v.toInt()));
-    case Value::Kind::Double:
-        return paradox::Value(v.toDouble());
-    case Value::Kind::Decimal:
-        return paradox::Value(v.toDecimal().text.toDouble());
-    case Value::Kind::Timestamp: {
-        const Timestamp& t = v.toTimestamp();
-        return paradox::Value(paradox::Timestamp{
-            {t.date.year, t.date.month, t.date.day},
-            {t.time.hour, t.time.minute, t.time.second, t.time.nanos / 1000000}});
-    }
-    case Value::Kind::Date: {
-        const Date& d = v.toDate();
-        return paradox::Value(paradox::Timestamp{{d.year, d.month, d.day}, {}});
-    }
-    default:
-        return paradox::Value(v.toText().toStdString());
-    }
-}
-
 // A plain fetch of the SQL Server table streamed into the Paradox writer.
 double bareFetchAndWrite(const QString& sql, const QString& folder, const QString& table)
 {
@@ -200,7 +174,7 @@ double bareFetchAndWrite(const QString& sql, const QString& folder, const QStrin
     qint64 n = 0;
     while (cursor->fetch(row)) {
         for (size_t i = 0; i < row.size(); ++i)
-            out[i] = toParadox(row[i]);
+            out[i] = staging::paradoxValueOf(row[i]);
         w.append(out);
         ++n;
     }

@@ -74,7 +74,9 @@ paradox::FieldDefinition fieldSpec(const StagingColumn& c)
     return s;
 }
 
-paradox::Value toParadox(const Value& v)
+} // namespace
+
+paradox::Value paradoxValueOf(const Value& v)
 {
     switch (v.kind()) {
     case Value::Kind::Null:
@@ -95,10 +97,17 @@ paradox::Value toParadox(const Value& v)
             {t.date.year, t.date.month, t.date.day},
             {t.time.hour, t.time.minute, t.time.second, t.time.nanos / 1000000}});
     }
+    case Value::Kind::Date:
+        return paradox::Value(
+            paradox::Timestamp{{v.toDate().year, v.toDate().month, v.toDate().day}, {}});
+    case Value::Kind::Decimal:
+        return paradox::Value(v.toDecimal().text.toDouble());
     default:
         return paradox::Value(v.toText().toStdString());
     }
 }
+
+namespace {
 
 QString columnName(const StagingTable& t, int column)
 {
@@ -209,7 +218,7 @@ void exportToParadox(StagingStore& store, const ExportTable& e)
         std::vector<paradox::Value> out(t.columns.size());
         while (cursor->fetch(row)) {
             for (size_t i = 0; i < row.size(); ++i)
-                out[i] = toParadox(row[i]);
+                out[i] = paradoxValueOf(row[i]);
             writer.append(out);
         }
         writer.commit();
