@@ -1,6 +1,7 @@
 #include "app/QtPrompter.h"
 
 #include "app/ErrorReport.h"
+#include "customize/Form3.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -63,9 +64,9 @@ void QtPrompter::errorReport(const QString& text)
 
 void QtPrompter::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
-void QtPrompter::showDataTypeWindow(Form3&)
+void QtPrompter::showDataTypeWindow(Form3& window)
 {
-    // The data type window arrives with the customization of the transfers.
+    window.QDialog::exec();
 }
 
 } // namespace tabulex

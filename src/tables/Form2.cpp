@@ -8,6 +8,8 @@
 #include "app/SettingsKeys.h"
 #include "app/WindowChrome.h"
 #include "app/WindowPointer.h"
+#include "customize/Customize.h"
+#include "customize/Form3.h"
 #include "folders/AddFolder.h"
 #include "tables/ListBoxTableList.h"
 #include "tables/ListFill.h"
@@ -241,13 +243,37 @@ TransferContext Form2::transferContext()
     ctx.paradoxFolder = [this] { return folder(); };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { FillParadoxTableList(paradoxTables(), folder(), *this); };
+    ctx.customizeTypes = [this](const CustomizeRequest& r) { return customizeTypes(r); };
     return ctx;
+}
+
+std::optional<CustomizeResult> Form2::customizeTypes(const CustomizeRequest& request)
+{
+    // One data type window for the run of the program, without an owner window.
+    if (!m_form3)
+        m_form3 = std::make_unique<Form3>(
+            m_prompter, [this] { return sqlConnectionString(); },
+            [this] { return ParadoxConnectionString(folder()); });
+    Form3& form3 = *m_form3;
+    CustomizeCancelled = true;
+    if (request.type == QLatin1String("Paradox"))
+        form3.mNumeric.clear();
+    form3.mType = request.type;
+    form3.mSQL = request.head;
+    form3.mTableName = request.tableName;
+    form3.Form_Load();
+    m_prompter.showDataTypeWindow(form3);
+    if (CustomizeCancelled)
+        return std::nullopt;
+    const QStringList types = form3.chosenTypes();
+    return CustomizeResult{form3.mSQL, std::vector<QString>(types.begin(), types.end())};
 }
 
 void Form2::PushButton3_Click()
 {
     const CommandGuard busy = commandGuard();
     TransferContext ctx = transferContext();
+    ctx.customize = Check15->isChecked();
     sendTablesToParadox(ctx);
 }
 
@@ -255,6 +281,7 @@ void Form2::PushButton4_Click()
 {
     const CommandGuard busy = commandGuard();
     TransferContext ctx = transferContext();
+    ctx.customize = Check16->isChecked();
     sendTablesToSqlServer(ctx);
 }
 

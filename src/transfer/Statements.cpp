@@ -10,24 +10,6 @@ namespace tabulex {
 
 namespace {
 
-// A double column takes decimals and integers only where a double holds them exactly.
-void checkExactInFloat(const Field& f, const Value& v, const QString& text)
-{
-    constexpr std::int64_t kExactLimit = std::int64_t(1) << 53;
-    bool exact = true;
-    if (v.kind() == Value::Kind::Decimal)
-        exact = exactDouble(text).has_value();
-    else if (v.kind() == Value::Kind::Int)
-        exact = v.toInt() >= -kExactLimit && v.toInt() <= kExactLimit;
-    else if (v.kind() == Value::Kind::UInt)
-        exact = v.toUInt() <= std::uint64_t(kExactLimit);
-    if (!exact)
-        throw DataError(QStringLiteral("The value %1 of the field '%2' has more digits than a "
-                                       "floating-point column holds; it would not arrive "
-                                       "unchanged.")
-                            .arg(text, f.name));
-}
-
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
     const Value& v = f.Value;
@@ -139,11 +121,8 @@ QString BuildInsertStatement(const QString& table, const Fields& fields,
 
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns)
 {
-    for (int i = 0; i < fields.count(); ++i) {
-        const Field& f = fields[i];
-        if (!f.Value.isNull() && columns[size_t(i)].checkExactFloat)
-            checkExactInFloat(f, f.Value, f.Value.toText());
-    }
+    for (int i = 0; i < fields.count(); ++i)
+        refuseSilentChange(fields[i], columns[size_t(i)].guard);
 }
 
 QString CollapseBackslashes(const QString& path)

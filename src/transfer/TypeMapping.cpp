@@ -115,25 +115,19 @@ QString SqlServerColumnType(const QString& key)
     return firstMatch(key, rules, "TEXT");
 }
 
-bool isFloatColumnType(const QString& type)
-{
-    const QString t = type.trimmed().toUpper();
-    return t.startsWith(QLatin1String("FLOAT")) || t == QLatin1String("REAL") ||
-           t == QLatin1String("DOUBLE") || t == QLatin1String("NUMBER");
-}
-
 ColumnPlan defaultColumnPlan(const Field& field, Direction direction)
 {
     ColumnPlan p = direction == Direction::ToParadox ? towardsParadox(field)
                                                      : towardsSqlServer(field);
-    p.checkExactFloat = direction == Direction::ToSqlServer && isFloatColumnType(p.type);
+    if (direction == Direction::ToSqlServer)
+        p.guard = silentChangesOf(p.type);
     return p;
 }
 
 ColumnPlan chosenColumnPlan(const Field& field, const QString& columnType, Direction direction)
 {
     return {columnType, literalStyleFor(field, columnType, direction),
-            direction == Direction::ToSqlServer && isFloatColumnType(columnType)};
+            direction == Direction::ToSqlServer ? silentChangesOf(columnType) : SilentChanges{}};
 }
 
 LiteralStyle literalStyleFor(const Field& field, const QString& columnType, Direction direction)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/SilentChanges.h"
+
 #include <QString>
 
 namespace tabulex {
@@ -27,14 +29,10 @@ enum class LiteralStyle {
 struct ColumnPlan {
     QString type;
     LiteralStyle style = LiteralStyle::Quoted;
-    // The values are checked before they are sent: a target that rounds silently (SQL
-    // Server's float columns) must not get a number it would change. The staging store
-    // checks the Paradox side itself.
-    bool checkExactFloat = false;
+    // What the SQL Server column would change silently, so that such values are refused
+    // before they are sent. The staging store checks the Paradox side itself.
+    SilentChanges guard;
 };
-
-// True for the floating-point column types (FLOAT, FLOAT(n), REAL, DOUBLE, NUMBER).
-bool isFloatColumnType(const QString& type);
 
 // The column for a field under the default mapping. The mapping by type key holds, except
 // where it would change values: fractions never go into INT, wide integers never into a

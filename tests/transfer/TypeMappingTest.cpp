@@ -73,8 +73,8 @@ TEST_P(DefaultPlan, KeepsEveryValue)
     EXPECT_EQ(s.type, c.sqlServer) << c.field.name.toStdString();
     EXPECT_EQ(s.style, c.sqlStyle) << c.field.name.toStdString();
     // Only SQL Server's float columns round silently; the staging store checks Paradox's.
-    EXPECT_FALSE(p.checkExactFloat);
-    EXPECT_EQ(s.checkExactFloat, s.type == "FLOAT") << c.field.name.toStdString();
+    EXPECT_FALSE(p.guard.any());
+    EXPECT_EQ(s.guard.doubleRounding, s.type == "FLOAT") << c.field.name.toStdString();
 }
 
 namespace {

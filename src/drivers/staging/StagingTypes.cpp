@@ -50,6 +50,10 @@ const std::map<QString, JetType>& typeNames()
         {"LONGBINARY", JetType::LongBinary}, {"GENERAL", JetType::LongBinary},
         {"IMAGE", JetType::LongBinary},  {"GUID", JetType::Guid},
         {"UNIQUEIDENTIFIER", JetType::Guid},
+        // SQL Server's names, for types typed in the data type window.
+        {"BIGINT", JetType::Double},     {"SMALLMONEY", JetType::Currency},
+        {"SMALLDATETIME", JetType::DateTime}, {"SQL_VARIANT", JetType::Memo},
+        {"XML", JetType::Memo},
     };
     return names;
 }

@@ -1,0 +1,206 @@
+#include "customize/Customize.h"
+
+#include "app/AdoTypes.h"
+#include "app/Connection.h"
+#include "app/Recordset.h"
+#include "transfer/Datatype.h"
+#include "transfer/Statements.h"
+
+#include <QLocale>
+
+#include <initializer_list>
+
+namespace tabulex {
+
+bool CustomizeCancelled = false;
+
+namespace {
+
+bool isOneOf(const QString& name, std::initializer_list<const char*> names)
+{
+    for (const char* n : names)
+        if (name == QLatin1String(n))
+            return true;
+    return false;
+}
+
+QString paradoxProposal(const QString& t)
+{
+    if (isOneOf(t, {"adLongVarWChar", "adLongVarChar", "adVarChar", "adChar", "adVarWChar",
+                    "adWChar"}))
+        return QStringLiteral("MEMO");
+    if (t == QLatin1String("adBoolean"))
+        return QStringLiteral("LOGICAL");
+    if (t == QLatin1String("adCurrency"))
+        return QStringLiteral("MONEY");
+    if (isOneOf(t, {"adSingle", "adNumeric", "adDouble", "adDecimal"}))
+        return QStringLiteral("NUMBER");
+    if (isOneOf(t, {"adUnsignedSmallInt", "adSmallInt"}))
+        return QStringLiteral("SHORT");
+    if (isOneOf(t, {"adUnsignedTinyInt", "adTinyInt", "adUnsignedBigInt", "adBigInt",
+                    "adUnsignedInt", "adInteger"}))
+        return QStringLiteral("LONG");
+    if (isOneOf(t, {"adDBDate", "adDate", "adDBTime", "adDBTimeStamp", "adFileTime"}))
+        return QStringLiteral("TIMESTAMP");
+    return QStringLiteral("MEMO");
+}
+
+// The proposal for SQL Server, or an empty text where the sample rule decides.
+QString sqlServerProposal(const QString& t)
+{
+    if (isOneOf(t, {"adLongVarWChar", "adLongVarChar"}))
+        return QStringLiteral("TEXT");
+    if (isOneOf(t, {"adVarChar", "adChar", "adVarWChar", "adWChar"}))
+        return {};
+    if (t == QLatin1String("adBoolean"))
+        return QStringLiteral("BIT");
+    if (isOneOf(t, {"adCurrency", "adSingle", "adNumeric", "adDouble"}))
+        return QStringLiteral("NUMERIC");
+    if (t == QLatin1String("adDecimal"))
+        return QStringLiteral("DECIMAL");
+    if (isOneOf(t, {"adUnsignedSmallInt", "adSmallInt"}))
+        return QStringLiteral("SMALLINT");
+    if (isOneOf(t, {"adUnsignedTinyInt", "adTinyInt"}))
+        return QStringLiteral("TINYINT");
+    if (isOneOf(t, {"adUnsignedBigInt", "adBigInt"}))
+        return QStringLiteral("BIGINT");
+    if (isOneOf(t, {"adUnsignedInt", "adInteger"}))
+        return QStringLiteral("INT");
+    if (isOneOf(t, {"adDBDate", "adDate", "adDBTime", "adDBTimeStamp", "adFileTime"}))
+        return QStringLiteral("DATETIME");
+    return {};
+}
+
+// The first row of a table, with the derivation's cursor, and its fields in order.
+template <typename Each>
+void firstRow(const QString& connectionString, const QString& statement, Each each)
+{
+    Connection c;
+    c.CursorLocation = ado::adUseClient;
+    c.Open(connectionString);
+    Recordset rs;
+    rs.Open(statement, c, ado::adOpenStatic, ado::adLockOptimistic);
+    for (const Field& f : rs.Fields())
+        each(f, rs.Eof());
+    if (rs.State() != ado::adStateClosed)
+        rs.Close();
+    if (c.State() != ado::adStateClosed)
+        c.Close();
+}
+
+} // namespace
+
+const QStringList& dataTypeCatalogue()
+{
+    static const QStringList names = {
+        "bigint",        "Binary (50)",      "Bit",           "Char (10)",
+        "DateTime",      "decimal(18, 0)",   "Float",         "Image",
+        "int",           "Money",            "nchar (10)",    "ntext",
+        "numeric(18, 0)", "nvarchar (50)",   "Real",          "smalldatetime",
+        "SmallInt",      "smallmoney",       "sql_variant",   "Text",
+        "TimeStamp",     "tinyint",          "uniqueidentifier", "VarBinary (50)",
+        "VarChar (50)",  "xml"};
+    return names;
+}
+
+bool IsValidDataType(const QString& text)
+{
+    QString validation = QStringLiteral("MEMO");
+    for (const QString& name : dataTypeCatalogue())
+        validation += QStringLiteral("\r\n") + name;
+    if (validation.contains(text, Qt::CaseInsensitive))
+        return true;
+    for (const char* sized : {"binary(", "char(", "decimal(", "numeric("})
+        if (text.contains(QLatin1String(sized), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+void DeriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
+                        QStringList& names, QStringList& types)
+{
+    firstRow(sqlConnectionString, QStringLiteral("SELECT top 1 * FROM ") + bracketName(table),
+             [&](const Field& f, bool) {
+                 names << f.name;
+                 types << paradoxProposal(AdoTypeName(std::int16_t(f.Type)));
+             });
+}
+
+QString sampleRuleType(bool atEnd, const Value& value)
+{
+    if (atEnd || value.isNull())
+        return QStringLiteral("VARCHAR(255)");
+    // Byte data has no text of its own: its length is its number of bytes.
+    const qsizetype length = value.kind() == Value::Kind::Bytes ? value.toBytes().size()
+                                                                : value.toText().size();
+    if (length == 0)
+        return QStringLiteral("VARCHAR(255)");
+    if (length > 255)
+        return QStringLiteral("TEXT");
+    return QStringLiteral("VARCHAR(%1)").arg(length);
+}
+
+void DeriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
+                          QStringList& names, QStringList& types)
+{
+    QString quoted = table;
+    quoted.replace(u'"', QLatin1String("\"\""));
+    firstRow(paradoxConnectionString, QStringLiteral("SELECT top 1 * FROM \"") + quoted + u'"',
+             [&](const Field& f, bool atEnd) {
+                 names << f.name;
+                 const QString proposal = sqlServerProposal(AdoTypeName(std::int16_t(f.Type)));
+                 types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.Value) : proposal);
+             });
+}
+
+bool isNumericFieldName(const QString& name)
+{
+    const QString t = name.trimmed();
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    QLocale::system().toDouble(t, &ok);
+    if (!ok)
+        t.toDouble(&ok);
+    return ok;
+}
+
+QString NewFieldName(const QStringList& fieldNames, const QStringList& generated)
+{
+    QString candidate = QStringLiteral("newfieldname0");
+    for (int counter = 1; fieldNames.contains(candidate) || generated.contains(candidate);
+         ++counter)
+        candidate = QStringLiteral("tempid%1").arg(counter);
+    return candidate;
+}
+
+AppliedTypes applyDataTypes(const QString& target, const QString& head, const QStringList& names,
+                            const QStringList& types)
+{
+    const bool paradox = target == QLatin1String("Paradox");
+    AppliedTypes out;
+    out.statement = head;
+    for (int i = 0; i < types.size(); ++i) {
+        QString column = i < names.size() ? names[i] : QString();
+        if (isNumericFieldName(column)) {
+            const QString generated = NewFieldName(names, out.newNames);
+            out.oldNames << column;
+            out.newNames << generated;
+            column = generated;
+        }
+        if (paradox) {
+            column = bracketName(column);
+            const QString lower = types[i].toLower();
+            if (lower == QLatin1String("int") || lower == QLatin1String("currency"))
+                out.numeric += QString::number(i) + u',';
+        } else {
+            column = u'"' + column.replace(u'"', QLatin1String("\"\"")) + u'"';
+        }
+        out.statement += column + u' ' + types[i] + u',';
+    }
+    out.statement.chop(1);
+    out.statement += u')';
+    return out;
+}
+
+} // namespace tabulex

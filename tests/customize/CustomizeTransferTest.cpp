@@ -1,0 +1,224 @@
+#include "ScriptedPrompter.h"
+#include "StandinServer.h"
+#include "app/Connection.h"
+#include "app/Recordset.h"
+#include "app/Settings.h"
+#include "connect/ConnectionStrings.h"
+#include "customize/Form3.h"
+#include "tables/Form2.h"
+#include "tables/ListFill.h"
+#include "tables/TableList.h"
+#include "transfer/Statements.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tabulex;
+using namespace tabulex::test;
+using Kind = ScriptedPrompter::Kind;
+
+namespace {
+
+// The table window with its customization boxes, over the stand-in and a Paradox folder.
+class CustomizeTransferTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+    void SetUp() override
+    {
+        s_server->reset();
+        QFile::remove(Settings::filePath());
+        ConnectionFields fields;
+        fields.paradoxFolder = m_folder.path();
+        fields.server = QStringLiteral("127.0.0.1");
+        fields.port = QString::number(s_server->port());
+        fields.user = s_server->user();
+        fields.password = s_server->password();
+        fields.database = s_server->database();
+        m_form2 = std::make_unique<Form2>(m_prompts, [fields] { return fields; }, m_connection);
+    }
+
+    void fillLists()
+    {
+        FillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
+        FillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
+    }
+
+    static void select(TableList& list, const QStringList& names)
+    {
+        for (int i = 0; i < list.count(); ++i) {
+            list.setSelected(i, names.contains(list.item(i)));
+            if (names.contains(list.item(i)))
+                list.setCurrentIndex(i);
+        }
+    }
+
+    static QStringList items(const TableList& list)
+    {
+        QStringList out;
+        for (int i = 0; i < list.count(); ++i)
+            out << list.item(i);
+        return out;
+    }
+
+    static void makeTable(const QString& name, const QString& columns, const QStringList& rows)
+    {
+        s_server->execute("CREATE TABLE " + bracketName(name) + "(" + columns + ")");
+        for (const QString& r : rows)
+            s_server->execute("INSERT INTO " + bracketName(name) + " VALUES(" + r + ")");
+    }
+
+    // Sends SQL Server tables to Paradox without customization, to have Paradox tables.
+    void toParadox(const QStringList& tables)
+    {
+        fillLists();
+        m_form2->Check15->setChecked(false);
+        select(m_form2->sqlTables(), tables);
+        m_form2->PushButton3->click();
+        ASSERT_TRUE(m_prompts.errorReports().empty());
+    }
+
+    // Window actions: change the types of some rows, then OK; or leave with Cancel.
+    static std::function<void(Form3&)> apply(std::map<int, QString> types = {})
+    {
+        return [types](Form3& w) {
+            for (const auto& [row, type] : types) {
+                w.List1->setCurrentRow(row);
+                w.List1_Click();
+                w.Text1->setText(type);
+                w.PushButton1_Click();
+            }
+            w.PushButton2_Click();
+        };
+    }
+    static std::function<void(Form3&)> cancel()
+    {
+        return [](Form3& w) { w.PushButton4_Click(); };
+    }
+
+    static std::unique_ptr<StandinServer> s_server;
+    ScriptedPrompter m_prompts;
+    QWidget m_connection;
+    QTemporaryDir m_folder;
+    std::unique_ptr<Form2> m_form2;
+};
+
+std::unique_ptr<StandinServer> CustomizeTransferTest::s_server;
+
+} // namespace
+
+TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
+{
+    for (const char* t : {"Alpha", "Beta", "Gamma"})
+        makeTable(t, "[n] INT", {"1", "2"});
+    toParadox({"Alpha", "Beta", "Gamma"});
+    s_server->reset();
+    fillLists();
+    m_form2->Check16->setChecked(true);
+    m_prompts.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
+    select(m_form2->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
+    m_form2->PushButton4->click();
+
+    EXPECT_EQ(m_prompts.of(Kind::DataTypeWindow).size(), 2u);
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"GAMMA"}));
+    EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
+    EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
+    EXPECT_THROW(s_server->query("SELECT * FROM [BETA]"), std::exception);
+    EXPECT_TRUE(m_form2->PushButton4->isEnabled());
+}
+
+TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
+{
+    makeTable("Orders", "[n] INT", {"1", "2", "3"});
+    toParadox({"Orders"});
+    fillLists();
+    // Towards SQL Server: Yes to overwrite, then the window is left.
+    m_form2->Check16->setChecked(true);
+    m_prompts.questionAnswers = {true};
+    m_prompts.dataTypeWindowActions = {cancel()};
+    select(m_form2->paradoxTables(), {"ORDERS"});
+    m_form2->PushButton4->click();
+    EXPECT_EQ(s_server->query("SELECT * FROM [Orders]").size(), 3u);
+    EXPECT_TRUE(items(m_form2->sqlTables()).contains("Orders"));
+    EXPECT_FALSE(s_server->statementLog().contains("DROP TABLE [ORDERS]"));
+
+    // Towards Paradox likewise: the old Paradox table stays.
+    m_form2->Check15->setChecked(true);
+    m_prompts.questionAnswers = {true};
+    m_prompts.dataTypeWindowActions = {cancel()};
+    select(m_form2->sqlTables(), {"Orders"});
+    m_form2->PushButton3->click();
+    EXPECT_TRUE(QFileInfo::exists(m_folder.filePath("Orders.db")));
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+}
+
+TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
+{
+    makeTable("Items", "[id] INT, [name] NVARCHAR(30), [price] DECIMAL(10,2), [at] DATETIME",
+              {"1, N'Äpfel', 1.25, '2024-01-02T03:04:05'", "2, N'Birnen', 99.99, NULL"});
+    fillLists();
+    m_form2->Check15->setChecked(true);
+    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
+    select(m_form2->sqlTables(), {"Items"});
+    m_form2->PushButton3->click();
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+    {
+        Connection c;
+        c.Open(ParadoxConnectionString(m_folder.path()));
+        Recordset rs;
+        rs.CursorLocation = ado::adUseClient;
+        rs.Open("SELECT * FROM [Items]", c);
+        EXPECT_EQ(rs.RecordCount(), 2);
+        EXPECT_EQ(rs.Fields()[0].Type, ado::adSmallInt);
+        EXPECT_EQ(rs.Fields()[1].DefinedSize, 50);
+        EXPECT_EQ(rs.Fields()[1].Value, Value(QString::fromUtf8("Äpfel")));
+        EXPECT_EQ(rs.Fields()[3].Type, ado::adDBTimeStamp);
+    }
+
+    // Back: the Paradox table becomes a SQL Server table of chosen types.
+    s_server->reset();
+    fillLists();
+    m_form2->Check16->setChecked(true);
+    m_prompts.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
+    select(m_form2->paradoxTables(), {"ITEMS"});
+    m_form2->PushButton4->click();
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+    const auto rows = s_server->query("SELECT * FROM [ITEMS]");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1], Value(QString::fromUtf8("Äpfel")));
+    EXPECT_EQ(rows[1][2], Value(Decimal{"99.99"}));
+}
+
+TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
+{
+    makeTable("Nums", "[n] INT, [x] FLOAT", {"1, 1.25", "100000, 2.5"});
+    fillLists();
+    // SHORT holds no 100000: that row fails, the other arrives.
+    m_form2->Check15->setChecked(true);
+    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
+    select(m_form2->sqlTables(), {"Nums"});
+    m_form2->PushButton3->click();
+    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompts.errorReports()[0].contains("'100000'"));
+
+    // decimal(10, 1) would round 1.25: that row fails on the way to SQL Server.
+    m_prompts.clear();
+    s_server->reset();
+    fillLists();
+    m_form2->Check16->setChecked(true);
+    m_prompts.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
+    select(m_form2->paradoxTables(), {"NUMS"});
+    m_form2->PushButton4->click();
+    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompts.errorReports()[0].contains("keeps 1 decimals"));
+    EXPECT_TRUE(m_prompts.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
+    EXPECT_EQ(s_server->query("SELECT * FROM [NUMS]").size(), 0u);
+}
