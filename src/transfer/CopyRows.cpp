@@ -102,6 +102,8 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
     CopyResult result;
     RowWriter writer(target, table, columns, currentStatement, host);
     const qint64 n = source.RecordCount() - 1;
+    RowProgress rows{table, 0, n + 1};
+    host.setRowProgress(rows);
     for (qint64 r = 0; r <= n && !source.Eof(); ++r) {
         host.processEvents();
         host.setProgress(int(std::lround(double(r + 1) / double(n + 1) * 100.0)));
@@ -110,7 +112,12 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
         if (r == n && ok)
             writer.finish(source.Fields());
         trap.step(line + 2, [&] { source.MoveNext(); });
+        rows.done = r + 1;
+        rows.failed = result.failed;
+        host.setRowProgress(rows);
     }
+    rows.finished = true;
+    host.setRowProgress(rows);
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);
