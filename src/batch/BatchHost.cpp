@@ -25,8 +25,8 @@ QString countText(qint64 n)
 
 QString barText(const RowProgress& p, double seconds, int width)
 {
-    const int filled = p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells))
-                                   : kBarCells;
+    const int filled =
+        p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
     QString text = p.table + QStringLiteral(" [") + QString(filled, u'#') +
                    QString(kBarCells - filled, u'.') + QStringLiteral("] ") + countText(p.done) +
                    u'/' + rowsText(p.total);

@@ -65,10 +65,11 @@ Answer answerValue(const QString& option, const QString& value)
 
 Command commandValue(const QString& word)
 {
-    static const std::map<QString, Command> commands = {{QStringLiteral("list"), Command::List},
-                                                        {QStringLiteral("send"), Command::Send},
-                                                        {QStringLiteral("delete"), Command::Delete},
-                                                        {QStringLiteral("rename"), Command::Rename}};
+    static const std::map<QString, Command> commands = {
+        {QStringLiteral("list"), Command::List},
+        {QStringLiteral("send"), Command::Send},
+        {QStringLiteral("delete"), Command::Delete},
+        {QStringLiteral("rename"), Command::Rename}};
     const auto it = commands.find(word);
     if (it == commands.end())
         throw UsageError(QStringLiteral("unknown command \"%1\"").arg(word));

@@ -18,8 +18,7 @@ public:
     bool question(const QString& text, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
-    QString browseFolder(QWidget* owner, const QString& title,
-                         const QString& startFolder) override;
+    QString browseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
     void showDataTypeWindow(Form3& window) override;

@@ -102,8 +102,7 @@ bool BatchRun::fill(MemoryTableList& list, Side side)
     }
 }
 
-void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names,
-                      bool all) const
+void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names, bool all) const
 {
     const QStringList items = list.items();
     QStringList unknown;
@@ -150,10 +149,10 @@ void BatchRun::requireAnswers(const TableList& source) const
                                                      "yes or --cut no")
                                           .arg(longNames.join(QStringLiteral(", "))));
     if (m_overwrite == Answer::Unset && !existing.isEmpty())
-        throw UsageError(noTerminal + QStringLiteral("%1 already on the %2 side; give "
-                                                     "--overwrite yes or --overwrite no")
-                                          .arg(existing.join(QStringLiteral(", ")),
-                                               sideName(m_options.side)));
+        throw UsageError(noTerminal +
+                         QStringLiteral("%1 already on the %2 side; give "
+                                        "--overwrite yes or --overwrite no")
+                             .arg(existing.join(QStringLiteral(", ")), sideName(m_options.side)));
 }
 
 int BatchRun::status(bool failed) const
@@ -161,14 +160,13 @@ int BatchRun::status(bool failed) const
     if (m_prompter.unanswerable())
         return kExitUsage;
     return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ? kExitFailure
-                                                                                 : kExitSuccess;
+                                                                                : kExitSuccess;
 }
 
 void BatchRun::summary(const QString& text)
 {
-    m_console.line(QStringLiteral("Summary: ") + text + QStringLiteral(", %1 s")
-                                                            .arg(double(m_clock.elapsed()) / 1000.0,
-                                                                 0, 'f', 1));
+    m_console.line(QStringLiteral("Summary: ") + text +
+                   QStringLiteral(", %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
 int BatchRun::list()
@@ -196,7 +194,9 @@ int BatchRun::send()
     ctx.sqlList = &m_sqlList;
     ctx.paradoxList = &m_paradoxList;
     ctx.sqlConnectionString = [this] { return SqlConnectionString(m_fields); };
-    ctx.paradoxConnectionString = [this] { return ParadoxConnectionString(m_fields.paradoxFolder); };
+    ctx.paradoxConnectionString = [this] {
+        return ParadoxConnectionString(m_fields.paradoxFolder);
+    };
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] {
@@ -245,8 +245,8 @@ int BatchRun::rename()
     const bool renamed = side == Side::Sql
                              ? renameSqlTable(list, SqlConnectionString(m_fields), m_host)
                              : renameParadoxTable(list, m_fields.paradoxFolder, m_host);
-    summary(oldName + (renamed ? QStringLiteral(" renamed to ") + newName
-                               : QStringLiteral(" not renamed")));
+    summary(oldName +
+            (renamed ? QStringLiteral(" renamed to ") + newName : QStringLiteral(" not renamed")));
     // No to the overwrite question is an answer, not a failure.
     return status(!renamed && m_prompter.declined() == 0);
 }

@@ -25,8 +25,8 @@ QString readPassword(const QString& path, FILE* input)
                             ? file.open(input, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)
                             : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened)
-        throw UsageError(QStringLiteral("cannot read the password file %1: %2")
-                             .arg(path, file.errorString()));
+        throw UsageError(
+            QStringLiteral("cannot read the password file %1: %2").arg(path, file.errorString()));
     return firstLine(file);
 }
 
@@ -40,11 +40,10 @@ ConnectionFields connectionFields(const BatchOptions& o, FILE* input)
     f.user = o.user.value_or(Settings::read(keys::User));
     f.database = o.database.value_or(Settings::read(keys::Database));
     f.port = o.port.value_or(Settings::read(keys::Port, keys::kDefaultPort));
-    f.localConnection =
-        o.local.value_or(Settings::read(keys::LocalConnection, QStringLiteral("0")) !=
-                         QStringLiteral("0"));
-    f.password = o.passwordFile ? readPassword(*o.passwordFile, input)
-                                : Settings::read(keys::Password);
+    f.localConnection = o.local.value_or(
+        Settings::read(keys::LocalConnection, QStringLiteral("0")) != QStringLiteral("0"));
+    f.password =
+        o.passwordFile ? readPassword(*o.passwordFile, input) : Settings::read(keys::Password);
     return f;
 }
 

@@ -3,8 +3,8 @@
 #include "app/AppInfo.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRun.h"
-#include "batch/Console.h"
 #include "batch/ConnectionValues.h"
+#include "batch/Console.h"
 
 #include <QCoreApplication>
 
