@@ -6,6 +6,15 @@ namespace tabulex {
 
 class Prompter;
 
+// The rows of the table being copied.
+struct RowProgress {
+    QString table;         // the target table
+    qint64 done = 0;       // rows written or refused so far
+    qint64 total = 0;      // rows of the source
+    qint64 failed = 0;     // rows refused
+    bool finished = false; // the copy of this table has ended
+};
+
 // What a long command of the table window needs from its front end: the prompter, the
 // pointer, the progress bar and a chance to let pending window events run. The window and
 // the command-line program each provide one.
@@ -21,6 +30,9 @@ public:
     // The progress bar's percentage and its text.
     virtual void setProgress(int percent) = 0;
     virtual void setProgressText(const QString& text) = 0;
+    // Rows done of the table being copied: once before the first row, after every row and
+    // once at the end. The window shows the percentage only and ignores it.
+    virtual void setRowProgress(const RowProgress&) {}
 };
 
 } // namespace tabulex

@@ -109,16 +109,23 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
     const qint64 n = source.RecordCount() - 1;
+    RowProgress rows{table, 0, n + 1};
+    host.setRowProgress(rows);
     for (qint64 r = 0; !source.Eof(); ++r) {
         host.processEvents();
         const double share = n >= 0 ? double(r + 1) / double(n + 1) : 1.0;
         host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
         const bool ok = trap.step(line, [&] { writer.write(source.Fields()); });
         ++(ok ? result.copied : result.failed);
+        rows.done = r + 1;
+        rows.failed = result.failed;
+        host.setRowProgress(rows);
         if (!trap.step(line + 2, [&] { source.MoveNext(); }))
             break; // a source that cannot move on has no more rows to give
     }
     writer.finish();
+    rows.finished = true;
+    host.setRowProgress(rows);
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);

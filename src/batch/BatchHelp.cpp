@@ -1,0 +1,73 @@
+#include "batch/BatchOptions.h"
+
+namespace tabulex::batch {
+
+QString helpText()
+{
+    return QStringLiteral(R"(Usage: tabulex-batch COMMAND [OPTIONS]
+
+Moves tables between a SQL Server database and a folder of Paradox tables, and
+deletes and renames tables on either side, as the Tabulex windows do: the same
+connections, statements and type mapping, so a table arrives the same either way.
+
+Commands
+  list sql|paradox
+      Prints the tables of one side, one per line, as the table window lists
+      them (Paradox tables upper-cased, without .DB, also from subfolders).
+        tabulex-batch list paradox --folder /srv/paradox
+
+  send --to paradox|sql (--all | TABLE...)
+      Sends the named tables (or all) of the other side, from the bottom of its
+      list up. Names are given exactly as "list" prints them.
+        tabulex-batch send --to sql --all --overwrite yes
+        tabulex-batch send --to paradox Orders Customers --cut yes --overwrite no
+
+  delete --side sql|paradox TABLE...
+      Drops the SQL Server tables, or deletes the Paradox tables' files (.db and
+      companions) lying directly in the folder. Nothing is asked.
+        tabulex-batch delete --side paradox ORDERS
+
+  rename --side sql|paradox OLD NEW
+      Renames one table (sp_rename on SQL Server; the .db and companion files
+      in the Paradox folder).
+        tabulex-batch rename --side sql Orders Orders2019
+
+Questions of the windows
+  --overwrite ask|yes|no  "Overwrite?": replace a table of the same name on the
+                          target side (send, and the Paradox rename).
+  --cut ask|yes|no        "Continue?": cut a name longer than 8 characters to
+                          its first 8 for the Paradox file (send --to paradox).
+  ask is the default on a terminal and answers y/n there; without a terminal
+  on standard input, ask is refused and every question that would come up
+  needs its flag. No skips the table.
+
+Connection values (default: what the connection window last stored)
+  --server NAME           SQL Server name or address
+  --port PORT             TCP port (left out with a local connection)
+  --local, --no-local     local connection (no port) or not
+  --database NAME         database
+  --user NAME             login name
+  --password-file FILE    the password: the first line of FILE, or of standard
+                          input with "-". A password is never given on the
+                          command line.
+  --folder PATH           the Paradox folder
+  The data type window is not offered: tables are created with the default
+  type mapping.
+
+Output
+  Table names of "list" go to standard output; everything else to standard
+  error: progress (a bar on a terminal, otherwise one line as each table starts
+  and ends), the error reports with the text the windows show, and a summary
+  (tables done, rows copied, rows failed, seconds). After an error report the
+  run goes on as the window's does.
+
+Exit status
+  0  everything succeeded
+  1  some table or row failed, an error was reported, or nothing was done
+  2  usage error (nothing was done)
+
+  -h, --help              this text
+)");
+}
+
+} // namespace tabulex::batch

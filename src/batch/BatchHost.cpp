@@ -1,0 +1,72 @@
+#include "batch/BatchHost.h"
+
+#include "batch/Console.h"
+
+#include <algorithm>
+
+namespace tabulex::batch {
+
+namespace {
+
+constexpr qint64 kRedrawIntervalMs = 100;
+constexpr int kBarCells = 20;
+
+QString rowsText(qint64 n) { return countText(n) + (n == 1 ? " row" : " rows"); }
+
+} // namespace
+
+QString countText(qint64 n)
+{
+    QString digits = QString::number(n < 0 ? -n : n);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return n < 0 ? u'-' + digits : digits;
+}
+
+QString barText(const RowProgress& p, double seconds, int width)
+{
+    const int filled =
+        p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
+    QString text = p.table + QStringLiteral(" [") + QString(filled, u'#') +
+                   QString(kBarCells - filled, u'.') + QStringLiteral("] ") + countText(p.done) +
+                   u'/' + rowsText(p.total);
+    if (seconds > 0)
+        text += u' ' + countText(qint64(double(p.done) / seconds)) + QStringLiteral(" rows/s");
+    if (p.failed > 0)
+        text += u' ' + countText(p.failed) + QStringLiteral(" failed");
+    return text.left(std::max(width - 1, 0));
+}
+
+BatchHost::BatchHost(Console& console, Prompter& prompter)
+    : m_console(console), m_prompter(prompter)
+{
+}
+
+void BatchHost::setRowProgress(const RowProgress& p)
+{
+    if (p.done == 0 && !p.finished) {
+        m_table.start();
+        if (m_console.errorIsTerminal())
+            drawBar(p);
+        else
+            m_console.line(p.table + QStringLiteral(": copying ") + rowsText(p.total));
+        return;
+    }
+    if (!p.finished) {
+        if (m_console.errorIsTerminal() && m_sinceDraw.elapsed() >= kRedrawIntervalMs)
+            drawBar(p);
+        return;
+    }
+    const double seconds = double(m_table.elapsed()) / 1000.0;
+    m_console.line(p.table + QStringLiteral(": ") + rowsText(p.done - p.failed) +
+                   QStringLiteral(" copied, ") + rowsText(p.failed) + QStringLiteral(" failed, ") +
+                   QString::number(seconds, 'f', 1) + QStringLiteral(" s"));
+}
+
+void BatchHost::drawBar(const RowProgress& p)
+{
+    m_console.status(barText(p, double(m_table.elapsed()) / 1000.0, m_console.columns()));
+    m_sinceDraw.start();
+}
+
+} // namespace tabulex::batch

@@ -1,0 +1,170 @@
+#include "batch/BatchOptions.h"
+
+#include <QCommandLineParser>
+
+#include <map>
+
+namespace tabulex::batch {
+
+namespace {
+
+const QString kTo = QStringLiteral("to");
+const QString kSide = QStringLiteral("side");
+const QString kAll = QStringLiteral("all");
+const QString kOverwrite = QStringLiteral("overwrite");
+const QString kCut = QStringLiteral("cut");
+const QString kServer = QStringLiteral("server");
+const QString kPort = QStringLiteral("port");
+const QString kLocal = QStringLiteral("local");
+const QString kNoLocal = QStringLiteral("no-local");
+const QString kDatabase = QStringLiteral("database");
+const QString kUser = QStringLiteral("user");
+const QString kPasswordFile = QStringLiteral("password-file");
+const QString kFolder = QStringLiteral("folder");
+const QString kPassword = QStringLiteral("password");
+const QString kHelp = QStringLiteral("help");
+
+// The options that belong to one command only; the connection options go with every one.
+const std::map<QString, QList<Command>> kCommandOptions = {
+    {kTo, {Command::Send}},
+    {kAll, {Command::Send}},
+    {kCut, {Command::Send}},
+    {kSide, {Command::Delete, Command::Rename}},
+    {kOverwrite, {Command::Send, Command::Rename}},
+};
+
+void addOptions(QCommandLineParser& parser)
+{
+    for (const QString& flag : {kAll, kLocal, kNoLocal})
+        parser.addOption(QCommandLineOption(flag));
+    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kServer, kPort, kDatabase, kUser,
+                                  kPasswordFile, kFolder, kPassword})
+        parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
+}
+
+Side sideValue(const QString& option, const QString& value)
+{
+    if (value == QLatin1String("sql"))
+        return Side::Sql;
+    if (value == QLatin1String("paradox"))
+        return Side::Paradox;
+    throw UsageError(QStringLiteral("%1 takes sql or paradox, not \"%2\"").arg(option, value));
+}
+
+Answer answerValue(const QString& option, const QString& value)
+{
+    if (value == QLatin1String("ask"))
+        return Answer::Ask;
+    if (value == QLatin1String("yes"))
+        return Answer::Yes;
+    if (value == QLatin1String("no"))
+        return Answer::No;
+    throw UsageError(QStringLiteral("--%1 takes ask, yes or no, not \"%2\"").arg(option, value));
+}
+
+Command commandValue(const QString& word)
+{
+    static const std::map<QString, Command> commands = {
+        {QStringLiteral("list"), Command::List},
+        {QStringLiteral("send"), Command::Send},
+        {QStringLiteral("delete"), Command::Delete},
+        {QStringLiteral("rename"), Command::Rename}};
+    const auto it = commands.find(word);
+    if (it == commands.end())
+        throw UsageError(QStringLiteral("unknown command \"%1\"").arg(word));
+    return it->second;
+}
+
+void readConnectionOptions(const QCommandLineParser& parser, BatchOptions& o)
+{
+    const auto valueOf = [&](const QString& name) -> std::optional<QString> {
+        if (!parser.isSet(name))
+            return std::nullopt;
+        return parser.value(name);
+    };
+    o.server = valueOf(kServer);
+    o.port = valueOf(kPort);
+    o.database = valueOf(kDatabase);
+    o.user = valueOf(kUser);
+    o.passwordFile = valueOf(kPasswordFile);
+    o.folder = valueOf(kFolder);
+    if (parser.isSet(kLocal) && parser.isSet(kNoLocal))
+        throw UsageError(QStringLiteral("--local and --no-local contradict each other"));
+    if (parser.isSet(kLocal) || parser.isSet(kNoLocal))
+        o.local = parser.isSet(kLocal);
+    if (o.passwordFile && o.passwordFile->isEmpty())
+        throw UsageError(QStringLiteral("--password-file needs a file name (or - for standard "
+                                        "input)"));
+}
+
+// The names after the command, for the command that takes them.
+void readNames(const QCommandLineParser& parser, const QStringList& words, BatchOptions& o)
+{
+    o.names = words;
+    for (const QString& name : std::as_const(o.names))
+        if (name.isEmpty())
+            throw UsageError(QStringLiteral("a table name cannot be empty"));
+    switch (o.command) {
+    case Command::Send:
+        if (!parser.isSet(kTo))
+            throw UsageError(QStringLiteral("send needs --to paradox or --to sql"));
+        o.side = sideValue(QStringLiteral("--to"), parser.value(kTo));
+        o.all = parser.isSet(kAll);
+        if (o.all == !o.names.isEmpty())
+            throw UsageError(QStringLiteral("send takes either --all or the names of tables"));
+        break;
+    case Command::Delete:
+    case Command::Rename:
+        if (!parser.isSet(kSide))
+            throw UsageError(QStringLiteral("%1 needs --side sql or --side paradox")
+                                 .arg(o.command == Command::Delete ? "delete" : "rename"));
+        o.side = sideValue(QStringLiteral("--side"), parser.value(kSide));
+        if (o.command == Command::Delete && o.names.isEmpty())
+            throw UsageError(QStringLiteral("delete needs the names of the tables"));
+        if (o.command == Command::Rename && o.names.size() != 2)
+            throw UsageError(QStringLiteral("rename takes two names: the table and its new name"));
+        break;
+    case Command::List:
+        if (o.names.size() != 1)
+            throw UsageError(QStringLiteral("list takes one side: sql or paradox"));
+        o.side = sideValue(QStringLiteral("list"), o.names.takeFirst());
+        break;
+    case Command::Help:
+        break;
+    }
+}
+
+} // namespace
+
+BatchOptions parseArguments(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    addOptions(parser);
+    if (!parser.parse(QStringList{QStringLiteral("tabulex-batch")} + arguments))
+        throw UsageError(parser.errorText());
+    BatchOptions o;
+    if (parser.isSet(kHelp))
+        return o;
+    if (parser.isSet(kPassword))
+        throw UsageError(QStringLiteral("a password is never given on the command line: use "
+                                        "--password-file FILE, or --password-file - to read it "
+                                        "from standard input"));
+    QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        throw UsageError(QStringLiteral("no command given"));
+    o.command = commandValue(words.takeFirst());
+    for (const auto& [option, commands] : kCommandOptions)
+        if (parser.isSet(option) && !commands.contains(o.command))
+            throw UsageError(QStringLiteral("--%1 does not go with this command").arg(option));
+    readConnectionOptions(parser, o);
+    readNames(parser, words, o);
+    if (parser.isSet(kOverwrite))
+        o.overwrite = answerValue(kOverwrite, parser.value(kOverwrite));
+    if (parser.isSet(kCut))
+        o.cut = answerValue(kCut, parser.value(kCut));
+    return o;
+}
+
+} // namespace tabulex::batch

@@ -1,0 +1,60 @@
+#include "batch/BatchPrompter.h"
+
+#include "app/ErrorReport.h"
+#include "batch/Console.h"
+
+namespace tabulex::batch {
+
+BatchPrompter::BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName)
+    : m_console(console), m_overwrite(overwrite), m_cut(cut), m_newName(std::move(newName))
+{
+}
+
+void BatchPrompter::message(const QString& text, const QString& title)
+{
+    ++m_messages;
+    m_console.line(title + QStringLiteral(": ") + text);
+}
+
+bool BatchPrompter::question(const QString& text, const QString& title)
+{
+    const bool cut = title == kContinueTitle;
+    const Answer answer = cut ? m_cut : title == kOverwriteTitle ? m_overwrite : Answer::Ask;
+    const QString flag = cut ? QStringLiteral("--cut") : QStringLiteral("--overwrite");
+    bool yes = false;
+    if (answer == Answer::Yes || answer == Answer::No) {
+        yes = answer == Answer::Yes;
+        m_console.line(title + u' ' + text + u' ' + (yes ? "yes" : "no") +
+                       QStringLiteral(" (%1 %2)").arg(flag, yes ? "yes" : "no"));
+    } else if (m_console.inputIsTerminal()) {
+        yes = m_console.ask(title + u' ' + text);
+    } else {
+        m_unanswerable = true;
+        m_console.line(title + u' ' + text +
+                       QStringLiteral(" no: standard input is not a terminal to ask on; give "
+                                      "%1 yes or %1 no")
+                           .arg(flag));
+    }
+    if (!yes)
+        ++m_declined;
+    return yes;
+}
+
+QString BatchPrompter::inputBox(const QString&, const QString&, const QString&)
+{
+    return m_newName;
+}
+
+QString BatchPrompter::browseFolder(QWidget*, const QString&, const QString&) { return {}; }
+
+void BatchPrompter::errorReport(const QString& text)
+{
+    ++m_errorReports;
+    m_console.line(kErrorReportTitle + u'\n' + text);
+}
+
+void BatchPrompter::openUrl(const QUrl&) {}
+
+void BatchPrompter::showDataTypeWindow(Form3&) {}
+
+} // namespace tabulex::batch

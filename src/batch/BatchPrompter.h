@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/Prompter.h"
+#include "batch/BatchOptions.h"
+
+namespace tabulex::batch {
+
+class Console;
+
+// The prompter of tabulex-batch: the questions of the windows are answered by the flags or
+// on the terminal, the rename's input box by the new name of the command line; messages and
+// error reports go to standard error with the text the windows show.
+class BatchPrompter : public Prompter {
+public:
+    BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName = {});
+
+    void message(const QString& text, const QString& title) override;
+    bool question(const QString& text, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    QString browseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
+    void errorReport(const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    void showDataTypeWindow(Form3& window) override;
+
+    int errorReports() const { return m_errorReports; }
+    int messages() const { return m_messages; }
+    // Questions answered No.
+    int declined() const { return m_declined; }
+    // A question came that no flag answers and no terminal could ask: answered No.
+    bool unanswerable() const { return m_unanswerable; }
+
+private:
+    Console& m_console;
+    Answer m_overwrite;
+    Answer m_cut;
+    QString m_newName;
+    int m_errorReports = 0;
+    int m_messages = 0;
+    int m_declined = 0;
+    bool m_unanswerable = false;
+};
+
+inline const QString kOverwriteTitle = QStringLiteral("Overwrite?");
+inline const QString kContinueTitle = QStringLiteral("Continue?");
+
+} // namespace tabulex::batch

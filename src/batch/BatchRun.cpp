@@ -1,0 +1,254 @@
+#include "batch/BatchRun.h"
+
+#include "app/AppInfo.h"
+#include "app/ErrorTrap.h"
+#include "batch/Console.h"
+#include "folders/AddFolder.h"
+#include "tables/ListFill.h"
+#include "tables/TableCommands.h"
+#include "transfer/Transfers.h"
+
+#include <algorithm>
+
+namespace tabulex::batch {
+
+namespace {
+
+constexpr int kParadoxNameLength = 8;
+
+// Unset becomes Ask where there is a terminal to ask on.
+Answer resolved(Answer given, const Console& console)
+{
+    return given == Answer::Unset && console.inputIsTerminal() ? Answer::Ask : given;
+}
+
+QString sideName(Side side) { return side == Side::Sql ? "SQL Server" : "Paradox"; }
+
+QStringList selectedItems(const TableList& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        if (list.isSelected(i))
+            out << list.item(i);
+    return out;
+}
+
+QString plural(qint64 n, const char* one, const char* many)
+{
+    return countText(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
+}
+
+} // namespace
+
+BatchRun::BatchRun(const BatchOptions& options, const ConnectionFields& fields, Console& console)
+    : m_options(options), m_fields(fields), m_console(console),
+      m_overwrite(resolved(options.overwrite, console)), m_cut(resolved(options.cut, console)),
+      m_prompter(console, m_overwrite, m_cut,
+                 options.command == Command::Rename ? options.names.value(1) : QString()),
+      m_host(console, m_prompter)
+{
+}
+
+int BatchRun::run()
+{
+    m_clock.start();
+    if ((m_overwrite == Answer::Ask || m_cut == Answer::Ask) && !m_console.inputIsTerminal())
+        throw UsageError(QStringLiteral("ask needs a terminal on standard input"));
+    requireConnectionValues();
+    switch (m_options.command) {
+    case Command::List:
+        return list();
+    case Command::Send:
+        return send();
+    case Command::Delete:
+        return remove();
+    case Command::Rename:
+        return rename();
+    case Command::Help:
+        break;
+    }
+    return kExitSuccess;
+}
+
+void BatchRun::requireConnectionValues() const
+{
+    const bool both = m_options.command == Command::Send;
+    if ((both || m_options.side == Side::Sql) && m_fields.server.isEmpty())
+        throw UsageError(QStringLiteral("no SQL Server: give --server, or store one in the "
+                                        "connection window"));
+    if ((both || m_options.side == Side::Paradox) && m_fields.paradoxFolder.isEmpty())
+        throw UsageError(QStringLiteral("no Paradox folder: give --folder, or store one in the "
+                                        "connection window"));
+}
+
+bool BatchRun::fill(MemoryTableList& list, Side side)
+{
+    try {
+        if (side == Side::Sql) {
+            FillSqlTableList(list, SqlConnectionString(m_fields), m_host);
+            return true;
+        }
+        if (!IsFolder(m_fields.paradoxFolder)) {
+            m_console.line(QStringLiteral("tabulex-batch: the Paradox folder %1 does not exist")
+                               .arg(m_fields.paradoxFolder));
+            return false;
+        }
+        FillParadoxTableList(list, m_fields.paradoxFolder, m_host);
+        return true;
+    } catch (const std::exception& e) {
+        m_console.line(QStringLiteral("tabulex-batch: the %1 tables could not be listed: %2")
+                           .arg(sideName(side), describe(e)));
+        return false;
+    }
+}
+
+void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names, bool all) const
+{
+    const QStringList items = list.items();
+    QStringList unknown;
+    for (const QString& name : names) {
+        if (items.contains(name))
+            continue;
+        const auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
+            return item.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        unknown << (like != items.end() ? QStringLiteral("%1 (listed as %2)").arg(name, *like)
+                                        : name);
+    }
+    if (!unknown.isEmpty())
+        throw UsageError(QStringLiteral("not among the %1 tables: %2")
+                             .arg(sideName(side), unknown.join(QStringLiteral(", "))));
+    list.select(all ? items : names);
+}
+
+void BatchRun::requireAnswers(const TableList& source) const
+{
+    const bool toParadox = m_options.side == Side::Paradox;
+    const TableList& target = toParadox ? m_paradoxList : m_sqlList;
+    QStringList longNames;
+    QStringList existing;
+    QStringList created; // names the run adds to the SQL Server list before a later table
+    for (int i = source.count() - 1; i >= 0; --i) {
+        if (!source.isSelected(i))
+            continue;
+        QString name = source.item(i);
+        if (toParadox && name.size() > kParadoxNameLength) {
+            longNames << name;
+            if (m_cut == Answer::No)
+                continue;
+            name.truncate(kParadoxNameLength);
+        }
+        if (ListContains(target, name) || created.contains(name, Qt::CaseInsensitive))
+            existing << name;
+        if (!toParadox)
+            created << name;
+    }
+    const QString noTerminal = QStringLiteral("standard input is not a terminal to ask on: ");
+    if (m_cut == Answer::Unset && !longNames.isEmpty())
+        throw UsageError(noTerminal + QStringLiteral("%1 longer than 8 characters; give --cut "
+                                                     "yes or --cut no")
+                                          .arg(longNames.join(QStringLiteral(", "))));
+    if (m_overwrite == Answer::Unset && !existing.isEmpty())
+        throw UsageError(noTerminal +
+                         QStringLiteral("%1 already on the %2 side; give "
+                                        "--overwrite yes or --overwrite no")
+                             .arg(existing.join(QStringLiteral(", ")), sideName(m_options.side)));
+}
+
+int BatchRun::status(bool failed) const
+{
+    if (m_prompter.unanswerable())
+        return kExitUsage;
+    return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ? kExitFailure
+                                                                                : kExitSuccess;
+}
+
+void BatchRun::summary(const QString& text)
+{
+    m_console.line(QStringLiteral("Summary: ") + text +
+                   QStringLiteral(", %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1));
+}
+
+int BatchRun::list()
+{
+    MemoryTableList& list = listOf(m_options.side);
+    if (!fill(list, m_options.side))
+        return kExitFailure;
+    for (const QString& name : list.items())
+        m_console.result(name);
+    return status(false);
+}
+
+int BatchRun::send()
+{
+    const bool toParadox = m_options.side == Side::Paradox;
+    MemoryTableList& source = toParadox ? m_sqlList : m_paradoxList;
+    if (!fill(m_sqlList, Side::Sql) || !fill(m_paradoxList, Side::Paradox))
+        return kExitFailure;
+    select(source, toParadox ? Side::Sql : Side::Paradox, m_options.names, m_options.all);
+    requireAnswers(source);
+
+    // The context the table window builds, over this program's lists and host.
+    TransferContext ctx;
+    ctx.host = &m_host;
+    ctx.sqlList = &m_sqlList;
+    ctx.paradoxList = &m_paradoxList;
+    ctx.sqlConnectionString = [this] { return SqlConnectionString(m_fields); };
+    ctx.paradoxConnectionString = [this] {
+        return ParadoxConnectionString(m_fields.paradoxFolder);
+    };
+    ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
+    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
+    ctx.refillParadoxList = [this] {
+        FillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
+    };
+    const TransferSummary s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
+
+    summary(plural(s.tablesSent, "table done", "tables done") +
+            QStringLiteral(" (%1 skipped, %2 failed), ")
+                .arg(countText(s.tablesSkipped), countText(s.tablesFailed)) +
+            plural(s.rowsCopied, "row copied", "rows copied") + QStringLiteral(", ") +
+            plural(s.rowsFailed, "row failed", "rows failed"));
+    return status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected || s.cancelled);
+}
+
+int BatchRun::remove()
+{
+    const Side side = m_options.side;
+    MemoryTableList& list = listOf(side);
+    if (!fill(list, side))
+        return kExitFailure;
+    select(list, side, m_options.names, false);
+    const int selected = int(selectedItems(list).size());
+    const int deleted = side == Side::Sql
+                            ? deleteSqlTables(list, SqlConnectionString(m_fields), m_host)
+                            : deleteParadoxTables(list, m_fields.paradoxFolder, m_host);
+    // A table that could not be deleted stays listed and selected.
+    for (const QString& kept : selectedItems(list))
+        m_console.line(kept + QStringLiteral(": not deleted"));
+    summary(plural(deleted, "table deleted", "tables deleted") + QStringLiteral(", ") +
+            countText(selected - deleted) + QStringLiteral(" not deleted"));
+    return status(deleted < selected);
+}
+
+int BatchRun::rename()
+{
+    const Side side = m_options.side;
+    const QString& oldName = m_options.names[0];
+    const QString& newName = m_options.names[1];
+    if (oldName == newName)
+        throw UsageError(QStringLiteral("the new name is the old name"));
+    MemoryTableList& list = listOf(side);
+    if (!fill(list, side))
+        return kExitFailure;
+    select(list, side, {oldName}, false);
+    const bool renamed = side == Side::Sql
+                             ? renameSqlTable(list, SqlConnectionString(m_fields), m_host)
+                             : renameParadoxTable(list, m_fields.paradoxFolder, m_host);
+    summary(oldName +
+            (renamed ? QStringLiteral(" renamed to ") + newName : QStringLiteral(" not renamed")));
+    // No to the overwrite question is an answer, not a failure.
+    return status(!renamed && m_prompter.declined() == 0);
+}
+
+} // namespace tabulex::batch

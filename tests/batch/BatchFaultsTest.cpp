@@ -1,0 +1,121 @@
+// tabulex-batch when rows fail or the server goes away, and what it shows meanwhile.
+#include "BatchTestSupport.h"
+
+#include "TestPaths.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+using namespace tabulex;
+using namespace tabulex::test;
+
+namespace {
+
+std::string explain(const BatchResult& r)
+{
+    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3")
+        .arg(r.exitCode)
+        .arg(r.out, r.err)
+        .toStdString();
+}
+
+qint64 countInSummary(const QString& err, const char* what)
+{
+    const QRegularExpression re(QStringLiteral("Summary: .* ([0-9,]+) %1").arg(what));
+    const auto m = re.match(err);
+    return m.hasMatch() ? m.captured(1).remove(u',').toLongLong() : -1;
+}
+
+} // namespace
+
+TEST_F(BatchTest, ARefusedRowIsReportedAsTheWindowReportsItAndTheOtherRowsArrive)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    copyFixtures("db", {"CUSTOMER"});
+    server->failStatements("INSERT INTO \\[CUSTOMER\\].*Petzold", 8152,
+                           "String or binary data would be truncated.");
+    const BatchResult toSql = batch(QStringList{"send", "--to", "sql", "CUSTOMER"} + connection());
+    EXPECT_EQ(toSql.exitCode, 1) << explain(toSql);
+    EXPECT_TRUE(toSql.err.contains(
+        "Application Error\n[FreeTDS][SQL Server]String or binary data would be truncated.\n"
+        "in Verandi2021/08/31.Form2.PushButton4_Click at line 128\n\n"
+        "Please email screenshot of this message to support@quorvane.com\n\n"
+        "sql: INSERT INTO [CUSTOMER] VALUES('3', N'Lewis', N'Petzold'"))
+        << explain(toSql);
+    EXPECT_EQ(sqlTable(server->connectionString(), "CUSTOMER").size(), 19u);
+    EXPECT_TRUE(toSql.err.contains("Summary: 0 tables done (0 skipped, 1 failed), 19 rows copied, "
+                                   "1 row failed"))
+        << explain(toSql);
+
+    // Towards Paradox the staging store refuses a number the field cannot hold.
+    server->execute("CREATE TABLE [Nums] ([n] INT, [t] NVARCHAR(10))");
+    server->execute("INSERT INTO [Nums] VALUES (-2147483648, N'low'), (5, N'ok'), (6, N'ok')");
+    const BatchResult toParadox =
+        batch(QStringList{"send", "--to", "paradox", "Nums"} + connection());
+    EXPECT_EQ(toParadox.exitCode, 1) << explain(toParadox);
+    EXPECT_TRUE(toParadox.err.contains("in Verandi2021/08/31.Form2.PushButton3_Click at line 136"
+                                       "\n\nPlease email screenshot of this message to "
+                                       "support@quorvane.com\n\nsql: INSERT INTO [Nums] "
+                                       "VALUES('-2147483648', 'low')\n"))
+        << explain(toParadox);
+    EXPECT_EQ(paradoxTable(folder(), "NUMS").size(), 2u);
+}
+
+TEST_F(BatchTest, AServerThatDropsTheConnectionMidRunFailsTheRunWithoutHanging)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    copyFixtures("db", {"ORDERS", "CUSTOMER"});
+    server->control("drop_after 30");
+    QElapsedTimer clock;
+    clock.start();
+    const BatchResult r = batch(QStringList{"send", "--to", "sql", "--all"} + connection());
+    EXPECT_EQ(r.exitCode, 1) << explain(r);
+    EXPECT_LT(clock.elapsed(), 60000);
+    EXPECT_TRUE(r.err.contains(QRegularExpression("Application Error\n\\[FreeTDS\\]\\[SQL Server\\]"
+                                                  "(Communication link failure|Unexpected EOF)")))
+        << explain(r);
+
+    // The rows sent before the drop stay, and the summary counts exactly those.
+    const qint64 copied = countInSummary(r.err, "rows? copied");
+    qint64 onServer = 0;
+    for (const QString& table : sqlTables())
+        onServer += qint64(sqlTable(server->connectionString(), table).size());
+    EXPECT_GT(copied, 0) << explain(r);
+    EXPECT_LT(copied, 244) << explain(r);
+    EXPECT_EQ(onServer, copied) << explain(r);
+    EXPECT_EQ(countInSummary(r.err, "rows? failed"), 244 - copied) << explain(r);
+}
+
+TEST_F(BatchTest, ProgressIsOneLinePerTableStartAndEndWithoutATerminalAndABarOnOne)
+{
+    server->execute("CREATE TABLE [Big] ([name] VARCHAR(40), [amount] DECIMAL(12,2))");
+    server->control("fill Big 30000");
+    makeSqlTable("Small", 2);
+    const QStringList send = QStringList{"send", "--to", "paradox", "Big", "Small"} + connection();
+
+    const BatchResult plain = batch(send);
+    EXPECT_EQ(plain.exitCode, 0) << explain(plain);
+    const QStringList lines = plain.err.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << explain(plain);
+    EXPECT_EQ(lines[0], "Small: copying 2 rows");
+    EXPECT_TRUE(lines[1].startsWith("Small: 2 rows copied, 0 rows failed, ")) << explain(plain);
+    EXPECT_EQ(lines[2], "Big: copying 30,000 rows");
+    EXPECT_TRUE(lines[3].startsWith("Big: 30,000 rows copied, 0 rows failed, ")) << explain(plain);
+    EXPECT_TRUE(lines[4].startsWith("Summary: 2 tables done (0 skipped, 0 failed), 30,002 rows "
+                                    "copied, 0 rows failed, "))
+        << explain(plain);
+    EXPECT_FALSE(plain.err.contains(u'\r'));
+
+    QElapsedTimer clock;
+    clock.start();
+    const BatchResult bar = batchOnTerminal(send + QStringList{"--overwrite", "yes"}, {});
+    const qint64 ms = clock.elapsed();
+    EXPECT_EQ(bar.exitCode, 0) << explain(bar);
+    const qsizetype draws = bar.out.count("\r\x1b[KBig [");
+    EXPECT_GE(draws, 1) << explain(bar);
+    EXPECT_LE(draws, ms / 100 + 2) << explain(bar); // at most ten a second
+    EXPECT_TRUE(bar.out.contains(QRegularExpression("Big \\[[#.]{20}\\] [0-9,]+/30,000 rows")))
+        << explain(bar);
+    EXPECT_TRUE(bar.out.contains("Big: 30,000 rows copied, 0 rows failed")) << explain(bar);
+    EXPECT_FALSE(bar.out.contains("copying")) << explain(bar);
+}
