@@ -143,8 +143,12 @@ PxlibTable readWithPxlib(const fs::path& dbFile, const fs::path& mbFile)
 {
     PxlibTable t;
     pxdoc_t* px = PX_new3(collectError, nullptr, nullptr, nullptr, &t.errors);
-    if (PX_open_file(px, dbFile.c_str()) < 0) {
+    // PX_open_file asks for write access too; a read-only fixture opens for reading only.
+    FILE* db = std::fopen(dbFile.c_str(), "rb");
+    if (!db || PX_open_fp(px, db) < 0) {
         PX_delete(px);
+        if (db)
+            std::fclose(db);
         throw std::runtime_error("pxlib cannot open " + dbFile.string());
     }
     t.encodingSet = PX_set_targetencoding(px, "UTF-8") == 0;
@@ -199,6 +203,7 @@ PxlibTable readWithPxlib(const fs::path& dbFile, const fs::path& mbFile)
     }
     mbhead_t* head = px->px_blob ? px->px_blob->mb_head : nullptr;
     PX_delete(px);
+    std::fclose(db);
     std::free(head);
     if (mb)
         std::fclose(mb);
