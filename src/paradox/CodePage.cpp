@@ -147,20 +147,26 @@ void TextDecoder::decode(const unsigned char* p, std::size_t n, std::string& out
         out.assign(reinterpret_cast<const char*>(p), n);
         return;
     }
-    out.resize(4 * n + 4);
+    out.resize(4 * n + 8);
     m_iconv.reset();
     char* in = const_cast<char*>(reinterpret_cast<const char*>(p));
     std::size_t inLeft = n;
     char* o = out.data();
     std::size_t oLeft = out.size();
+    // Some code pages (1255, 1258) hold a base character back until they see whether a
+    // combining mark follows; flushing writes it out.
+    auto flush = [&] { iconv(m_iconv.get(), nullptr, nullptr, &o, &oLeft); };
     while (inLeft > 0) {
         if (iconv(m_iconv.get(), &in, &inLeft, &o, &oLeft) != std::size_t(-1))
             break;
-        if (errno != EILSEQ && errno != EINVAL)
+        if ((errno != EILSEQ && errno != EINVAL) || inLeft == 0)
             break; // E2BIG cannot happen: four bytes per input byte suffice
+        flush();
         // An undefined byte: take its own number as the character.
         std::string one;
         appendUtf8(one, static_cast<unsigned char>(*in));
+        if (one.size() > oLeft)
+            break;
         for (char c : one) {
             *o++ = c;
             --oLeft;
@@ -169,6 +175,7 @@ void TextDecoder::decode(const unsigned char* p, std::size_t n, std::string& out
         --inLeft;
         m_iconv.reset();
     }
+    flush();
     out.resize(std::size_t(o - out.data()));
 }
 

@@ -1,4 +1,5 @@
 // Value encodings of the record bytes, checked against the byte sequences Paradox writes.
+#include "paradox/CodePage.h"
 #include "paradox/Bcd.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/Calendar.h"
@@ -206,3 +207,18 @@ TEST(BcdDecoding, dropsTheNoiseParadoxLeavesPastItsPrecision)
 
 } // namespace
 } // namespace paradox
+
+// Code pages with combining marks hold a letter back until they see what follows it.
+TEST(TextDecoding, keepsTheLastLetterOfCodePagesThatCombine)
+{
+    for (const char* cp : {"CP1258", "CP1255"}) {
+        const paradox::TextEncoder encoder(cp);
+        const paradox::TextDecoder decoder(cp);
+        const std::string text = std::string(cp) == "CP1258" ? "Việt Nam" : "שלום abc";
+        std::string raw, back;
+        char32_t bad = 0;
+        ASSERT_TRUE(encoder.encode(text, raw, bad)) << cp;
+        decoder.decode(reinterpret_cast<const unsigned char*>(raw.data()), raw.size(), back);
+        EXPECT_EQ(back, text) << cp;
+    }
+}

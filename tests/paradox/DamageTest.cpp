@@ -1,7 +1,12 @@
 // Damaged, truncated and hostile files: a clear Error naming the table and the cause, never
 // a crash, a hang or wrong values passed off as the table's (the sanitizer build checks the
 // memory side).
+#include "FuzzInput.h"
 #include "TestSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "paradox/ByteOrder.h"
 #include "paradox/ByteSource.h"
@@ -311,3 +316,31 @@ TEST(FailingSources, passTheirErrorOnAtEveryPoint)
 
 } // namespace
 } // namespace paradox
+
+// Inputs the fuzzer once found harmful, read as the fuzz target reads them.
+TEST(FuzzFindings, readCleanlyOrFailWithAnError)
+{
+    const std::filesystem::path folder = TABULEX_PARADOX_REGRESSIONS_DIR;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream f(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const auto in = paradox::fuzz::split(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                             bytes.size());
+        try {
+            paradox::TableReader reader(
+                std::make_unique<paradox::MemorySource>(in.db.data(), in.db.size()), "FUZZ.DB",
+                [&in]() -> std::unique_ptr<paradox::ByteSource> {
+                    if (!in.hasMb)
+                        return nullptr;
+                    return std::make_unique<paradox::MemorySource>(in.mb.data(), in.mb.size());
+                });
+            std::vector<paradox::Value> row;
+            while (reader.next(row)) {
+            }
+        } catch (const paradox::Error&) {
+        }
+        ++files;
+    }
+    EXPECT_GE(files, 1);
+}
