@@ -1,5 +1,5 @@
 #include "ScriptedPrompter.h"
-#include "StandinServer.h"
+#include "TableWindowFixture.h"
 #include "app/Connection.h"
 #include "app/Recordset.h"
 #include "app/Settings.h"
@@ -27,47 +27,8 @@ using Kind = ScriptedPrompter::Kind;
 namespace {
 
 // The table window with its customization boxes, over the stand-in and a Paradox folder.
-class CustomizeTransferTest : public ::testing::Test {
+class CustomizeTransferTest : public TableWindowFixture {
 protected:
-    static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
-    static void TearDownTestSuite() { s_server.reset(); }
-    void SetUp() override
-    {
-        s_server->reset();
-        QFile::remove(Settings::filePath());
-        ConnectionFields fields;
-        fields.paradoxFolder = m_folder.path();
-        fields.server = QStringLiteral("127.0.0.1");
-        fields.port = QString::number(s_server->port());
-        fields.user = s_server->user();
-        fields.password = s_server->password();
-        fields.database = s_server->database();
-        m_form2 = std::make_unique<Form2>(m_prompts, [fields] { return fields; }, m_connection);
-    }
-
-    void fillLists()
-    {
-        FillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
-        FillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
-    }
-
-    static void select(TableList& list, const QStringList& names)
-    {
-        for (int i = 0; i < list.count(); ++i) {
-            list.setSelected(i, names.contains(list.item(i)));
-            if (names.contains(list.item(i)))
-                list.setCurrentIndex(i);
-        }
-    }
-
-    static QStringList items(const TableList& list)
-    {
-        QStringList out;
-        for (int i = 0; i < list.count(); ++i)
-            out << list.item(i);
-        return out;
-    }
-
     static void makeTable(const QString& name, const QString& columns, const QStringList& rows)
     {
         s_server->execute("CREATE TABLE " + bracketName(name) + "(" + columns + ")");
@@ -103,14 +64,8 @@ protected:
         return [](Form3& w) { w.PushButton4_Click(); };
     }
 
-    static std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
-    QWidget m_connection;
-    QTemporaryDir m_folder;
-    std::unique_ptr<Form2> m_form2;
 };
 
-std::unique_ptr<StandinServer> CustomizeTransferTest::s_server;
 
 } // namespace
 

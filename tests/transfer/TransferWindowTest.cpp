@@ -1,4 +1,4 @@
-#include "StandinServer.h"
+#include "TableWindowFixture.h"
 #include "TestHost.h"
 #include "app/Settings.h"
 #include "connect/ConnectionStrings.h"
@@ -24,51 +24,16 @@ using Kind = ScriptedPrompter::Kind;
 namespace {
 
 // The table window over the stand-in and a temporary Paradox folder.
-class TransferWindowTest : public ::testing::Test {
+class TransferWindowTest : public TableWindowFixture {
 protected:
-    static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override
     {
-        s_server->reset();
-        QFile::remove(Settings::filePath());
-        ConnectionFields fields;
-        fields.paradoxFolder = m_folder.path();
-        fields.server = QStringLiteral("127.0.0.1");
-        fields.port = QString::number(s_server->port());
-        fields.user = s_server->user();
-        fields.password = s_server->password();
-        fields.database = s_server->database();
-        m_form2 = std::make_unique<Form2>(m_prompts, [fields] { return fields; }, m_connection);
+        TableWindowFixture::SetUp();
         // What the window shows of the command while it runs.
         QObject::connect(m_form2->ProgressBar1, &QProgressBar::valueChanged, [this](int v) {
             m_progress.push_back(v);
             m_enabledDuringCommand |= anyCommandEnabled();
         });
-    }
-
-    void fillLists()
-    {
-        FillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
-        FillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
-    }
-
-    static void select(TableList& list, const QStringList& names)
-    {
-        for (int i = 0; i < list.count(); ++i) {
-            list.setSelected(i, names.contains(list.item(i)));
-            if (names.contains(list.item(i)))
-                list.setCurrentIndex(i);
-        }
-    }
-
-    static QStringList items(const TableList& list)
-    {
-        QStringList out;
-        for (int i = 0; i < list.count(); ++i)
-            out << list.item(i);
-        return out;
     }
 
     bool anyCommandEnabled() const
@@ -90,16 +55,10 @@ protected:
                               QStringLiteral(" VALUES(%1, N'row %1')").arg(i));
     }
 
-    static std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
-    QWidget m_connection;
-    QTemporaryDir m_folder;
-    std::unique_ptr<Form2> m_form2;
     std::vector<int> m_progress;
     bool m_enabledDuringCommand = false;
 };
 
-std::unique_ptr<StandinServer> TransferWindowTest::s_server;
 
 } // namespace
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ScriptedPrompter.h"
+#include "StandinServer.h"
+#include "app/Settings.h"
+#include "connect/ConnectionStrings.h"
+#include "tables/Form2.h"
+#include "tables/ListFill.h"
+#include "tables/TableList.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tabulex::test {
+
+// The table window over a private stand-in and a temporary Paradox folder, answering its
+// questions from a scripted prompter.
+class TableWindowFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    void SetUp() override
+    {
+        s_server->reset();
+        QFile::remove(Settings::filePath());
+        ConnectionFields fields;
+        fields.paradoxFolder = m_folder.path();
+        fields.server = QStringLiteral("127.0.0.1");
+        fields.port = QString::number(s_server->port());
+        fields.user = s_server->user();
+        fields.password = s_server->password();
+        fields.database = s_server->database();
+        m_form2 = std::make_unique<Form2>(m_prompts, [fields] { return fields; }, m_connection);
+    }
+
+    // Both lists filled from their sources, as "Next >" fills them.
+    void fillLists()
+    {
+        FillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
+        FillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
+    }
+
+    // Selects the named items, the last of them current.
+    static void select(TableList& list, const QStringList& names)
+    {
+        for (int i = 0; i < list.count(); ++i) {
+            list.setSelected(i, names.contains(list.item(i)));
+            if (names.contains(list.item(i)))
+                list.setCurrentIndex(i);
+        }
+    }
+
+    static QStringList items(const TableList& list)
+    {
+        QStringList out;
+        for (int i = 0; i < list.count(); ++i)
+            out << list.item(i);
+        return out;
+    }
+
+    static inline std::unique_ptr<StandinServer> s_server;
+    ScriptedPrompter m_prompts;
+    QWidget m_connection;
+    QTemporaryDir m_folder;
+    std::unique_ptr<Form2> m_form2;
+};
+
+} // namespace tabulex::test
