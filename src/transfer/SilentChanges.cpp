@@ -24,6 +24,14 @@ namespace {
                         .arg(shown, f.name, why));
 }
 
+bool isAscii(const QString& s)
+{
+    for (QChar c : s)
+        if (c.unicode() > 0x7F)
+            return false;
+    return true;
+}
+
 bool isNumberKind(const Value& v)
 {
     return v.kind() == Value::Kind::Int || v.kind() == Value::Kind::UInt ||
@@ -48,7 +56,13 @@ bool fitsSingle(const QString& text)
 void checkNumber(const Field& f, const SilentChanges& c)
 {
     const Value& v = f.Value;
-    if (!isNumberKind(v))
+    if ((!c.doubleRounding && !c.singleRounding && c.decimals < 0) || !isNumberKind(v))
+        return;
+    // A double is what a float column holds; a whole number up to 2^53 too.
+    constexpr std::int64_t kExact = std::int64_t(1) << 53;
+    const bool onlyDouble = !c.singleRounding && c.decimals < 0;
+    if (onlyDouble && (v.kind() == Value::Kind::Double || v.kind() == Value::Kind::Single ||
+                       (v.kind() == Value::Kind::Int && v.toInt() >= -kExact && v.toInt() <= kExact)))
         return;
     const QString text = v.toText();
     const auto parts = parseDecimal(text);
@@ -70,6 +84,8 @@ void checkNumber(const Field& f, const SilentChanges& c)
 void checkTime(const Field& f, const SilentChanges& c)
 {
     const Value& v = f.Value;
+    if (!c.toThreeHundredths && !c.toMinutes && !c.dateOnly)
+        return;
     Time t;
     if (v.kind() == Value::Kind::Timestamp)
         t = v.toTimestamp().time;
@@ -92,7 +108,7 @@ void checkText(const Field& f, const SilentChanges& c)
     const Value& v = f.Value;
     if (c.textOnly && v.kind() == Value::Kind::Bytes)
         refuse(f, QStringLiteral("binary data would arrive as its hexadecimal text."));
-    if (c.codePage1252 && v.kind() == Value::Kind::Text) {
+    if (c.codePage1252 && v.kind() == Value::Kind::Text && !isAscii(v.toString())) {
         static const paradox::TextEncoder encoder("CP1252");
         std::string out;
         char32_t bad = 0;

@@ -22,6 +22,7 @@ OdbcConnection::~OdbcConnection()
 {
     for (OdbcCursor* cursor : std::set<OdbcCursor*>(m_cursors->cursors))
         cursor->release();
+    m_executor.reset();
     if (m_connected)
         SQLDisconnect(m_dbc->get());
 }
@@ -74,10 +75,19 @@ std::unique_ptr<Handle> OdbcConnection::newStatement()
 
 void OdbcConnection::execute(const QString& statement)
 {
-    auto stmt = newStatement();
-    SQLHSTMT h = stmt->get();
-    stmt->check(SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
-                "SQLExecDirect");
+    // One statement handle serves every statement that returns nothing to the caller.
+    if (!m_executor)
+        m_executor = newStatement();
+    Handle& stmt = *m_executor;
+    SQLHSTMT h = stmt.get();
+    SQLFreeStmt(h, SQL_CLOSE);
+    if (m_commandTimeout != m_executorTimeout) {
+        SQLSetStmtAttrW(h, SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(SQLULEN(std::max(m_commandTimeout, 0))), 0);
+        m_executorTimeout = m_commandTimeout;
+    }
+    stmt.check(SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
+               "SQLExecDirect");
     // Read every result to its end, so that a failure in a later one is raised too and no
     // unread reply is left for the driver to cancel.
     while (true) {
@@ -86,12 +96,12 @@ void OdbcConnection::execute(const QString& statement)
         if (cols > 0) {
             SQLRETURN f;
             while ((f = SQLFetch(h)) != SQL_NO_DATA)
-                stmt->check(f, "SQLFetch");
+                stmt.check(f, "SQLFetch");
         }
         const SQLRETURN more = SQLMoreResults(h);
         if (more == SQL_NO_DATA)
             break;
-        stmt->check(more, "SQLMoreResults");
+        stmt.check(more, "SQLMoreResults");
     }
 }
 

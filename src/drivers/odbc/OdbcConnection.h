@@ -38,6 +38,8 @@ private:
     std::unique_ptr<Handle> m_dbc;
     std::shared_ptr<CursorRegistry> m_cursors;
     int m_commandTimeout = 30;
+    std::unique_ptr<Handle> m_executor;
+    int m_executorTimeout = -1;
     bool m_connected = false;
 };
 
