@@ -333,7 +333,7 @@ def _sized(key, args, column):
             raise SqlError(102, 1, 15, "Incorrect syntax near 'max'.")
         return SqlType(key, MAX)
     if length < 1:
-        raise SqlError(1001, 1, 15, "Line 1: Length or precision specification 0 is invalid.")
+        raise SqlError(1001, 1, 15, "Line 1: Length or precision 0 is invalid.")
     if length > limit:
         if limit == 4000:
             raise SqlError(2717, 2, 16, "The size (%d) given to the parameter '%s' exceeds the "
