@@ -53,24 +53,17 @@ Rows readTable(const QString& connectionString, const QString& table, QStringLis
     Connection c;
     c.CursorLocation = ado::adUseClient;
     c.Open(connectionString);
-    Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM ") + bracketName(table), c);
+    std::vector<Field> columns;
+    Rows rows = readRows(c, QStringLiteral("SELECT * FROM ") + bracketName(table), &columns);
     if (fields) {
         fields->clear();
-        for (const Field& f : rs.Fields())
+        for (const Field& f : columns)
             *fields << QStringLiteral("%1 %2(%3,%4,%5)")
                            .arg(f.name)
                            .arg(f.Type)
                            .arg(f.DefinedSize)
                            .arg(f.Precision)
                            .arg(f.NumericScale);
-    }
-    Rows rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        std::vector<Value> row;
-        for (const Field& f : rs.Fields())
-            row.push_back(f.Value);
-        rows.push_back(std::move(row));
     }
     return rows;
 }

@@ -1,3 +1,4 @@
+#include "FolderTestSupport.h"
 #include "folders/AddFolder.h"
 #include "folders/FolderError.h"
 
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 using namespace tabulex;
+using tabulex::test::asSet;
+using tabulex::test::Locked;
 
 namespace {
 
@@ -19,22 +22,6 @@ void touch(const QString& path)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
 }
-
-QSet<QString> asSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
-
-// Takes every permission from a folder and gives them back at the end of the scope.
-struct Locked {
-    explicit Locked(const QString& path) : m_path(path)
-    {
-        QFile::setPermissions(m_path, QFileDevice::Permissions{});
-    }
-    ~Locked()
-    {
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
-    QString m_path;
-};
 
 class FindFilesTest : public ::testing::Test {
 protected:

@@ -1,3 +1,4 @@
+#include "FolderTestSupport.h"
 #include "ScriptedPrompter.h"
 #include "folders/AddFolder.h"
 
@@ -13,23 +14,10 @@
 #include <unistd.h>
 
 using namespace tabulex;
+using tabulex::test::asSet;
+using tabulex::test::Locked;
 
 namespace {
-
-QSet<QString> asSet(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
-
-struct Locked {
-    explicit Locked(const QString& path) : m_path(path)
-    {
-        QFile::setPermissions(m_path, QFileDevice::Permissions{});
-    }
-    ~Locked()
-    {
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
-    QString m_path;
-};
 
 class FolderWalkTest : public ::testing::Test {
 protected:

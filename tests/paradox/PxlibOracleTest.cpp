@@ -40,6 +40,14 @@ int compareWithPxlib(const fs::path& db, const Rows& ours)
     return compared;
 }
 
+// The fixtures but ROMAN8, whose code page pxlib has no converter for.
+std::vector<std::string> tablesPxlibReads()
+{
+    std::vector<std::string> tables = test::fixtureTables();
+    std::erase(tables, std::string("db/ROMAN8.db"));
+    return tables;
+}
+
 class FixturesAgainstPxlib : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FixturesAgainstPxlib, everyValuePxlibReadsIsOursToo)
@@ -52,13 +60,7 @@ TEST_P(FixturesAgainstPxlib, everyValuePxlibReadsIsOursToo)
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, FixturesAgainstPxlib,
-    ::testing::Values("db/AREACODE.DB", "db/AREACODES.DB", "db/CONTACTS.DB", "db/CUSTOMER.DB",
-                      "db/DECIMAL.DB", "db/GENERAL.DB", "db/HERCULES.DB", "db/ORDERS.DB",
-                      "db/SERVER.DB", "fields/bcd.db", "fields/bytes.db", "fields/date35.db",
-                      "fields/date4.db", "fields/date5.db", "fields/date7.db", "fields/fmemo.db",
-                      "fields/graphic.db", "fields/graphic240.db", "fields/logical.db",
-                      "fields/long.db", "fields/memo.db", "fields/ole.db", "fields/time.db",
-                      "fields/timestamp.db"),
+    ::testing::ValuesIn(tablesPxlibReads()),
     [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
 
 std::string repeated(const std::string& unit, std::size_t length)

@@ -30,13 +30,7 @@ TEST_P(EveryFixture, readsToTheEndWithTheHeadersRecordCount)
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, EveryFixture,
-    ::testing::Values("db/AREACODE.DB", "db/AREACODES.DB", "db/CONTACTS.DB", "db/CUSTOMER.DB",
-                      "db/DECIMAL.DB", "db/GENERAL.DB", "db/HERCULES.DB", "db/ORDERS.DB",
-                      "db/ROMAN8.db", "db/SERVER.DB", "fields/bcd.db", "fields/bytes.db",
-                      "fields/date35.db", "fields/date4.db", "fields/date5.db", "fields/date7.db",
-                      "fields/fmemo.db", "fields/graphic.db", "fields/graphic240.db",
-                      "fields/logical.db", "fields/long.db", "fields/memo.db", "fields/ole.db",
-                      "fields/time.db", "fields/timestamp.db"),
+    ::testing::ValuesIn(test::fixtureTables()),
     [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
 
 TEST(FixtureHeaders, giveVersionCodePageAndLanguageDriver)

@@ -20,6 +20,9 @@ fs::path fixtures();
 // A fixture table, e.g. fixture("fields/memo.db").
 fs::path fixture(const std::string& relative);
 
+// Every fixture table, as fixture() names them.
+const std::vector<std::string>& fixtureTables();
+
 // A fresh folder removed with everything in it at the end of the test.
 class TempDir {
 public:

@@ -1,5 +1,6 @@
 #include "StandinServer.h"
 
+#include "RowReader.h"
 #include "TestPaths.h"
 #include "app/Connection.h"
 #include "app/Recordset.h"
@@ -128,29 +129,11 @@ void StandinServer::execute(const QString& sql) const
     c.Execute(sql);
 }
 
-namespace {
-
-std::vector<std::vector<Value>> allRows(Connection& c, const QString& sql)
-{
-    Recordset rs;
-    rs.Open(sql, c);
-    std::vector<std::vector<Value>> rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        std::vector<Value> row;
-        for (const Field& f : rs.Fields())
-            row.push_back(f.Value);
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-} // namespace
-
 std::vector<std::vector<Value>> StandinServer::query(const QString& sql) const
 {
     Connection c;
     c.Open(connectionString());
-    return allRows(c, sql);
+    return readRows(c, sql);
 }
 
 Connection& StandinServer::controlConnection() const
@@ -175,7 +158,7 @@ std::vector<std::vector<Value>> StandinServer::queryControl(const QString& sql) 
 {
     if (!isRunning())
         throw std::runtime_error("the SQL Server stand-in is not running");
-    return allRows(controlConnection(), sql);
+    return readRows(controlConnection(), sql);
 }
 
 void StandinServer::control(const QString& command) const

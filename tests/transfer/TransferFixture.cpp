@@ -68,18 +68,7 @@ Rows readAll(const QString& connectionString, const QString& statement,
     Connection c;
     c.CursorLocation = ado::adUseClient;
     c.Open(connectionString);
-    Recordset rs;
-    rs.Open(statement, c);
-    if (fields)
-        fields->assign(rs.Fields().begin(), rs.Fields().end());
-    Rows rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        std::vector<Value> row;
-        for (const Field& f : rs.Fields())
-            row.push_back(f.Value);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return readRows(c, statement, fields);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowReader.h"
 #include "StandinServer.h"
 #include "TestHost.h"
 #include "app/Connection.h"
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace tabulex::test {
-
-using Rows = std::vector<std::vector<Value>>;
 
 // One stand-in for the test program, a fresh database and Paradox folder per test, the
 // two lists and a host.
