@@ -4,9 +4,9 @@
 // is its own. Last line: peak_mb_10k=<x> peak_mb_1m=<y> ratio=<1m/10k> (client-side).
 #include "BenchTable.h"
 #include "StandinServer.h"
-#include "app/Connection.h"
-#include "app/DataError.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "core/DataError.h"
+#include "data/Recordset.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 // transfer benchmark measures Tabulex rather than the stand-in.
 #include "BenchTable.h"
 #include "StandinServer.h"
-#include "app/Connection.h"
-#include "app/DataError.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "core/DataError.h"
+#include "data/Recordset.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandHost.h"
+#include "host/CommandHost.h"
 
 #include <QElapsedTimer>
 

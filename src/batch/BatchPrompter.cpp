@@ -1,6 +1,6 @@
 #include "batch/BatchPrompter.h"
 
-#include "app/ErrorReport.h"
+#include "host/ErrorReport.h"
 #include "batch/Console.h"
 
 namespace tabulex::batch {

@@ -1,7 +1,7 @@
 #include "batch/BatchRun.h"
 
-#include "app/AppInfo.h"
-#include "app/ErrorTrap.h"
+#include "core/AppInfo.h"
+#include "host/ErrorTrap.h"
 #include "batch/Console.h"
 #include "folders/AddFolder.h"
 #include "tables/ListFill.h"

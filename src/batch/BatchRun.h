@@ -4,7 +4,7 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchPrompter.h"
 #include "connect/ConnectionStrings.h"
-#include "tables/MemoryTableList.h"
+#include "host/MemoryTableList.h"
 
 #include <QElapsedTimer>
 

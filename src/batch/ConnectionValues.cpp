@@ -1,7 +1,7 @@
 #include "batch/ConnectionValues.h"
 
-#include "app/Settings.h"
-#include "app/SettingsKeys.h"
+#include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
 
 #include <QFile>
 

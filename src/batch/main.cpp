@@ -1,6 +1,6 @@
 // tabulex-batch: the transfers, deletes and renames of the table window from the command
 // line, over the same engine.
-#include "app/AppInfo.h"
+#include "core/AppInfo.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRun.h"
 #include "batch/ConnectionValues.h"

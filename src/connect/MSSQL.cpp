@@ -1,6 +1,6 @@
 #include "connect/MSSQL.h"
 
-#include "app/Connection.h"
+#include "data/Connection.h"
 
 namespace tabulex {
 

@@ -1,10 +1,10 @@
 #include "customize/Customize.h"
 
-#include "app/AdoTypes.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
-#include "transfer/Datatype.h"
-#include "transfer/Statements.h"
+#include "core/AdoTypes.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
+#include "core/AdoTypeName.h"
+#include "core/SqlQuoting.h"
 
 #include <QLocale>
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/Value.h"
+#include "core/Value.h"
 
 namespace tabulex {
 

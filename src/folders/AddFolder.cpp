@@ -1,6 +1,6 @@
 #include "folders/AddFolder.h"
 
-#include "app/Prompter.h"
+#include "host/Prompter.h"
 #include "folders/DirectoryReader.h"
 #include "folders/FolderError.h"
 

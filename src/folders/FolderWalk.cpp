@@ -1,9 +1,9 @@
 // The folder walk behind the Paradox table list.
 #include "folders/AddFolder.h"
 
-#include "app/ErrorReport.h"
-#include "app/ErrorTrap.h"
-#include "app/Prompter.h"
+#include "host/ErrorReport.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
 #include "folders/DirectoryReader.h"
 #include "folders/FolderError.h"
 

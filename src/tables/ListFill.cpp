@@ -1,11 +1,11 @@
 #include "tables/ListFill.h"
 
-#include "app/AdoTypes.h"
-#include "app/CommandHost.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
+#include "core/AdoTypes.h"
+#include "host/CommandHost.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
 #include "folders/AddFolder.h"
-#include "tables/TableList.h"
+#include "host/TableList.h"
 
 namespace tabulex {
 

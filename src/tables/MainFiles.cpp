@@ -1,7 +1,7 @@
 #include "tables/MainFiles.h"
 
-#include "app/CommandHost.h"
-#include "app/ErrorTrap.h"
+#include "host/CommandHost.h"
+#include "host/ErrorTrap.h"
 #include "folders/AddFolder.h"
 #include "folders/FolderError.h"
 

@@ -1,16 +1,16 @@
 // Delete and rename on the Paradox side: a table is its .db file and its companion files.
 #include "tables/TableCommands.h"
 
-#include "app/AppInfo.h"
-#include "app/CommandHost.h"
-#include "app/ErrorTrap.h"
-#include "app/Prompter.h"
+#include "core/AppInfo.h"
+#include "host/CommandHost.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
 #include "folders/AddFolder.h"
 #include "folders/FolderError.h"
 #include "paradox/TableFiles.h"
-#include "tables/HostHourglass.h"
+#include "host/HostHourglass.h"
 #include "tables/MainFiles.h"
-#include "tables/TableList.h"
+#include "host/TableList.h"
 
 #include <QFile>
 

@@ -1,13 +1,13 @@
 // Delete and rename on the SQL Server side.
 #include "tables/TableCommands.h"
 
-#include "app/AppInfo.h"
-#include "app/Connection.h"
-#include "app/ErrorTrap.h"
-#include "app/Prompter.h"
-#include "tables/HostHourglass.h"
-#include "tables/TableList.h"
-#include "transfer/Statements.h"
+#include "core/AppInfo.h"
+#include "data/Connection.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
+#include "host/HostHourglass.h"
+#include "host/TableList.h"
+#include "core/SqlQuoting.h"
 
 namespace tabulex {
 

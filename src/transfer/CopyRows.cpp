@@ -1,10 +1,10 @@
 #include "transfer/CopyRows.h"
 
-#include "app/CommandHost.h"
-#include "app/Connection.h"
-#include "app/ErrorTrap.h"
-#include "app/Recordset.h"
-#include "drivers/staging/StagingConnection.h"
+#include "host/CommandHost.h"
+#include "data/Connection.h"
+#include "host/ErrorTrap.h"
+#include "data/Recordset.h"
+#include "staging/StagingConnection.h"
 #include "transfer/Statements.h"
 
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "transfer/SilentChanges.h"
 
-#include "app/DataError.h"
-#include "app/DecimalText.h"
-#include "app/Recordset.h"
+#include "core/DataError.h"
+#include "core/DecimalText.h"
+#include "data/Recordset.h"
 #include "paradox/CodePage.h"
 
 #include <QRegularExpression>

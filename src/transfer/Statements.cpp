@@ -1,10 +1,11 @@
 #include "transfer/Statements.h"
 
-#include "app/CommandHost.h"
-#include "app/Connection.h"
-#include "app/DataError.h"
-#include "app/DecimalText.h"
-#include "app/Recordset.h"
+#include "core/SqlQuoting.h"
+#include "host/CommandHost.h"
+#include "data/Connection.h"
+#include "core/DataError.h"
+#include "core/DecimalText.h"
+#include "data/Recordset.h"
 
 namespace tabulex {
 
@@ -53,37 +54,6 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 
 } // namespace
 
-QString bracketName(const QString& name)
-{
-    QString n = name;
-    return u'[' + n.replace(u']', QLatin1String("]]")) + u']';
-}
-
-QString graveName(const QString& name)
-{
-    QString n = name;
-    return u'`' + n.replace(u'`', QLatin1String("``")) + u'`';
-}
-
-void appendQuoted(QString& out, QStringView text)
-{
-    out += u'\'';
-    qsizetype from = 0;
-    for (qsizetype at; (at = text.indexOf(u'\'', from)) >= 0; from = at + 1) {
-        out.append(text.mid(from, at - from + 1));
-        out += u'\'';
-    }
-    out.append(text.mid(from));
-    out += u'\'';
-}
-
-QString quotedText(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    appendQuoted(out, text);
-    return out;
-}
 
 Value NullTo(const Value& value, const Value& replacement)
 {

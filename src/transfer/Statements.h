@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/Value.h"
+#include "core/SqlQuoting.h"
+#include "core/Value.h"
 #include "transfer/TypeMapping.h"
 
 #include <QString>
@@ -13,13 +14,6 @@ class CommandHost;
 class Connection;
 class Fields;
 
-// A name between square brackets, each "]" doubled.
-QString bracketName(const QString& name);
-// A name between grave accents, each "`" doubled.
-QString graveName(const QString& name);
-// A text between apostrophes, each "'" doubled.
-QString quotedText(const QString& text);
-void appendQuoted(QString& out, QStringView text);
 
 // The value unchanged, or the replacement when the value is Null.
 Value NullTo(const Value& value, const Value& replacement);

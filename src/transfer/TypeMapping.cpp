@@ -1,8 +1,8 @@
 #include "transfer/TypeMapping.h"
 
-#include "app/AdoTypes.h"
-#include "app/Recordset.h"
-#include "transfer/Datatype.h"
+#include "core/AdoTypes.h"
+#include "data/Recordset.h"
+#include "core/AdoTypeName.h"
 
 #include <utility>
 

@@ -4,8 +4,8 @@
 #include "BatchTestSupport.h"
 
 #include "TestPaths.h"
-#include "app/Settings.h"
-#include "app/SettingsKeys.h"
+#include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>

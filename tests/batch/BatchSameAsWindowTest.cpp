@@ -4,7 +4,7 @@
 #include "TestPaths.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
-#include "tables/Form2.h"
+#include "ui/tables/Form2.h"
 #include "tables/ListFill.h"
 
 #include <QFile>

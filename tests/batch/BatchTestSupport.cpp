@@ -1,8 +1,8 @@
 #include "BatchTestSupport.h"
 
-#include "app/Connection.h"
-#include "app/Recordset.h"
-#include "app/Settings.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
+#include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
 #include "tables/ListFill.h"
 #include "transfer/Statements.h"

@@ -1,6 +1,6 @@
-#include "app/Connection.h"
+#include "data/Connection.h"
 #include "FreePort.h"
-#include "app/DataError.h"
+#include "core/DataError.h"
 #include "connect/ConnectionStrings.h"
 #include "connect/MSSQL.h"
 #include "connect/Paradox.h"

@@ -1,5 +1,5 @@
 #include "customize/Customize.h"
-#include "drivers/staging/StagingTypes.h"
+#include "staging/StagingTypes.h"
 
 #include <gtest/gtest.h>
 

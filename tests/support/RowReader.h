@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Connection.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
 
 #include <QString>
 

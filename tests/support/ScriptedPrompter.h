@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "host/Prompter.h"
 
 #include <QString>
 #include <QUrl>

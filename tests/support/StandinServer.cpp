@@ -2,8 +2,8 @@
 
 #include "RowReader.h"
 #include "TestPaths.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Value.h"
+#include "core/Value.h"
 
 #include <QString>
 #include <QStringList>

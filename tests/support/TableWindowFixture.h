@@ -2,11 +2,11 @@
 
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "tables/Form2.h"
+#include "ui/tables/Form2.h"
 #include "tables/ListFill.h"
-#include "tables/TableList.h"
+#include "host/TableList.h"
 
 #include <QFile>
 #include <QTemporaryDir>

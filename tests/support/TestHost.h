@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompter.h"
-#include "app/CommandHost.h"
+#include "host/CommandHost.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "tables/ListFill.h"
 #include "StandinServer.h"
 #include "TablesTestSupport.h"
-#include "app/DataError.h"
+#include "core/DataError.h"
 #include "transfer/Statements.h"
 
 #include <gtest/gtest.h>

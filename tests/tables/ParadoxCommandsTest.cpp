@@ -1,6 +1,6 @@
 #include "TablesTestSupport.h"
 #include "TestPaths.h"
-#include "app/AppInfo.h"
+#include "core/AppInfo.h"
 #include "tables/ListFill.h"
 #include "tables/MainFiles.h"
 #include "tables/TableCommands.h"

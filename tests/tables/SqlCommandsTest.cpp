@@ -1,7 +1,7 @@
 #include "FreePort.h"
 #include "StandinServer.h"
 #include "TablesTestSupport.h"
-#include "app/AppInfo.h"
+#include "core/AppInfo.h"
 #include "tables/ListFill.h"
 #include "tables/TableCommands.h"
 #include "transfer/Statements.h"

@@ -1,8 +1,8 @@
 #include "TablesTestSupport.h"
 
 #include "TestPaths.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
 #include "connect/ConnectionStrings.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestHost.h"
-#include "tables/ListBoxTableList.h"
+#include "ui/tables/ListBoxTableList.h"
 
 #include <QListWidget>
 #include <QStringList>

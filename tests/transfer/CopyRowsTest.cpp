@@ -1,8 +1,8 @@
 #include "TestHost.h"
-#include "app/Connection.h"
-#include "app/ErrorTrap.h"
-#include "app/MemoryCursor.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "host/ErrorTrap.h"
+#include "core/MemoryCursor.h"
+#include "data/Recordset.h"
 #include "transfer/CopyRows.h"
 #include "transfer/Transfers.h"
 

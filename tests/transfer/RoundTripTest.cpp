@@ -1,7 +1,7 @@
 #include "TransferFixture.h"
 
 #include "TestPaths.h"
-#include "app/DecimalText.h"
+#include "core/DecimalText.h"
 #include "paradox/TableFiles.h"
 
 #include <QDir>

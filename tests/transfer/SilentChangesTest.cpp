@@ -1,5 +1,5 @@
-#include "app/DataError.h"
-#include "app/Recordset.h"
+#include "core/DataError.h"
+#include "data/Recordset.h"
 #include "transfer/SilentChanges.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "TransferFixture.h"
 
-#include "app/AdoTypes.h"
+#include "core/AdoTypes.h"
 
 using namespace tabulex;
 using namespace tabulex::test;

@@ -1,6 +1,6 @@
-#include "app/DataError.h"
-#include "app/Recordset.h"
-#include "drivers/staging/StagingSql.h"
+#include "core/DataError.h"
+#include "data/Recordset.h"
+#include "staging/StagingSql.h"
 #include "transfer/CopyRows.h"
 #include "transfer/Statements.h"
 

@@ -1,7 +1,7 @@
 #include "TransferFixture.h"
 
 #include "TestPaths.h"
-#include "app/AppInfo.h"
+#include "core/AppInfo.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
 #include "transfer/Statements.h"

@@ -3,9 +3,9 @@
 #include "RowReader.h"
 #include "StandinServer.h"
 #include "TestHost.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
-#include "tables/MemoryTableList.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
+#include "host/MemoryTableList.h"
 #include "transfer/Transfers.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "app/AdoTypes.h"
-#include "app/Recordset.h"
-#include "transfer/Datatype.h"
+#include "core/AdoTypes.h"
+#include "data/Recordset.h"
+#include "core/AdoTypeName.h"
 #include "transfer/TypeMapping.h"
 
 #include <gtest/gtest.h>

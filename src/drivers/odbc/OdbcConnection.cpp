@@ -1,7 +1,7 @@
 #include "drivers/odbc/OdbcConnection.h"
 
-#include "app/DataError.h"
-#include "drivers/DriverSelector.h"
+#include "core/DataError.h"
+#include "core/ConnectionString.h"
 #include "drivers/odbc/OdbcCursor.h"
 #include "drivers/odbc/OdbcHandle.h"
 

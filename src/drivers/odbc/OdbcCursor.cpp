@@ -1,7 +1,7 @@
 #include "drivers/odbc/OdbcCursor.h"
 
-#include "app/AdoTypes.h"
-#include "app/DataError.h"
+#include "core/AdoTypes.h"
+#include "core/DataError.h"
 
 
 #include <condition_variable>

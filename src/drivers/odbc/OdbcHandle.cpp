@@ -1,6 +1,6 @@
 #include "drivers/odbc/OdbcHandle.h"
 
-#include "app/DataError.h"
+#include "core/DataError.h"
 
 #include <vector>
 

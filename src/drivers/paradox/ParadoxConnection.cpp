@@ -1,8 +1,8 @@
 #include "drivers/paradox/ParadoxConnection.h"
 
-#include "app/AdoTypes.h"
-#include "app/DataError.h"
-#include "drivers/DriverSelector.h"
+#include "core/AdoTypes.h"
+#include "core/DataError.h"
+#include "core/ConnectionString.h"
 #include "drivers/paradox/ParadoxCursor.h"
 #include "drivers/paradox/ParadoxStatement.h"
 #include "paradox/Error.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Driver.h"
+#include "core/Driver.h"
 
 #include <QString>
 

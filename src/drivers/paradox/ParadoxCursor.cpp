@@ -1,6 +1,6 @@
 #include "drivers/paradox/ParadoxCursor.h"
 
-#include "app/DataError.h"
+#include "core/DataError.h"
 #include "paradox/Error.h"
 #include "paradox/TableReader.h"
 

@@ -2,7 +2,7 @@
 // local connection string.
 #include "StandinTestBase.h"
 
-#include "app/DataError.h"
+#include "core/DataError.h"
 
 #include <set>
 #include <stdexcept>

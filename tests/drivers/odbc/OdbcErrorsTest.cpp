@@ -2,7 +2,7 @@
 // time-outs that reach the driver, logins that fail, connections that break.
 #include "StandinTestBase.h"
 
-#include "app/DataError.h"
+#include "core/DataError.h"
 
 #include <QElapsedTimer>
 

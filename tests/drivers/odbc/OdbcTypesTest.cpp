@@ -2,7 +2,7 @@
 // and the values that come back.
 #include "StandinTestBase.h"
 
-#include "app/AdoTypes.h"
+#include "core/AdoTypes.h"
 
 #include <tuple>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "StandinServer.h"
-#include "app/Connection.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
 
 #include <gtest/gtest.h>
 

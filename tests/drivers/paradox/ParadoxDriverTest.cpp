@@ -1,9 +1,9 @@
 // The Paradox driver through the data access layer, on copies of real Paradox tables.
 #include "TestPaths.h"
 
-#include "app/Connection.h"
-#include "app/DataError.h"
-#include "app/Recordset.h"
+#include "data/Connection.h"
+#include "core/DataError.h"
+#include "data/Recordset.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,37 @@
+#include "host/TableList.h"
+
+namespace tabulex {
+
+bool ListContains(const TableList& list, const QString& text)
+{
+    const QString wanted = text.toLower();
+    for (int i = 0; i < list.count(); ++i)
+        if (list.item(i).toLower() == wanted)
+            return true;
+    return false;
+}
+
+void RemoveListItem(TableList& list, const QString& text)
+{
+    for (int i = 0; i < list.count();) {
+        if (list.item(i) == text)
+            list.removeItem(i); // the next item moves into index i and is compared too
+        else
+            ++i;
+    }
+}
+
+int sortedInsertIndex(const TableList& list, const QString& text)
+{
+    int lo = 0, hi = list.count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (QString::compare(list.item(mid), text, Qt::CaseInsensitive) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+} // namespace tabulex

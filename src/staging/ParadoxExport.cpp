@@ -1,0 +1,230 @@
+#include "staging/ParadoxExport.h"
+
+#include "core/DataError.h"
+#include "core/ConnectionString.h"
+
+#include "paradox/CodePage.h"
+#include "paradox/Error.h"
+#include "paradox/TableFiles.h"
+#include "paradox/TableWriter.h"
+
+#include <QFile>
+
+#include <filesystem>
+
+namespace tabulex::staging {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The Windows code pages an export may choose, in the order they are tried.
+constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258,
+                              874,  932,  936,  949,  950};
+
+paradox::FieldDefinition fieldSpec(const StagingColumn& c)
+{
+    using paradox::FieldType;
+    paradox::FieldDefinition s;
+    s.name = c.name.toStdString();
+    switch (c.type.type) {
+    case JetType::Text:
+        s.type = FieldType::Alpha;
+        s.size = c.type.size;
+        break;
+    case JetType::Guid:
+        s.type = FieldType::Alpha;
+        s.size = 38;
+        break;
+    case JetType::Memo:
+        s.type = FieldType::Memo;
+        s.size = 11;
+        break;
+    case JetType::Byte:
+    case JetType::Short:
+        s.type = FieldType::Short;
+        break;
+    case JetType::Long:
+    case JetType::Counter:
+        s.type = FieldType::Long;
+        break;
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::Decimal:
+        s.type = FieldType::Number;
+        break;
+    case JetType::Currency:
+        s.type = FieldType::Money;
+        break;
+    case JetType::Bit:
+        s.type = FieldType::Logical;
+        break;
+    case JetType::DateTime:
+        s.type = FieldType::Timestamp;
+        break;
+    case JetType::Binary:
+        s.type = FieldType::Bytes;
+        s.size = c.type.size;
+        break;
+    case JetType::LongBinary:
+        s.type = FieldType::Blob;
+        s.size = 10;
+        break;
+    }
+    return s;
+}
+
+} // namespace
+
+paradox::Value paradoxValueOf(const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return {};
+    case Value::Kind::Bool:
+        return paradox::Value(v.toBool());
+    case Value::Kind::Int:
+        return paradox::Value(std::int64_t(v.toInt()));
+    case Value::Kind::Double:
+        return paradox::Value(v.toDouble());
+    case Value::Kind::Text:
+        return paradox::Value(v.toString().toStdString());
+    case Value::Kind::Bytes:
+        return paradox::Value(paradox::Bytes{v.toBytes().toStdString()});
+    case Value::Kind::Timestamp: {
+        const Timestamp& t = v.toTimestamp();
+        return paradox::Value(paradox::Timestamp{
+            {t.date.year, t.date.month, t.date.day},
+            {t.time.hour, t.time.minute, t.time.second, t.time.nanos / 1000000}});
+    }
+    case Value::Kind::Date:
+        return paradox::Value(
+            paradox::Timestamp{{v.toDate().year, v.toDate().month, v.toDate().day}, {}});
+    case Value::Kind::Decimal:
+        return paradox::Value(v.toDecimal().text.toDouble());
+    default:
+        return paradox::Value(v.toText().toStdString());
+    }
+}
+
+namespace {
+
+QString columnName(const StagingTable& t, int column)
+{
+    return column < 0 ? QStringLiteral("(a field name)") : t.columns[size_t(column)].name;
+}
+
+// The first Windows code page, from 1252 on, that holds every character of the table. The
+// store noted each character beyond ASCII as it was inserted, so no row is read here.
+int chooseCodePage(const StagingTable& t)
+{
+    if (t.nonAscii.empty())
+        return 1252;
+    size_t bestHeld = 0;
+    char32_t missing = 0;
+    for (int cp : kCodePages) {
+        paradox::TextEncoder encoder("CP" + std::to_string(cp));
+        if (!encoder.valid() || !paradox::driverForCodePage(cp))
+            continue;
+        size_t held = 0;
+        char32_t firstMissing = 0;
+        std::string out;
+        char32_t bad = 0;
+        for (const auto& [c, column] : t.nonAscii) {
+            const std::string utf8 = QString::fromUcs4(&c, 1).toStdString();
+            if (encoder.encode(utf8, out, bad))
+                ++held;
+            else if (!firstMissing)
+                firstMissing = c;
+        }
+        if (held == t.nonAscii.size())
+            return cp;
+        if (held >= bestHeld) {
+            bestHeld = held;
+            missing = firstMissing;
+        }
+    }
+    throw DataError(QStringLiteral("The field '%1' holds text that no Windows code page can hold "
+                                   "together with the rest of the table (%2); the Paradox table "
+                                   "is not written.")
+                        .arg(columnName(t, t.nonAscii.at(missing)),
+                             QString::fromStdString(paradox::describeCharacter(missing))));
+}
+
+int recordSize(const std::vector<paradox::FieldDefinition>& fields)
+{
+    int size = 0;
+    for (const auto& f : fields)
+        size += paradox::recordWidthOf(f).value_or(0);
+    return size;
+}
+
+// Alpha 255 for every text field fits at most sixteen of them in a record; a wider table
+// gets Alpha fields as long as their longest value instead, so that it can be written.
+void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable& t, int codePage,
+               int blockSize)
+{
+    if (recordSize(fields) <= blockSize - 6)
+        return;
+    const int bytesPerChar = codePage == 932 || codePage == 936 || codePage == 949 ||
+                                     codePage == 950
+                                 ? 2
+                                 : 1;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].type == paradox::FieldType::Alpha && t.columns[i].type.type == JetType::Text)
+            fields[i].size = std::clamp(t.longest[i] * bytesPerChar, 1, fields[i].size);
+}
+
+QString targetFolder(const QString& database)
+{
+    const auto keys = parseConnectionString(database.section(u';', 1));
+    const auto it = keys.find(QStringLiteral("DATABASE"));
+    if (!database.startsWith(QLatin1String("Paradox 5.x;"), Qt::CaseInsensitive) ||
+        it == keys.end() || it->second.isEmpty())
+        throw DataError(QStringLiteral("Could not find installable ISAM."));
+    return it->second;
+}
+
+} // namespace
+
+void exportToParadox(StagingStore& store, const ExportTable& e)
+{
+    const StagingTable& t = store.table(e.table);
+    const QString folder = targetFolder(e.database);
+    const fs::path dir(QFile::encodeName(folder).toStdString());
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        throw DataError(QStringLiteral("'%1' is not a valid path.  Make sure that the path name "
+                                       "is spelled correctly and that you are connected to the "
+                                       "server on which the file resides.")
+                            .arg(folder));
+    if (!e.file.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || e.file.size() < 4)
+        throw DataError(QStringLiteral("The table name '%1' is not a Paradox table file name.")
+                            .arg(e.file));
+    // Like SELECT INTO, the export never replaces a table that is there.
+    if (paradox::findTableFile(dir, e.file.toStdString()))
+        throw DataError(QStringLiteral("Table '%1' already exists.").arg(e.file));
+
+    try {
+        std::vector<paradox::FieldDefinition> specs;
+        for (const StagingColumn& c : t.columns)
+            specs.push_back(fieldSpec(c));
+        paradox::WriteOptions options;
+        options.codePage = chooseCodePage(t);
+        fitRecord(specs, t, options.codePage, options.blockSize);
+        paradox::TableWriter writer(dir / QFile::encodeName(e.file).toStdString(), specs, options);
+        auto cursor = store.rows(t);
+        std::vector<Value> row;
+        std::vector<paradox::Value> out(t.columns.size());
+        while (cursor->fetch(row)) {
+            for (size_t i = 0; i < row.size(); ++i)
+                out[i] = paradoxValueOf(row[i]);
+            writer.append(out);
+        }
+        writer.commit();
+    } catch (const paradox::Error& err) {
+        throw DataError(QString::fromStdString(err.what()));
+    }
+}
+
+} // namespace tabulex::staging

@@ -1,0 +1,354 @@
+#include "staging/StagingStore.h"
+
+#include "core/DataError.h"
+#include "core/MemoryCursor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <sqlite3.h>
+
+#include <set>
+
+namespace tabulex::staging {
+
+namespace {
+
+constexpr qint64 kMsPerDay = 86400000;
+
+[[noreturn]] void sqliteFailed(sqlite3* db, const QString& what)
+{
+    throw DataError(QStringLiteral("The staging store failed (%1): %2")
+                        .arg(what, QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
+qint64 packTimestamp(const Timestamp& ts)
+{
+    const qint64 day = (qint64(ts.date.year) * 13 + ts.date.month) * 32 + ts.date.day;
+    const qint64 ms = ((qint64(ts.time.hour) * 60 + ts.time.minute) * 60 + ts.time.second) * 1000 +
+                      ts.time.nanos / 1000000;
+    return day * kMsPerDay + ms;
+}
+
+Timestamp unpackTimestamp(qint64 packed)
+{
+    qint64 day = packed / kMsPerDay;
+    qint64 ms = packed % kMsPerDay;
+    Timestamp ts;
+    ts.date.day = int(day % 32);
+    day /= 32;
+    ts.date.month = int(day % 13);
+    ts.date.year = int(day / 13);
+    ts.time.nanos = int(ms % 1000) * 1000000;
+    ms /= 1000;
+    ts.time.second = int(ms % 60);
+    ms /= 60;
+    ts.time.minute = int(ms % 60);
+    ts.time.hour = int(ms / 60);
+    return ts;
+}
+
+const char* sqliteType(JetType t)
+{
+    switch (t) {
+    case JetType::Byte:
+    case JetType::Short:
+    case JetType::Long:
+    case JetType::Counter:
+    case JetType::Bit:
+    case JetType::DateTime:
+        return "INTEGER";
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::Decimal:
+    case JetType::Currency:
+        return "REAL";
+    case JetType::Binary:
+    case JetType::LongBinary:
+        return "BLOB";
+    default:
+        return "TEXT";
+    }
+}
+
+void bindValue(sqlite3_stmt* st, int index, const Value& v)
+{
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        sqlite3_bind_null(st, index);
+        break;
+    case Value::Kind::Bool:
+        sqlite3_bind_int(st, index, v.toBool() ? 1 : 0);
+        break;
+    case Value::Kind::Int:
+        sqlite3_bind_int64(st, index, v.toInt());
+        break;
+    case Value::Kind::Double:
+        sqlite3_bind_double(st, index, v.toDouble());
+        break;
+    case Value::Kind::Text:
+        sqlite3_bind_text16(st, index, v.toString().utf16(), int(v.toString().size() * 2),
+                            SQLITE_TRANSIENT);
+        break;
+    case Value::Kind::Bytes:
+        sqlite3_bind_blob64(st, index, v.toBytes().constData(), sqlite3_uint64(v.toBytes().size()),
+                            SQLITE_TRANSIENT);
+        break;
+    case Value::Kind::Timestamp:
+        sqlite3_bind_int64(st, index, packTimestamp(v.toTimestamp()));
+        break;
+    default:
+        sqlite3_bind_text16(st, index, v.toText().utf16(), -1, SQLITE_TRANSIENT);
+        break;
+    }
+}
+
+Value columnValue(sqlite3_stmt* st, int index, JetType t)
+{
+    if (sqlite3_column_type(st, index) == SQLITE_NULL)
+        return {};
+    switch (t) {
+    case JetType::Byte:
+    case JetType::Short:
+    case JetType::Long:
+    case JetType::Counter:
+        return Value(std::int64_t(sqlite3_column_int64(st, index)));
+    case JetType::Bit:
+        return Value(sqlite3_column_int(st, index) != 0);
+    case JetType::DateTime:
+        return Value(unpackTimestamp(sqlite3_column_int64(st, index)));
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::Decimal:
+    case JetType::Currency:
+        return Value(sqlite3_column_double(st, index));
+    case JetType::Binary:
+    case JetType::LongBinary: {
+        const char* p = static_cast<const char*>(sqlite3_column_blob(st, index));
+        return Value(QByteArray(p, sqlite3_column_bytes(st, index)));
+    }
+    default: {
+        const auto* p = static_cast<const QChar*>(sqlite3_column_text16(st, index));
+        return Value(QString(p, sqlite3_column_bytes16(st, index) / 2));
+    }
+    }
+}
+
+// Rows of one staging table in insertion order.
+class StagingCursor : public DriverCursor {
+public:
+    StagingCursor(sqlite3* db, const StagingTable& t, bool topOne, qint64 count)
+        : m_stmt(db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid%2")
+                         .arg(t.sqliteName, topOne ? QStringLiteral(" LIMIT 1") : QString())),
+          m_count(topOne ? std::min<qint64>(count, 1) : count), m_db(db)
+    {
+        for (const StagingColumn& c : t.columns) {
+            m_columns.push_back(ColumnInfo{c.name, adoTypeOf(c.type),
+                                           c.type.type == JetType::Text ? c.type.size : 0,
+                                           c.type.precision, c.type.scale});
+            m_types.push_back(c.type.type);
+        }
+    }
+    const std::vector<ColumnInfo>& columns() const override { return m_columns; }
+    std::optional<qint64> knownRowCount() const override { return m_count; }
+    bool fetch(std::vector<Value>& row) override
+    {
+        const int rc = sqlite3_step(m_stmt.get());
+        if (rc == SQLITE_DONE)
+            return false;
+        if (rc != SQLITE_ROW)
+            sqliteFailed(m_db, QStringLiteral("reading rows"));
+        row.resize(m_types.size());
+        for (size_t i = 0; i < m_types.size(); ++i)
+            row[i] = columnValue(m_stmt.get(), int(i), m_types[i]);
+        return true;
+    }
+
+private:
+    Statement3 m_stmt;
+    std::vector<ColumnInfo> m_columns;
+    std::vector<JetType> m_types;
+    qint64 m_count;
+    sqlite3* m_db;
+};
+
+} // namespace
+
+Statement3::Statement3(sqlite3* db, const QString& sql)
+{
+    if (sqlite3_prepare16_v2(db, sql.utf16(), -1, &m_stmt, nullptr) != SQLITE_OK)
+        sqliteFailed(db, QStringLiteral("preparing a statement"));
+}
+
+Statement3::~Statement3() { sqlite3_finalize(m_stmt); }
+
+StagingStore::StagingStore()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    QTemporaryFile file(folder + QStringLiteral("/tabulex-staging-XXXXXX.sqlite"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw DataError(QStringLiteral("Cannot create the staging store in %1: %2")
+                            .arg(folder, file.errorString()));
+    m_path = file.fileName();
+    file.close();
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close(m_db);
+        QFile::remove(m_path);
+        throw DataError(QStringLiteral("Cannot open the staging store %1: %2").arg(m_path, why));
+    }
+    // Scratch data: no journal, no fsync, one transaction for the connection's life.
+    exec(QStringLiteral("PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+                        "PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-16384; "
+                        "PRAGMA temp_store=FILE; BEGIN"));
+}
+
+StagingStore::~StagingStore()
+{
+    m_tables.clear(); // finalizes the cached statements before the database closes
+    sqlite3_close(m_db);
+    QFile::remove(m_path);
+}
+
+void StagingStore::exec(const QString& sql) const
+{
+    char* err = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString why = QString::fromUtf8(err ? err : "unknown error");
+        sqlite3_free(err);
+        throw DataError(QStringLiteral("The staging store failed: %1").arg(why));
+    }
+}
+
+void StagingStore::create(const CreateTable& c)
+{
+    const QString key = c.table.toLower();
+    if (c.table.isEmpty())
+        throw DataError(QStringLiteral("Syntax error in CREATE TABLE statement."));
+    if (m_tables.count(key))
+        throw DataError(QStringLiteral("Table '%1' already exists.").arg(c.table));
+    StagingTable t;
+    t.name = c.table;
+    t.sqliteName = QStringLiteral("t%1").arg(++m_nextId);
+    std::set<QString> seen;
+    QString sql = QStringLiteral("CREATE TABLE \"%1\"(").arg(t.sqliteName);
+    for (const ColumnDef& d : c.columns) {
+        const auto type = parseColumnType(d.typeText);
+        if (!type)
+            throw DataError(QStringLiteral("Syntax error in field definition: the data type '%1' "
+                                           "of the field '%2' is not known.")
+                                .arg(d.typeText, d.name));
+        if (!seen.insert(d.name.toLower()).second)
+            throw DataError(QStringLiteral("Field '%1' already exists in table '%2'.")
+                                .arg(d.name, c.table));
+        sql += QStringLiteral("%1c%2 %3").arg(t.columns.empty() ? QString() : QStringLiteral(","))
+                   .arg(t.columns.size())
+                   .arg(QLatin1String(sqliteType(type->type)));
+        t.columns.push_back(StagingColumn{d.name, *type});
+        t.noteText(-1, d.name);
+    }
+    t.longest.assign(t.columns.size(), 0);
+    exec(sql + u')');
+    QString insert = QStringLiteral("INSERT INTO \"%1\" VALUES(").arg(t.sqliteName);
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        insert += i ? QStringLiteral(",?") : QStringLiteral("?");
+    t.insert = std::make_unique<Statement3>(m_db, insert + u')');
+    m_tables.emplace(key, std::move(t));
+}
+
+void StagingStore::drop(const QString& table)
+{
+    const auto it = m_tables.find(table.toLower());
+    if (it == m_tables.end())
+        throw DataError(QStringLiteral("Table '%1' does not exist.").arg(table));
+    const QString sqliteName = it->second.sqliteName;
+    m_tables.erase(it);
+    exec(QStringLiteral("DROP TABLE \"%1\"").arg(sqliteName));
+}
+
+StagingTable& StagingStore::table(const QString& name)
+{
+    return const_cast<StagingTable&>(std::as_const(*this).table(name));
+}
+
+const StagingTable& StagingStore::table(const QString& name) const
+{
+    const auto it = m_tables.find(name.toLower());
+    if (it == m_tables.end())
+        throw DataError(QStringLiteral("The Microsoft Jet database engine cannot find the input "
+                                       "table or query '%1'.  Make sure it exists and that its "
+                                       "name is spelled correctly.")
+                            .arg(name));
+    return it->second;
+}
+
+void StagingTable::noteText(int column, QStringView text)
+{
+    int points = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        ++points;
+        if (c < 0x80)
+            continue;
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            cp = QChar::surrogateToUcs4(c, text[++i].unicode());
+        nonAscii.emplace(cp, column);
+    }
+    if (column >= 0)
+        longest[size_t(column)] = std::max(longest[size_t(column)], points);
+}
+
+void StagingStore::insert(const QString& name, const std::vector<Literal>& literals)
+{
+    StagingTable& t = table(name);
+    if (literals.size() != t.columns.size())
+        throw DataError(
+            QStringLiteral("Number of query values and destination fields are not the same."));
+    // Every value is checked before anything of the row is kept.
+    std::vector<Value> values;
+    values.reserve(literals.size());
+    for (size_t i = 0; i < literals.size(); ++i)
+        values.push_back(convertLiteral(literals[i], t.columns[i].type, t.columns[i].name));
+    sqlite3_stmt* st = t.insert->get();
+    sqlite3_reset(st);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i].kind() == Value::Kind::Text)
+            t.noteText(int(i), values[i].toString());
+        bindValue(st, int(i) + 1, values[i]);
+    }
+    if (sqlite3_step(st) != SQLITE_DONE)
+        sqliteFailed(m_db, QStringLiteral("storing a row"));
+}
+
+std::unique_ptr<DriverCursor> StagingStore::select(const QString& name, bool topOne)
+{
+    const StagingTable& t = table(name);
+    Statement3 count(m_db, QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(t.sqliteName));
+    sqlite3_step(count.get());
+    return std::make_unique<StagingCursor>(m_db, t, topOne, sqlite3_column_int64(count.get(), 0));
+}
+
+std::unique_ptr<DriverCursor> StagingStore::rows(const StagingTable& t) const
+{
+    return const_cast<StagingStore*>(this)->select(t.name, false);
+}
+
+std::unique_ptr<DriverCursor> StagingStore::tables() const
+{
+    std::vector<std::vector<Value>> rows;
+    // The system tables every Jet database shows in its catalogue.
+    for (const char* sys : {"MSysACEs", "MSysObjects", "MSysQueries", "MSysRelationships"})
+        rows.push_back({Value(), Value(), Value(sys), Value("SYSTEM TABLE"), Value()});
+    for (const auto& [key, t] : m_tables)
+        rows.push_back({Value(), Value(), Value(t.name), Value("TABLE"), Value()});
+    return std::make_unique<MemoryCursor>(tablesCatalogueColumns(), std::move(rows));
+}
+
+} // namespace tabulex::staging

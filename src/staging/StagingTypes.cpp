@@ -1,0 +1,374 @@
+#include "staging/StagingTypes.h"
+
+#include "core/AdoTypes.h"
+#include "core/DataError.h"
+#include "core/DecimalText.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <cmath>
+
+#include <map>
+
+namespace tabulex::staging {
+
+namespace {
+
+// Paradox keeps the smallest value of its integer fields as the blank marker.
+constexpr qint64 kShortMax = 32767;
+constexpr qint64 kLongMax = 2147483647;
+
+const std::map<QString, JetType>& typeNames()
+{
+    static const std::map<QString, JetType> names = {
+        {"TEXT", JetType::Text},         {"VARCHAR", JetType::Text},
+        {"CHAR", JetType::Text},         {"ALPHANUMERIC", JetType::Text},
+        {"STRING", JetType::Text},       {"NVARCHAR", JetType::Text},
+        {"NCHAR", JetType::Text},        {"MEMO", JetType::Memo},
+        {"LONGTEXT", JetType::Memo},     {"NOTE", JetType::Memo},
+        {"NTEXT", JetType::Memo},        {"LONGCHAR", JetType::Memo},
+        {"BYTE", JetType::Byte},         {"TINYINT", JetType::Byte},
+        {"INTEGER1", JetType::Byte},     {"SHORT", JetType::Short},
+        {"SMALLINT", JetType::Short},    {"INTEGER2", JetType::Short},
+        {"LONG", JetType::Long},         {"INT", JetType::Long},
+        {"INTEGER", JetType::Long},      {"INTEGER4", JetType::Long},
+        {"COUNTER", JetType::Counter},   {"AUTOINCREMENT", JetType::Counter},
+        {"SINGLE", JetType::Single},     {"REAL", JetType::Single},
+        {"FLOAT4", JetType::Single},     {"IEEESINGLE", JetType::Single},
+        {"FLOAT", JetType::Double},      {"DOUBLE", JetType::Double},
+        {"FLOAT8", JetType::Double},     {"NUMBER", JetType::Double},
+        {"IEEEDOUBLE", JetType::Double}, {"DECIMAL", JetType::Decimal},
+        {"NUMERIC", JetType::Decimal},   {"DEC", JetType::Decimal},
+        {"CURRENCY", JetType::Currency}, {"MONEY", JetType::Currency},
+        {"BIT", JetType::Bit},           {"LOGICAL", JetType::Bit},
+        {"LOGICAL1", JetType::Bit},      {"YESNO", JetType::Bit},
+        {"BOOLEAN", JetType::Bit},       {"DATETIME", JetType::DateTime},
+        {"DATE", JetType::DateTime},     {"TIME", JetType::DateTime},
+        {"TIMESTAMP", JetType::DateTime}, {"BINARY", JetType::Binary},
+        {"VARBINARY", JetType::Binary},  {"OLEOBJECT", JetType::LongBinary},
+        {"LONGBINARY", JetType::LongBinary}, {"GENERAL", JetType::LongBinary},
+        {"IMAGE", JetType::LongBinary},  {"GUID", JetType::Guid},
+        {"UNIQUEIDENTIFIER", JetType::Guid},
+        // SQL Server's names, for types typed in the data type window.
+        {"BIGINT", JetType::Double},     {"SMALLMONEY", JetType::Currency},
+        {"SMALLDATETIME", JetType::DateTime}, {"SQL_VARIANT", JetType::Memo},
+        {"XML", JetType::Memo},
+    };
+    return names;
+}
+
+[[noreturn]] void refuse(const QString& column, const QString& value, const QString& why)
+{
+    QString shown = value.size() > 60 ? value.left(57) + QStringLiteral("...") : value;
+    throw DataError(QStringLiteral("The value '%1' cannot be stored in the field '%2': %3")
+                        .arg(shown, column, why));
+}
+
+// The whole number a decimal text stands for, when it is one and fits 64 bits.
+std::optional<qint64> wholeNumber(const DecimalParts& p)
+{
+    if (p.exponent < 0)
+        return std::nullopt;
+    if (p.digits.size() + p.exponent > 18)
+        return std::nullopt;
+    qint64 v = p.digits.isEmpty() ? 0 : p.digits.toLongLong();
+    for (int i = 0; i < p.exponent; ++i)
+        v *= 10;
+    return p.negative ? -v : v;
+}
+
+double exactNumber(const Literal& lit, const QString& column)
+{
+    if (!parseDecimal(lit.text))
+        refuse(column, lit.text, QStringLiteral("it is not a number."));
+    const auto d = exactDouble(lit.text);
+    if (!d)
+        refuse(column, lit.text,
+               QStringLiteral("a Paradox number field does not hold this number exactly."));
+    return *d;
+}
+
+qint64 exactInteger(const Literal& lit, const QString& column, qint64 min, qint64 max)
+{
+    const auto parts = parseDecimal(lit.text);
+    if (!parts)
+        refuse(column, lit.text, QStringLiteral("it is not a number."));
+    const auto v = wholeNumber(*parts);
+    if (!v)
+        refuse(column, lit.text,
+               parts->exponent < 0 ? QStringLiteral("it is not a whole number.")
+                                   : QStringLiteral("the number is out of range."));
+    if (*v < min || *v > max)
+        refuse(column, lit.text,
+               QStringLiteral("the field holds whole numbers from %1 to %2.").arg(min).arg(max));
+    return *v;
+}
+
+bool toBool(const Literal& lit, const QString& column)
+{
+    const QString t = lit.text.trimmed().toLower();
+    if (t == u"true" || t == u"yes" || t == u"on")
+        return true;
+    if (t == u"false" || t == u"no" || t == u"off")
+        return false;
+    if (const auto parts = parseDecimal(t))
+        return !parts->digits.isEmpty();
+    refuse(column, lit.text, QStringLiteral("it is not a Boolean value."));
+}
+
+Value toDateTime(const Literal& lit, const QString& column)
+{
+    const QString text = lit.text.trimmed();
+    // A time alone lands on Jet's day zero, 1899-12-30.
+    Date d{1899, 12, 30};
+    Time t;
+    int used = parseDate(text, d);
+    if (used && used < text.size()) {
+        if (text[used] != u'T' && text[used] != u' ')
+            used = -1;
+        else if (const int n = parseTime(QStringView(text).mid(used + 1), t))
+            used += 1 + n;
+        else
+            used = -1;
+    } else if (!used) {
+        used = parseTime(text, t);
+    }
+    if (used <= 0 || used != text.size() || d.year < 1 ||
+        !QDate(d.year, d.month, d.day).isValid() || t.hour > 23 || t.minute > 59 || t.second > 59)
+        refuse(column, lit.text, QStringLiteral("it is not a valid date or time."));
+    if (t.nanos % 1000000 != 0)
+        refuse(column, lit.text,
+               QStringLiteral("a Paradox timestamp holds milliseconds, not finer fractions."));
+    return Value(Timestamp{d, t});
+}
+
+QByteArray toBytes(const Literal& lit, const QString& column)
+{
+    if (lit.kind != Literal::Kind::Hex)
+        refuse(column, lit.text, QStringLiteral("a binary field takes hexadecimal data (0x...)."));
+    return QByteArray::fromHex(lit.text.toLatin1());
+}
+
+} // namespace
+
+std::optional<ColumnType> parseColumnType(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto it = typeNames().find(m.captured(1).toUpper());
+    if (it == typeNames().end())
+        return std::nullopt;
+    ColumnType t;
+    t.type = it->second;
+    t.spelled = text.trimmed();
+    const bool sized = m.capturedLength(2) > 0;
+    switch (t.type) {
+    case JetType::Text:
+    case JetType::Binary:
+        if (sized)
+            t.size = m.captured(2).toInt();
+        if (t.size < 1 || t.size > 255 || m.capturedLength(3))
+            return std::nullopt;
+        break;
+    case JetType::Decimal:
+        if (sized) {
+            t.precision = m.captured(2).toInt();
+            t.scale = m.capturedLength(3) ? m.captured(3).toInt() : 0;
+        }
+        if (t.precision < 1 || t.precision > 28 || t.scale > t.precision)
+            return std::nullopt;
+        break;
+    default:
+        if (sized && t.type != JetType::Double && t.type != JetType::Memo)
+            return std::nullopt;
+        break;
+    }
+    return t;
+}
+
+int adoTypeOf(const ColumnType& type)
+{
+    using namespace ado;
+    switch (type.type) {
+    case JetType::Text:
+        return adVarWChar;
+    case JetType::Memo:
+        return adLongVarWChar;
+    case JetType::Byte:
+        return adUnsignedTinyInt;
+    case JetType::Short:
+        return adSmallInt;
+    case JetType::Long:
+    case JetType::Counter:
+        return adInteger;
+    case JetType::Single:
+        return adSingle;
+    case JetType::Double:
+        return adDouble;
+    case JetType::Decimal:
+        return adNumeric;
+    case JetType::Currency:
+        return adCurrency;
+    case JetType::Bit:
+        return adBoolean;
+    case JetType::DateTime:
+        return adDate;
+    case JetType::Binary:
+        return adVarBinary;
+    case JetType::LongBinary:
+        return adLongVarBinary;
+    case JetType::Guid:
+        return adGUID;
+    }
+    return adVarWChar;
+}
+
+namespace {
+
+// The conversions that the source value settles without reading its text: the same result
+// as the text, for the kinds and columns where that is plain. nullopt: read the text.
+std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QString& column)
+{
+    constexpr std::int64_t kExactLimit = std::int64_t(1) << 53;
+    switch (type.type) {
+    case JetType::Single:
+    case JetType::Double:
+        // The text is the double's shortest form, which reads back to the same double.
+        if (v.kind() == Value::Kind::Double && std::isfinite(v.toDouble()))
+            return Value(v.toDouble() == 0 ? 0.0 : v.toDouble());
+        if (v.kind() == Value::Kind::Int && v.toInt() >= -kExactLimit && v.toInt() <= kExactLimit)
+            return Value(double(v.toInt()));
+        if (v.kind() == Value::Kind::Decimal)
+            if (const auto d = exactDouble(v.toDecimal().text))
+                return Value(*d);
+        return std::nullopt;
+    case JetType::DateTime:
+        if (v.kind() == Value::Kind::Timestamp) {
+            const Timestamp& ts = v.toTimestamp();
+            if (ts.time.nanos % 1000000 == 0 && ts.date.year >= 1 &&
+                QDate(ts.date.year, ts.date.month, ts.date.day).isValid() && ts.time.hour < 24 &&
+                ts.time.minute < 60 && ts.time.second < 60 && ts.date.year <= 9999)
+                return v;
+        }
+        return std::nullopt;
+    case JetType::Byte:
+    case JetType::Short:
+    case JetType::Long:
+    case JetType::Counter:
+        if (v.kind() != Value::Kind::Int)
+            return std::nullopt;
+        {
+            const qint64 max = type.type == JetType::Byte    ? 255
+                               : type.type == JetType::Short ? kShortMax
+                                                             : kLongMax;
+            const qint64 min = type.type == JetType::Byte ? 0 : -max;
+            if (v.toInt() < min || v.toInt() > max)
+                refuse(column, v.toText(),
+                       QStringLiteral("the field holds whole numbers from %1 to %2.")
+                           .arg(min)
+                           .arg(max));
+        }
+        return Value(std::int64_t(v.toInt()));
+    case JetType::Bit:
+        if (v.kind() == Value::Kind::Bool)
+            return Value(v.toBool());
+        return std::nullopt;
+    case JetType::Memo:
+        if (v.kind() == Value::Kind::Text)
+            return v;
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+Value convertText(const Literal& lit, const ColumnType& type, const QString& column);
+
+Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& column)
+{
+    if (lit.kind == Literal::Kind::Null)
+        return {};
+    if (lit.source && lit.kind != Literal::Kind::Hex)
+        if (auto v = fromSource(*lit.source, type, column))
+            return *v;
+    if (lit.text.isNull() && lit.source) {
+        Literal written = lit;
+        written.text = lit.source->toText();
+        return convertText(written, type, column);
+    }
+    return convertText(lit, type, column);
+}
+
+Value convertText(const Literal& lit, const ColumnType& type, const QString& column)
+{
+    if (lit.kind == Literal::Kind::Hex && type.type != JetType::Binary &&
+        type.type != JetType::LongBinary)
+        refuse(column, QStringLiteral("0x") + lit.text.left(40),
+               QStringLiteral("binary data does not fit a %1 field.").arg(type.spelled));
+    switch (type.type) {
+    case JetType::Text:
+    case JetType::Guid: {
+        const int max = type.type == JetType::Guid ? 38 : type.size;
+        qsizetype points = lit.text.size();
+        if (points > max)
+            for (QChar c : lit.text)
+                points -= c.isLowSurrogate() ? 1 : 0;
+        if (points > max)
+            refuse(column, lit.text,
+                   QStringLiteral("the field holds at most %1 characters.").arg(max));
+        return Value(lit.text);
+    }
+    case JetType::Memo:
+        return Value(lit.text);
+    case JetType::Byte:
+        return Value(exactInteger(lit, column, 0, 255));
+    case JetType::Short:
+        return Value(exactInteger(lit, column, -kShortMax, kShortMax));
+    case JetType::Long:
+    case JetType::Counter:
+        return Value(exactInteger(lit, column, -kLongMax, kLongMax));
+    case JetType::Single:
+    case JetType::Double:
+        return Value(exactNumber(lit, column));
+    case JetType::Currency:
+    case JetType::Decimal: {
+        const auto parts = parseDecimal(lit.text);
+        if (!parts)
+            refuse(column, lit.text, QStringLiteral("it is not a number."));
+        const int scale = type.type == JetType::Currency ? 4 : type.scale;
+        const int fraction = std::max(0, -parts->exponent);
+        if (fraction > scale)
+            refuse(column, lit.text,
+                   QStringLiteral("the field keeps %1 digits after the decimal point.").arg(scale));
+        if (type.type == JetType::Decimal &&
+            int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
+            refuse(column, lit.text,
+                   QStringLiteral("the number has more digits than DECIMAL(%1,%2) holds.")
+                       .arg(type.precision)
+                       .arg(type.scale));
+        return Value(exactNumber(lit, column));
+    }
+    case JetType::Bit:
+        return Value(toBool(lit, column));
+    case JetType::DateTime:
+        return toDateTime(lit, column);
+    case JetType::Binary: {
+        QByteArray b = toBytes(lit, column);
+        if (b.size() > type.size)
+            refuse(column, QStringLiteral("0x") + lit.text.left(40),
+                   QStringLiteral("the field holds at most %1 bytes.").arg(type.size));
+        return Value(std::move(b));
+    }
+    case JetType::LongBinary:
+        return Value(toBytes(lit, column));
+    }
+    return Value(lit.text);
+}
+
+} // namespace tabulex::staging

@@ -1,0 +1,215 @@
+#include "ScriptedPrompter.h"
+#include "StandinServer.h"
+#include "connect/ConnectionStrings.h"
+#include "customize/Customize.h"
+#include "ui/datatype/Form3.h"
+#include "paradox/TableWriter.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tabulex;
+using namespace tabulex::test;
+using Kind = ScriptedPrompter::Kind;
+
+namespace {
+
+class Form3Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+    void SetUp() override
+    {
+        s_server->reset();
+        m_form3 = std::make_unique<Form3>(
+            m_prompts, [] { return s_server->connectionString(); },
+            [this] { return ParadoxConnectionString(m_folder.path()); });
+    }
+
+    QStringList items(const QListWidget* list) const
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+    void open(const QString& type, const QString& table, const QString& head)
+    {
+        m_form3->mType = type;
+        m_form3->mTableName = table;
+        m_form3->mSQL = head;
+        m_form3->Form_Load();
+    }
+
+    // A Paradox table with one field of every kind the derivation reads, and one row.
+    void writeParadoxTable(const QString& name, bool withRow)
+    {
+        using paradox::FieldType;
+        paradox::TableWriter w(
+            (m_folder.path() + u'/' + name + ".db").toStdString(),
+            {{"Name", FieldType::Alpha, 20}, {"Empty", FieldType::Alpha, 20},
+             {"Long", FieldType::Alpha, 255}, {"Price", FieldType::Number, 0},
+             {"Total", FieldType::Money, 0}, {"Qty", FieldType::Short, 0},
+             {"Id", FieldType::Long, 0}, {"Exact", FieldType::Bcd, 2},
+             {"Born", FieldType::Date, 0}, {"At", FieldType::Time, 0},
+             {"Stamp", FieldType::Timestamp, 0}, {"Paid", FieldType::Logical, 0},
+             {"Notes", FieldType::Memo, 11}, {"Code", FieldType::Bytes, 4},
+             {"Photo", FieldType::Blob, 10}});
+        if (withRow)
+            w.append({paradox::Value("Example"), {}, paradox::Value(std::string(255, 'x')),
+                      paradox::Value(1.5), paradox::Value(2.5), paradox::Value(3),
+                      paradox::Value(4), paradox::Value(paradox::Decimal{"5.25"}),
+                      paradox::Value(paradox::Date{2024, 1, 2}),
+                      paradox::Value(paradox::Time{3, 4, 5, 0}),
+                      paradox::Value(paradox::Timestamp{{2024, 1, 2}, {3, 4, 5, 0}}),
+                      paradox::Value(true), paradox::Value("a memo"),
+                      paradox::Value(paradox::Bytes{"\x01\x02\x03\x04"}),
+                      paradox::Value(paradox::Bytes{std::string(300, 'b')})});
+        w.commit();
+    }
+
+    static std::unique_ptr<StandinServer> s_server;
+    ScriptedPrompter m_prompts;
+    QTemporaryDir m_folder;
+    std::unique_ptr<Form3> m_form3;
+};
+
+std::unique_ptr<StandinServer> Form3Test::s_server;
+
+} // namespace
+
+TEST_F(Form3Test, ProposesParadoxTypesForEverySqlServerType)
+{
+    s_server->execute(
+        "CREATE TABLE [All]([a] NVARCHAR(10), [b] VARCHAR(10), [c] NTEXT, [d] CHAR(5), "
+        "[e] NCHAR(5), [f] BIT, [g] MONEY, [h] REAL, [i] DECIMAL(10,2), [j] FLOAT, [k] SMALLINT, "
+        "[l] TINYINT, [m] BIGINT, [n] INT, [o] DATE, [p] DATETIME, [q] TIME, [r] VARBINARY(10), "
+        "[s] UNIQUEIDENTIFIER, [t] VARCHAR(MAX))");
+    open("Paradox", "All", "CREATE TABLE `All`(");
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_EQ(items(m_form3->List1), QString("a b c d e f g h i j k l m n o p q r s t").split(' '));
+    // Money arrives from SQL Server as a numeric, not as an ADO currency.
+    EXPECT_EQ(items(m_form3->List2),
+              QString("MEMO MEMO MEMO MEMO MEMO LOGICAL NUMBER NUMBER NUMBER NUMBER SHORT LONG "
+                      "LONG LONG TIMESTAMP TIMESTAMP TIMESTAMP MEMO MEMO MEMO")
+                  .split(' '));
+    EXPECT_TRUE(m_form3->Text1->text().isEmpty());
+    // Only the first row is asked for.
+    EXPECT_TRUE(s_server->statementLog().contains("SELECT top 1 * FROM [All]"));
+}
+
+TEST_F(Form3Test, ProposesSqlServerTypesFromTheFirstRow)
+{
+    writeParadoxTable("FULL", true);
+    writeParadoxTable("EMPTY", false);
+    open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_EQ(items(m_form3->List2),
+              QStringList({"VARCHAR(7)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
+                           "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
+                           "TEXT", "VARCHAR(4)", "TEXT"}));
+    open("MSSQL", "EMPTY", "CREATE TABLE [EMPTY](");
+    EXPECT_EQ(items(m_form3->List2),
+              QStringList({"VARCHAR(255)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
+                           "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
+                           "TEXT", "VARCHAR(255)", "VARCHAR(255)"}));
+}
+
+TEST_F(Form3Test, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
+{
+    writeParadoxTable("FULL", true);
+    open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+    m_form3->List1->setCurrentRow(3);
+    m_form3->List1_Click();
+    EXPECT_EQ(m_form3->List2->currentRow(), 3);
+    EXPECT_EQ(m_form3->Text1->text(), "NUMERIC");
+    m_form3->Text1->setText("decimal(10, 2)");
+    m_form3->PushButton1_Click();
+    EXPECT_EQ(m_form3->List2->item(3)->text(), "decimal(10, 2)");
+    EXPECT_TRUE(m_form3->changed());
+
+    m_form3->List2->setCurrentRow(5);
+    m_form3->List2_Click();
+    EXPECT_EQ(m_form3->List1->currentRow(), 5);
+    m_form3->Text1->setText("NUMBER");
+    m_form3->PushButton1_Click();
+    ASSERT_EQ(m_prompts.of(Kind::Message).size(), 1u);
+    EXPECT_EQ(m_prompts.of(Kind::Message)[0].text, "Invalid datatype.");
+    EXPECT_EQ(m_form3->List2->item(5)->text(), "SMALLINT");
+    EXPECT_EQ(m_form3->Text1->text(), "NUMBER");
+}
+
+TEST_F(Form3Test, LeavingAfterAChangeAsksFirst)
+{
+    writeParadoxTable("FULL", true);
+    open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+    // Without a change the window closes at once.
+    EXPECT_TRUE(m_form3->unload());
+    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
+
+    open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+    m_form3->List1->setCurrentRow(0);
+    m_form3->List1_Click();
+    m_form3->Text1->setText("nvarchar (50)");
+    m_form3->PushButton1_Click();
+    m_prompts.questionAnswers = {false, true};
+    m_form3->PushButton4_Click();
+    EXPECT_FALSE(m_form3->isUnloaded());
+    EXPECT_EQ(m_form3->List2->item(0)->text(), "nvarchar (50)");
+    m_form3->PushButton4_Click();
+    EXPECT_TRUE(m_form3->isUnloaded());
+    const auto questions = m_prompts.of(Kind::Question);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].text,
+              "Data type has been change.\r\nDo you still want to exit without changes?");
+    EXPECT_EQ(m_form3->mSQL, "CREATE TABLE [FULL](");
+}
+
+TEST_F(Form3Test, OkCompletesTheStatementWithoutAsking)
+{
+    writeParadoxTable("FULL", true);
+    open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+    m_form3->List1->setCurrentRow(0);
+    m_form3->List1_Click();
+    m_form3->Text1->setText("nvarchar (50)");
+    m_form3->PushButton1_Click();
+    CustomizeCancelled = true;
+    m_form3->PushButton2_Click();
+    EXPECT_FALSE(CustomizeCancelled);
+    EXPECT_TRUE(m_form3->isUnloaded());
+    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
+    EXPECT_TRUE(m_form3->mSQL.startsWith(
+        "CREATE TABLE [FULL](\"Name\" nvarchar (50),\"Empty\" VARCHAR(255),"));
+    EXPECT_TRUE(m_form3->mSQL.endsWith("\"Code\" VARCHAR(4),\"Photo\" TEXT)"));
+}
+
+TEST_F(Form3Test, HelpForEachTarget)
+{
+    open("MSSQL", "NONE", "CREATE TABLE [NONE](");
+    // The table is missing: the report, and empty lists.
+    EXPECT_EQ(m_prompts.errorReports().size(), 1u);
+    EXPECT_EQ(m_form3->List1->count(), 0);
+    m_form3->PushButton3_Click();
+    const auto messages = m_prompts.of(Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    const QStringList lines = messages[0].text.split("\r\n");
+    ASSERT_EQ(lines.size(), 27);
+    EXPECT_EQ(lines[0], "The following are the Data Types of MS SQL Server: ");
+    EXPECT_EQ(lines[1], "bigint");
+    EXPECT_EQ(lines[26], "xml");
+    m_form3->mType = "Paradox";
+    m_form3->PushButton3_Click();
+    ASSERT_EQ(m_prompts.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompts.openedUrls[0].toString(), kParadoxTypesHelp);
+    m_form3->mType = "Other";
+    m_form3->PushButton3_Click();
+    EXPECT_EQ(m_prompts.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompts.of(Kind::Message).size(), 1u);
+}
