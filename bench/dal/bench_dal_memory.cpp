@@ -32,19 +32,19 @@ int walk(const QString& mode, const QString& connectionString, const QString& ta
     QElapsedTimer timer;
     timer.start();
     Connection c;
-    c.CursorLocation = mode == QLatin1String("client") ? ado::adUseClient : ado::adUseServer;
-    c.CommandTimeout = 0;
-    c.Open(connectionString);
+    c.cursorLocation = mode == QLatin1String("client") ? ado::adUseClient : ado::adUseServer;
+    c.commandTimeout = 0;
+    c.open(connectionString);
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(table), c);
+    rs.open(QStringLiteral("SELECT * FROM [%1]").arg(table), c);
     qint64 rows = 0, nulls = 0;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        for (const Field& f : rs.Fields())
-            nulls += f.Value.isNull();
+    for (; !rs.atEnd(); rs.moveNext()) {
+        for (const Field& f : rs.fields())
+            nulls += f.value.isNull();
         ++rows;
     }
     std::printf("%lld %lld %.3f %.3f %lld\n", static_cast<long long>(rows),
-                static_cast<long long>(rs.RecordCount()), bench::peakResidentMiB(),
+                static_cast<long long>(rs.recordCount()), bench::peakResidentMiB(),
                 double(timer.elapsed()) / 1000.0, static_cast<long long>(nulls));
     return 0;
 }

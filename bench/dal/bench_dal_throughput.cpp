@@ -62,21 +62,21 @@ int run()
     const QString table = QStringLiteral("Transfer");
     server.execute(bench::createTableStatement(table));
     Connection c;
-    c.CursorLocation = ado::adUseServer;
-    c.CommandTimeout = 5000;
-    c.Open(server.connectionString());
+    c.cursorLocation = ado::adUseServer;
+    c.commandTimeout = 5000;
+    c.open(server.connectionString());
 
     const Run insert = measure(server, [&] {
         for (int i = 0; i < kRows; ++i)
-            c.Execute(bench::insertStatement(table, i));
+            c.execute(bench::insertStatement(table, i));
     });
     qint64 values = 0;
     const Run select = measure(server, [&] {
         Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(table), c);
-        for (; !rs.Eof(); rs.MoveNext())
-            for (const Field& f : rs.Fields())
-                values += !f.Value.isNull();
+        rs.open(QStringLiteral("SELECT * FROM [%1]").arg(table), c);
+        for (; !rs.atEnd(); rs.moveNext())
+            for (const Field& f : rs.fields())
+                values += !f.value.isNull();
     });
     if (values != qint64(kRows) * 10)
         throw std::runtime_error("the SELECT did not return every value");

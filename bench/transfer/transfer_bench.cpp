@@ -82,7 +82,7 @@ TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folde
     ctx.sqlList = &sqlList;
     ctx.paradoxList = &paradoxList;
     ctx.sqlConnectionString = [sql] { return sql; };
-    ctx.paradoxConnectionString = [folder] { return ParadoxConnectionString(folder); };
+    ctx.paradoxConnectionString = [folder] { return paradoxConnectionString(folder); };
     ctx.paradoxFolder = [folder] { return folder; };
     ctx.stagingConnectionString = stagingConnectionString(QCoreApplication::applicationDirPath());
     (toSql ? paradoxList : sqlList).addItem(table);
@@ -123,30 +123,30 @@ double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; 
 QStringList insertTexts(const QString& folder, const QString& table, QString& create)
 {
     Connection pdx;
-    pdx.CursorLocation = ado::adUseClient;
-    pdx.Open(ParadoxConnectionString(folder));
+    pdx.cursorLocation = ado::adUseClient;
+    pdx.open(paradoxConnectionString(folder));
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(table), pdx);
+    rs.open(QStringLiteral("SELECT * FROM [%1]").arg(table), pdx);
     std::vector<ColumnPlan> plans;
-    for (const Field& f : rs.Fields())
+    for (const Field& f : rs.fields())
         plans.push_back(defaultColumnPlan(f, Direction::ToSqlServer));
-    create = CompleteCreateTable(QStringLiteral("CREATE TABLE [%1](").arg(table + "_BARE"),
-                                 rs.Fields(), plans);
+    create = completeCreateTable(QStringLiteral("CREATE TABLE [%1](").arg(table + "_BARE"),
+                                 rs.fields(), plans);
     QStringList out;
-    for (; !rs.Eof(); rs.MoveNext())
-        out << BuildInsertStatement(table + "_BARE", rs.Fields(), plans);
+    for (; !rs.atEnd(); rs.moveNext())
+        out << buildInsertStatement(table + "_BARE", rs.fields(), plans);
     return out;
 }
 
 double bareInserts(const QString& sql, const QString& create, const QStringList& inserts)
 {
     Connection c;
-    c.Open(sql);
+    c.open(sql);
     try {
-        c.Execute(QStringLiteral("DROP TABLE [BENCH_BARE]"));
+        c.execute(QStringLiteral("DROP TABLE [BENCH_BARE]"));
     } catch (const std::exception&) {
     }
-    c.Execute(create);
+    c.execute(create);
     QElapsedTimer t;
     t.start();
     for (const QString& s : inserts)
@@ -161,7 +161,7 @@ double bareFetchAndWrite(const QString& sql, const QString& folder, const QStrin
     QElapsedTimer t;
     t.start();
     Connection c;
-    c.Open(sql);
+    c.open(sql);
     auto cursor = c.driver().query(QStringLiteral("SELECT * FROM [%1]").arg(table));
     paradox::TableWriter w((folder + QStringLiteral("/BARE.db")).toStdString(),
                            {{"id", FieldType::Long, 0},        {"code", FieldType::Number, 0},
@@ -244,10 +244,10 @@ int run(int rows, int memoryRows, bool skipP2s)
     // SQL Server to Paradox, from a table of ten typed SQL Server columns.
     {
         Connection setup;
-        setup.Open(sql);
-        setup.Execute(bench::createTableStatement(QStringLiteral("MIXED")));
+        setup.open(sql);
+        setup.execute(bench::createTableStatement(QStringLiteral("MIXED")));
         for (int i = 0; i < rows; ++i)
-            setup.Execute(bench::insertStatement(QStringLiteral("MIXED"), i));
+            setup.execute(bench::insertStatement(QStringLiteral("MIXED"), i));
     }
     double bareS2p = 1e300, oursS2p = 1e300;
     for (int round = 0; round < 3; ++round) {

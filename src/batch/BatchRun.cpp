@@ -85,15 +85,15 @@ bool BatchRun::fill(MemoryTableList& list, Side side)
 {
     try {
         if (side == Side::Sql) {
-            FillSqlTableList(list, SqlConnectionString(m_fields), m_host);
+            fillSqlTableList(list, sqlConnectionString(m_fields), m_host);
             return true;
         }
-        if (!IsFolder(m_fields.paradoxFolder)) {
+        if (!isFolder(m_fields.paradoxFolder)) {
             m_console.line(QStringLiteral("tabulex-batch: the Paradox folder %1 does not exist")
                                .arg(m_fields.paradoxFolder));
             return false;
         }
-        FillParadoxTableList(list, m_fields.paradoxFolder, m_host);
+        fillParadoxTableList(list, m_fields.paradoxFolder, m_host);
         return true;
     } catch (const std::exception& e) {
         m_console.line(QStringLiteral("tabulex-batch: the %1 tables could not be listed: %2")
@@ -138,7 +138,7 @@ void BatchRun::requireAnswers(const TableList& source) const
                 continue;
             name.truncate(kParadoxNameLength);
         }
-        if (ListContains(target, name) || created.contains(name, Qt::CaseInsensitive))
+        if (listContains(target, name) || created.contains(name, Qt::CaseInsensitive))
             existing << name;
         if (!toParadox)
             created << name;
@@ -193,14 +193,14 @@ int BatchRun::send()
     ctx.host = &m_host;
     ctx.sqlList = &m_sqlList;
     ctx.paradoxList = &m_paradoxList;
-    ctx.sqlConnectionString = [this] { return SqlConnectionString(m_fields); };
+    ctx.sqlConnectionString = [this] { return sqlConnectionString(m_fields); };
     ctx.paradoxConnectionString = [this] {
-        return ParadoxConnectionString(m_fields.paradoxFolder);
+        return paradoxConnectionString(m_fields.paradoxFolder);
     };
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] {
-        FillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
+        fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };
     const TransferSummary s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
 
@@ -221,7 +221,7 @@ int BatchRun::remove()
     select(list, side, m_options.names, false);
     const int selected = int(selectedItems(list).size());
     const int deleted = side == Side::Sql
-                            ? deleteSqlTables(list, SqlConnectionString(m_fields), m_host)
+                            ? deleteSqlTables(list, sqlConnectionString(m_fields), m_host)
                             : deleteParadoxTables(list, m_fields.paradoxFolder, m_host);
     // A table that could not be deleted stays listed and selected.
     for (const QString& kept : selectedItems(list))
@@ -243,7 +243,7 @@ int BatchRun::rename()
         return kExitFailure;
     select(list, side, {oldName}, false);
     const bool renamed = side == Side::Sql
-                             ? renameSqlTable(list, SqlConnectionString(m_fields), m_host)
+                             ? renameSqlTable(list, sqlConnectionString(m_fields), m_host)
                              : renameParadoxTable(list, m_fields.paradoxFolder, m_host);
     summary(oldName +
             (renamed ? QStringLiteral(" renamed to ") + newName : QStringLiteral(" not renamed")));

@@ -26,7 +26,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tabulex-batch"));
-    SetAppTitle();
+    setAppTitle();
     Console console;
     try {
         const BatchOptions options = parseArguments(QCoreApplication::arguments().mid(1));

@@ -2,7 +2,7 @@
 
 namespace tabulex {
 
-QString SqlConnectionString(const ConnectionFields& f)
+QString sqlConnectionString(const ConnectionFields& f)
 {
     QString server = f.server;
     if (!f.localConnection)
@@ -12,7 +12,7 @@ QString SqlConnectionString(const ConnectionFields& f)
            u';';
 }
 
-QString ParadoxConnectionString(const QString& folder)
+QString paradoxConnectionString(const QString& folder)
 {
     return QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;"
                           "Fil=Paradox 5.X;DefaultDir=") +

@@ -18,9 +18,9 @@ struct ConnectionFields {
 // The ODBC connection string of the "SQL Server" driver. The fields go in exactly as typed:
 // nothing is trimmed, quoted or escaped, not even ";" in a password. A local connection
 // leaves the port out.
-QString SqlConnectionString(const ConnectionFields& fields);
+QString sqlConnectionString(const ConnectionFields& fields);
 
 // The Paradox connection string; the folder goes in twice, unquoted.
-QString ParadoxConnectionString(const QString& folder);
+QString paradoxConnectionString(const QString& folder);
 
 } // namespace tabulex

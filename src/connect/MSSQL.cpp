@@ -4,11 +4,11 @@
 
 namespace tabulex {
 
-bool OpenSqlConnection(const QString& connectionString)
+bool openSqlConnection(const QString& connectionString)
 {
     try {
         Connection connection;
-        connection.Open(connectionString);
+        connection.open(connectionString);
         return true;
     } catch (...) {
         return false;

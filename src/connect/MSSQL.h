@@ -6,6 +6,6 @@ namespace tabulex {
 
 // True when a connection opens with connectionString; it is closed again at once. Never
 // throws and shows nothing: every failure, whatever its cause, gives false.
-bool OpenSqlConnection(const QString& connectionString);
+bool openSqlConnection(const QString& connectionString);
 
 } // namespace tabulex

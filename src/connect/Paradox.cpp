@@ -4,11 +4,11 @@
 
 namespace tabulex {
 
-bool ParadoxFolderHasTables(const QString& folder)
+bool paradoxFolderHasTables(const QString& folder)
 {
     if (folder.isEmpty())
         return false;
-    return !FindFiles(folder, QStringLiteral("*.db")).isEmpty();
+    return !findFiles(folder, QStringLiteral("*.db")).isEmpty();
 }
 
 } // namespace tabulex

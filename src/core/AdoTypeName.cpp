@@ -4,7 +4,7 @@
 
 namespace tabulex {
 
-QString AdoTypeName(std::int16_t type)
+QString adoTypeName(std::int16_t type)
 {
     static const std::map<int, const char*> names = {
         {0, "adEmpty"},           {2, "adSmallInt"},          {3, "adInteger"},

@@ -8,6 +8,6 @@ namespace tabulex {
 
 // The ADO DataTypeEnum constant name of a type value ("adVarChar"); empty for a value that
 // has no name.
-QString AdoTypeName(std::int16_t type);
+QString adoTypeName(std::int16_t type);
 
 } // namespace tabulex

@@ -14,7 +14,7 @@ QString& storedTitle()
 
 } // namespace
 
-QString SetAppTitle(const QString& productTitle)
+QString setAppTitle(const QString& productTitle)
 {
     QString title = productTitle;
     while (title.size() > 40) {

@@ -9,7 +9,7 @@ inline const QString kProductTitle = QStringLiteral("Tabulex");
 
 // The application title: the product title cut at word boundaries to at most 40 characters.
 // It titles every message box shown without a title of its own.
-QString SetAppTitle(const QString& productTitle = kProductTitle);
+QString setAppTitle(const QString& productTitle = kProductTitle);
 const QString& appTitle();
 
 // The folder of the program's executable, without a trailing separator.

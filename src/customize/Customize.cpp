@@ -76,16 +76,16 @@ template <typename Each>
 void firstRow(const QString& connectionString, const QString& statement, Each each)
 {
     Connection c;
-    c.CursorLocation = ado::adUseClient;
-    c.Open(connectionString);
+    c.cursorLocation = ado::adUseClient;
+    c.open(connectionString);
     Recordset rs;
-    rs.Open(statement, c, ado::adOpenStatic, ado::adLockOptimistic);
-    for (const Field& f : rs.Fields())
-        each(f, rs.Eof());
-    if (rs.State() != ado::adStateClosed)
-        rs.Close();
-    if (c.State() != ado::adStateClosed)
-        c.Close();
+    rs.open(statement, c, ado::adOpenStatic, ado::adLockOptimistic);
+    for (const Field& f : rs.fields())
+        each(f, rs.atEnd());
+    if (rs.state() != ado::adStateClosed)
+        rs.close();
+    if (c.state() != ado::adStateClosed)
+        c.close();
 }
 
 } // namespace
@@ -103,7 +103,7 @@ const QStringList& dataTypeCatalogue()
     return names;
 }
 
-bool IsValidDataType(const QString& text)
+bool isValidDataType(const QString& text)
 {
     QString validation = QStringLiteral("MEMO");
     for (const QString& name : dataTypeCatalogue())
@@ -116,13 +116,13 @@ bool IsValidDataType(const QString& text)
     return false;
 }
 
-void DeriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
+void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
                         QStringList& names, QStringList& types)
 {
     firstRow(sqlConnectionString, QStringLiteral("SELECT top 1 * FROM ") + bracketName(table),
              [&](const Field& f, bool) {
                  names << f.name;
-                 types << paradoxProposal(AdoTypeName(std::int16_t(f.Type)));
+                 types << paradoxProposal(adoTypeName(std::int16_t(f.type)));
              });
 }
 
@@ -140,7 +140,7 @@ QString sampleRuleType(bool atEnd, const Value& value)
     return QStringLiteral("VARCHAR(%1)").arg(length);
 }
 
-void DeriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
+void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
                           QStringList& names, QStringList& types)
 {
     QString quoted = table;
@@ -148,8 +148,8 @@ void DeriveSqlServerTypes(const QString& paradoxConnectionString, const QString&
     firstRow(paradoxConnectionString, QStringLiteral("SELECT top 1 * FROM \"") + quoted + u'"',
              [&](const Field& f, bool atEnd) {
                  names << f.name;
-                 const QString proposal = sqlServerProposal(AdoTypeName(std::int16_t(f.Type)));
-                 types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.Value) : proposal);
+                 const QString proposal = sqlServerProposal(adoTypeName(std::int16_t(f.type)));
+                 types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.value) : proposal);
              });
 }
 
@@ -165,7 +165,7 @@ bool isNumericFieldName(const QString& name)
     return ok;
 }
 
-QString NewFieldName(const QStringList& fieldNames, const QStringList& generated)
+QString newFieldName(const QStringList& fieldNames, const QStringList& generated)
 {
     QString candidate = QStringLiteral("newfieldname0");
     for (int counter = 1; fieldNames.contains(candidate) || generated.contains(candidate);
@@ -183,7 +183,7 @@ AppliedTypes applyDataTypes(const QString& target, const QString& head, const QS
     for (int i = 0; i < types.size(); ++i) {
         QString column = i < names.size() ? names[i] : QString();
         if (isNumericFieldName(column)) {
-            const QString generated = NewFieldName(names, out.newNames);
+            const QString generated = newFieldName(names, out.newNames);
             out.oldNames << column;
             out.newNames << generated;
             column = generated;

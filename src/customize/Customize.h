@@ -16,17 +16,17 @@ const QStringList& dataTypeCatalogue();
 
 // True when the typed type text is accepted: it occurs (ignoring case) inside "MEMO" and the
 // catalogue, or it holds "binary(", "char(", "decimal(" or "numeric(".
-bool IsValidDataType(const QString& text);
+bool isValidDataType(const QString& text);
 
 // The proposals for a SQL Server table going to Paradox, read from its first row only:
 // one field name and one proposed type appended per field. Errors reach the caller, with
 // the rows appended so far left in the lists.
-void DeriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
+void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
                         QStringList& names, QStringList& types);
 
 // The proposals for a Paradox table going to SQL Server; character fields follow the length
 // of their first row's value (the sample rule).
-void DeriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
+void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
                           QStringList& names, QStringList& types);
 
 // The sample rule: the proposed type for a first-row value (absent when the table is empty).
@@ -37,7 +37,7 @@ bool isNumericFieldName(const QString& name);
 
 // The first of newfieldname0, tempid1, tempid2 ... that equals no field name and no name
 // generated earlier in the same apply.
-QString NewFieldName(const QStringList& fieldNames, const QStringList& generated);
+QString newFieldName(const QStringList& fieldNames, const QStringList& generated);
 
 // What applying the window's lists gives.
 struct AppliedTypes {

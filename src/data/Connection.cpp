@@ -17,24 +17,24 @@ DataError closedError()
 
 Connection::~Connection() = default;
 
-void Connection::Open(const QString& connectionString)
+void Connection::open(const QString& connectionString)
 {
     if (m_driver)
         throw DataError(QStringLiteral("Operation is not allowed when the object is open."), 3705);
     DriverOptions options;
-    options.commandTimeout = CommandTimeout;
-    options.connectionTimeout = ConnectionTimeout;
+    options.commandTimeout = commandTimeout;
+    options.connectionTimeout = connectionTimeout;
     m_driver = openDriverConnection(connectionString, options);
 }
 
-void Connection::Execute(const QString& statement)
+void Connection::execute(const QString& statement)
 {
     DriverConnection& d = driver();
-    d.setCommandTimeout(CommandTimeout);
+    d.setCommandTimeout(commandTimeout);
     d.execute(statement);
 }
 
-std::unique_ptr<Recordset> Connection::OpenSchema(int schema)
+std::unique_ptr<Recordset> Connection::openSchema(int schema)
 {
     if (schema != ado::adSchemaTables)
         throw DataError(QStringLiteral("Object or provider is not capable of performing requested "
@@ -45,7 +45,7 @@ std::unique_ptr<Recordset> Connection::OpenSchema(int schema)
     return rs;
 }
 
-void Connection::Close()
+void Connection::close()
 {
     if (!m_driver)
         throw closedError();

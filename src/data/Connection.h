@@ -11,8 +11,8 @@ namespace tabulex {
 
 class Recordset;
 
-// A database connection in the manner of an ADO Connection: set the properties, Open with
-// a connection string, Execute statements, Close. The connection string picks the driver.
+// A database connection in the manner of an ADO Connection: set the properties, open with
+// a connection string, execute statements, close. The connection string picks the driver.
 // Every failure throws DataError; closing happens at destruction at the latest.
 class Connection {
 public:
@@ -21,17 +21,17 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    int CursorLocation = ado::adUseServer;
-    int Mode = 0;
-    int CommandTimeout = 30;
-    int ConnectionTimeout = 15;
+    int cursorLocation = ado::adUseServer;
+    int mode = 0;
+    int commandTimeout = 30;
+    int connectionTimeout = 15;
 
-    void Open(const QString& connectionString);
-    void Execute(const QString& statement);
+    void open(const QString& connectionString);
+    void execute(const QString& statement);
     // Only the tables schema (20) is offered: fields TABLE_NAME and TABLE_TYPE among others.
-    std::unique_ptr<Recordset> OpenSchema(int schema);
-    int State() const { return m_driver ? ado::adStateOpen : ado::adStateClosed; }
-    void Close();
+    std::unique_ptr<Recordset> openSchema(int schema);
+    int state() const { return m_driver ? ado::adStateOpen : ado::adStateClosed; }
+    void close();
 
     // The open driver connection; throws DataError when closed.
     DriverConnection& driver();

@@ -37,15 +37,15 @@ const Field& Fields::operator[](const QString& name) const
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 
-void Recordset::Open(const QString& statement, Connection& connection, int cursorType, int)
+void Recordset::open(const QString& statement, Connection& connection, int cursorType, int)
 {
-    if (State() != ado::adStateClosed)
+    if (state() != ado::adStateClosed)
         throw DataError(QStringLiteral("Operation is not allowed when the object is open."), 3705);
-    const bool counted = CursorLocation == ado::adUseClient ||
-                         connection.CursorLocation == ado::adUseClient ||
+    const bool counted = cursorLocation == ado::adUseClient ||
+                         connection.cursorLocation == ado::adUseClient ||
                          cursorType == ado::adOpenStatic;
     DriverConnection& driver = connection.driver();
-    driver.setCommandTimeout(connection.CommandTimeout);
+    driver.setCommandTimeout(connection.commandTimeout);
     openCursor(counted ? driver.queryCounted(statement) : driver.query(statement), counted);
 }
 
@@ -81,12 +81,12 @@ void Recordset::readRow()
     const bool got = m_spool ? m_spool->read(m_row) : m_cursor->fetch(m_row);
     m_eof = !got;
     for (size_t i = 0; i < m_row.size(); ++i)
-        m_fields.m_fields[i].Value = got ? std::move(m_row[i]) : Value();
+        m_fields.m_fields[i].value = got ? std::move(m_row[i]) : Value();
 }
 
-void Recordset::MoveNext()
+void Recordset::moveNext()
 {
-    if (State() == ado::adStateClosed)
+    if (state() == ado::adStateClosed)
         throw closedError();
     if (m_eof)
         throw DataError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
@@ -95,9 +95,9 @@ void Recordset::MoveNext()
     readRow();
 }
 
-void Recordset::Close()
+void Recordset::close()
 {
-    if (State() == ado::adStateClosed)
+    if (state() == ado::adStateClosed)
         throw closedError();
     m_cursor.reset();
     m_spool.reset();

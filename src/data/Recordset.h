@@ -18,11 +18,11 @@ class RowSpool;
 // column's declared size, precision and scale.
 struct Field {
     QString name;
-    int Type = 0;
-    tabulex::Value Value;
-    qint64 DefinedSize = 0;
-    int Precision = 0;
-    int NumericScale = 0;
+    int type = 0;
+    tabulex::Value value;
+    qint64 definedSize = 0;
+    int precision = 0;
+    int numericScale = 0;
 };
 
 // The fields of a recordset's current row.
@@ -51,22 +51,22 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    int CursorLocation = ado::adUseServer;
+    int cursorLocation = ado::adUseServer;
 
     // cursorType and lockType follow ADO; -1 leaves the defaults (forward-only, read-only).
     // A recordset opened on a client-side connection takes the client-side cursor too.
-    void Open(const QString& statement, Connection& connection, int cursorType = -1,
+    void open(const QString& statement, Connection& connection, int cursorType = -1,
               int lockType = -1);
 
-    // True after the last row (or at once for no rows). Named so because EOF is a C macro.
-    bool Eof() const { return m_eof; }
-    void MoveNext();
+    // True after the last row (or at once for no rows).
+    bool atEnd() const { return m_eof; }
+    void moveNext();
     // The number of rows; -1 with a server-side cursor, as ADO reports it.
-    qint64 RecordCount() const { return m_recordCount; }
-    int State() const { return m_cursor || m_spool ? ado::adStateOpen : ado::adStateClosed; }
-    void Close();
+    qint64 recordCount() const { return m_recordCount; }
+    int state() const { return m_cursor || m_spool ? ado::adStateOpen : ado::adStateClosed; }
+    void close();
 
-    const tabulex::Fields& Fields() const { return m_fields; }
+    const tabulex::Fields& fields() const { return m_fields; }
 
     // Takes an already open driver cursor (the tables schema uses this).
     void openCursor(std::unique_ptr<DriverCursor> cursor, bool clientSide);

@@ -68,7 +68,7 @@ std::optional<QString> decodedName(const char* name)
     return text;
 }
 
-QStringList FindFiles(const QString& folder, const QString& pattern)
+QStringList findFiles(const QString& folder, const QString& pattern)
 {
     QString base = folder;
     if (!base.endsWith(u'/'))
@@ -79,7 +79,7 @@ QStringList FindFiles(const QString& folder, const QString& pattern)
         const QRegularExpression matcher = wildcardExpression(pattern);
         while (const dirent* entry = reader.next()) {
             const std::optional<QString> name = decodedName(entry->d_name);
-            if (name && matcher.match(*name).hasMatch() && IsFile(base + *name))
+            if (name && matcher.match(*name).hasMatch() && isFile(base + *name))
                 names.append(*name);
         }
     } catch (const FolderError& e) {
@@ -89,13 +89,13 @@ QStringList FindFiles(const QString& folder, const QString& pattern)
     return names;
 }
 
-bool IsFile(const QString& path)
+bool isFile(const QString& path)
 {
     struct stat st {};
     return statPath(path, st) && S_ISREG(st.st_mode);
 }
 
-bool HasInvalidChars(const QString& name)
+bool hasInvalidChars(const QString& name)
 {
     for (const char32_t c : name.toUcs4()) {
         if (c < 32 || (c >= 127 && c <= 159) || c == U'?')
@@ -104,19 +104,19 @@ bool HasInvalidChars(const QString& name)
     return false;
 }
 
-bool IsFolder(const QString& path)
+bool isFolder(const QString& path)
 {
     struct stat st {};
     return statPath(path, st) && S_ISDIR(st.st_mode);
 }
 
-bool PathExists(const QString& path)
+bool pathExists(const QString& path)
 {
     struct stat st {};
     return statPath(path, st);
 }
 
-QString BrowseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
+QString browseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
                      Prompter& prompter)
 {
     return prompter.browseFolder(owner, title, initialFolder);

@@ -22,30 +22,30 @@ inline constexpr int kMaxPathLength = 260;
 // folder is listed or added twice, so a link back up the tree cannot make the walk loop.
 // Pending window events run once per folder. Unexpected failures are shown as the walk's
 // error report through the prompter.
-void GetSubDirectories2016(QStringList& folders, bool recurse, Prompter& prompter);
+void appendSubfolders(QStringList& folders, bool recurse, Prompter& prompter);
 
 // The names (without folder) of the files in folder that match a wildcard pattern ("*",
 // "?"), ignoring case, dot files included, folders excluded, in the order the folder lists
 // them. Unlike the array this replaces, index 0 here is the first name; no name gives an
 // empty list. A folder that does not exist or cannot be read holds no files; a path the
 // file system rejects throws FolderError.
-QStringList FindFiles(const QString& folder, const QString& pattern);
+QStringList findFiles(const QString& folder, const QString& pattern);
 
 // True when path names an existing regular file (links followed); never throws.
-bool IsFile(const QString& path);
+bool isFile(const QString& path);
 
 // True when a folder name holds a character that the walk refuses: a code point below 32,
 // from 127 to 159, or "?".
-bool HasInvalidChars(const QString& name);
+bool hasInvalidChars(const QString& name);
 
 // True when path names an existing folder (links followed); never throws.
-bool IsFolder(const QString& path);
+bool isFolder(const QString& path);
 
 // True when the path's date and time can be read (anything that exists); never throws.
-bool PathExists(const QString& path);
+bool pathExists(const QString& path);
 
 // The folder picker: Cancel gives the empty text.
-QString BrowseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
+QString browseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
                      Prompter& prompter);
 
 // The bytes of a path for the system calls; nothing when it holds a NUL character.

@@ -36,7 +36,7 @@ std::optional<FolderId> folderId(const QString& path)
 
 bool acceptableName(const QString& name)
 {
-    return name.size() < kMaxPathLength && !HasInvalidChars(name);
+    return name.size() < kMaxPathLength && !hasInvalidChars(name);
 }
 
 // One walk: remembers every folder it has listed or added, so that links cannot make it
@@ -93,7 +93,7 @@ void FolderWalk::walk(QStringList& folders, bool recurse)
     // A copy: entries removed below must not disturb the loop.
     const QStringList entries = folders;
     for (const QString& p : entries) {
-        if (!IsFolder(p) || p.size() >= kMaxPathLength)
+        if (!isFolder(p) || p.size() >= kMaxPathLength)
             continue;
         letEventsRun();
         try {
@@ -109,7 +109,7 @@ void FolderWalk::walk(QStringList& folders, bool recurse)
         walk(found, true);
     for (const QString& q : std::as_const(found)) {
         underMainTrap(110, [&] {
-            if (IsFolder(q)) {
+            if (isFolder(q)) {
                 letEventsRun();
                 folders.append(q);
             }
@@ -155,7 +155,7 @@ std::optional<QString> FolderWalk::subfolder(const QString& parent, const Direct
 
 } // namespace
 
-void GetSubDirectories2016(QStringList& folders, bool recurse, Prompter& prompter)
+void appendSubfolders(QStringList& folders, bool recurse, Prompter& prompter)
 {
     FolderWalk walk(prompter);
     walk.start(folders, recurse);

@@ -2,7 +2,7 @@
 
 namespace tabulex {
 
-bool ListContains(const TableList& list, const QString& text)
+bool listContains(const TableList& list, const QString& text)
 {
     const QString wanted = text.toLower();
     for (int i = 0; i < list.count(); ++i)
@@ -11,7 +11,7 @@ bool ListContains(const TableList& list, const QString& text)
     return false;
 }
 
-void RemoveListItem(TableList& list, const QString& text)
+void removeListItem(TableList& list, const QString& text)
 {
     for (int i = 0; i < list.count();) {
         if (list.item(i) == text)

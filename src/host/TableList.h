@@ -25,9 +25,9 @@ public:
 };
 
 // True when an item equals text without regard to case.
-bool ListContains(const TableList& list, const QString& text);
+bool listContains(const TableList& list, const QString& text);
 // Removes every item that equals text exactly (case-sensitive).
-void RemoveListItem(TableList& list, const QString& text);
+void removeListItem(TableList& list, const QString& text);
 // The sorted place of text among the items: after every item that sorts before or equal.
 int sortedInsertIndex(const TableList& list, const QString& text);
 

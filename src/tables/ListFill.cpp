@@ -9,34 +9,34 @@
 
 namespace tabulex {
 
-void FillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host)
+void fillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host)
 {
     Connection connection;
-    connection.Open(connectionString);
-    std::unique_ptr<Recordset> rs = connection.OpenSchema(ado::adSchemaTables);
+    connection.open(connectionString);
+    std::unique_ptr<Recordset> rs = connection.openSchema(ado::adSchemaTables);
     list.clear();
-    for (; !rs->Eof(); rs->MoveNext()) {
-        if (rs->Fields()[QStringLiteral("TABLE_TYPE")].Value.toText() != QLatin1String("TABLE"))
+    for (; !rs->atEnd(); rs->moveNext()) {
+        if (rs->fields()[QStringLiteral("TABLE_TYPE")].value.toText() != QLatin1String("TABLE"))
             continue;
         host.processEvents();
-        const QString name = rs->Fields()[QStringLiteral("TABLE_NAME")].Value.toText();
+        const QString name = rs->fields()[QStringLiteral("TABLE_NAME")].value.toText();
         if (!name.toUpper().contains(QLatin1String("SYS")))
             list.addItem(name);
     }
-    rs->Close();
-    connection.Close();
+    rs->close();
+    connection.close();
 }
 
-void FillParadoxTableList(TableList& list, const QString& folder, CommandHost& host)
+void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& host)
 {
     list.clear();
     if (folder.isEmpty())
         return;
     QStringList folders{folder + u'/'};
-    GetSubDirectories2016(folders, true, host.prompter());
+    appendSubfolders(folders, true, host.prompter());
     for (const QString& entry : std::as_const(folders)) {
         const QString path = entry.chopped(1);
-        for (const QString& file : FindFiles(path, QStringLiteral("*.db"))) {
+        for (const QString& file : findFiles(path, QStringLiteral("*.db"))) {
             if (file.startsWith(u'~'))
                 continue;
             list.addItem(file.toUpper().remove(QStringLiteral(".DB")));

@@ -10,11 +10,11 @@ class TableList;
 // Replaces the list's items with the user tables of the SQL Server database: catalogue rows
 // of type "TABLE" whose upper-cased name holds no "SYS", by bare name. Throws the data
 // layer's error; the list is cleared only once the catalogue could be read.
-void FillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host);
+void fillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host);
 
 // Replaces the list's items with the Paradox tables of folder and every folder below it:
 // each "*.db" file not starting with "~", upper-cased, with every ".DB" removed. An empty
 // folder text leaves the list empty.
-void FillParadoxTableList(TableList& list, const QString& folder, CommandHost& host);
+void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& host);
 
 } // namespace tabulex

@@ -149,7 +149,7 @@ bool sameFile(const QString& a, const QString& b)
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-void ForceDeleteFile(const QString& path)
+void forceDeleteFile(const QString& path)
 {
     const std::string p = native(path);
     struct stat st {};
@@ -159,20 +159,20 @@ void ForceDeleteFile(const QString& path)
         throw FolderError::fromErrno(errno, path);
 }
 
-void RemoveFile(const QString& path, CommandHost& host)
+void removeFile(const QString& path, CommandHost& host)
 {
     host.processEvents();
     const std::optional<std::string> p = nativePath(path);
     if (p && ::unlink(p->c_str()) == 0)
         return;
     try {
-        ForceDeleteFile(path);
+        forceDeleteFile(path);
     } catch (...) {
         // The file stays; callers look for it afterwards where it matters.
     }
 }
 
-bool RenameFile(const std::vector<FileMove>& moves, CommandHost& host)
+bool renameFile(const std::vector<FileMove>& moves, CommandHost& host)
 {
     ErrorTrap trap(host.prompter(), kModule, QStringLiteral("RenameFile"));
     std::vector<std::unique_ptr<StagedCopy>> copies;
@@ -197,14 +197,14 @@ bool RenameFile(const std::vector<FileMove>& moves, CommandHost& host)
         return false;
     for (const FileMove& move : moves) {
         if (std::find(inPlace.begin(), inPlace.end(), &move) == inPlace.end())
-            RemoveFile(move.source, host);
+            removeFile(move.source, host);
     }
     return true;
 }
 
-bool RenameFile(const QString& source, const QString& destination, CommandHost& host)
+bool renameFile(const QString& source, const QString& destination, CommandHost& host)
 {
-    return RenameFile(std::vector<FileMove>{{source, destination}}, host);
+    return renameFile(std::vector<FileMove>{{source, destination}}, host);
 }
 
 } // namespace tabulex

@@ -42,7 +42,7 @@ bool isTableFile(const fs::path& file)
 // does not exist.
 std::optional<fs::path> tableFile(const QString& folder, const QString& table)
 {
-    if (folder.contains(QChar(u'\0')) || !IsFolder(folder))
+    if (folder.contains(QChar(u'\0')) || !isFolder(folder))
         return std::nullopt;
     return paradox::findTableFile(fs::path(encoded(folder)), tableArgument(encoded(table)));
 }
@@ -123,7 +123,7 @@ void removeReplaced(const RenamePlan& plan, CommandHost& host)
             std::any_of(plan.moves.begin(), plan.moves.end(),
                         [&](const FileMove& m) { return sameFile(file, m.destination); });
         if (!renamedOnto)
-            RemoveFile(file, host);
+            removeFile(file, host);
     }
 }
 
@@ -148,12 +148,12 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
             continue;
         const QString dbPath = decoded(*db);
-        RemoveFile(dbPath, host);
-        if (PathExists(dbPath))
+        removeFile(dbPath, host);
+        if (pathExists(dbPath))
             continue; // the table is still there, so it stays listed
         trap.step(110, [&] {
             for (const fs::path& c : companions(*db))
-                RemoveFile(decoded(c), host);
+                removeFile(decoded(c), host);
         });
         if (trap.step(112, [&] { list.removeItem(i); }))
             ++deleted;
@@ -200,7 +200,7 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
                                                 newName + u'?',
                                             QStringLiteral("Overwrite?"));
             });
-        if (!replace || !RenameFile(plan.moves, host))
+        if (!replace || !renameFile(plan.moves, host))
             continue; // both tables stay as they were
         removeReplaced(plan, host);
         trap.step(118, [&] { list.removeItem(i); });

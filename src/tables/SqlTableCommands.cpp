@@ -23,9 +23,9 @@ bool executeOnOwnConnection(ErrorTrap& trap, int firstLine, const QString& conne
                             const QString& statement)
 {
     Connection connection;
-    trap.step(firstLine, [&] { connection.Open(connectionString); });
-    const bool ran = trap.step(firstLine + 2, [&] { connection.Execute(statement); });
-    trap.step(firstLine + 4, [&] { connection.Close(); });
+    trap.step(firstLine, [&] { connection.open(connectionString); });
+    const bool ran = trap.step(firstLine + 2, [&] { connection.execute(statement); });
+    trap.step(firstLine + 4, [&] { connection.close(); });
     return ran;
 }
 

@@ -17,7 +17,7 @@ void stagingLiterals(const Fields& fields, const std::vector<ColumnPlan>& column
     using staging::Literal;
     out.resize(size_t(fields.count()));
     for (int i = 0; i < fields.count(); ++i) {
-        const Value& v = fields[i].Value;
+        const Value& v = fields[i].value;
         Literal& lit = out[size_t(i)];
         lit.source = &v;
         const bool empty = v.isNull() ||
@@ -53,16 +53,16 @@ public:
         : m_target(target), m_table(table), m_columns(columns), m_current(currentStatement),
           m_host(host)
     {
-        if (target.State() != ado::adStateClosed)
+        if (target.state() != ado::adStateClosed)
             m_staging = dynamic_cast<staging::StagingConnection*>(&target.driver());
     }
 
     void write(const Fields& fields)
     {
         if (!m_staging) {
-            m_current = BuildInsertStatement(m_table, fields, m_columns, &m_host);
+            m_current = buildInsertStatement(m_table, fields, m_columns, &m_host);
             verifyValuesFit(fields, m_columns);
-            m_target.Execute(m_current);
+            m_target.execute(m_current);
             return;
         }
         for (int i = 0; i < fields.count(); ++i)
@@ -73,7 +73,7 @@ public:
             m_last = fields;
             m_lastPending = true;
         } catch (...) {
-            m_current = BuildInsertStatement(m_table, fields, m_columns);
+            m_current = buildInsertStatement(m_table, fields, m_columns);
             m_lastPending = false;
             throw;
         }
@@ -83,7 +83,7 @@ public:
     void finish()
     {
         if (m_lastPending)
-            m_current = BuildInsertStatement(m_table, m_last, m_columns);
+            m_current = buildInsertStatement(m_table, m_last, m_columns);
     }
 
 private:
@@ -100,7 +100,7 @@ private:
 
 } // namespace
 
-CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
+CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
                     Connection& target, const QString& table,
                     const std::vector<ColumnPlan>& columns, QString& currentStatement)
 {
@@ -108,19 +108,19 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
     RowWriter writer(target, table, columns, currentStatement, host);
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
-    const qint64 n = source.RecordCount() - 1;
+    const qint64 n = source.recordCount() - 1;
     RowProgress rows{table, 0, n + 1};
     host.setRowProgress(rows);
-    for (qint64 r = 0; !source.Eof(); ++r) {
+    for (qint64 r = 0; !source.atEnd(); ++r) {
         host.processEvents();
         const double share = n >= 0 ? double(r + 1) / double(n + 1) : 1.0;
         host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
-        const bool ok = trap.step(line, [&] { writer.write(source.Fields()); });
+        const bool ok = trap.step(line, [&] { writer.write(source.fields()); });
         ++(ok ? result.copied : result.failed);
         rows.done = r + 1;
         rows.failed = result.failed;
         host.setRowProgress(rows);
-        if (!trap.step(line + 2, [&] { source.MoveNext(); }))
+        if (!trap.step(line + 2, [&] { source.moveNext(); }))
             break; // a source that cannot move on has no more rows to give
     }
     writer.finish();
@@ -129,7 +129,7 @@ CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& sou
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);
-    trap.step(line + 4, [&] { source.Close(); });
+    trap.step(line + 4, [&] { source.close(); });
     return result;
 }
 

@@ -24,7 +24,7 @@ struct CopyResult {
 // the trap under the given line label and skipped; the copy goes on with the next row.
 // Ends with the default pointer, the progress bar at 0 with its idle text, and the source
 // closed. currentStatement holds each INSERT while it runs, for the error report.
-CopyResult CopyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
+CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
                     Connection& target, const QString& table,
                     const std::vector<ColumnPlan>& columns, QString& currentStatement);
 

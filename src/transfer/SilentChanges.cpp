@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void refuse(const Field& f, const QString& why)
 {
-    QString shown = f.Value.toText();
+    QString shown = f.value.toText();
     if (shown.size() > 60)
         shown = shown.left(57) + QStringLiteral("...");
     throw DataError(QStringLiteral("The value '%1' of the field '%2' would not arrive unchanged: "
@@ -55,7 +55,7 @@ bool fitsSingle(const QString& text)
 
 void checkNumber(const Field& f, const SilentChanges& c)
 {
-    const Value& v = f.Value;
+    const Value& v = f.value;
     if ((!c.doubleRounding && !c.singleRounding && c.decimals < 0) || !isNumberKind(v))
         return;
     // A double is what a float column holds; a whole number up to 2^53 too.
@@ -83,7 +83,7 @@ void checkNumber(const Field& f, const SilentChanges& c)
 
 void checkTime(const Field& f, const SilentChanges& c)
 {
-    const Value& v = f.Value;
+    const Value& v = f.value;
     if (!c.toThreeHundredths && !c.toMinutes && !c.dateOnly)
         return;
     Time t;
@@ -105,7 +105,7 @@ void checkTime(const Field& f, const SilentChanges& c)
 
 void checkText(const Field& f, const SilentChanges& c)
 {
-    const Value& v = f.Value;
+    const Value& v = f.value;
     if (c.textOnly && v.kind() == Value::Kind::Bytes)
         refuse(f, QStringLiteral("binary data would arrive as its hexadecimal text."));
     if (c.codePage1252 && v.kind() == Value::Kind::Text && !isAscii(v.toString())) {
@@ -159,7 +159,7 @@ SilentChanges silentChangesOf(const QString& sqlServerType)
 
 void refuseSilentChange(const Field& field, const SilentChanges& changes)
 {
-    if (field.Value.isNull() || !changes.any())
+    if (field.value.isNull() || !changes.any())
         return;
     checkText(field, changes);
     checkNumber(field, changes);

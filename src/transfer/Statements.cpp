@@ -13,7 +13,7 @@ namespace {
 
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
-    const Value& v = f.Value;
+    const Value& v = f.value;
     const bool empty = v.isNull() ||
                        (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||
                        (v.kind() == Value::Kind::Bytes && v.toBytes().isEmpty()) ||
@@ -55,12 +55,12 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 } // namespace
 
 
-Value NullTo(const Value& value, const Value& replacement)
+Value nullTo(const Value& value, const Value& replacement)
 {
     return value.isNull() ? replacement : value;
 }
 
-QString CompleteCreateTable(const QString& statement, const Fields& fields,
+QString completeCreateTable(const QString& statement, const Fields& fields,
                             const std::vector<ColumnPlan>& columns, CommandHost* host)
 {
     QString s = statement;
@@ -73,7 +73,7 @@ QString CompleteCreateTable(const QString& statement, const Fields& fields,
     return s + QLatin1String(");");
 }
 
-QString BuildInsertStatement(const QString& table, const Fields& fields,
+QString buildInsertStatement(const QString& table, const Fields& fields,
                              const std::vector<ColumnPlan>& columns, CommandHost* host)
 {
     QString s;
@@ -95,7 +95,7 @@ void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& column
         refuseSilentChange(fields[i], columns[size_t(i)].guard);
 }
 
-QString CollapseBackslashes(const QString& path)
+QString collapseBackslashes(const QString& path)
 {
     auto collapse = [](const QString& p) {
         QString out;
@@ -117,18 +117,18 @@ QString CollapseBackslashes(const QString& path)
     return lead + collapse(path.mid(first));
 }
 
-bool ExistTable(Connection& access_conn, const QString& tbl)
+bool existTable(Connection& access_conn, const QString& tbl)
 {
     bool found = false;
-    auto rs = access_conn.OpenSchema(ado::adSchemaTables);
+    auto rs = access_conn.openSchema(ado::adSchemaTables);
     const QString wanted = tbl.toUpper();
-    for (; !rs->Eof(); rs->MoveNext()) {
-        const Value& type = rs->Fields()[QStringLiteral("TABLE_TYPE")].Value;
-        const Value& name = rs->Fields()[QStringLiteral("TABLE_NAME")].Value;
+    for (; !rs->atEnd(); rs->moveNext()) {
+        const Value& type = rs->fields()[QStringLiteral("TABLE_TYPE")].value;
+        const Value& name = rs->fields()[QStringLiteral("TABLE_NAME")].value;
         if (type.toText() == QLatin1String("TABLE") && name.toText().toUpper() == wanted)
             found = true;
     }
-    rs->Close();
+    rs->close();
     return found;
 }
 

@@ -16,16 +16,16 @@ class Fields;
 
 
 // The value unchanged, or the replacement when the value is Null.
-Value NullTo(const Value& value, const Value& replacement);
+Value nullTo(const Value& value, const Value& replacement);
 
 // Appends one column definition "[name] TYPE," per field to the statement begun so far,
 // then replaces the last comma by ");". Lets pending window events run once per field.
-QString CompleteCreateTable(const QString& statement, const Fields& fields,
+QString completeCreateTable(const QString& statement, const Fields& fields,
                             const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
 
 // "INSERT INTO [table] VALUES(...)" for the current row: NULL for an empty value, else the
 // value's text written as the column's literal style says.
-QString BuildInsertStatement(const QString& table, const Fields& fields,
+QString buildInsertStatement(const QString& table, const Fields& fields,
                              const std::vector<ColumnPlan>& columns,
                              CommandHost* host = nullptr);
 
@@ -34,10 +34,10 @@ QString BuildInsertStatement(const QString& table, const Fields& fields,
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns);
 
 // The path with doubled "/" collapsed (three in a row become two), keeping a leading "//".
-QString CollapseBackslashes(const QString& path);
+QString collapseBackslashes(const QString& path);
 
 // True when the connection's tables schema lists a table (type "TABLE") of that name,
 // without regard to case.
-bool ExistTable(Connection& access_conn, const QString& tbl);
+bool existTable(Connection& access_conn, const QString& tbl);
 
 } // namespace tabulex

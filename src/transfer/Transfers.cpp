@@ -64,20 +64,20 @@ bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Dir
         return false;
     run.current = result->statement;
     if (run.current == request.head) {
-        plans = defaultPlans(source.Fields(), d);
-        run.current = CompleteCreateTable(request.head, source.Fields(), plans, run.ctx.host);
+        plans = defaultPlans(source.fields(), d);
+        run.current = completeCreateTable(request.head, source.fields(), plans, run.ctx.host);
     } else {
-        plans = chosenPlans(source.Fields(), result->columnTypes, d);
+        plans = chosenPlans(source.fields(), result->columnTypes, d);
     }
     return true;
 }
 
-void openConnection(Connection& c, const QString& connectionString) { c.Open(connectionString); }
+void openConnection(Connection& c, const QString& connectionString) { c.open(connectionString); }
 
 void closeIfOpen(Connection& c)
 {
-    if (c.State() != ado::adStateClosed)
-        c.Close();
+    if (c.state() != ado::adStateClosed)
+        c.close();
 }
 
 // One table towards Paradox; false when the whole run ends (the window was left).
@@ -103,7 +103,7 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
             answer = false;
     });
     trap.step(116, [&] {
-        if (answer != false && ListContains(*ctx.paradoxList, paradoxName))
+        if (answer != false && listContains(*ctx.paradoxList, paradoxName))
             answer = prompter.question(QStringLiteral("Would you like to overwrite ") +
                                            paradoxName + u'?',
                                        QStringLiteral("Overwrite?"));
@@ -123,8 +123,8 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
 
     auto source = std::make_unique<Recordset>();
     trap.step(120, [&] {
-        source->CursorLocation = ado::adUseClient;
-        source->Open(QStringLiteral("SELECT * FROM ") + bracketName(sourceName), sql);
+        source->cursorLocation = ado::adUseClient;
+        source->open(QStringLiteral("SELECT * FROM ") + bracketName(sourceName), sql);
     });
     const QString head = QStringLiteral("CREATE TABLE ") + graveName(sourceName) + u'(';
     run.current = head;
@@ -135,26 +135,26 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
             return false;
     } else {
         trap.step(124, [&] {
-            plans = defaultPlans(source->Fields(), Direction::ToParadox);
-            run.current = CompleteCreateTable(head, source->Fields(), plans, ctx.host);
+            plans = defaultPlans(source->fields(), Direction::ToParadox);
+            run.current = completeCreateTable(head, source->fields(), plans, ctx.host);
         });
     }
     if (answer == true && trap.step(126, [&] {
-            paradox.Execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));
+            paradox.execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));
         }))
-        trap.step(128, [&] { RemoveListItem(*ctx.paradoxList, paradoxName); });
+        trap.step(128, [&] { removeListItem(*ctx.paradoxList, paradoxName); });
     trap.step(130, [&] {
-        if (ExistTable(staging, sourceName))
-            staging.Execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+        if (existTable(staging, sourceName))
+            staging.execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
     });
-    trap.step(134, [&] { staging.Execute(run.current); });
-    const CopyResult rows = CopyRows(*ctx.host, trap, 136, *source, staging, sourceName, plans,
+    trap.step(134, [&] { staging.execute(run.current); });
+    const CopyResult rows = copyRows(*ctx.host, trap, 136, *source, staging, sourceName, plans,
                                      run.current);
     run.summary.rowsCopied += rows.copied;
     run.summary.rowsFailed += rows.failed;
-    QString folder = CollapseBackslashes(ctx.paradoxFolder() + u'/');
+    QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
     const bool exported = trap.step(142, [&] {
-        staging.Execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
+        staging.execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
                         folder.replace(u']', QLatin1String("]]")) + QStringLiteral("].") +
                         bracketName(paradoxName + QStringLiteral(".db")) +
                         QStringLiteral(" from ") + bracketName(sourceName));
@@ -164,8 +164,8 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
         writtenThisRun.insert(paradoxName.toUpper());
     ++(exported && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
     trap.step(144, [&] {
-        if (ExistTable(staging, sourceName)) {
-            staging.Execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+        if (existTable(staging, sourceName)) {
+            staging.execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
             ctx.host->processEvents();
         }
     });
@@ -179,7 +179,7 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
     ErrorTrap& trap = run.trap;
     std::optional<bool> answer;
     trap.step(112, [&] {
-        if (ListContains(*ctx.sqlList, tableName))
+        if (listContains(*ctx.sqlList, tableName))
             answer = ctx.host->prompter().question(
                 QStringLiteral("Would you like to overwrite ") + tableName + u'?',
                 QStringLiteral("Overwrite?"));
@@ -190,16 +190,16 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
     }
     const auto dropOld = [&] {
         if (answer == true && trap.step(116, [&] {
-                sql.Execute(QStringLiteral("DROP TABLE ") + bracketName(tableName));
+                sql.execute(QStringLiteral("DROP TABLE ") + bracketName(tableName));
             }))
-            trap.step(118, [&] { RemoveListItem(*ctx.sqlList, tableName); });
+            trap.step(118, [&] { removeListItem(*ctx.sqlList, tableName); });
     };
     // With the data type window the old table goes only once the window was applied.
     if (!ctx.customize)
         dropOld();
     auto source = std::make_unique<Recordset>();
     trap.step(120, [&] {
-        source->Open(QStringLiteral("SELECT * FROM ") + bracketName(tableName), paradox);
+        source->open(QStringLiteral("SELECT * FROM ") + bracketName(tableName), paradox);
     });
     const QString head = QStringLiteral("CREATE TABLE ") + bracketName(tableName) + u'(';
     run.current = head;
@@ -211,13 +211,13 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
         dropOld();
     } else {
         trap.step(124, [&] {
-            plans = defaultPlans(source->Fields(), Direction::ToSqlServer);
-            run.current = CompleteCreateTable(head, source->Fields(), plans, ctx.host);
+            plans = defaultPlans(source->fields(), Direction::ToSqlServer);
+            run.current = completeCreateTable(head, source->fields(), plans, ctx.host);
         });
     }
-    const bool created = trap.step(126, [&] { sql.Execute(run.current); });
+    const bool created = trap.step(126, [&] { sql.execute(run.current); });
     const CopyResult rows =
-        CopyRows(*ctx.host, trap, 128, *source, sql, tableName, plans, run.current);
+        copyRows(*ctx.host, trap, 128, *source, sql, tableName, plans, run.current);
     run.summary.rowsCopied += rows.copied;
     run.summary.rowsFailed += rows.failed;
     ++(created && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
@@ -247,18 +247,18 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
     run.trap.step(106, [&] {
-        staging.CursorLocation = ado::adUseServer;
-        staging.Mode = ado::adModeReadWrite;
+        staging.cursorLocation = ado::adUseServer;
+        staging.mode = ado::adModeReadWrite;
         openConnection(staging, ctx.stagingConnectionString);
     });
     run.trap.step(108, [&] {
-        paradox.CursorLocation = ado::adUseClient;
+        paradox.cursorLocation = ado::adUseClient;
         openConnection(paradox, ctx.paradoxConnectionString());
     });
     run.trap.step(110, [&] {
-        sql.CursorLocation = ado::adUseServer;
-        sql.CommandTimeout = 5000;
-        sql.ConnectionTimeout = 5000;
+        sql.cursorLocation = ado::adUseServer;
+        sql.commandTimeout = 5000;
+        sql.connectionTimeout = 5000;
         openConnection(sql, ctx.sqlConnectionString());
     });
     QSet<QString> written;
@@ -278,9 +278,9 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
             ctx.refillParadoxList();
     });
     ctx.host->setWaitPointer(false);
-    run.trap.step(154, [&] { paradox.Close(); });
-    run.trap.step(156, [&] { staging.Close(); });
-    run.trap.step(158, [&] { sql.Close(); });
+    run.trap.step(154, [&] { paradox.close(); });
+    run.trap.step(156, [&] { staging.close(); });
+    run.trap.step(158, [&] { sql.close(); });
     return run.summary;
 }
 
@@ -295,13 +295,13 @@ TransferSummary sendTablesToSqlServer(TransferContext& ctx)
     }
     ctx.host->setWaitPointer(true);
     run.trap.step(106, [&] {
-        paradox.CursorLocation = ado::adUseClient;
+        paradox.cursorLocation = ado::adUseClient;
         openConnection(paradox, ctx.paradoxConnectionString());
     });
     run.trap.step(108, [&] {
-        sql.CursorLocation = ado::adUseServer;
-        sql.CommandTimeout = 5000;
-        sql.ConnectionTimeout = 5000;
+        sql.cursorLocation = ado::adUseServer;
+        sql.commandTimeout = 5000;
+        sql.connectionTimeout = 5000;
         openConnection(sql, ctx.sqlConnectionString());
     });
     for (int i = ctx.paradoxList->count() - 1; i >= 0; --i) {
@@ -316,8 +316,8 @@ TransferSummary sendTablesToSqlServer(TransferContext& ctx)
         }
     }
     ctx.host->setWaitPointer(false);
-    run.trap.step(154, [&] { sql.Close(); });
-    run.trap.step(156, [&] { paradox.Close(); });
+    run.trap.step(154, [&] { sql.close(); });
+    run.trap.step(156, [&] { paradox.close(); });
     return run.summary;
 }
 

@@ -23,7 +23,7 @@ QString firstMatch(const QString& key, const Rule (&rules)[N], const char* fallb
 
 bool isCharacter(int type)
 {
-    return AdoTypeName(std::int16_t(type)).toLower().contains(QLatin1String("char"));
+    return adoTypeName(std::int16_t(type)).toLower().contains(QLatin1String("char"));
 }
 
 bool isBinary(int type)
@@ -33,7 +33,7 @@ bool isBinary(int type)
 
 bool isLongText(const Field& f)
 {
-    return f.Type == ado::adLongVarChar || f.Type == ado::adLongVarWChar || f.DefinedSize > 255;
+    return f.type == ado::adLongVarChar || f.type == ado::adLongVarWChar || f.definedSize > 255;
 }
 
 bool isWideInteger(int type)
@@ -48,53 +48,53 @@ bool isExactNumeric(int type)
 
 QString decimalType(const Field& f)
 {
-    const int precision = f.Precision > 0 ? std::min(f.Precision, 38) : 18;
-    const int scale = std::clamp(f.NumericScale, 0, precision);
+    const int precision = f.precision > 0 ? std::min(f.precision, 38) : 18;
+    const int scale = std::clamp(f.numericScale, 0, precision);
     return QStringLiteral("DECIMAL(%1,%2)").arg(precision).arg(scale);
 }
 
 ColumnPlan towardsParadox(const Field& f)
 {
-    if (isCharacter(f.Type))
+    if (isCharacter(f.type))
         return {isLongText(f) ? QStringLiteral("MEMO") : QStringLiteral("TEXT"),
                 LiteralStyle::Quoted};
-    if (isBinary(f.Type))
+    if (isBinary(f.type))
         return {QStringLiteral("OLEOBJECT"), LiteralStyle::Hex};
-    if (f.Type == ado::adBoolean)
+    if (f.type == ado::adBoolean)
         return {QStringLiteral("BIT"), LiteralStyle::BooleanDigits};
     // A Paradox Long Integer holds 32 bits and no fraction; a Number holds these exactly
     // up to 2^53, and the staging store refuses what it cannot hold.
     const bool wideNumeric =
-        (f.Type == ado::adNumeric || f.Type == ado::adVarNumeric) &&
-        (f.NumericScale > 0 || f.Precision > 9);
-    if (f.Type == ado::adSingle || f.Type == ado::adDecimal || wideNumeric ||
-        isWideInteger(f.Type))
+        (f.type == ado::adNumeric || f.type == ado::adVarNumeric) &&
+        (f.numericScale > 0 || f.precision > 9);
+    if (f.type == ado::adSingle || f.type == ado::adDecimal || wideNumeric ||
+        isWideInteger(f.type))
         return {QStringLiteral("FLOAT"), LiteralStyle::Quoted};
-    return {ParadoxColumnType(AdoTypeName(std::int16_t(f.Type)).toLower()), LiteralStyle::Quoted};
+    return {paradoxColumnType(adoTypeName(std::int16_t(f.type)).toLower()), LiteralStyle::Quoted};
 }
 
 ColumnPlan towardsSqlServer(const Field& f)
 {
-    if (isCharacter(f.Type))
+    if (isCharacter(f.type))
         return {QStringLiteral("NTEXT"), LiteralStyle::UnicodeQuoted};
-    if (isBinary(f.Type))
+    if (isBinary(f.type))
         return {QStringLiteral("VARBINARY(MAX)"), LiteralStyle::Hex};
-    if (f.Type == ado::adSingle)
+    if (f.type == ado::adSingle)
         return {QStringLiteral("FLOAT"), LiteralStyle::Quoted};
     // Exact decimals keep their digits; a double reported with a precision is one (BCD).
-    if (isExactNumeric(f.Type) || (f.Type == ado::adDouble && f.Precision > 0))
+    if (isExactNumeric(f.type) || (f.type == ado::adDouble && f.precision > 0))
         return {decimalType(f), LiteralStyle::Quoted};
-    if (f.Type == ado::adUnsignedBigInt)
+    if (f.type == ado::adUnsignedBigInt)
         return {QStringLiteral("DECIMAL(20,0)"), LiteralStyle::Quoted};
-    if (isWideInteger(f.Type))
+    if (isWideInteger(f.type))
         return {QStringLiteral("BIGINT"), LiteralStyle::Quoted};
-    return {SqlServerColumnType(AdoTypeName(std::int16_t(f.Type)).toLower()),
+    return {sqlServerColumnType(adoTypeName(std::int16_t(f.type)).toLower()),
             LiteralStyle::Quoted};
 }
 
 } // namespace
 
-QString ParadoxColumnType(const QString& key)
+QString paradoxColumnType(const QString& key)
 {
     static const Rule rules[] = {
         {"char", "TEXT"},  {"currency", "CURRENCY"},      {"bool", "BIT"},
@@ -105,7 +105,7 @@ QString ParadoxColumnType(const QString& key)
     return firstMatch(key, rules, "VARCHAR");
 }
 
-QString SqlServerColumnType(const QString& key)
+QString sqlServerColumnType(const QString& key)
 {
     static const Rule rules[] = {
         {"char", "TEXT"}, {"decimal", "DECIMAL"}, {"single", "INT"},
@@ -133,14 +133,14 @@ ColumnPlan chosenColumnPlan(const Field& field, const QString& columnType, Direc
 LiteralStyle literalStyleFor(const Field& field, const QString& columnType, Direction direction)
 {
     const QString t = columnType.toUpper();
-    if (isBinary(field.Type) && (t.contains(QLatin1String("BINARY")) ||
+    if (isBinary(field.type) && (t.contains(QLatin1String("BINARY")) ||
                                  t.contains(QLatin1String("IMAGE")) ||
                                  t.contains(QLatin1String("OLEOBJECT")) ||
                                  t.contains(QLatin1String("GENERAL"))))
         return LiteralStyle::Hex;
-    if (field.Type == ado::adBoolean && direction == Direction::ToParadox)
+    if (field.type == ado::adBoolean && direction == Direction::ToParadox)
         return LiteralStyle::BooleanDigits;
-    if (isCharacter(field.Type) && direction == Direction::ToSqlServer)
+    if (isCharacter(field.type) && direction == Direction::ToSqlServer)
         return LiteralStyle::UnicodeQuoted;
     return LiteralStyle::Quoted;
 }

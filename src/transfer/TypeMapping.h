@@ -10,9 +10,9 @@ struct Field;
 
 // The column type word for a Paradox target (through the staging table), chosen from the
 // lower-case type key by the ordered substring rules; VARCHAR when none matches.
-QString ParadoxColumnType(const QString& typeKey);
+QString paradoxColumnType(const QString& typeKey);
 // The column type word for a SQL Server target; TEXT when no rule matches.
-QString SqlServerColumnType(const QString& typeKey);
+QString sqlServerColumnType(const QString& typeKey);
 
 enum class Direction { ToParadox, ToSqlServer };
 

@@ -48,8 +48,8 @@ protected:
         fields.database = server->database();
         auto form = std::make_unique<Form2>(
             m_prompts, [fields] { return fields; }, m_connection);
-        FillSqlTableList(form->sqlTables(), server->connectionString(), *form);
-        FillParadoxTableList(form->paradoxTables(), paradoxFolder, *form);
+        fillSqlTableList(form->sqlTables(), server->connectionString(), *form);
+        fillParadoxTableList(form->paradoxTables(), paradoxFolder, *form);
         return form;
     }
 

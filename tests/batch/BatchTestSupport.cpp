@@ -51,8 +51,8 @@ BatchResult readTerminal(int master, pid_t child)
 Rows readTable(const QString& connectionString, const QString& table, QStringList* fields)
 {
     Connection c;
-    c.CursorLocation = ado::adUseClient;
-    c.Open(connectionString);
+    c.cursorLocation = ado::adUseClient;
+    c.open(connectionString);
     std::vector<Field> columns;
     Rows rows = readRows(c, QStringLiteral("SELECT * FROM ") + bracketName(table), &columns);
     if (fields) {
@@ -60,10 +60,10 @@ Rows readTable(const QString& connectionString, const QString& table, QStringLis
         for (const Field& f : columns)
             *fields << QStringLiteral("%1 %2(%3,%4,%5)")
                            .arg(f.name)
-                           .arg(f.Type)
-                           .arg(f.DefinedSize)
-                           .arg(f.Precision)
-                           .arg(f.NumericScale);
+                           .arg(f.type)
+                           .arg(f.definedSize)
+                           .arg(f.precision)
+                           .arg(f.numericScale);
     }
     return rows;
 }
@@ -72,7 +72,7 @@ Rows readTable(const QString& connectionString, const QString& table, QStringLis
 
 Rows paradoxTable(const QString& folder, const QString& table, QStringList* fields)
 {
-    return readTable(ParadoxConnectionString(folder), table, fields);
+    return readTable(paradoxConnectionString(folder), table, fields);
 }
 
 Rows sqlTable(const QString& connectionString, const QString& table, QStringList* fields)
@@ -152,7 +152,7 @@ QStringList BatchTest::sqlTables() const
 {
     MemoryTableList list;
     TestHost quiet;
-    FillSqlTableList(list, server->connectionString(), quiet);
+    fillSqlTableList(list, server->connectionString(), quiet);
     return list.items();
 }
 

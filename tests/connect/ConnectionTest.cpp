@@ -55,7 +55,7 @@ TEST(SqlConnectionString, FieldsGoInExactlyAsTyped)
          "Driver={SQL Server};Server=host\\SQLEXPRESS;Database=Σ;Uid=Пользователь;Pwd=密码;"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(SqlConnectionString(r.fields), r.expected);
+        EXPECT_EQ(sqlConnectionString(r.fields), r.expected);
 }
 
 TEST(ParadoxConnectionString, FolderGoesInTwiceUnquoted)
@@ -64,7 +64,7 @@ TEST(ParadoxConnectionString, FolderGoesInTwiceUnquoted)
         "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=";
     for (const QString& folder :
          {QString("/home/anna/Paradox Data"), QString("/data/px/"), QString(), QString("/a;b")})
-        EXPECT_EQ(ParadoxConnectionString(folder),
+        EXPECT_EQ(paradoxConnectionString(folder),
                   prefix + folder + ";Dbq=" + folder + ";CollatingSequence=ASCII;");
 }
 
@@ -95,8 +95,8 @@ TEST(ParadoxFolderHasTables, LooksForTableFilesOnly)
         {dir.filePath("missing"), false},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(ParadoxFolderHasTables(r.folder), r.expected) << r.folder.toStdString();
-    EXPECT_THROW(ParadoxFolderHasTables(dir.filePath(QString(300, 'x'))), FolderError);
+        EXPECT_EQ(paradoxFolderHasTables(r.folder), r.expected) << r.folder.toStdString();
+    EXPECT_THROW(paradoxFolderHasTables(dir.filePath(QString(300, 'x'))), FolderError);
 }
 
 TEST(OpenSqlConnection, FailsQuietlyWhereNothingListens)
@@ -104,10 +104,10 @@ TEST(OpenSqlConnection, FailsQuietlyWhereNothingListens)
     const int port = test::freePort();
     ASSERT_NE(port, 0);
     const QString cs =
-        SqlConnectionString(login("127.0.0.1", QString::number(port), "master", "sa", "x", false));
+        sqlConnectionString(login("127.0.0.1", QString::number(port), "master", "sa", "x", false));
     try {
         Connection c;
-        c.Open(cs);
+        c.open(cs);
         FAIL() << "a login succeeded on a port where nothing listens";
     } catch (const DataError& e) {
         if (e.state() == "IM002")
@@ -115,7 +115,7 @@ TEST(OpenSqlConnection, FailsQuietlyWhereNothingListens)
                             "registers FreeTDS under that name)";
         EXPECT_FALSE(e.description().isEmpty());
     }
-    EXPECT_FALSE(OpenSqlConnection(cs));
-    EXPECT_FALSE(OpenSqlConnection("Driver={No Such Driver};Server=x;"));
-    EXPECT_FALSE(OpenSqlConnection("garbage"));
+    EXPECT_FALSE(openSqlConnection(cs));
+    EXPECT_FALSE(openSqlConnection("Driver={No Such Driver};Server=x;"));
+    EXPECT_FALSE(openSqlConnection("garbage"));
 }

@@ -19,7 +19,7 @@ TEST(IsValidDataType, AcceptsPiecesOfTheCatalogueAndSizedTypes)
           Case{"NUMBER", false}, Case{"LOGICAL", false}, Case{"SHORT", false},
           Case{"currency", false}, Case{"BLOB", false}, Case{"int\r\nMoney", true},
           Case{"double", false}}) {
-        EXPECT_EQ(IsValidDataType(QString::fromLatin1(c.text)), c.valid) << c.text;
+        EXPECT_EQ(isValidDataType(QString::fromLatin1(c.text)), c.valid) << c.text;
     }
     EXPECT_EQ(dataTypeCatalogue().size(), 26);
 }
@@ -66,9 +66,9 @@ TEST(ApplyTypes, NumericFieldNamesGetNamesOfTheirOwn)
     EXPECT_EQ(a.newNames, QStringList({"tempid1", "tempid2", "tempid3"}));
     EXPECT_EQ(a.statement, "CREATE TABLE `t`([tempid1] LONG,[newfieldname0] LONG,[tempid2] LONG,"
                            "[Q1] LONG,[tempid3] LONG)");
-    EXPECT_EQ(NewFieldName({"a"}, {}), "newfieldname0");
-    EXPECT_EQ(NewFieldName({"a", "newfieldname0", "tempid1"}, {}), "tempid2");
-    EXPECT_EQ(NewFieldName({"a", "tempid1"}, {"newfieldname0"}), "tempid2");
+    EXPECT_EQ(newFieldName({"a"}, {}), "newfieldname0");
+    EXPECT_EQ(newFieldName({"a", "newfieldname0", "tempid1"}, {}), "tempid2");
+    EXPECT_EQ(newFieldName({"a", "tempid1"}, {"newfieldname0"}), "tempid2");
     EXPECT_FALSE(isNumericFieldName("Q1"));
     EXPECT_FALSE(isNumericFieldName(""));
 }

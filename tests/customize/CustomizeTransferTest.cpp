@@ -127,15 +127,15 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     EXPECT_TRUE(m_prompts.errorReports().empty());
     {
         Connection c;
-        c.Open(ParadoxConnectionString(m_folder.path()));
+        c.open(paradoxConnectionString(m_folder.path()));
         Recordset rs;
-        rs.CursorLocation = ado::adUseClient;
-        rs.Open("SELECT * FROM [Items]", c);
-        EXPECT_EQ(rs.RecordCount(), 2);
-        EXPECT_EQ(rs.Fields()[0].Type, ado::adSmallInt);
-        EXPECT_EQ(rs.Fields()[1].DefinedSize, 50);
-        EXPECT_EQ(rs.Fields()[1].Value, Value(QString::fromUtf8("Äpfel")));
-        EXPECT_EQ(rs.Fields()[3].Type, ado::adDBTimeStamp);
+        rs.cursorLocation = ado::adUseClient;
+        rs.open("SELECT * FROM [Items]", c);
+        EXPECT_EQ(rs.recordCount(), 2);
+        EXPECT_EQ(rs.fields()[0].type, ado::adSmallInt);
+        EXPECT_EQ(rs.fields()[1].definedSize, 50);
+        EXPECT_EQ(rs.fields()[1].value, Value(QString::fromUtf8("Äpfel")));
+        EXPECT_EQ(rs.fields()[3].type, ado::adDBTimeStamp);
     }
 
     // Back: the Paradox table becomes a SQL Server table of chosen types.

@@ -43,10 +43,10 @@ TEST_F(FindFilesTest, MatchesTheExtensionInAnyCaseWithHiddenFilesAndWithoutFolde
 
     const QSet<QString> expected{"x.DB",    "y.Db",        "z.db",         ".hidden.db",
                                  "link.db", "Ελληνικά.db", "Кириллица.DB", "中文资料.db"};
-    EXPECT_EQ(asSet(FindFiles(m_dir.path(), "*.db")), expected);
+    EXPECT_EQ(asSet(findFiles(m_dir.path(), "*.db")), expected);
     // With or without the trailing separator the folder is the same.
-    EXPECT_EQ(asSet(FindFiles(m_dir.path() + "/", "*.db")), expected);
-    EXPECT_EQ(FindFiles(m_dir.path(), "*.db").size(), expected.size());
+    EXPECT_EQ(asSet(findFiles(m_dir.path() + "/", "*.db")), expected);
+    EXPECT_EQ(findFiles(m_dir.path(), "*.db").size(), expected.size());
 }
 
 TEST_F(FindFilesTest, ReturnsEveryOneOf150Tables)
@@ -58,7 +58,7 @@ TEST_F(FindFilesTest, ReturnsEveryOneOf150Tables)
         expected.insert(name);
     }
     touch(path("readme.txt"));
-    const QStringList names = FindFiles(m_dir.path(), "*.db");
+    const QStringList names = findFiles(m_dir.path(), "*.db");
     EXPECT_EQ(names.size(), 150);
     EXPECT_EQ(asSet(names), expected);
 }
@@ -67,17 +67,17 @@ TEST_F(FindFilesTest, WildcardsAreTheWindowsOnesOnly)
 {
     for (const char* name : {"a.db", "ab.db", "t+1.db", "t11.db", "[x].db", "x.db"})
         touch(path(name));
-    EXPECT_EQ(asSet(FindFiles(m_dir.path(), "?.db")), (QSet<QString>{"a.db", "x.db"}));
-    EXPECT_EQ(FindFiles(m_dir.path(), "t+1.db"), QStringList{"t+1.db"});
-    EXPECT_EQ(FindFiles(m_dir.path(), "[x].db"), QStringList{"[x].db"});
+    EXPECT_EQ(asSet(findFiles(m_dir.path(), "?.db")), (QSet<QString>{"a.db", "x.db"}));
+    EXPECT_EQ(findFiles(m_dir.path(), "t+1.db"), QStringList{"t+1.db"});
+    EXPECT_EQ(findFiles(m_dir.path(), "[x].db"), QStringList{"[x].db"});
 }
 
 TEST_F(FindFilesTest, FoldersWithoutFilesGiveAnEmptyList)
 {
     touch(path("plain.txt"));
-    EXPECT_TRUE(FindFiles(m_dir.path(), "*.db").isEmpty());
-    EXPECT_TRUE(FindFiles(path("no such folder"), "*.db").isEmpty());
-    EXPECT_TRUE(FindFiles(path("plain.txt"), "*.db").isEmpty()); // a file, not a folder
+    EXPECT_TRUE(findFiles(m_dir.path(), "*.db").isEmpty());
+    EXPECT_TRUE(findFiles(path("no such folder"), "*.db").isEmpty());
+    EXPECT_TRUE(findFiles(path("plain.txt"), "*.db").isEmpty()); // a file, not a folder
 }
 
 TEST_F(FindFilesTest, UnreadableFolderHoldsNoFiles)
@@ -87,15 +87,15 @@ TEST_F(FindFilesTest, UnreadableFolderHoldsNoFiles)
     QDir(m_dir.path()).mkdir("locked");
     touch(path("locked/t.db"));
     Locked locked(path("locked"));
-    EXPECT_TRUE(FindFiles(path("locked"), "*.db").isEmpty());
+    EXPECT_TRUE(findFiles(path("locked"), "*.db").isEmpty());
 }
 
 TEST_F(FindFilesTest, PathsTheFileSystemRejectsRaiseAnError)
 {
     const QString tooLong = path(QString(300, 'n'));
-    EXPECT_THROW(FindFiles(tooLong, "*.db"), FolderError);
+    EXPECT_THROW(findFiles(tooLong, "*.db"), FolderError);
     try {
-        FindFiles(m_dir.path() + QChar(u'\0') + "x", "*.db");
+        findFiles(m_dir.path() + QChar(u'\0') + "x", "*.db");
         ADD_FAILURE() << "a NUL character in the path was not refused";
     } catch (const FolderError& e) {
         EXPECT_EQ(e.number(), kBadFileName);
@@ -132,9 +132,9 @@ TEST(FileTests, FilesFoldersAndLinks)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.path.toStdString());
-        EXPECT_EQ(IsFile(r.path), r.isFile);
-        EXPECT_EQ(IsFolder(r.path), r.isFolder);
-        EXPECT_EQ(PathExists(r.path), r.exists);
+        EXPECT_EQ(isFile(r.path), r.isFile);
+        EXPECT_EQ(isFolder(r.path), r.isFolder);
+        EXPECT_EQ(pathExists(r.path), r.exists);
     }
 }
 
@@ -161,5 +161,5 @@ TEST(HasInvalidChars, ControlCharactersAndQuestionMarkOnly)
         {"café", false},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(HasInvalidChars(r.name), r.invalid) << r.name.toStdString();
+        EXPECT_EQ(hasInvalidChars(r.name), r.invalid) << r.name.toStdString();
 }

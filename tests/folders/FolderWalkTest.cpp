@@ -37,7 +37,7 @@ protected:
     QStringList walk(bool recurse) { return walk(QStringList{m_root}, recurse); }
     QStringList walk(QStringList folders, bool recurse)
     {
-        GetSubDirectories2016(folders, recurse, m_prompter);
+        appendSubfolders(folders, recurse, m_prompter);
         return folders;
     }
     QStringList under(std::initializer_list<QString> names) const

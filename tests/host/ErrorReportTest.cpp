@@ -63,9 +63,9 @@ TEST(SetAppTitle, CutsWholeWordsToFortyCharacters)
         {QString(38, 'a') + " bc", QString(38, 'a')},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(SetAppTitle(r.product), r.title) << r.product.toStdString();
+        EXPECT_EQ(setAppTitle(r.product), r.title) << r.product.toStdString();
         EXPECT_EQ(appTitle(), r.title);
     }
-    SetAppTitle();
+    setAppTitle();
     EXPECT_EQ(appTitle(), "Tabulex");
 }

@@ -5,14 +5,14 @@ namespace tabulex::test {
 Rows readRows(Connection& c, const QString& statement, std::vector<Field>* fields)
 {
     Recordset rs;
-    rs.Open(statement, c);
+    rs.open(statement, c);
     if (fields)
-        fields->assign(rs.Fields().begin(), rs.Fields().end());
+        fields->assign(rs.fields().begin(), rs.fields().end());
     Rows rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
+    for (; !rs.atEnd(); rs.moveNext()) {
         std::vector<Value> row;
-        for (const Field& f : rs.Fields())
-            row.push_back(f.Value);
+        for (const Field& f : rs.fields())
+            row.push_back(f.value);
         rows.push_back(std::move(row));
     }
     return rows;

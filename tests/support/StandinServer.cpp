@@ -125,14 +125,14 @@ QString StandinServer::connectionString(const QString& user, const QString& pass
 void StandinServer::execute(const QString& sql) const
 {
     Connection c;
-    c.Open(connectionString());
-    c.Execute(sql);
+    c.open(connectionString());
+    c.execute(sql);
 }
 
 std::vector<std::vector<Value>> StandinServer::query(const QString& sql) const
 {
     Connection c;
-    c.Open(connectionString());
+    c.open(connectionString());
     return readRows(c, sql);
 }
 
@@ -140,8 +140,8 @@ Connection& StandinServer::controlConnection() const
 {
     if (!m_control) {
         auto c = std::make_unique<Connection>();
-        c->CommandTimeout = 0; // filling a big table may take a while
-        c->Open(connectionString());
+        c->commandTimeout = 0; // filling a big table may take a while
+        c->open(connectionString());
         m_control = std::move(c);
     }
     return *m_control;
@@ -151,7 +151,7 @@ void StandinServer::runControl(const QString& sql) const
 {
     if (!isRunning())
         throw std::runtime_error("the SQL Server stand-in is not running");
-    controlConnection().Execute(sql);
+    controlConnection().execute(sql);
 }
 
 std::vector<std::vector<Value>> StandinServer::queryControl(const QString& sql) const

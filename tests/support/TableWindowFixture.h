@@ -41,8 +41,8 @@ protected:
     // Both lists filled from their sources, as "Next >" fills them.
     void fillLists()
     {
-        FillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
-        FillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
+        fillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
+        fillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
     }
 
     // Selects the named items, the last of them current.

@@ -23,7 +23,7 @@ TEST(FillSqlTableList, ListsUserTablesOfEverySchemaInCaseInsensitiveOrder)
     ListBox box;
     box.list.addItem("left over");
     TestHost host;
-    FillSqlTableList(box.list, server.connectionString(), host);
+    fillSqlTableList(box.list, server.connectionString(), host);
     EXPECT_EQ(itemsOf(box.list), (QStringList{"apple", "O'Brien", "Orders", "Orders", "Physics",
                                               "Q1]; DROP TABLE [Orders", "Zeta"}));
     EXPECT_GT(host.eventsProcessed, 0);
@@ -37,7 +37,7 @@ TEST(FillSqlTableList, KeepsTheOldItemsWhenTheLoginFails)
     box.list.addItem("Orders");
     TestHost host;
     EXPECT_THROW(
-        FillSqlTableList(box.list, server.connectionString("tabulex", "wrong", "tabulex"), host),
+        fillSqlTableList(box.list, server.connectionString("tabulex", "wrong", "tabulex"), host),
         DataError);
     EXPECT_EQ(itemsOf(box.list), QStringList{"Orders"});
 }
@@ -53,12 +53,12 @@ TEST(FillParadoxTableList, ListsTableFilesOfTheFolderAndBelow)
     box.list.addItem("left over");
     TestHost host;
     for (const QString& typed : {folder.path(), folder.path() + "/"}) {
-        FillParadoxTableList(box.list, typed, host);
+        fillParadoxTableList(box.list, typed, host);
         EXPECT_EQ(itemsOf(box.list),
                   (QStringList{".HIDDEN", "CUSTOMER", "CUSTOMER", "ORDERS", "PARTS", "SALES2018"}));
     }
     for (const QString& typed : {QString(), folder.file("missing")}) {
-        FillParadoxTableList(box.list, typed, host);
+        fillParadoxTableList(box.list, typed, host);
         EXPECT_TRUE(itemsOf(box.list).isEmpty()) << typed.toStdString();
     }
     EXPECT_TRUE(host.prompts.prompts.empty());

@@ -19,7 +19,7 @@ namespace {
 
 class ParadoxCommands : public ::testing::Test {
 protected:
-    void fill() { FillParadoxTableList(m_box.list, m_folder.path(), m_host); }
+    void fill() { fillParadoxTableList(m_box.list, m_folder.path(), m_host); }
     void select(const QStringList& names) { setUpList(m_box.list, itemsOf(m_box.list), names); }
 
     ParadoxFolder m_folder;
@@ -229,7 +229,7 @@ TEST(RenameFile, AFailedCopyLeavesEveryFileAsItWas)
     a.write("table");
     a.close();
     folder.touch("b.db");
-    EXPECT_FALSE(RenameFile({{folder.file("a.db"), folder.file("b.db")},
+    EXPECT_FALSE(renameFile({{folder.file("a.db"), folder.file("b.db")},
                              {folder.file("missing.px"), folder.file("b.px")}},
                             host));
     EXPECT_EQ(folder.files(), (QStringList{"a.db", "b.db"})); // no copy left behind
@@ -237,7 +237,7 @@ TEST(RenameFile, AFailedCopyLeavesEveryFileAsItWas)
     EXPECT_EQ(host.prompts.errorReports().size(), 1u);
 
     // A file renamed onto itself survives.
-    EXPECT_TRUE(RenameFile(folder.file("a.db"), folder.file("a.db"), host));
+    EXPECT_TRUE(renameFile(folder.file("a.db"), folder.file("a.db"), host));
     EXPECT_EQ(contentsOf(folder.file("a.db")), "table");
     EXPECT_EQ(host.prompts.errorReports().size(), 1u);
 }

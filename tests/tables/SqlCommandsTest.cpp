@@ -27,13 +27,13 @@ protected:
     {
         for (const QString& t : tables)
             s_server->execute("CREATE TABLE " + bracketName(t) + " (id int)");
-        FillSqlTableList(m_box.list, cs(), m_host);
+        fillSqlTableList(m_box.list, cs(), m_host);
     }
     QStringList serverTables()
     {
         ListBox box;
         TestHost host;
-        FillSqlTableList(box.list, cs(), host);
+        fillSqlTableList(box.list, cs(), host);
         return itemsOf(box.list);
     }
     // The statements the commands sent (the catalogue requests left out).

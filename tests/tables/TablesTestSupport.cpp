@@ -71,14 +71,14 @@ QByteArray contentsOf(const QString& path)
 QStringList paradoxRows(const QString& folder, const QString& table)
 {
     Connection connection;
-    connection.Open(ParadoxConnectionString(folder));
+    connection.open(paradoxConnectionString(folder));
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [") + table + u']', connection);
+    rs.open(QStringLiteral("SELECT * FROM [") + table + u']', connection);
     QStringList rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
+    for (; !rs.atEnd(); rs.moveNext()) {
         QStringList values;
-        for (const Field& f : rs.Fields())
-            values << f.Value.toText();
+        for (const Field& f : rs.fields())
+            values << f.value.toText();
         rows << values.join(u'|');
     }
     return rows;

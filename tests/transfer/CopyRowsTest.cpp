@@ -38,20 +38,20 @@ private:
 
 qint64 copy(int rows, qint64 claimed, TestHost& host, Connection& staging)
 {
-    staging.Execute("CREATE TABLE `T`([n] INT)");
+    staging.execute("CREATE TABLE `T`([n] INT)");
     Recordset source;
     source.openCursor(std::make_unique<MiscountedCursor>(rows, claimed), true);
     ErrorTrap trap(host.prompts, "Form2", "PushButton3_Click");
     QString current;
-    const CopyResult r = CopyRows(host, trap, 136, source, staging, "T", {ColumnPlan{"INT"}}, current);
+    const CopyResult r = copyRows(host, trap, 136, source, staging, "T", {ColumnPlan{"INT"}}, current);
     // The statement in hand is the last row's, as if every row's had been built.
     EXPECT_EQ(current, QStringLiteral("INSERT INTO [T] VALUES('%1')").arg(rows));
     Recordset back;
-    back.CursorLocation = ado::adUseClient;
-    back.Open("SELECT * FROM [T]", staging);
-    EXPECT_EQ(back.RecordCount(), rows);
-    back.Close();
-    staging.Execute("DROP TABLE [T]");
+    back.cursorLocation = ado::adUseClient;
+    back.open("SELECT * FROM [T]", staging);
+    EXPECT_EQ(back.recordCount(), rows);
+    back.close();
+    staging.execute("DROP TABLE [T]");
     return r.copied;
 }
 
@@ -61,7 +61,7 @@ TEST(CopyRows, EveryRowGoesWhenTheCountLearnedBeforeThemIsOff)
 {
     TestHost host;
     Connection staging;
-    staging.Open(stagingConnectionString(QCoreApplication::applicationDirPath()));
+    staging.open(stagingConnectionString(QCoreApplication::applicationDirPath()));
     EXPECT_EQ(copy(4, 2, host, staging), 4);
     EXPECT_EQ(host.progress, std::vector<int>({50, 100, 100, 100, 0}));
     host.progress.clear();

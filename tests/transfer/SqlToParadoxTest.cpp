@@ -43,7 +43,7 @@ TEST_F(TransferTest, SqlServerTypesArriveInParadoxWithTheSameValues)
                                     ado::adLongVarBinary, ado::adVarChar};
     ASSERT_EQ(fields.size(), types.size());
     for (size_t i = 0; i < types.size(); ++i)
-        EXPECT_EQ(fields[i].Type, types[i]) << fields[i].name.toStdString();
+        EXPECT_EQ(fields[i].type, types[i]) << fields[i].name.toStdString();
     const auto& r = rows[0];
     EXPECT_EQ(r[0], Value(2147483647));
     EXPECT_EQ(r[1], Value(-32767));

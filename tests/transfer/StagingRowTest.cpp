@@ -77,7 +77,7 @@ TEST(StagingRows, ValuesHandedOverEqualTheStatementReadBack)
                 const Fields fields({Field{QStringLiteral("c"), 0, v, 0, 0, 0}});
                 const std::vector<ColumnPlan> plans = {ColumnPlan{typeText, style}};
                 const auto read = std::get<InsertRow>(
-                    parseStatement(BuildInsertStatement(QStringLiteral("t"), fields, plans)));
+                    parseStatement(buildInsertStatement(QStringLiteral("t"), fields, plans)));
                 std::vector<Literal> handed;
                 stagingLiterals(fields, plans, handed);
                 ASSERT_EQ(read.values.size(), 1u);

@@ -20,7 +20,7 @@ std::vector<ColumnPlan> plans(std::initializer_list<ColumnPlan> l) { return l; }
 TEST(Statements, CreateTableAppendsOneDefinitionPerField)
 {
     const Fields fields({field("ID", 3, {}), field("Name", 202, {}), field("a]b", 5, {})});
-    EXPECT_EQ(CompleteCreateTable("CREATE TABLE [T](", fields,
+    EXPECT_EQ(completeCreateTable("CREATE TABLE [T](", fields,
                                   plans({{"INT"}, {"NTEXT"}, {"FLOAT"}})),
               "CREATE TABLE [T]([ID] INT,[Name] NTEXT,[a]]b] FLOAT);");
 }
@@ -31,12 +31,12 @@ TEST(Statements, InsertWritesEachValueInItsColumnsStyle)
                       field("text", 202, Value("it's")), field("empty", 202, Value(QString())),
                       field("flag", 11, Value(true)), field("bytes", 205, Value(QByteArray("\x0a\xff", 2))),
                       field("word", 202, Value("True"))});
-    EXPECT_EQ(BuildInsertStatement("T", row,
+    EXPECT_EQ(buildInsertStatement("T", row,
                                    plans({{"INT"}, {"TEXT"}, {"TEXT"}, {"TEXT"}, {"TEXT"},
                                           {"BLOB"}, {"TEXT"}})),
               "INSERT INTO [T] VALUES('7', NULL, 'it''s', NULL, 'True', '0AFF', 'True')");
     // Towards Paradox Booleans become digits, only in Boolean fields; bytes go as hex.
-    EXPECT_EQ(BuildInsertStatement("T]x", row,
+    EXPECT_EQ(buildInsertStatement("T]x", row,
                                    plans({{"INT"}, {"TEXT"}, {"TEXT", LiteralStyle::UnicodeQuoted},
                                           {"TEXT"}, {"BIT", LiteralStyle::BooleanDigits},
                                           {"OLEOBJECT", LiteralStyle::Hex}, {"TEXT"}})),
@@ -70,7 +70,7 @@ TEST(Statements, CollapseBackslashesOnSlashes)
         {"", ""},
     };
     for (const auto& [in, out] : cases)
-        EXPECT_EQ(CollapseBackslashes(QString::fromLatin1(in)), out) << in;
+        EXPECT_EQ(collapseBackslashes(QString::fromLatin1(in)), out) << in;
 }
 
 TEST(Statements, QuotingDoublesTheClosingCharacter)

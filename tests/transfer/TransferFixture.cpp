@@ -35,7 +35,7 @@ TransferContext TransferTest::context()
     ctx.sqlList = &sqlList;
     ctx.paradoxList = &paradoxList;
     ctx.sqlConnectionString = [] { return server->connectionString(); };
-    ctx.paradoxConnectionString = [this] { return ParadoxConnectionString(folder()); };
+    ctx.paradoxConnectionString = [this] { return paradoxConnectionString(folder()); };
     ctx.paradoxFolder = [this] { return folder(); };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { refillParadoxList(); };
@@ -66,8 +66,8 @@ Rows readAll(const QString& connectionString, const QString& statement,
              std::vector<Field>* fields)
 {
     Connection c;
-    c.CursorLocation = ado::adUseClient;
-    c.Open(connectionString);
+    c.cursorLocation = ado::adUseClient;
+    c.open(connectionString);
     return readRows(c, statement, fields);
 }
 
@@ -75,7 +75,7 @@ Rows readAll(const QString& connectionString, const QString& statement,
 
 Rows TransferTest::paradoxRows(const QString& table, std::vector<Field>* fields)
 {
-    return readAll(ParadoxConnectionString(folder()), "SELECT * FROM " + bracketName(table), fields);
+    return readAll(paradoxConnectionString(folder()), "SELECT * FROM " + bracketName(table), fields);
 }
 
 Rows TransferTest::sqlRows(const QString& table, std::vector<Field>* fields)

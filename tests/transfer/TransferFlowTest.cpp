@@ -250,8 +250,8 @@ TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
     const Rows rows = paradoxRows("Wide", &fields);
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(fields.size(), 20u);
-    EXPECT_EQ(fields[0].DefinedSize, 7);  // "value 0"
-    EXPECT_EQ(fields[19].DefinedSize, 8); // "value 19"
+    EXPECT_EQ(fields[0].definedSize, 7);  // "value 0"
+    EXPECT_EQ(fields[19].definedSize, 8); // "value 19"
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(rows[0][size_t(i)], Value(QStringLiteral("value %1").arg(i)));
 }

@@ -11,12 +11,12 @@ TEST(AdoTypeName, NamesExactlyTheThirtyNineTypes)
 {
     int named = 0;
     for (int v = -32768; v <= 32767; ++v)
-        named += AdoTypeName(std::int16_t(v)).isEmpty() ? 0 : 1;
+        named += adoTypeName(std::int16_t(v)).isEmpty() ? 0 : 1;
     EXPECT_EQ(named, 39);
-    EXPECT_EQ(AdoTypeName(ado::adVarWChar), "adVarWChar");
-    EXPECT_EQ(AdoTypeName(ado::adUnsignedBigInt), "adUnsignedBigInt");
-    EXPECT_EQ(AdoTypeName(137), "");
-    EXPECT_EQ(AdoTypeName(8192), "");
+    EXPECT_EQ(adoTypeName(ado::adVarWChar), "adVarWChar");
+    EXPECT_EQ(adoTypeName(ado::adUnsignedBigInt), "adUnsignedBigInt");
+    EXPECT_EQ(adoTypeName(137), "");
+    EXPECT_EQ(adoTypeName(8192), "");
 }
 
 struct KeyCase {
@@ -30,9 +30,9 @@ class KeyMapping : public ::testing::TestWithParam<KeyCase> {};
 // The mapping by type key alone, for every named type and an unnamed one.
 TEST_P(KeyMapping, FollowsTheOrderedSubstringRules)
 {
-    const QString key = AdoTypeName(std::int16_t(GetParam().type)).toLower();
-    EXPECT_EQ(ParadoxColumnType(key), GetParam().paradox) << GetParam().type;
-    EXPECT_EQ(SqlServerColumnType(key), GetParam().sqlServer) << GetParam().type;
+    const QString key = adoTypeName(std::int16_t(GetParam().type)).toLower();
+    EXPECT_EQ(paradoxColumnType(key), GetParam().paradox) << GetParam().type;
+    EXPECT_EQ(sqlServerColumnType(key), GetParam().sqlServer) << GetParam().type;
 }
 
 INSTANTIATE_TEST_SUITE_P(

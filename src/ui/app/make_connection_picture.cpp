@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    tabulex::SetAppTitle();
+    tabulex::setAppTitle();
 
     tabulex::QtPrompter prompter;
     tabulex::Form1 form(prompter);

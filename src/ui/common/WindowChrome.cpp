@@ -25,7 +25,7 @@ void setBackground(QWidget* widget, const QColor& colour)
     widget->setAutoFillBackground(true);
 }
 
-void SetSystemColors(QWidget* window)
+void setSystemColors(QWidget* window)
 {
     const QColor face = buttonFace();
     setBackground(window, face);
@@ -38,11 +38,11 @@ void SetSystemColors(QWidget* window)
 
 QString skinFilePath() { return applicationFolder() + QStringLiteral("/x/o.cjs"); }
 
-void ApplySkin(QWidget* window)
+void applySkin(QWidget* window)
 {
-    if (!PathExists(skinFilePath()))
+    if (!pathExists(skinFilePath()))
         return;
-    SetSystemColors(window);
+    setSystemColors(window);
 }
 
 } // namespace tabulex

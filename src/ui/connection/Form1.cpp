@@ -208,20 +208,20 @@ ConnectionFields Form1::fields() const
     return f;
 }
 
-QString Form1::SqlConnectionString() const { return tabulex::SqlConnectionString(fields()); }
+QString Form1::sqlConnectionString() const { return tabulex::sqlConnectionString(fields()); }
 
-QString Form1::ParadoxConnectionString() const
+QString Form1::paradoxConnectionString() const
 {
-    return tabulex::ParadoxConnectionString(Text1->text());
+    return tabulex::paradoxConnectionString(Text1->text());
 }
 
 void Form1::Form_Load()
 {
     ErrorTrap trap(m_prompter, kModule, QStringLiteral("Form_Load"));
-    trap.step(100, [&] { ApplySkin(this); });
+    trap.step(100, [&] { applySkin(this); });
     trap.step(102, [&] { setWindowTitle(kProductTitle); });
     trap.step(104, [&] { setWindowIcon(applicationIcon()); });
-    trap.step(106, [&] { SetAppTitle(); });
+    trap.step(106, [&] { setAppTitle(); });
     trap.step(108, [&] { loadHandCursor(); });
     trap.step(110, [&] { Text1->setText(Settings::read(keys::ParadoxFolder)); });
     trap.step(112, [&] { Text2->setText(Settings::read(keys::Server)); });
@@ -235,7 +235,7 @@ void Form1::Form_Load()
     });
     trap.step(124, [&] {
         if (!Text1->text().isEmpty() && !Text2->text().isEmpty() &&
-            ParadoxFolderHasTables(Text1->text()) && OpenSqlConnection(SqlConnectionString()))
+            paradoxFolderHasTables(Text1->text()) && openSqlConnection(sqlConnectionString()))
             PushButton2_Click();
     });
     // Shown unless the table window took its place.
@@ -248,7 +248,7 @@ void Form1::Form_Load()
 void Form1::loadHandCursor()
 {
     const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
-    if (PathExists(file))
+    if (pathExists(file))
         m_pointer->loadMouseIcon(file); // an unreadable file keeps the standard hand
 }
 
@@ -287,8 +287,8 @@ Form2& Form1::loadTableWindow()
 void Form1::fillTableWindow(Form2& form2, ErrorTrap& trap)
 {
     const CommandGuard busy = form2.commandGuard();
-    trap.step(106, [&] { FillSqlTableList(form2.sqlTables(), SqlConnectionString(), form2); });
-    trap.step(108, [&] { FillParadoxTableList(form2.paradoxTables(), Text1->text(), form2); });
+    trap.step(106, [&] { fillSqlTableList(form2.sqlTables(), sqlConnectionString(), form2); });
+    trap.step(108, [&] { fillParadoxTableList(form2.paradoxTables(), Text1->text(), form2); });
     trap.step(110, [&] {
         form2.Check15->setChecked(Settings::read(keys::WithDataTypeChange1, QStringLiteral("0")) !=
                                   QStringLiteral("0"));
@@ -307,9 +307,9 @@ void Form1::PushButton2_Click()
         {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton6});
     Hourglass wait(*m_pointer);
     bool works = false;
-    if (!trap.step(102, [&] { works = ParadoxFolderHasTables(Text1->text()); }) || !works)
+    if (!trap.step(102, [&] { works = paradoxFolderHasTables(Text1->text()); }) || !works)
         return;
-    if (!trap.step(104, [&] { works = OpenSqlConnection(SqlConnectionString()); }) || !works)
+    if (!trap.step(104, [&] { works = openSqlConnection(sqlConnectionString()); }) || !works)
         return;
     Form2& form2 = loadTableWindow();
     fillTableWindow(form2, trap);
@@ -322,7 +322,7 @@ void Form1::PushButton3_Click()
     ErrorTrap trap(m_prompter, kModule, QStringLiteral("PushButton3_Click"));
     Hourglass wait(*m_pointer);
     bool hasTables = false;
-    if (!trap.step(102, [&] { hasTables = ParadoxFolderHasTables(Text1->text()); }))
+    if (!trap.step(102, [&] { hasTables = paradoxFolderHasTables(Text1->text()); }))
         return;
     trap.step(104, [&] {
         m_prompter.message(hasTables ? kConnectionSuccessful : kFolderFailed, appTitle());
@@ -343,7 +343,7 @@ void Form1::PushButton5_Click()
     trap.step(100, [&] { startFolder = Settings::read(keys::LastFolderDot); });
     trap.step(102, [&] {
         chosen =
-            BrowseFolder(this, QStringLiteral("Please select folder:"), startFolder, m_prompter);
+            browseFolder(this, QStringLiteral("Please select folder:"), startFolder, m_prompter);
     });
     if (chosen.isEmpty())
         return;
@@ -353,7 +353,7 @@ void Form1::PushButton5_Click()
 void Form1::PushButton6_Click()
 {
     Hourglass wait(*m_pointer);
-    const bool opened = OpenSqlConnection(SqlConnectionString());
+    const bool opened = openSqlConnection(sqlConnectionString());
     m_prompter.message(opened ? kConnectionSuccessful : kLoginFailed, appTitle());
 }
 

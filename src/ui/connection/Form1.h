@@ -52,8 +52,8 @@ public:
 
     // The fields as they stand now.
     ConnectionFields fields() const;
-    QString SqlConnectionString() const;
-    QString ParadoxConnectionString() const;
+    QString sqlConnectionString() const;
+    QString paradoxConnectionString() const;
 
     WindowPointer& pointer() { return *m_pointer; }
     // The table window; nullptr until the first "Next >" loads it.

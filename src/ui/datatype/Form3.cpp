@@ -102,12 +102,12 @@ void Form3::Form_Load()
     Text1->clear();
     m_unloaded = false;
     trap.step(100, [&] {
-        SetSystemColors(this);
+        setSystemColors(this);
         setWindowIcon(applicationIcon());
     });
     trap.step(102, [&] {
         const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
-        if (PathExists(file))
+        if (pathExists(file))
             m_pointer->loadMouseIcon(file);
     });
     m_changed = false;
@@ -120,9 +120,9 @@ void Form3::Form_Load()
         };
         try {
             if (mType == QLatin1String("Paradox"))
-                DeriveParadoxTypes(m_sqlConnectionString(), mTableName, names, types);
+                deriveParadoxTypes(m_sqlConnectionString(), mTableName, names, types);
             else if (mType == QLatin1String("MSSQL"))
-                DeriveSqlServerTypes(m_paradoxConnectionString(), mTableName, names, types);
+                deriveSqlServerTypes(m_paradoxConnectionString(), mTableName, names, types);
         } catch (...) {
             fill();
             throw;
@@ -155,7 +155,7 @@ void Form3::PushButton1_Click()
 {
     ErrorTrap trap(m_prompter, kModule, QStringLiteral("PushButton1_Click"));
     const QString text = Text1->text();
-    if (!IsValidDataType(text)) {
+    if (!isValidDataType(text)) {
         m_prompter.message(QStringLiteral("Invalid datatype."), appTitle());
         return;
     }

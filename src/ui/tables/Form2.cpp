@@ -173,7 +173,7 @@ CommandGuard Form2::commandGuard()
 void Form2::Form_Load()
 {
     ErrorTrap trap(m_prompter, kModule, QStringLiteral("Form_Load"));
-    trap.step(100, [&] { SetSystemColors(this); });
+    trap.step(100, [&] { setSystemColors(this); });
     trap.step(102, [&] { setWindowIcon(applicationIcon()); });
     trap.step(104, [&] { loadHandCursor(); });
     trap.step(106, [&] { setWindowTitle(kProductTitle); });
@@ -183,7 +183,7 @@ void Form2::Form_Load()
 void Form2::loadHandCursor()
 {
     const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
-    if (PathExists(file))
+    if (pathExists(file))
         m_pointer->loadMouseIcon(file); // an unreadable file keeps the standard hand
 }
 
@@ -205,7 +205,7 @@ void Form2::closeEvent(QCloseEvent* event)
 
 QString Form2::folder() const { return m_fields().paradoxFolder; }
 
-QString Form2::sqlConnectionString() const { return SqlConnectionString(m_fields()); }
+QString Form2::sqlConnectionString() const { return tabulex::sqlConnectionString(m_fields()); }
 
 void Form2::Check15_Click()
 {
@@ -239,10 +239,10 @@ TransferContext Form2::transferContext()
     ctx.sqlList = &sqlTables();
     ctx.paradoxList = &paradoxTables();
     ctx.sqlConnectionString = [this] { return sqlConnectionString(); };
-    ctx.paradoxConnectionString = [this] { return ParadoxConnectionString(folder()); };
+    ctx.paradoxConnectionString = [this] { return tabulex::paradoxConnectionString(folder()); };
     ctx.paradoxFolder = [this] { return folder(); };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
-    ctx.refillParadoxList = [this] { FillParadoxTableList(paradoxTables(), folder(), *this); };
+    ctx.refillParadoxList = [this] { fillParadoxTableList(paradoxTables(), folder(), *this); };
     ctx.customizeTypes = [this](const CustomizeRequest& r) { return customizeTypes(r); };
     return ctx;
 }
@@ -253,7 +253,7 @@ std::optional<CustomizeResult> Form2::customizeTypes(const CustomizeRequest& req
     if (!m_form3)
         m_form3 = std::make_unique<Form3>(
             m_prompter, [this] { return sqlConnectionString(); },
-            [this] { return ParadoxConnectionString(folder()); });
+            [this] { return tabulex::paradoxConnectionString(folder()); });
     Form3& form3 = *m_form3;
     CustomizeCancelled = true;
     if (request.type == QLatin1String("Paradox"))

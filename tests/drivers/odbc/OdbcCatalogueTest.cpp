@@ -18,14 +18,14 @@ using CatalogueRow = std::tuple<std::string, std::string, std::string>; // schem
 std::set<CatalogueRow> catalogue(Connection& conn)
 {
     std::set<CatalogueRow> rows;
-    auto rs = conn.OpenSchema(ado::adSchemaTables);
-    for (; !rs->Eof(); rs->MoveNext()) {
-        const Fields& f = rs->Fields();
-        rows.emplace(f[QStringLiteral("TABLE_SCHEM")].Value.toText().toStdString(),
-                     f[QStringLiteral("TABLE_NAME")].Value.toText().toStdString(),
-                     f[QStringLiteral("TABLE_TYPE")].Value.toText().toStdString());
+    auto rs = conn.openSchema(ado::adSchemaTables);
+    for (; !rs->atEnd(); rs->moveNext()) {
+        const Fields& f = rs->fields();
+        rows.emplace(f[QStringLiteral("TABLE_SCHEM")].value.toText().toStdString(),
+                     f[QStringLiteral("TABLE_NAME")].value.toText().toStdString(),
+                     f[QStringLiteral("TABLE_TYPE")].value.toText().toStdString());
     }
-    rs->Close();
+    rs->close();
     return rows;
 }
 
@@ -55,11 +55,11 @@ TEST_F(StandinTest, TablesCatalogueListsTablesViewsAndSystemTablesApart)
 TEST_F(StandinTest, TablesCatalogueFollowsRenamesAndDrops)
 {
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [Orders]([id] INT);"));
-    conn->Execute(QStringLiteral("sp_rename 'Orders', 'Sales'"));
+    conn->execute(QStringLiteral("CREATE TABLE [Orders]([id] INT);"));
+    conn->execute(QStringLiteral("sp_rename 'Orders', 'Sales'"));
     EXPECT_EQ(catalogue(*conn).count({"dbo", "Sales", "TABLE"}), 1u);
     EXPECT_EQ(catalogue(*conn).count({"dbo", "Orders", "TABLE"}), 0u);
-    conn->Execute(QStringLiteral("DROP TABLE [Sales];"));
+    conn->execute(QStringLiteral("DROP TABLE [Sales];"));
     EXPECT_EQ(catalogue(*conn).count({"dbo", "Sales", "TABLE"}), 0u);
 }
 
@@ -85,14 +85,14 @@ TEST_P(RecordCounts, KnownForClientSideAndStaticCursorsOnly)
     for (const auto& [table, rows] : {std::pair{QStringLiteral("t"), 2500},
                                       std::pair{QStringLiteral("empty"), 0}}) {
         Recordset rs;
-        rs.CursorLocation = c.recordsetLocation;
-        rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(table), *conn, c.cursorType);
-        EXPECT_EQ(rs.RecordCount(), c.counted ? rows : -1) << table.toStdString();
+        rs.cursorLocation = c.recordsetLocation;
+        rs.open(QStringLiteral("SELECT * FROM [%1]").arg(table), *conn, c.cursorType);
+        EXPECT_EQ(rs.recordCount(), c.counted ? rows : -1) << table.toStdString();
         int walked = 0;
-        for (; !rs.Eof(); rs.MoveNext())
+        for (; !rs.atEnd(); rs.moveNext())
             ++walked;
         EXPECT_EQ(walked, rows);
-        rs.Close();
+        rs.close();
     }
 }
 
@@ -112,15 +112,15 @@ TEST_F(StandinTest, ClosingARecordsetEarlyLeavesTheConnectionUsable)
     auto conn = connect();
     {
         Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
-        rs.MoveNext();
-        rs.Close();
+        rs.open(QStringLiteral("SELECT * FROM [t]"), *conn);
+        rs.moveNext();
+        rs.close();
     }
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT top 1 * FROM [t]"), *conn);
-    ASSERT_FALSE(rs.Eof());
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Eof());
+    rs.open(QStringLiteral("SELECT top 1 * FROM [t]"), *conn);
+    ASSERT_FALSE(rs.atEnd());
+    rs.moveNext();
+    EXPECT_TRUE(rs.atEnd());
 }
 
 TEST_F(StandinTest, AnOpenRecordsetDoesNotHoldUpOtherConnections)
@@ -130,15 +130,15 @@ TEST_F(StandinTest, AnOpenRecordsetDoesNotHoldUpOtherConnections)
     server().control(QStringLiteral("fill big 200000"));
     auto reader = connect();
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [big]"), *reader);
+    rs.open(QStringLiteral("SELECT * FROM [big]"), *reader);
     for (int i = 0; i < 10; ++i)
-        rs.MoveNext();
+        rs.moveNext();
     auto writer = connect();
-    writer->Execute(QStringLiteral("INSERT INTO [other] VALUES('1')"));
-    writer->Execute(QStringLiteral("sp_rename 'other', 'renamed'"));
-    writer->Execute(QStringLiteral("DROP TABLE [renamed];"));
+    writer->execute(QStringLiteral("INSERT INTO [other] VALUES('1')"));
+    writer->execute(QStringLiteral("sp_rename 'other', 'renamed'"));
+    writer->execute(QStringLiteral("DROP TABLE [renamed];"));
     qint64 rows = 10;
-    for (; !rs.Eof(); rs.MoveNext())
+    for (; !rs.atEnd(); rs.moveNext())
         ++rows;
     EXPECT_EQ(rows, 200000);
 }
@@ -149,14 +149,14 @@ TEST_F(StandinTest, ClosingTheConnectionBeforeItsRecordsetIsHarmless)
     server().control(QStringLiteral("fill t 10000"));
     auto conn = connect();
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
-    ASSERT_FALSE(rs.Eof());
-    conn->Close();
+    rs.open(QStringLiteral("SELECT * FROM [t]"), *conn);
+    ASSERT_FALSE(rs.atEnd());
+    conn->close();
     conn.reset();
     EXPECT_THROW(
         {
-            while (!rs.Eof())
-                rs.MoveNext();
+            while (!rs.atEnd())
+                rs.moveNext();
         },
         DataError);
 }
@@ -175,10 +175,10 @@ TEST(LocalConnection, PortlessServerReachesPort1433)
                      << e.what();
     }
     Connection c;
-    c.Open(QStringLiteral("Driver={SQL Server};Server=127.0.0.1;Database=%1;Uid=%2;Pwd=%3;")
+    c.open(QStringLiteral("Driver={SQL Server};Server=127.0.0.1;Database=%1;Uid=%2;Pwd=%3;")
                .arg(local->database(), local->user(), local->password()));
-    EXPECT_EQ(c.State(), ado::adStateOpen);
-    c.Execute(QStringLiteral("CREATE TABLE [local]([a] INT);"));
+    EXPECT_EQ(c.state(), ado::adStateOpen);
+    c.execute(QStringLiteral("CREATE TABLE [local]([a] INT);"));
     EXPECT_EQ(local->query(QStringLiteral("SELECT COUNT(*) FROM [local]")).at(0).at(0).toInt(), 0);
 }
 
@@ -193,21 +193,21 @@ TEST_F(StandinTest, ACountedRecordsetLeftEarlyStopsReadingAhead)
     auto conn = connect(ado::adUseClient);
     {
         Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
-        EXPECT_EQ(rs.RecordCount(), 50000);
+        rs.open(QStringLiteral("SELECT * FROM [t]"), *conn);
+        EXPECT_EQ(rs.recordCount(), 50000);
         for (int i = 0; i < 10; ++i)
-            rs.MoveNext();
-        EXPECT_FALSE(rs.Eof());
+            rs.moveNext();
+        EXPECT_FALSE(rs.atEnd());
     }
     Recordset top;
-    top.Open(QStringLiteral("SELECT top 1 * FROM [t]"), *conn);
-    EXPECT_EQ(top.RecordCount(), 1);
-    top.Close();
+    top.open(QStringLiteral("SELECT top 1 * FROM [t]"), *conn);
+    EXPECT_EQ(top.recordCount(), 1);
+    top.close();
 
     auto other = connect(ado::adUseClient);
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [t]"), *other);
-    rs.MoveNext();
-    other->Close();
-    EXPECT_THROW(rs.MoveNext(), DataError);
+    rs.open(QStringLiteral("SELECT * FROM [t]"), *other);
+    rs.moveNext();
+    other->close();
+    EXPECT_THROW(rs.moveNext(), DataError);
 }

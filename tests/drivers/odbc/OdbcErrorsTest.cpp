@@ -30,11 +30,11 @@ TEST_P(StatementErrors, CarryTheDriversDiagnostic)
 {
     const ErrorCase& c = GetParam();
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [t]([n] INT, [s] VARCHAR(3), [d] DATETIME, "
+    conn->execute(QStringLiteral("CREATE TABLE [t]([n] INT, [s] VARCHAR(3), [d] DATETIME, "
                                  "[m] DECIMAL(5,2), [b] VARBINARY(MAX))"));
     try {
         Recordset rs;
-        rs.Open(QString::fromUtf8(c.statement), *conn);
+        rs.open(QString::fromUtf8(c.statement), *conn);
         FAIL() << "no error for " << c.statement;
     } catch (const DataError& e) {
         EXPECT_EQ(e.description().toStdString(), c.text);
@@ -42,7 +42,7 @@ TEST_P(StatementErrors, CarryTheDriversDiagnostic)
         EXPECT_EQ(e.state().toStdString(), c.state);
     }
     // The connection stays usable after a failed statement.
-    EXPECT_NO_THROW(conn->Execute(QStringLiteral("INSERT INTO [t] VALUES('1', NULL, NULL, NULL, "
+    EXPECT_NO_THROW(conn->execute(QStringLiteral("INSERT INTO [t] VALUES('1', NULL, NULL, NULL, "
                                                  "NULL)")));
 }
 
@@ -85,10 +85,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StandinTest, RenameAndDdlSucceedDespiteInfoAndNoData)
 {
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [Orders]([a] INT);"));
-    conn->Execute(QStringLiteral("sp_rename 'Orders', 'Sales'"));
+    conn->execute(QStringLiteral("CREATE TABLE [Orders]([a] INT);"));
+    conn->execute(QStringLiteral("sp_rename 'Orders', 'Sales'"));
     EXPECT_EQ(server().query(QStringLiteral("SELECT COUNT(*) FROM [Sales]")).at(0).at(0).toInt(), 0);
-    conn->Execute(QStringLiteral("DROP TABLE [Sales];"));
+    conn->execute(QStringLiteral("DROP TABLE [Sales];"));
 }
 
 TEST_F(StandinTest, InjectedFailureCarriesItsNumberAndText)
@@ -98,13 +98,13 @@ TEST_F(StandinTest, InjectedFailureCarriesItsNumberAndText)
                             QStringLiteral("Injected failure"), 1);
     auto conn = connect();
     try {
-        conn->Execute(QStringLiteral("INSERT INTO [t] VALUES('1')"));
+        conn->execute(QStringLiteral("INSERT INTO [t] VALUES('1')"));
         FAIL() << "the injected failure did not happen";
     } catch (const DataError& e) {
         EXPECT_EQ(e.nativeError(), 50001);
         EXPECT_EQ(e.description(), QStringLiteral("[FreeTDS][SQL Server]Injected failure"));
     }
-    conn->Execute(QStringLiteral("INSERT INTO [t] VALUES('2')"));
+    conn->execute(QStringLiteral("INSERT INTO [t] VALUES('2')"));
     EXPECT_EQ(server().query(QStringLiteral("SELECT * FROM [t]")).size(), 1u);
 }
 
@@ -113,18 +113,18 @@ TEST_F(StandinTest, CommandTimeoutCancelsASlowStatementAndTheConnectionGoesOn)
     server().execute(QStringLiteral("CREATE TABLE [t]([a] INT)"));
     server().control(QStringLiteral("delay 4000 ^INSERT"));
     auto conn = connect();
-    conn->CommandTimeout = 1;
+    conn->commandTimeout = 1;
     QElapsedTimer timer;
     timer.start();
     try {
-        conn->Execute(QStringLiteral("INSERT INTO [t] VALUES('1')"));
+        conn->execute(QStringLiteral("INSERT INTO [t] VALUES('1')"));
         FAIL() << "no time-out";
     } catch (const DataError& e) {
         EXPECT_EQ(e.state(), QStringLiteral("HYT00")) << e.description().toStdString();
     }
     EXPECT_LT(timer.elapsed(), 3500);
     server().control(QStringLiteral("clear"));
-    conn->Execute(QStringLiteral("INSERT INTO [t] VALUES('2')"));
+    conn->execute(QStringLiteral("INSERT INTO [t] VALUES('2')"));
     const auto rows = server().query(QStringLiteral("SELECT * FROM [t]"));
     ASSERT_EQ(rows.size(), 1u); // the cancelled INSERT never ran
     EXPECT_EQ(rows[0][0].toInt(), 2);
@@ -134,9 +134,9 @@ TEST_F(StandinTest, DroppedConnectionFailsTheNextStatementWithoutHanging)
 {
     auto conn = connect();
     server().control(QStringLiteral("drop_after 0"));
-    EXPECT_THROW(conn->Execute(QStringLiteral("CREATE TABLE [t]([a] INT)")), DataError);
-    EXPECT_THROW(conn->Execute(QStringLiteral("CREATE TABLE [t]([a] INT)")), DataError);
-    EXPECT_NO_THROW(connect()->Execute(QStringLiteral("CREATE TABLE [t]([a] INT)")));
+    EXPECT_THROW(conn->execute(QStringLiteral("CREATE TABLE [t]([a] INT)")), DataError);
+    EXPECT_THROW(conn->execute(QStringLiteral("CREATE TABLE [t]([a] INT)")), DataError);
+    EXPECT_NO_THROW(connect()->execute(QStringLiteral("CREATE TABLE [t]([a] INT)")));
 }
 
 // A port where nothing listens: bound and closed again.
@@ -167,13 +167,13 @@ TEST_P(FailedLogins, OpenRaisesTheDriversText)
 {
     Connection c;
     try {
-        c.Open(GetParam().connectionString(server()));
+        c.open(GetParam().connectionString(server()));
         FAIL() << "the login succeeded";
     } catch (const DataError& e) {
         EXPECT_TRUE(e.description().startsWith(QString::fromUtf8(GetParam().text)))
             << e.description().toStdString();
     }
-    EXPECT_EQ(c.State(), ado::adStateClosed);
+    EXPECT_EQ(c.state(), ado::adStateClosed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -218,10 +218,10 @@ TEST_F(StandinTest, RefusedAndSlowLoginsFail)
 
     server().control(QStringLiteral("delay_login 4000"));
     Connection c;
-    c.ConnectionTimeout = 1;
+    c.connectionTimeout = 1;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_THROW(c.Open(server().connectionString()), DataError);
+    EXPECT_THROW(c.open(server().connectionString()), DataError);
     EXPECT_LT(timer.elapsed(), 3500);
     server().control(QStringLiteral("delay_login 0"));
 }

@@ -34,22 +34,22 @@ TEST_P(ColumnTypes, ReportTheAdoTypeAndReturnTheValueAndNull)
 
     auto conn = connect();
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
-    ASSERT_EQ(rs.Fields().count(), 1);
-    const Field& f = rs.Fields()[0];
+    rs.open(QStringLiteral("SELECT * FROM [t]"), *conn);
+    ASSERT_EQ(rs.fields().count(), 1);
+    const Field& f = rs.fields()[0];
     EXPECT_EQ(f.name, QStringLiteral("v"));
-    EXPECT_EQ(f.Type, c.adoType);
-    ASSERT_FALSE(rs.Eof());
-    EXPECT_EQ(rs.Fields()[0].Value.toText().toStdString(), c.text);
+    EXPECT_EQ(f.type, c.adoType);
+    ASSERT_FALSE(rs.atEnd());
+    EXPECT_EQ(rs.fields()[0].value.toText().toStdString(), c.text);
     if (c.precision) {
-        EXPECT_EQ(f.Precision, c.precision);
-        EXPECT_EQ(f.NumericScale, c.scale);
+        EXPECT_EQ(f.precision, c.precision);
+        EXPECT_EQ(f.numericScale, c.scale);
     }
-    rs.MoveNext();
-    ASSERT_FALSE(rs.Eof());
-    EXPECT_TRUE(rs.Fields()[0].Value.isNull());
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Eof());
+    rs.moveNext();
+    ASSERT_FALSE(rs.atEnd());
+    EXPECT_TRUE(rs.fields()[0].value.isNull());
+    rs.moveNext();
+    EXPECT_TRUE(rs.atEnd());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,14 +121,14 @@ TEST_F(StandinTest, NotNullColumnsReportTheSameTypesAndValues)
     server().execute(QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(values.join(u',')));
     auto conn = connect();
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [t]"), *conn);
-    ASSERT_FALSE(rs.Eof());
+    rs.open(QStringLiteral("SELECT * FROM [t]"), *conn);
+    ASSERT_FALSE(rs.atEnd());
     for (int i = 0; i < int(columns.size()); ++i) {
-        EXPECT_EQ(rs.Fields()[i].Type, std::get<2>(columns[size_t(i)])) << i;
-        EXPECT_EQ(rs.Fields()[i].Value.toText().toStdString(), std::get<3>(columns[size_t(i)]));
+        EXPECT_EQ(rs.fields()[i].type, std::get<2>(columns[size_t(i)])) << i;
+        EXPECT_EQ(rs.fields()[i].value.toText().toStdString(), std::get<3>(columns[size_t(i)]));
     }
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Eof());
+    rs.moveNext();
+    EXPECT_TRUE(rs.atEnd());
 }
 
 TEST_F(StandinTest, ColumnsKeepTheirOrderAndNames)
@@ -137,14 +137,14 @@ TEST_F(StandinTest, ColumnsKeepTheirOrderAndNames)
                                     "[d]]e] TEXT);"));
     auto conn = connect();
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [Заказы]"), *conn);
+    rs.open(QStringLiteral("SELECT * FROM [Заказы]"), *conn);
     QStringList names;
-    for (const Field& f : rs.Fields())
+    for (const Field& f : rs.fields())
         names << f.name;
     EXPECT_EQ(names, (QStringList{QStringLiteral("名前"), QStringLiteral("b c"),
                                   QStringLiteral("d]e")}));
-    EXPECT_TRUE(rs.Eof());
-    EXPECT_EQ(rs.Fields()[QStringLiteral("B C")].Type, ado::adInteger);
+    EXPECT_TRUE(rs.atEnd());
+    EXPECT_EQ(rs.fields()[QStringLiteral("B C")].type, ado::adInteger);
 }
 
 } // namespace

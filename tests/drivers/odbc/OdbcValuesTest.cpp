@@ -22,11 +22,11 @@ QString repeatedTo(const QString& unit, int length)
 Value onlyValue(Connection& conn)
 {
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [t]"), conn);
-    EXPECT_FALSE(rs.Eof());
-    Value v = rs.Eof() ? Value() : rs.Fields()[0].Value;
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Eof());
+    rs.open(QStringLiteral("SELECT * FROM [t]"), conn);
+    EXPECT_FALSE(rs.atEnd());
+    Value v = rs.atEnd() ? Value() : rs.fields()[0].value;
+    rs.moveNext();
+    EXPECT_TRUE(rs.atEnd());
     return v;
 }
 
@@ -43,8 +43,8 @@ TEST_P(LongText, HundredThousandCharactersComeBackExactly)
     const LongTextCase& c = GetParam();
     const QString text = repeatedTo(QString::fromUtf8(c.unit), 100000);
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(c.declared));
-    conn->Execute(QStringLiteral("INSERT INTO [t] VALUES(%1%2)").arg(c.prefix, sqlQuoted(text)));
+    conn->execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(c.declared));
+    conn->execute(QStringLiteral("INSERT INTO [t] VALUES(%1%2)").arg(c.prefix, sqlQuoted(text)));
     const Value v = onlyValue(*conn);
     ASSERT_EQ(v.kind(), Value::Kind::Text);
     EXPECT_EQ(v.toString().size(), 100000);
@@ -68,8 +68,8 @@ TEST_P(LongBinary, OneMegabyteComesBackExactly)
     for (char& b : bytes)
         b = char(rng.bounded(256));
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(QString::fromUtf8(GetParam())));
-    conn->Execute(QStringLiteral("INSERT INTO [t] VALUES(0x%1)")
+    conn->execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(QString::fromUtf8(GetParam())));
+    conn->execute(QStringLiteral("INSERT INTO [t] VALUES(0x%1)")
                       .arg(QString::fromLatin1(bytes.toHex())));
     const Value v = onlyValue(*conn);
     ASSERT_EQ(v.kind(), Value::Kind::Bytes);
@@ -93,8 +93,8 @@ TEST_P(Scripts, TextArrivesAsSqlServerStoresIt)
 {
     const ScriptCase& c = GetParam();
     auto conn = connect();
-    conn->Execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(c.declared));
-    conn->Execute(QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(QString::fromUtf8(c.literal)));
+    conn->execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(c.declared));
+    conn->execute(QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(QString::fromUtf8(c.literal)));
     EXPECT_EQ(onlyValue(*conn).toString().toStdString(), c.expected);
 }
 

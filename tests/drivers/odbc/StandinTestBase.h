@@ -25,8 +25,8 @@ protected:
     static std::unique_ptr<Connection> connect(int cursorLocation = ado::adUseServer)
     {
         auto c = std::make_unique<Connection>();
-        c->CursorLocation = cursorLocation;
-        c->Open(server().connectionString());
+        c->cursorLocation = cursorLocation;
+        c->open(server().connectionString());
         return c;
     }
 

@@ -41,8 +41,8 @@ protected:
 
     void open(Connection& c, const QString& suffix = {})
     {
-        c.CursorLocation = ado::adUseClient;
-        c.Open(connectionString(m_folder + suffix));
+        c.cursorLocation = ado::adUseClient;
+        c.open(connectionString(m_folder + suffix));
     }
 
     QStringList files() const { return QDir(m_folder).entryList(QDir::Files, QDir::Name); }
@@ -68,20 +68,20 @@ TEST_F(ParadoxFolder, readsATableWhoseNameDiffersInCaseWithItsRowCountKnownFirst
     Connection c;
     open(c, QStringLiteral("/"));
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [orders]"), c);
-    EXPECT_EQ(rs.RecordCount(), 224);
-    ASSERT_EQ(rs.Fields().count(), 11);
-    const Fields& f = rs.Fields();
-    EXPECT_EQ(f["Order No"].Type, ado::adDouble);
-    EXPECT_EQ(f["Order No"].Value, Value(1001.0));
-    EXPECT_EQ(f["Sale Date"].Type, ado::adDBDate);
-    EXPECT_EQ(f["Sale Date"].Value, Value(Date{1988, 4, 3}));
-    EXPECT_EQ(f["Ship VIA"].Type, ado::adVarChar);
-    EXPECT_EQ(f["Ship VIA"].DefinedSize, 7);
-    EXPECT_EQ(f["Ship VIA"].Value, Value(QStringLiteral("UPS")));
-    EXPECT_EQ(f["Total Invoice"].Type, ado::adDouble) << "Money";
+    rs.open(QStringLiteral("SELECT * FROM [orders]"), c);
+    EXPECT_EQ(rs.recordCount(), 224);
+    ASSERT_EQ(rs.fields().count(), 11);
+    const Fields& f = rs.fields();
+    EXPECT_EQ(f["Order No"].type, ado::adDouble);
+    EXPECT_EQ(f["Order No"].value, Value(1001.0));
+    EXPECT_EQ(f["Sale Date"].type, ado::adDBDate);
+    EXPECT_EQ(f["Sale Date"].value, Value(Date{1988, 4, 3}));
+    EXPECT_EQ(f["Ship VIA"].type, ado::adVarChar);
+    EXPECT_EQ(f["Ship VIA"].definedSize, 7);
+    EXPECT_EQ(f["Ship VIA"].value, Value(QStringLiteral("UPS")));
+    EXPECT_EQ(f["Total Invoice"].type, ado::adDouble) << "Money";
     int rows = 0;
-    for (; !rs.Eof(); rs.MoveNext())
+    for (; !rs.atEnd(); rs.moveNext())
         ++rows;
     EXPECT_EQ(rows, 224);
 }
@@ -95,15 +95,15 @@ TEST_F(ParadoxFolder, answersTheFirstRowProbe)
     for (const char* statement :
          {"SELECT top 1 * FROM \"Customer\"", "SELECT top 1 * FROM [CUSTOMER]"}) {
         Recordset rs;
-        rs.Open(QString::fromLatin1(statement), c, ado::adOpenStatic, ado::adLockOptimistic);
-        EXPECT_EQ(rs.RecordCount(), 1) << statement;
-        EXPECT_EQ(rs.Fields()["CustNo"].Type, ado::adInteger);
-        EXPECT_EQ(rs.Fields()["CustNo"].Value, Value(1));
-        EXPECT_EQ(rs.Fields()["Comments"].Type, ado::adLongVarChar);
-        EXPECT_EQ(rs.Fields()["Comments"].Value,
+        rs.open(QString::fromLatin1(statement), c, ado::adOpenStatic, ado::adLockOptimistic);
+        EXPECT_EQ(rs.recordCount(), 1) << statement;
+        EXPECT_EQ(rs.fields()["CustNo"].type, ado::adInteger);
+        EXPECT_EQ(rs.fields()["CustNo"].value, Value(1));
+        EXPECT_EQ(rs.fields()["Comments"].type, ado::adLongVarChar);
+        EXPECT_EQ(rs.fields()["Comments"].value,
                   Value(QStringLiteral("Small comment (less 100 symbols)")));
-        rs.MoveNext();
-        EXPECT_TRUE(rs.Eof());
+        rs.moveNext();
+        EXPECT_TRUE(rs.atEnd());
     }
 }
 
@@ -135,18 +135,18 @@ TEST_F(ParadoxFolder, fieldsReportTheAdoTypesAndValueKindsOfTheirParadoxTypes)
              Case{"ole", "OLE", ado::adLongVarBinary, Value::Kind::Bytes, 0},
          }) {
         Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(QLatin1String(k.table)), c);
-        const Field& f = rs.Fields()[QLatin1String(k.field)];
-        EXPECT_EQ(f.Type, k.adoType) << k.table << "." << k.field;
-        EXPECT_EQ(f.Value.kind(), k.kind) << k.table << "." << k.field;
-        EXPECT_EQ(f.DefinedSize, k.definedSize) << k.table << "." << k.field;
+        rs.open(QStringLiteral("SELECT * FROM [%1]").arg(QLatin1String(k.table)), c);
+        const Field& f = rs.fields()[QLatin1String(k.field)];
+        EXPECT_EQ(f.type, k.adoType) << k.table << "." << k.field;
+        EXPECT_EQ(f.value.kind(), k.kind) << k.table << "." << k.field;
+        EXPECT_EQ(f.definedSize, k.definedSize) << k.table << "." << k.field;
     }
     Recordset time;
-    time.Open(QStringLiteral("SELECT * FROM [date5]"), c);
-    EXPECT_EQ(time.Fields()["TIME"].Value, Value(Time{10, 0, 0, 0}));
+    time.open(QStringLiteral("SELECT * FROM [date5]"), c);
+    EXPECT_EQ(time.fields()["TIME"].value, Value(Time{10, 0, 0, 0}));
     Recordset bcd;
-    bcd.Open(QStringLiteral("SELECT * FROM [bcd]"), c);
-    EXPECT_EQ(bcd.Fields()["C"].Value,
+    bcd.open(QStringLiteral("SELECT * FROM [bcd]"), c);
+    EXPECT_EQ(bcd.fields()["C"].value,
               Value(Decimal{QStringLiteral("0.12299999999999999800000000000000")}));
 }
 
@@ -159,14 +159,14 @@ TEST_F(ParadoxFolder, dropTableRemovesTheTableAndItsCompanionsOnly)
     other.close();
     Connection c;
     open(c);
-    c.Execute(QStringLiteral("DROP TABLE [customer]"));
+    c.execute(QStringLiteral("DROP TABLE [customer]"));
     const QStringList left = files();
     for (const char* gone :
          {"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.X06", "CUSTOMER.Y06"})
         EXPECT_FALSE(left.contains(QLatin1String(gone))) << gone;
     EXPECT_TRUE(left.contains(QStringLiteral("CUSTOMER.txt")));
     EXPECT_TRUE(left.contains(QStringLiteral("ORDERS.DB")));
-    EXPECT_EQ(errorOf([&] { c.Execute(QStringLiteral("DROP TABLE [customer]")); }),
+    EXPECT_EQ(errorOf([&] { c.execute(QStringLiteral("DROP TABLE [customer]")); }),
               QStringLiteral("Paradox table customer: there is no table of that name in ") +
                   m_folder);
 }
@@ -181,23 +181,23 @@ TEST_F(ParadoxFolder, errorsNameTheTableAndTheCause)
     open(c);
     EXPECT_EQ(errorOf([&] {
                   Recordset rs;
-                  rs.Open(QStringLiteral("SELECT * FROM [Missing]"), c);
+                  rs.open(QStringLiteral("SELECT * FROM [Missing]"), c);
               }),
               QStringLiteral("Paradox table Missing: there is no table of that name in ") +
                   m_folder);
     EXPECT_EQ(errorOf([&] {
                   Recordset rs;
-                  rs.Open(QStringLiteral("SELECT * FROM [Orders]"), c);
-                  while (!rs.Eof())
-                      rs.MoveNext();
+                  rs.open(QStringLiteral("SELECT * FROM [Orders]"), c);
+                  while (!rs.atEnd())
+                      rs.moveNext();
               }),
               QStringLiteral("Paradox table Orders: the file is truncated inside block 2"));
     EXPECT_EQ(
-        errorOf([&] { c.Execute(QStringLiteral("DELETE FROM [Orders]")); }),
+        errorOf([&] { c.execute(QStringLiteral("DELETE FROM [Orders]")); }),
         QStringLiteral("The Paradox driver does not support this statement: DELETE FROM [Orders]"));
     EXPECT_EQ(errorOf([&] {
                   Recordset rs;
-                  rs.Open(QStringLiteral("DROP TABLE [Orders]"), c);
+                  rs.open(QStringLiteral("DROP TABLE [Orders]"), c);
               }),
               QStringLiteral("The Paradox driver does not return rows for this statement: DROP "
                              "TABLE [Orders]"));
@@ -216,11 +216,11 @@ TEST_F(ParadoxFolder, aRecordCountThatDisagreesWithTheBlocksIsReportedAfterEvery
     Connection c;
     open(c);
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM [ORDERS]"), c);
-    EXPECT_EQ(rs.RecordCount(), 223);
+    rs.open(QStringLiteral("SELECT * FROM [ORDERS]"), c);
+    EXPECT_EQ(rs.recordCount(), 223);
     int rows = 0;
     const QString error = errorOf([&] {
-        for (; !rs.Eof(); rs.MoveNext())
+        for (; !rs.atEnd(); rs.moveNext())
             ++rows;
     });
     EXPECT_EQ(rows, 224) << "no row is held back";
@@ -237,11 +237,11 @@ TEST_F(ParadoxFolder, namesWithClosingBracketsResolve)
     Connection c;
     open(c);
     Recordset bracketed;
-    bracketed.Open(QStringLiteral("SELECT * FROM [WE]]IRD NA\"ME]"), c);
-    EXPECT_EQ(bracketed.RecordCount(), 3);
+    bracketed.open(QStringLiteral("SELECT * FROM [WE]]IRD NA\"ME]"), c);
+    EXPECT_EQ(bracketed.recordCount(), 3);
     Recordset quoted;
-    quoted.Open(QStringLiteral("SELECT top 1 * FROM \"we]ird na\"\"me\""), c);
-    EXPECT_EQ(quoted.RecordCount(), 1);
+    quoted.open(QStringLiteral("SELECT top 1 * FROM \"we]ird na\"\"me\""), c);
+    EXPECT_EQ(quoted.recordCount(), 1);
 }
 
 TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder)
@@ -251,13 +251,13 @@ TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder)
     QDir().mkpath(m_folder + QStringLiteral("/sub.db"));
     Connection c;
     open(c);
-    auto rs = c.OpenSchema(ado::adSchemaTables);
+    auto rs = c.openSchema(ado::adSchemaTables);
     QStringList names;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        EXPECT_TRUE(rs->Fields()["TABLE_CAT"].Value.isNull());
-        EXPECT_TRUE(rs->Fields()["TABLE_SCHEM"].Value.isNull());
-        EXPECT_EQ(rs->Fields()["TABLE_TYPE"].Value, Value(QStringLiteral("TABLE")));
-        names << rs->Fields()["TABLE_NAME"].Value.toString();
+    for (; !rs->atEnd(); rs->moveNext()) {
+        EXPECT_TRUE(rs->fields()["TABLE_CAT"].value.isNull());
+        EXPECT_TRUE(rs->fields()["TABLE_SCHEM"].value.isNull());
+        EXPECT_EQ(rs->fields()["TABLE_TYPE"].value, Value(QStringLiteral("TABLE")));
+        names << rs->fields()["TABLE_NAME"].value.toString();
     }
     EXPECT_EQ(names, (QStringList{"AREACODE", "AREACODES", "CONTACTS", "CUSTOMER", "DECIMAL",
                                   "GENERAL", "HERCULES", "ORDERS", "ROMAN8", "SERVER"}));
@@ -266,9 +266,9 @@ TEST_F(ParadoxFolder, theTablesCatalogueListsTheDbFilesOfTheFolder)
 TEST(ParadoxConnectionOpen, needsAnExistingFolder)
 {
     Connection c;
-    EXPECT_EQ(errorOf([&] { c.Open(connectionString(QStringLiteral("/no/such/folder"))); }),
+    EXPECT_EQ(errorOf([&] { c.open(connectionString(QStringLiteral("/no/such/folder"))); }),
               QStringLiteral("The Paradox folder /no/such/folder does not exist."));
-    EXPECT_EQ(c.State(), ado::adStateClosed);
+    EXPECT_EQ(c.state(), ado::adStateClosed);
 }
 
 } // namespace

@@ -134,7 +134,7 @@ TEST(SetSystemColors, ButtonFaceForOptionButtonsCheckBoxesFramesAndLabels)
     const QColor listBase = list->palette().color(QPalette::Base);
     const QColor textBase = text->palette().color(QPalette::Base);
 
-    SetSystemColors(&window);
+    setSystemColors(&window);
     for (QWidget* w : std::initializer_list<QWidget*>{&window, frame, label, check, option}) {
         EXPECT_TRUE(w->autoFillBackground());
         EXPECT_EQ(w->palette().color(w->backgroundRole()), buttonFace());

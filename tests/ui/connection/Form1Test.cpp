@@ -223,7 +223,7 @@ TEST_F(Form1Test, StoredValuesComeBack)
     EXPECT_EQ(form.Text4->text(), password);
     EXPECT_EQ(form.Text5->text(), "Λογιστήριο");
     EXPECT_EQ(form.Text6->text(), ""); // a stored empty port stays empty
-    EXPECT_EQ(form.SqlConnectionString(),
+    EXPECT_EQ(form.sqlConnectionString(),
               "Driver={SQL Server};Server=db01,;Database=Λογιστήριο;Uid=;Pwd=" + password + ";");
 }
 
@@ -242,7 +242,7 @@ TEST_F(Form1Test, LocalConnectionTicksForAnyValueButZero)
         Form1 form(m_prompter);
         form.Form_Load();
         EXPECT_EQ(form.Check4->isChecked(), r.ticked);
-        EXPECT_EQ(form.SqlConnectionString().contains(",1433;"), !r.ticked);
+        EXPECT_EQ(form.sqlConnectionString().contains(",1433;"), !r.ticked);
     }
 }
 

@@ -29,7 +29,7 @@ protected:
         s_server->reset();
         m_form3 = std::make_unique<Form3>(
             m_prompts, [] { return s_server->connectionString(); },
-            [this] { return ParadoxConnectionString(m_folder.path()); });
+            [this] { return paradoxConnectionString(m_folder.path()); });
     }
 
     QStringList items(const QListWidget* list) const
