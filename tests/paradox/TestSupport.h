@@ -63,10 +63,9 @@ namespace paradox {
 inline void PrintTo(const Value& v, std::ostream* os) { *os << test::show(v); }
 } // namespace paradox
 
-// Skips the running test when the Paradox fixtures are not on this machine.
+// Fails the running test when the Paradox fixtures are missing from the source tree.
 #define REQUIRE_PARADOX_FIXTURES()                                                                 \
     do {                                                                                           \
         if (!std::filesystem::is_directory(::paradox::test::fixtures()))                           \
-            GTEST_SKIP() << "Paradox fixtures not found at " << ::paradox::test::fixtures()        \
-                         << " (set TABULEX_PARADOX_FIXTURES)";                                     \
+            FAIL() << "Paradox fixtures not found at " << ::paradox::test::fixtures();             \
     } while (0)

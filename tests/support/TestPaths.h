@@ -5,18 +5,17 @@
 
 namespace tabulex::test {
 
-// The folder of real Paradox tables given to the build; empty or missing means skip.
+// The folder of real Paradox tables in the source tree.
 QString paradoxFixtures();
 // The source tree's tests folder (tools such as the SQL Server stand-in live there).
 QString testsSourceDir();
 
 } // namespace tabulex::test
 
-// Skips the running test when the Paradox fixtures are not on this machine.
+// Fails the running test when the Paradox fixtures are missing from the source tree.
 #define TABULEX_REQUIRE_FIXTURES()                                                               \
     do {                                                                                         \
         if (!QFileInfo(::tabulex::test::paradoxFixtures()).isDir())                              \
-            GTEST_SKIP() << "Paradox fixtures not found at "                                     \
-                         << ::tabulex::test::paradoxFixtures().toStdString()                     \
-                         << " (set TABULEX_PARADOX_FIXTURES)";                                   \
+            FAIL() << "Paradox fixtures not found at "                                           \
+                   << ::tabulex::test::paradoxFixtures().toStdString();                          \
     } while (0)

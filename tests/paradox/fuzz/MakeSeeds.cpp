@@ -99,17 +99,20 @@ int main(int argc, char** argv)
     try {
         fs::create_directories(out);
         int count = 0;
-        if (fs::is_directory(fixtures))
-            for (const auto& e : fs::recursive_directory_iterator(fixtures)) {
-                const std::string ext = e.path().extension().string();
-                if (!e.is_regular_file() || !paradox::sameNameIgnoringCase(ext, ".db"))
-                    continue;
-                std::string name = fs::relative(e.path(), fixtures).string();
-                for (char& c : name)
-                    c = c == '/' ? '_' : c;
-                seedFromTable(e.path(), out / (name + ".seed"));
-                ++count;
-            }
+        if (!fs::is_directory(fixtures))
+            throw std::runtime_error("no fixtures folder at " + fixtures.string());
+        for (const auto& e : fs::recursive_directory_iterator(fixtures)) {
+            const std::string ext = e.path().extension().string();
+            if (!e.is_regular_file() || !paradox::sameNameIgnoringCase(ext, ".db"))
+                continue;
+            std::string name = fs::relative(e.path(), fixtures).string();
+            for (char& c : name)
+                c = c == '/' ? '_' : c;
+            seedFromTable(e.path(), out / (name + ".seed"));
+            ++count;
+        }
+        if (count == 0)
+            throw std::runtime_error("no fixture tables in " + fixtures.string());
         const fs::path scratch = out / "scratch";
         fs::create_directories(scratch);
         writeEveryType(scratch);
