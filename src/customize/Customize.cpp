@@ -188,6 +188,7 @@ AppliedTypes applyDataTypes(const QString& target, const QString& head, const QS
             out.newNames << generated;
             column = generated;
         }
+        out.columns << column;
         if (paradox) {
             column = bracketName(column);
             const QString lower = types[i].toLower();

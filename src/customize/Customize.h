@@ -42,6 +42,7 @@ QString newFieldName(const QStringList& fieldNames, const QStringList& generated
 // What applying the window's lists gives.
 struct AppliedTypes {
     QString statement;     // the complete CREATE TABLE statement
+    QStringList columns;   // the column names as written, unquoted, generated ones included
     QString numeric;       // Paradox target: the positions of "int" and "currency" types, each + ","
     QStringList oldNames;  // numeric field names that were replaced
     QStringList newNames;  // their generated names

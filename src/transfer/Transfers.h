@@ -21,6 +21,7 @@ struct CustomizeRequest {
 // The applied window: the complete statement and the chosen type of each field.
 struct CustomizeResult {
     QString statement;
+    std::vector<QString> columnNames;
     std::vector<QString> columnTypes;
 };
 

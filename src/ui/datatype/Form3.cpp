@@ -101,6 +101,7 @@ void Form3::Form_Load()
     List2->clear();
     Text1->clear();
     m_unloaded = false;
+    m_appliedColumns.clear();
     trap.step(100, [&] {
         setSystemColors(this);
         setWindowIcon(applicationIcon());
@@ -181,6 +182,7 @@ void Form3::PushButton2_Click()
         mOldFieldNames += applied.oldNames;
         mNewFieldNames += applied.newNames;
         mSQL = applied.statement;
+        m_appliedColumns = applied.columns;
     });
     m_changed = false;
     CustomizeCancelled = false;

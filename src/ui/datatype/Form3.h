@@ -65,6 +65,8 @@ public:
 
     // The chosen type of each field, in field order.
     QStringList chosenTypes() const;
+    // The column names of the applied statement, in field order.
+    const QStringList& appliedColumns() const { return m_appliedColumns; }
     bool changed() const { return m_changed; }
 
 protected:
@@ -79,6 +81,7 @@ private:
     std::function<QString()> m_sqlConnectionString;
     std::function<QString()> m_paradoxConnectionString;
     WindowPointer* m_pointer;
+    QStringList m_appliedColumns;
     bool m_changed = false;
     bool m_unloaded = false;
 };

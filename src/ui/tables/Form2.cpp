@@ -266,7 +266,9 @@ std::optional<CustomizeResult> Form2::customizeTypes(const CustomizeRequest& req
     if (CustomizeCancelled)
         return std::nullopt;
     const QStringList types = form3.chosenTypes();
-    return CustomizeResult{form3.mSQL, std::vector<QString>(types.begin(), types.end())};
+    const QStringList& names = form3.appliedColumns();
+    return CustomizeResult{form3.mSQL, std::vector<QString>(names.begin(), names.end()),
+                           std::vector<QString>(types.begin(), types.end())};
 }
 
 void Form2::PushButton3_Click()
