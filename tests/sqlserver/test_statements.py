@@ -129,6 +129,20 @@ class ErrorsTest(StandinCase):
             with self.subTest(sql=sql):
                 self.assertEqual(self.error_of(sql), (number, text))
 
+    def test_a_multi_row_insert_succeeds_or_fails_as_a_whole(self):
+        self.run_batch("CREATE TABLE [t]([a] INT, [b] NVARCHAR(3), [c] VARBINARY(4))")
+        self.assertEqual(self.run_batch("INSERT INTO [t] VALUES('1', N'x', 0x0A), (NULL, 'y', NULL)"),
+                         [("DONE", tokens.DONE_COUNT, 2)])
+        self.assertEqual(self.error_of("INSERT INTO [t] VALUES('2', N'ok', NULL), ('3', N'long', "
+                                       "NULL)")[0], 8152)
+        too_many = "INSERT INTO [t] VALUES" + ", ".join(["('4', NULL, NULL)"] * 1001)
+        self.assertEqual(self.error_of(too_many), (10738, "The number of row value expressions in "
+                                                   "the INSERT statement exceeds the maximum "
+                                                   "allowed number of 1000 row values."))
+        self.run_batch("INSERT INTO [t] VALUES" + ", ".join(["('5', NULL, NULL)"] * 1000))
+        self.assertEqual(self.rows("SELECT * FROM [t]")[:2], [(1, "x", b"\n"), (None, "y", None)])
+        self.assertEqual(self.rows("SELECT COUNT(*) FROM [t]"), [(1002,)])
+
     def test_rename_onto_a_taken_name_is_refused(self):
         self.run_batch("CREATE TABLE [a]([x] INT); CREATE TABLE [b]([x] INT)")
         self.assertEqual(self.error_of("sp_rename 'a', 'B'")[0], 15335)

@@ -23,6 +23,8 @@ control commands (send as a statement on any connection, for example
   delay MS [PATTERN]         answer statements (those matching the regular expression PATTERN) MS
                              milliseconds late; an ATTENTION (cancel, time-out) during the delay
                              cancels the statement
+  latency MS                 every reply of every connection waits MS milliseconds before it leaves
+                             (0: none), as over a network; kept by reset
   drop_after N               answer N more statements, then close the connection that sends the next
                              one without an answer (once; counted over all connections)
   fail PATTERN NUMBER TEXT [SEVERITY [TIMES]]
@@ -92,6 +94,10 @@ def _delay(server, words):
     server.faults.set_delay(_int(words, 1, "delay"), " ".join(words[2:]) or None)
 
 
+def _latency(server, words):
+    server.latency_ms = _int(words, 1, "latency")
+
+
 def _drop_after(server, words):
     server.faults.drop_after = _int(words, 1, "drop_after")
 
@@ -140,6 +146,6 @@ def _log_clear(server, words):
 
 
 _COMMANDS = {"reset": _reset, "clear": _clear, "refuse_logins": _refuse,
-             "delay_login": _delay_login, "delay": _delay, "drop_after": _drop_after,
+             "delay_login": _delay_login, "delay": _delay, "latency": _latency, "drop_after": _drop_after,
              "fail": _fail, "system_table": _system_table, "fill": _fill, "status": _status,
              "log": _log, "log_clear": _log_clear}

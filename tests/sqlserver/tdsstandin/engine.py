@@ -10,12 +10,14 @@ from .parser import Name, Parser, Stmt, parse_batch
 from .results import Source, constant_source, literal_column, write_rows
 from .sqltypes import SqlType
 
-# INSERT INTO [name] VALUES(...) with literal values: the statement a transfer sends per row.
+# INSERT INTO [name] VALUES(...)[, (...)] with literal values: the statements a transfer sends.
 # The whole statement is checked by one expression, then its values are picked out by another.
-_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+))\s*"
+_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+)|0x([0-9A-Fa-f]*+))\s*"
+_ROW = r"\((?:%s,)*+%s\)" % (_VALUE, _VALUE)
 _FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*)\s*"
-                          r"VALUES\s*\((?:%s,)*%s\)\s*;?\s*" % (_VALUE, _VALUE), re.I)
-_FAST_VALUES = re.compile(_VALUE + r"[,)]", re.I)
+                          r"VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*" % (_ROW, _ROW), re.I)
+_FAST_VALUES = re.compile(_VALUE + r"([,)])", re.I)
+_MAX_INSERT_ROWS = 1000
 
 
 class Engine:
@@ -130,6 +132,10 @@ class Engine:
         if not obj.is_user or obj.kind != TABLE:
             raise SqlError(4406, 1, 16, "Update or insert of view or function '%s' failed "
                            "because it contains a derived or constant field." % stmt.name)
+        if len(stmt.rows) > _MAX_INSERT_ROWS:
+            raise SqlError(10738, 1, 15, "The number of row value expressions in the INSERT "
+                           "statement exceeds the maximum allowed number of %d row values."
+                           % _MAX_INSERT_ROWS)
         positions = self.insert_positions(obj, stmt.columns)
         stored = [self.insert_row(obj, positions, values, stmt) for values in stmt.rows]
         self.db.insert(obj, stored)
@@ -277,24 +283,41 @@ def _column_index(columns, name):
     raise invalid_column(name)
 
 
+def _hex_bytes(digits):
+    return bytes.fromhex(digits if len(digits) % 2 == 0 else "0" + digits)
+
+
 def _fast_insert(sql):
-    """The common single-row INSERT, or None for the general parser. Values are
+    """The common INSERT of literal rows, or None for the general parser. Values are
     (kind, value) pairs."""
     m = _FAST_INSERT.fullmatch(sql)
     if not m:
         return None
+    rows = []
     values = []
-    for n, text, null, number in _FAST_VALUES.findall(sql, sql.index("(", m.end(1))):
+    pos = sql.index("(", m.end(1))
+    while True:
+        v = _FAST_VALUES.match(sql, pos + 1)
+        n, text, null, number, hexdigits, end = v.groups()
         if null:
             values.append(("null", None))
         elif number:
             values.append(("int", int(number)))
+        elif hexdigits is not None:
+            values.append(("varbinary", _hex_bytes(hexdigits)))
         else:
             values.append(("nvarchar" if n else "varchar",
                            text.replace("''", "'") if "''" in text else text))
+        pos = v.end() - 1
+        if end == ")":
+            rows.append(values)
+            values = []
+            pos = sql.find("(", pos + 1)
+            if pos < 0:
+                break
     name = m.group(1)
     if name.startswith("["):
         name = name[1:-1].replace("]]", "]")
     if len(name) > 128:
         return None
-    return Stmt("insert", name=Name([name]), columns=None, rows=[values], text=sql)
+    return Stmt("insert", name=Name([name]), columns=None, rows=rows, text=sql)

@@ -2,6 +2,7 @@
 
 import select
 import socket
+import time
 import struct
 
 HEADER = struct.Struct(">BBHHBB")
@@ -25,9 +26,11 @@ class ConnectionClosed(Exception):
 class Channel:
     """One client socket: message reassembly on the way in, packet framing on the way out."""
 
-    def __init__(self, sock, spid):
+    def __init__(self, sock, spid, latency=lambda: 0):
         self.sock = sock
         self.spid = spid
+        self._latency = latency  # milliseconds each reply waits before its first byte
+        self._reply_started = False
         self.packet_size = 4096
         self._inbuf = bytearray()
         self._pending = []  # whole messages read ahead while looking for ATTENTION
@@ -122,6 +125,13 @@ class Channel:
             if last:
                 break
         del out[:pos]
+        if not self._reply_started:
+            self._reply_started = True
+            delay = self._latency()
+            if delay:
+                time.sleep(delay / 1000.0)
+        if final:
+            self._reply_started = False
         self._send(frames)
 
     def end_message(self):

@@ -25,6 +25,7 @@ class Server:
         self.options = options
         self.db = Database(options.database, options.file)
         self.faults = Faults()
+        self.latency_ms = getattr(options, "latency_ms", 0)
         self.lock = threading.Lock()
         self.open_connections = 0
         self.logins = 0
@@ -146,6 +147,8 @@ def parse_args(argv):
     p.add_argument("--refuse-logins", action="store_true", help="every login fails (18456)")
     p.add_argument("--delay-login", type=int, default=0, metavar="MS")
     p.add_argument("--delay", type=int, default=0, metavar="MS", help="answer statements late")
+    p.add_argument("--latency-ms", type=int, default=0, metavar="N",
+                   help="every reply waits N ms before it leaves, as over a network")
     p.add_argument("--drop-after", type=int, metavar="N",
                    help="close the connection that sends the statement after the first N")
     p.add_argument("--fail", nargs=3, action="append", metavar=("PATTERN", "NUMBER", "TEXT"),

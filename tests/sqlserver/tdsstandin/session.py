@@ -19,7 +19,7 @@ class Session:
     def __init__(self, server, sock, spid):
         self.server = server
         self.spid = spid
-        self.channel = framing.Channel(sock, spid)
+        self.channel = framing.Channel(sock, spid, lambda: server.latency_ms)
         self.engine = Engine(server, self.channel, self)
         self.user = None
         self.prepared = prepared.PreparedStatements()
