@@ -3,7 +3,7 @@
 set(CPACK_PACKAGE_NAME tabulex)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Tabulex")
-set(CPACK_PACKAGE_CONTACT "Tabulex maintainers <maintainers@users.noreply.c-seed-d199d877.example>")
+set(CPACK_PACKAGE_CONTACT "Quorvane Tabulex support <support@quorvane.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "move tables between Microsoft SQL Server and Paradox")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Tabulex moves tables between a Microsoft SQL Server database and a folder of
