@@ -4,7 +4,7 @@
 #include "data/Recordset.h"
 #include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/datatype/Form3.h"
+#include "ui/datatype/DataTypeWindow.h"
 #include "ui/tables/Form2.h"
 #include "tables/ListFill.h"
 #include "host/TableList.h"
@@ -47,21 +47,21 @@ protected:
     }
 
     // Window actions: change the types of some rows, then OK; or leave with Cancel.
-    static std::function<void(Form3&)> apply(std::map<int, QString> types = {})
+    static std::function<void(DataTypeWindow&)> apply(std::map<int, QString> types = {})
     {
-        return [types](Form3& w) {
+        return [types](DataTypeWindow& w) {
             for (const auto& [row, type] : types) {
-                w.List1->setCurrentRow(row);
-                w.List1_Click();
-                w.Text1->setText(type);
-                w.PushButton1_Click();
+                w.fieldList->setCurrentRow(row);
+                w.onFieldClicked();
+                w.typeEdit->setText(type);
+                w.onChange();
             }
-            w.PushButton2_Click();
+            w.onOk();
         };
     }
-    static std::function<void(Form3&)> cancel()
+    static std::function<void(DataTypeWindow&)> cancel()
     {
-        return [](Form3& w) { w.PushButton4_Click(); };
+        return [](DataTypeWindow& w) { w.onCancel(); };
     }
 
 };
@@ -83,6 +83,14 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
 
     EXPECT_EQ(m_prompts.of(Kind::DataTypeWindow).size(), 2u);
     EXPECT_TRUE(m_prompts.errorReports().empty());
+    // Bottom up, each window built for its table, its proposals read from the folder.
+    ASSERT_EQ(m_prompts.customizeRequests.size(), 2u);
+    const CustomizeRequest& first = m_prompts.customizeRequests[0];
+    EXPECT_EQ(first.target, "MSSQL");
+    EXPECT_EQ(first.tableName, "GAMMA");
+    EXPECT_EQ(first.head, "CREATE TABLE [GAMMA](");
+    EXPECT_EQ(first.sourceConnectionString, paradoxConnectionString(m_folder.path()));
+    EXPECT_EQ(m_prompts.customizeRequests[1].tableName, "BETA");
     EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"GAMMA"}));
     EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
     EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
@@ -125,6 +133,11 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     select(m_form2->sqlTables(), {"Items"});
     m_form2->PushButton3->click();
     EXPECT_TRUE(m_prompts.errorReports().empty());
+    ASSERT_EQ(m_prompts.customizeRequests.size(), 1u);
+    EXPECT_EQ(m_prompts.customizeRequests[0].target, "Paradox");
+    EXPECT_EQ(m_prompts.customizeRequests[0].head, "CREATE TABLE `Items`(");
+    EXPECT_TRUE(m_prompts.customizeRequests[0].sourceConnectionString.startsWith(
+        "Driver={SQL Server};Server=127.0.0.1,"));
     {
         Connection c;
         c.open(paradoxConnectionString(m_folder.path()));

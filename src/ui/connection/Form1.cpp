@@ -342,8 +342,7 @@ void Form1::PushButton5_Click()
     QString chosen;
     trap.step(100, [&] { startFolder = Settings::read(keys::LastFolderDot); });
     trap.step(102, [&] {
-        chosen =
-            browseFolder(this, QStringLiteral("Please select folder:"), startFolder, m_prompter);
+        chosen = browseFolder(QStringLiteral("Please select folder:"), startFolder, m_prompter);
     });
     if (chosen.isEmpty())
         return;

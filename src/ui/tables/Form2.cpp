@@ -8,8 +8,6 @@
 #include "settings/SettingsKeys.h"
 #include "ui/common/WindowChrome.h"
 #include "ui/common/WindowPointer.h"
-#include "customize/Customize.h"
-#include "ui/datatype/Form3.h"
 #include "folders/AddFolder.h"
 #include "ui/tables/ListBoxTableList.h"
 #include "tables/ListFill.h"
@@ -243,32 +241,7 @@ TransferContext Form2::transferContext()
     ctx.paradoxFolder = [this] { return folder(); };
     ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { fillParadoxTableList(paradoxTables(), folder(), *this); };
-    ctx.customizeTypes = [this](const CustomizeRequest& r) { return customizeTypes(r); };
     return ctx;
-}
-
-std::optional<CustomizeResult> Form2::customizeTypes(const CustomizeRequest& request)
-{
-    // One data type window for the run of the program, without an owner window.
-    if (!m_form3)
-        m_form3 = std::make_unique<Form3>(
-            m_prompter, [this] { return sqlConnectionString(); },
-            [this] { return tabulex::paradoxConnectionString(folder()); });
-    Form3& form3 = *m_form3;
-    CustomizeCancelled = true;
-    if (request.type == QLatin1String("Paradox"))
-        form3.mNumeric.clear();
-    form3.mType = request.type;
-    form3.mSQL = request.head;
-    form3.mTableName = request.tableName;
-    form3.Form_Load();
-    m_prompter.showDataTypeWindow(form3);
-    if (CustomizeCancelled)
-        return std::nullopt;
-    const QStringList types = form3.chosenTypes();
-    const QStringList& names = form3.appliedColumns();
-    return CustomizeResult{form3.mSQL, std::vector<QString>(names.begin(), names.end()),
-                           std::vector<QString>(types.begin(), types.end())};
 }
 
 void Form2::PushButton3_Click()

@@ -21,7 +21,6 @@ class QPushButton;
 namespace tabulex {
 
 class ListBoxTableList;
-class Form3;
 class TableList;
 class WindowPointer;
 
@@ -112,12 +111,9 @@ private:
     QString sqlConnectionString() const;
     // What the send commands read from this window and the connection window.
     TransferContext transferContext();
-    // The data type window for one table of a run; nothing when the user left it.
-    std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request);
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;
-    std::unique_ptr<Form3> m_form3;
     QWidget& m_connectionWindow;
     WindowPointer* m_pointer;
     std::unique_ptr<ListBoxTableList> m_sqlTables;
