@@ -5,7 +5,7 @@
 #include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
 #include "ui/datatype/DataTypeWindow.h"
-#include "ui/tables/Form2.h"
+#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
 #include "host/TableList.h"
 #include "transfer/Statements.h"
@@ -40,9 +40,9 @@ protected:
     void toParadox(const QStringList& tables)
     {
         fillLists();
-        m_form2->Check15->setChecked(false);
-        select(m_form2->sqlTables(), tables);
-        m_form2->PushButton3->click();
+        m_window->customizeToParadoxCheck->setChecked(false);
+        select(m_window->sqlTables(), tables);
+        m_window->sendToParadoxButton->click();
         ASSERT_TRUE(m_prompts.errorReports().empty());
     }
 
@@ -76,10 +76,10 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
     toParadox({"Alpha", "Beta", "Gamma"});
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
+    m_window->customizeToSqlServerCheck->setChecked(true);
     m_prompts.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
-    select(m_form2->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
-    m_form2->PushButton4->click();
+    select(m_window->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
+    m_window->sendToSqlServerButton->click();
 
     EXPECT_EQ(m_prompts.of(Kind::DataTypeWindow).size(), 2u);
     EXPECT_TRUE(m_prompts.errorReports().empty());
@@ -91,11 +91,11 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
     EXPECT_EQ(first.head, "CREATE TABLE [GAMMA](");
     EXPECT_EQ(first.sourceConnectionString, paradoxConnectionString(m_folder.path()));
     EXPECT_EQ(m_prompts.customizeRequests[1].tableName, "BETA");
-    EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"GAMMA"}));
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"GAMMA"}));
     EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
     EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
     EXPECT_THROW(s_server->query("SELECT * FROM [BETA]"), std::exception);
-    EXPECT_TRUE(m_form2->PushButton4->isEnabled());
+    EXPECT_TRUE(m_window->sendToSqlServerButton->isEnabled());
 }
 
 TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
@@ -104,21 +104,21 @@ TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
     toParadox({"Orders"});
     fillLists();
     // Towards SQL Server: Yes to overwrite, then the window is left.
-    m_form2->Check16->setChecked(true);
+    m_window->customizeToSqlServerCheck->setChecked(true);
     m_prompts.questionAnswers = {true};
     m_prompts.dataTypeWindowActions = {cancel()};
-    select(m_form2->paradoxTables(), {"ORDERS"});
-    m_form2->PushButton4->click();
+    select(m_window->paradoxTables(), {"ORDERS"});
+    m_window->sendToSqlServerButton->click();
     EXPECT_EQ(s_server->query("SELECT * FROM [Orders]").size(), 3u);
-    EXPECT_TRUE(items(m_form2->sqlTables()).contains("Orders"));
+    EXPECT_TRUE(items(m_window->sqlTables()).contains("Orders"));
     EXPECT_FALSE(s_server->statementLog().contains("DROP TABLE [ORDERS]"));
 
     // Towards Paradox likewise: the old Paradox table stays.
-    m_form2->Check15->setChecked(true);
+    m_window->customizeToParadoxCheck->setChecked(true);
     m_prompts.questionAnswers = {true};
     m_prompts.dataTypeWindowActions = {cancel()};
-    select(m_form2->sqlTables(), {"Orders"});
-    m_form2->PushButton3->click();
+    select(m_window->sqlTables(), {"Orders"});
+    m_window->sendToParadoxButton->click();
     EXPECT_TRUE(QFileInfo::exists(m_folder.filePath("Orders.db")));
     EXPECT_TRUE(m_prompts.errorReports().empty());
 }
@@ -128,10 +128,10 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     makeTable("Items", "[id] INT, [name] NVARCHAR(30), [price] DECIMAL(10,2), [at] DATETIME",
               {"1, N'Äpfel', 1.25, '2024-01-02T03:04:05'", "2, N'Birnen', 99.99, NULL"});
     fillLists();
-    m_form2->Check15->setChecked(true);
+    m_window->customizeToParadoxCheck->setChecked(true);
     m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
-    select(m_form2->sqlTables(), {"Items"});
-    m_form2->PushButton3->click();
+    select(m_window->sqlTables(), {"Items"});
+    m_window->sendToParadoxButton->click();
     EXPECT_TRUE(m_prompts.errorReports().empty());
     ASSERT_EQ(m_prompts.customizeRequests.size(), 1u);
     EXPECT_EQ(m_prompts.customizeRequests[0].target, "Paradox");
@@ -154,10 +154,10 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     // Back: the Paradox table becomes a SQL Server table of chosen types.
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
+    m_window->customizeToSqlServerCheck->setChecked(true);
     m_prompts.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
-    select(m_form2->paradoxTables(), {"ITEMS"});
-    m_form2->PushButton4->click();
+    select(m_window->paradoxTables(), {"ITEMS"});
+    m_window->sendToSqlServerButton->click();
     EXPECT_TRUE(m_prompts.errorReports().empty());
     const auto rows = s_server->query("SELECT * FROM [ITEMS]");
     ASSERT_EQ(rows.size(), 2u);
@@ -170,10 +170,10 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
     makeTable("Nums", "[n] INT, [x] FLOAT", {"1, 1.25", "100000, 2.5"});
     fillLists();
     // SHORT holds no 100000: that row fails, the other arrives.
-    m_form2->Check15->setChecked(true);
+    m_window->customizeToParadoxCheck->setChecked(true);
     m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
-    select(m_form2->sqlTables(), {"Nums"});
-    m_form2->PushButton3->click();
+    select(m_window->sqlTables(), {"Nums"});
+    m_window->sendToParadoxButton->click();
     ASSERT_EQ(m_prompts.errorReports().size(), 1u);
     EXPECT_TRUE(m_prompts.errorReports()[0].contains("'100000'"));
 
@@ -181,10 +181,10 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
     m_prompts.clear();
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
+    m_window->customizeToSqlServerCheck->setChecked(true);
     m_prompts.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
-    select(m_form2->paradoxTables(), {"NUMS"});
-    m_form2->PushButton4->click();
+    select(m_window->paradoxTables(), {"NUMS"});
+    m_window->sendToSqlServerButton->click();
     ASSERT_EQ(m_prompts.errorReports().size(), 1u);
     EXPECT_TRUE(m_prompts.errorReports()[0].contains("keeps 1 decimals"));
     EXPECT_TRUE(m_prompts.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
