@@ -43,7 +43,7 @@ protected:
         m_window->customizeToParadoxCheck->setChecked(false);
         select(m_window->sqlTables(), tables);
         m_window->sendToParadoxButton->click();
-        ASSERT_TRUE(m_prompts.errorReports().empty());
+        ASSERT_TRUE(m_prompter.errorReports().empty());
     }
 
     // Window actions: change the types of some rows, then OK; or leave with Cancel.
@@ -77,20 +77,20 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
     s_server->reset();
     fillLists();
     m_window->customizeToSqlServerCheck->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
+    m_prompter.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
     select(m_window->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
     m_window->sendToSqlServerButton->click();
 
-    EXPECT_EQ(m_prompts.of(Kind::DataTypeWindow).size(), 2u);
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_EQ(m_prompter.of(Kind::DataTypeWindow).size(), 2u);
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     // Bottom up, each window built for its table, its proposals read from the folder.
-    ASSERT_EQ(m_prompts.customizeRequests.size(), 2u);
-    const CustomizeRequest& first = m_prompts.customizeRequests[0];
+    ASSERT_EQ(m_prompter.customizeRequests.size(), 2u);
+    const CustomizeRequest& first = m_prompter.customizeRequests[0];
     EXPECT_EQ(first.target, "MSSQL");
     EXPECT_EQ(first.tableName, "GAMMA");
     EXPECT_EQ(first.head, "CREATE TABLE [GAMMA](");
     EXPECT_EQ(first.sourceConnectionString, paradoxConnectionString(m_folder.path()));
-    EXPECT_EQ(m_prompts.customizeRequests[1].tableName, "BETA");
+    EXPECT_EQ(m_prompter.customizeRequests[1].tableName, "BETA");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"GAMMA"}));
     EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
     EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
@@ -105,8 +105,8 @@ TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
     fillLists();
     // Towards SQL Server: Yes to overwrite, then the window is left.
     m_window->customizeToSqlServerCheck->setChecked(true);
-    m_prompts.questionAnswers = {true};
-    m_prompts.dataTypeWindowActions = {cancel()};
+    m_prompter.questionAnswers = {true};
+    m_prompter.dataTypeWindowActions = {cancel()};
     select(m_window->paradoxTables(), {"ORDERS"});
     m_window->sendToSqlServerButton->click();
     EXPECT_EQ(s_server->query("SELECT * FROM [Orders]").size(), 3u);
@@ -115,12 +115,12 @@ TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
 
     // Towards Paradox likewise: the old Paradox table stays.
     m_window->customizeToParadoxCheck->setChecked(true);
-    m_prompts.questionAnswers = {true};
-    m_prompts.dataTypeWindowActions = {cancel()};
+    m_prompter.questionAnswers = {true};
+    m_prompter.dataTypeWindowActions = {cancel()};
     select(m_window->sqlTables(), {"Orders"});
     m_window->sendToParadoxButton->click();
     EXPECT_TRUE(QFileInfo::exists(m_folder.filePath("Orders.db")));
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
 }
 
 TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
@@ -129,14 +129,14 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
               {"1, N'Äpfel', 1.25, '2024-01-02T03:04:05'", "2, N'Birnen', 99.99, NULL"});
     fillLists();
     m_window->customizeToParadoxCheck->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
+    m_prompter.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
     select(m_window->sqlTables(), {"Items"});
     m_window->sendToParadoxButton->click();
-    EXPECT_TRUE(m_prompts.errorReports().empty());
-    ASSERT_EQ(m_prompts.customizeRequests.size(), 1u);
-    EXPECT_EQ(m_prompts.customizeRequests[0].target, "Paradox");
-    EXPECT_EQ(m_prompts.customizeRequests[0].head, "CREATE TABLE `Items`(");
-    EXPECT_TRUE(m_prompts.customizeRequests[0].sourceConnectionString.startsWith(
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    ASSERT_EQ(m_prompter.customizeRequests.size(), 1u);
+    EXPECT_EQ(m_prompter.customizeRequests[0].target, "Paradox");
+    EXPECT_EQ(m_prompter.customizeRequests[0].head, "CREATE TABLE `Items`(");
+    EXPECT_TRUE(m_prompter.customizeRequests[0].sourceConnectionString.startsWith(
         "Driver={SQL Server};Server=127.0.0.1,"));
     {
         Connection c;
@@ -155,10 +155,10 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     s_server->reset();
     fillLists();
     m_window->customizeToSqlServerCheck->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
+    m_prompter.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
     select(m_window->paradoxTables(), {"ITEMS"});
     m_window->sendToSqlServerButton->click();
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     const auto rows = s_server->query("SELECT * FROM [ITEMS]");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1], Value(QString::fromUtf8("Äpfel")));
@@ -171,22 +171,23 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
     fillLists();
     // SHORT holds no 100000: that row fails, the other arrives.
     m_window->customizeToParadoxCheck->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
+    m_prompter.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
     select(m_window->sqlTables(), {"Nums"});
     m_window->sendToParadoxButton->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("'100000'"));
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompter.errorReports()[0].contains("'100000'"));
 
     // decimal(10, 1) would round 1.25: that row fails on the way to SQL Server.
-    m_prompts.clear();
+    m_prompter.clear();
     s_server->reset();
     fillLists();
     m_window->customizeToSqlServerCheck->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
+    m_prompter.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
     select(m_window->paradoxTables(), {"NUMS"});
     m_window->sendToSqlServerButton->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("keeps 1 decimals"));
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompter.errorReports()[0].contains("keeps 1 decimals"));
+    EXPECT_TRUE(
+        m_prompter.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
     EXPECT_EQ(s_server->query("SELECT * FROM [NUMS]").size(), 0u);
 }

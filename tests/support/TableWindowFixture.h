@@ -36,7 +36,7 @@ protected:
         fields.password = s_server->password();
         fields.database = s_server->database();
         m_window =
-            std::make_unique<TableWindow>(m_prompts, [fields] { return fields; }, m_connection);
+            std::make_unique<TableWindow>(m_prompter, [fields] { return fields; }, m_connection);
     }
 
     // Both lists filled from their sources, as "Next >" fills them.
@@ -65,7 +65,7 @@ protected:
     }
 
     static inline std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
+    ScriptedPrompter m_prompter;
     QWidget m_connection;
     QTemporaryDir m_folder;
     std::unique_ptr<TableWindow> m_window;

@@ -189,11 +189,11 @@ void ConnectionWindow::connectHandlers()
     connect(browseButton, &QPushButton::clicked, this, [this] { onBrowse(); });
     connect(testSqlConnectionButton, &QPushButton::clicked, this,
             [this] { onTestSqlConnection(); });
-    for (QLineEdit* box : textBoxes())
+    for (QLineEdit* box : lineEdits())
         box->installEventFilter(this);
 }
 
-QList<QLineEdit*> ConnectionWindow::textBoxes() const
+QList<QLineEdit*> ConnectionWindow::lineEdits() const
 {
     return {folderEdit, serverEdit, userEdit, passwordEdit, databaseEdit, portEdit};
 }
@@ -205,7 +205,7 @@ void ConnectionWindow::attachPointer()
         m_pointer->attachButton(button);
     m_pointer->attachSurface(paradoxFrame);
     m_pointer->attachSurface(loginFrame);
-    for (QLineEdit* box : textBoxes())
+    for (QLineEdit* box : lineEdits())
         m_pointer->attachSurface(box);
 }
 
@@ -416,7 +416,7 @@ void ConnectionWindow::onLocalConnectionClicked()
 bool ConnectionWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
-        for (QLineEdit* box : textBoxes())
+        for (QLineEdit* box : lineEdits())
             if (watched == box)
                 box->selectAll();
     }

@@ -102,7 +102,7 @@ private:
     void connectHandlers();
     void attachPointer();
     void loadHandCursor();
-    QList<QLineEdit*> textBoxes() const;
+    QList<QLineEdit*> lineEdits() const;
     TableWindow& loadTableWindow();
     void fillTableWindow(TableWindow& window, ErrorTrap& trap);
 

@@ -41,7 +41,7 @@ protected:
         const QString source = target == kParadoxTarget
                                    ? s_server->connectionString()
                                    : paradoxConnectionString(m_folder.path());
-        return std::make_unique<DataTypeWindow>(m_prompts,
+        return std::make_unique<DataTypeWindow>(m_prompter,
                                                 CustomizeRequest{target, table, head, source});
     }
 
@@ -79,7 +79,7 @@ protected:
     }
 
     static std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
+    ScriptedPrompter m_prompter;
     QTemporaryDir m_folder;
     std::unique_ptr<DataTypeWindow> m_window;
 };
@@ -96,8 +96,9 @@ TEST_F(DataTypeWindowTest, ProposesParadoxTypesForEverySqlServerType)
         "[l] TINYINT, [m] BIGINT, [n] INT, [o] DATE, [p] DATETIME, [q] TIME, [r] VARBINARY(10), "
         "[s] UNIQUEIDENTIFIER, [t] VARCHAR(MAX))");
     open("Paradox", "All", "CREATE TABLE `All`(");
-    EXPECT_TRUE(m_prompts.errorReports().empty());
-    EXPECT_EQ(items(m_window->fieldList), QString("a b c d e f g h i j k l m n o p q r s t").split(' '));
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    EXPECT_EQ(items(m_window->fieldList),
+              QString("a b c d e f g h i j k l m n o p q r s t").split(' '));
     // Money arrives from SQL Server as a numeric, not as an ADO currency.
     EXPECT_EQ(items(m_window->typeList),
               QString("MEMO MEMO MEMO MEMO MEMO LOGICAL NUMBER NUMBER NUMBER NUMBER SHORT LONG "
@@ -113,7 +114,7 @@ TEST_F(DataTypeWindowTest, ProposesSqlServerTypesFromTheFirstRow)
     writeParadoxTable("FULL", true);
     writeParadoxTable("EMPTY", false);
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     EXPECT_EQ(items(m_window->typeList),
               QStringList({"VARCHAR(7)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
                            "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
@@ -143,8 +144,8 @@ TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
     EXPECT_EQ(m_window->fieldList->currentRow(), 5);
     m_window->typeEdit->setText("NUMBER");
     m_window->onChange();
-    ASSERT_EQ(m_prompts.of(Kind::Message).size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Message)[0].text, "Invalid datatype.");
+    ASSERT_EQ(m_prompter.of(Kind::Message).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Message)[0].text, "Invalid datatype.");
     EXPECT_EQ(m_window->typeList->item(5)->text(), "SMALLINT");
     EXPECT_EQ(m_window->typeEdit->text(), "NUMBER");
 }
@@ -155,20 +156,20 @@ TEST_F(DataTypeWindowTest, LeavingAfterAChangeAsksFirst)
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
     // Without a change the window closes at once.
     EXPECT_TRUE(m_window->unload());
-    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
+    EXPECT_TRUE(m_prompter.of(Kind::Question).empty());
 
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
     m_window->fieldList->setCurrentRow(0);
     m_window->onFieldClicked();
     m_window->typeEdit->setText("nvarchar (50)");
     m_window->onChange();
-    m_prompts.questionAnswers = {false, true};
+    m_prompter.questionAnswers = {false, true};
     m_window->onCancel();
     EXPECT_FALSE(m_window->isUnloaded());
     EXPECT_EQ(m_window->typeList->item(0)->text(), "nvarchar (50)");
     m_window->onCancel();
     EXPECT_TRUE(m_window->isUnloaded());
-    const auto questions = m_prompts.of(Kind::Question);
+    const auto questions = m_prompter.of(Kind::Question);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_EQ(questions[0].text,
               "Data type has been change.\r\nDo you still want to exit without changes?");
@@ -186,7 +187,7 @@ TEST_F(DataTypeWindowTest, OkCompletesTheStatementWithoutAsking)
     EXPECT_FALSE(m_window->outcome());
     m_window->onOk();
     EXPECT_TRUE(m_window->isUnloaded());
-    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
+    EXPECT_TRUE(m_prompter.of(Kind::Question).empty());
     ASSERT_TRUE(m_window->outcome());
     const CustomizeResult& applied = *m_window->outcome();
     EXPECT_TRUE(applied.statement.startsWith(
@@ -202,10 +203,10 @@ TEST_F(DataTypeWindowTest, HelpForEachTarget)
 {
     open("MSSQL", "NONE", "CREATE TABLE [NONE](");
     // The table is missing: the report, and empty lists.
-    EXPECT_EQ(m_prompts.errorReports().size(), 1u);
+    EXPECT_EQ(m_prompter.errorReports().size(), 1u);
     EXPECT_EQ(m_window->fieldList->count(), 0);
     m_window->onHelp();
-    const auto messages = m_prompts.of(Kind::Message);
+    const auto messages = m_prompter.of(Kind::Message);
     ASSERT_EQ(messages.size(), 1u);
     const QStringList lines = messages[0].text.split("\r\n");
     ASSERT_EQ(lines.size(), 27);
@@ -213,9 +214,9 @@ TEST_F(DataTypeWindowTest, HelpForEachTarget)
     EXPECT_EQ(lines[1], "bigint");
     EXPECT_EQ(lines[26], "xml");
     window("Paradox", "NONE", "CREATE TABLE `NONE`(")->onHelp();
-    ASSERT_EQ(m_prompts.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompts.openedUrls[0].toString(), kParadoxTypesHelp);
+    ASSERT_EQ(m_prompter.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompter.openedUrls[0].toString(), kParadoxTypesHelp);
     window("Other", "NONE", "CREATE TABLE [NONE](")->onHelp();
-    EXPECT_EQ(m_prompts.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Message).size(), 1u);
+    EXPECT_EQ(m_prompter.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Message).size(), 1u);
 }

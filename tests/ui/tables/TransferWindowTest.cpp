@@ -72,7 +72,7 @@ TEST_F(TransferWindowTest, SendingToParadoxMovesTheBarLocksTheWindowAndRefillsTh
     select(m_window->sqlTables(), {"Three"});
     m_window->sendToParadoxButton->click();
 
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     EXPECT_EQ(m_progress, std::vector<int>({33, 67, 100, 0}));
     EXPECT_EQ(m_window->progressBar->format(), "Progress Bar");
     EXPECT_FALSE(m_enabledDuringCommand);
@@ -94,11 +94,11 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     ASSERT_EQ(items(m_window->sqlTables()), QStringList({"Beta"}));
 
     // BETA is on the server already (as Beta): No keeps it; ALPHA is sent.
-    m_prompts.questionAnswers = {false};
+    m_prompter.questionAnswers = {false};
     select(m_window->paradoxTables(), {"ALPHA", "BETA"});
     m_window->sendToSqlServerButton->click();
-    ASSERT_EQ(m_prompts.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
@@ -112,8 +112,8 @@ TEST_F(TransferWindowTest, ARefusedRowIsReportedWithTheStatementInHand)
     fillLists();
     select(m_window->sqlTables(), {"Nums"});
     m_window->sendToParadoxButton->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    const QString report = m_prompts.errorReports()[0];
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    const QString report = m_prompter.errorReports()[0];
     EXPECT_TRUE(report.contains("\r\nin Verandi2021/08/31.Form2.PushButton3_Click at line 136\r\r"))
         << report.toStdString();
     EXPECT_TRUE(report.endsWith("\r\rsql: INSERT INTO [Nums] VALUES('-2147483648', 'low')"))
@@ -129,7 +129,7 @@ TEST_F(TransferWindowTest, NothingSelectedAsksForASelection)
     m_window->sqlTableList->setCurrentRow(-1);
     m_window->sendToParadoxButton->click();
     m_window->sendToSqlServerButton->click();
-    const auto messages = m_prompts.of(Kind::Message);
+    const auto messages = m_prompter.of(Kind::Message);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "Please select a table to send.");
     EXPECT_EQ(messages[1].text, "Please select a table to send.");
