@@ -12,8 +12,8 @@ class TableList;
 // Everything a send command reads from its front end, at the moment it needs it.
 struct TransferContext {
     CommandHost* host = nullptr;
-    TableList* sqlList = nullptr;     // List1
-    TableList* paradoxList = nullptr; // List2
+    TableList* sqlList = nullptr;     // the SQL Server tables
+    TableList* paradoxList = nullptr; // the Paradox tables
     std::function<QString()> sqlConnectionString;
     std::function<QString()> paradoxConnectionString;
     std::function<QString()> paradoxFolder;
