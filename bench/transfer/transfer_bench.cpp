@@ -39,10 +39,14 @@ public:
     void message(const QString& text, const QString&) override { fail(text); }
     bool question(const QString&, const QString&) override { return true; }
     QString inputBox(const QString&, const QString&, const QString& d) override { return d; }
-    QString browseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString browseFolder(const QString&, const QString&) override { return {}; }
     void errorReport(const QString& text) override { fail(text); }
     void openUrl(const QUrl&) override {}
-    void showDataTypeWindow(Form3&) override {}
+    // The default mapping: the head unchanged.
+    std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& r) override
+    {
+        return CustomizeResult{r.head, {}, {}};
+    }
 
 private:
     [[noreturn]] static void fail(const QString& text)

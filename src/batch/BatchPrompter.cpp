@@ -45,7 +45,7 @@ QString BatchPrompter::inputBox(const QString&, const QString&, const QString&)
     return m_newName;
 }
 
-QString BatchPrompter::browseFolder(QWidget*, const QString&, const QString&) { return {}; }
+QString BatchPrompter::browseFolder(const QString&, const QString&) { return {}; }
 
 void BatchPrompter::errorReport(const QString& text)
 {
@@ -53,8 +53,11 @@ void BatchPrompter::errorReport(const QString& text)
     m_console.line(kErrorReportTitle + u'\n' + text);
 }
 
-void BatchPrompter::openUrl(const QUrl&) {}
+void BatchPrompter::openUrl(const QUrl& url) { m_console.line(url.toDisplayString()); }
 
-void BatchPrompter::showDataTypeWindow(Form3&) {}
+std::optional<CustomizeResult> BatchPrompter::customizeTypes(const CustomizeRequest& request)
+{
+    return CustomizeResult{request.head, {}, {}};
+}
 
 } // namespace tabulex::batch

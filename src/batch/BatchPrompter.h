@@ -18,10 +18,14 @@ public:
     bool question(const QString& text, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
-    QString browseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
+    // Cancelled: the folder comes from the command line or the settings store.
+    QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
+    // A terminal cannot open it: the address goes to standard error.
     void openUrl(const QUrl& url) override;
-    void showDataTypeWindow(Form3& window) override;
+    // The batch offers no data type window: the head comes back unchanged, so the transfer
+    // completes it with its default mapping.
+    std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     int errorReports() const { return m_errorReports; }
     int messages() const { return m_messages; }

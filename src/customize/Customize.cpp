@@ -12,8 +12,6 @@
 
 namespace tabulex {
 
-bool CustomizeCancelled = false;
-
 namespace {
 
 bool isOneOf(const QString& name, std::initializer_list<const char*> names)

@@ -7,10 +7,6 @@
 
 namespace tabulex {
 
-// Set true by a transfer before it shows the data type window; only an applied window
-// ("OK") sets it false again.
-extern bool CustomizeCancelled;
-
 // The 26 type names the data type window's Help lists and "Change" accepts, in their order.
 const QStringList& dataTypeCatalogue();
 

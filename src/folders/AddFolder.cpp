@@ -116,10 +116,9 @@ bool pathExists(const QString& path)
     return statPath(path, st);
 }
 
-QString browseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
-                     Prompter& prompter)
+QString browseFolder(const QString& title, const QString& initialFolder, Prompter& prompter)
 {
-    return prompter.browseFolder(owner, title, initialFolder);
+    return prompter.browseFolder(title, initialFolder);
 }
 
 } // namespace tabulex

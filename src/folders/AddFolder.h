@@ -6,8 +6,6 @@
 #include <optional>
 #include <string>
 
-class QWidget;
-
 namespace tabulex {
 
 class Prompter;
@@ -45,8 +43,7 @@ bool isFolder(const QString& path);
 bool pathExists(const QString& path);
 
 // The folder picker: Cancel gives the empty text.
-QString browseFolder(QWidget* owner, const QString& title, const QString& initialFolder,
-                     Prompter& prompter);
+QString browseFolder(const QString& title, const QString& initialFolder, Prompter& prompter);
 
 // The bytes of a path for the system calls; nothing when it holds a NUL character.
 std::optional<std::string> nativePath(const QString& path);

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "host/CustomizeRequest.h"
+#include "host/CustomizeResult.h"
+
 #include <QString>
 #include <QUrl>
 
-class QWidget;
+#include <optional>
 
 namespace tabulex {
-
-class Form3;
 
 // Every modal interaction of the program goes through one Prompter: the windows get the Qt
 // one, tests a scripted one that answers from a queue and records what was asked.
@@ -23,14 +24,14 @@ public:
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText) = 0;
     // The folder picker; Cancel gives the empty text.
-    virtual QString browseFolder(QWidget* owner, const QString& title,
-                                 const QString& startFolder) = 0;
+    virtual QString browseFolder(const QString& title, const QString& startFolder) = 0;
     // The error report: warning icon, OK only, title "Application Error".
     virtual void errorReport(const QString& text) = 0;
     // Opens a file or web address with the desktop's viewer; does not wait.
     virtual void openUrl(const QUrl& url) = 0;
-    // Shows the data type window modally until it is unloaded.
-    virtual void showDataTypeWindow(Form3& window) = 0;
+    // The data type window for one table, modal; nothing when the user left it without
+    // applying.
+    virtual std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) = 0;
 };
 
 } // namespace tabulex

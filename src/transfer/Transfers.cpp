@@ -59,7 +59,7 @@ std::vector<ColumnPlan> chosenPlans(const Fields& fields, const std::vector<QStr
 bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Direction d,
                std::vector<ColumnPlan>& plans)
 {
-    const auto result = run.ctx.customizeTypes ? run.ctx.customizeTypes(request) : std::nullopt;
+    const auto result = run.ctx.host->prompter().customizeTypes(request);
     if (!result)
         return false;
     run.current = result->statement;
@@ -130,7 +130,8 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
     run.current = head;
     std::vector<ColumnPlan> plans;
     if (ctx.customize) {
-        if (!customize(run, *source, {QStringLiteral("Paradox"), sourceName, head},
+        if (!customize(run, *source,
+                       {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
                        Direction::ToParadox, plans))
             return false;
     } else {
@@ -205,7 +206,8 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
     run.current = head;
     std::vector<ColumnPlan> plans;
     if (ctx.customize) {
-        if (!customize(run, *source, {QStringLiteral("MSSQL"), tableName, head},
+        if (!customize(run, *source,
+                       {kSqlServerTarget, tableName, head, ctx.paradoxConnectionString()},
                        Direction::ToSqlServer, plans))
             return false;
         dropOld();

@@ -3,42 +3,24 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
-#include <vector>
 
 namespace tabulex {
 
 class CommandHost;
 class TableList;
 
-// What the data type window is given for one table, and what it gives back.
-struct CustomizeRequest {
-    QString type;      // "Paradox" or "MSSQL": the target side
-    QString tableName; // the source table
-    QString head;      // the CREATE TABLE head the window completes
-};
-
-// The applied window: the complete statement and the chosen type of each field.
-struct CustomizeResult {
-    QString statement;
-    std::vector<QString> columnNames;
-    std::vector<QString> columnTypes;
-};
-
 // Everything a send command reads from its front end, at the moment it needs it.
 struct TransferContext {
     CommandHost* host = nullptr;
-    TableList* sqlList = nullptr;     // List1
-    TableList* paradoxList = nullptr; // List2
+    TableList* sqlList = nullptr;     // the SQL Server tables
+    TableList* paradoxList = nullptr; // the Paradox tables
     std::function<QString()> sqlConnectionString;
     std::function<QString()> paradoxConnectionString;
     std::function<QString()> paradoxFolder;
     QString stagingConnectionString;
-    // The "Send with data type customization" box of the running direction.
+    // The "Send with data type customization" box of the running direction: the host's
+    // prompter then shows the data type window for each table.
     bool customize = false;
-    // Shows the data type window; the complete statement, or nullopt when the user left it
-    // without applying.
-    std::function<std::optional<CustomizeResult>(const CustomizeRequest&)> customizeTypes;
     // Refills the Paradox list from the folder (the end of a run towards Paradox).
     std::function<void()> refillParadoxList;
     // The module and procedure the error reports name.

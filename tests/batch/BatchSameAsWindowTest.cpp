@@ -4,7 +4,7 @@
 #include "TestPaths.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
-#include "ui/tables/Form2.h"
+#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
 
 #include <QFile>
@@ -37,7 +37,7 @@ void expectSame(const Tables& byBatch, const Tables& byWindow)
 class BatchSameAsWindow : public BatchTest {
 protected:
     // The table window over the stand-in and a folder, its lists filled.
-    std::unique_ptr<Form2> window(const QString& paradoxFolder)
+    std::unique_ptr<TableWindow> window(const QString& paradoxFolder)
     {
         ConnectionFields fields;
         fields.paradoxFolder = paradoxFolder;
@@ -46,11 +46,11 @@ protected:
         fields.user = server->user();
         fields.password = server->password();
         fields.database = server->database();
-        auto form = std::make_unique<Form2>(
+        auto tableWindow = std::make_unique<TableWindow>(
             m_prompts, [fields] { return fields; }, m_connection);
-        fillSqlTableList(form->sqlTables(), server->connectionString(), *form);
-        fillParadoxTableList(form->paradoxTables(), paradoxFolder, *form);
-        return form;
+        fillSqlTableList(tableWindow->sqlTables(), server->connectionString(), *tableWindow);
+        fillParadoxTableList(tableWindow->paradoxTables(), paradoxFolder, *tableWindow);
+        return tableWindow;
     }
 
     static void selectAll(TableList& list)
@@ -102,9 +102,9 @@ TEST_F(BatchSameAsWindow, EveryFixtureTableArrivesTheSameBothWays)
     const Tables sqlByBatch = sqlSide();
     ASSERT_EQ(sqlByBatch.size(), size_t(names.size())) << toSql.err.toStdString();
     server->reset();
-    auto form = window(folder());
-    selectAll(form->paradoxTables());
-    form->PushButton4->click();
+    auto tableWindow = window(folder());
+    selectAll(tableWindow->paradoxTables());
+    tableWindow->sendToSqlServerButton->click();
     expectSame(sqlByBatch, sqlSide());
     EXPECT_EQ(toSql.err.count("Application Error"), qsizetype(m_prompts.errorReports().size()));
     EXPECT_EQ(toSql.exitCode, m_prompts.errorReports().empty() ? 0 : 1);
@@ -113,14 +113,14 @@ TEST_F(BatchSameAsWindow, EveryFixtureTableArrivesTheSameBothWays)
     // Names longer than 8 characters are cut in both.
     QTemporaryDir byWindow;
     QTemporaryDir byBatch;
-    form = window(byWindow.path());
+    tableWindow = window(byWindow.path());
     int longNames = 0;
     for (const QString& n : names)
         longNames += n.size() > 8 ? 1 : 0;
     m_prompts.questionAnswers.assign(size_t(longNames), true);
     m_prompts.clear();
-    selectAll(form->sqlTables());
-    form->PushButton3->click();
+    selectAll(tableWindow->sqlTables());
+    tableWindow->sendToParadoxButton->click();
     const BatchResult toParadox =
         batch(QStringList{"send", "--to", "paradox", "--all", "--cut", "yes"} + connection() +
               QStringList{"--folder", byBatch.path()});

@@ -4,8 +4,8 @@
 #include "data/Recordset.h"
 #include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/datatype/Form3.h"
-#include "ui/tables/Form2.h"
+#include "ui/datatype/DataTypeWindow.h"
+#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
 #include "host/TableList.h"
 #include "transfer/Statements.h"
@@ -40,28 +40,28 @@ protected:
     void toParadox(const QStringList& tables)
     {
         fillLists();
-        m_form2->Check15->setChecked(false);
-        select(m_form2->sqlTables(), tables);
-        m_form2->PushButton3->click();
-        ASSERT_TRUE(m_prompts.errorReports().empty());
+        m_window->customizeToParadoxCheck->setChecked(false);
+        select(m_window->sqlTables(), tables);
+        m_window->sendToParadoxButton->click();
+        ASSERT_TRUE(m_prompter.errorReports().empty());
     }
 
     // Window actions: change the types of some rows, then OK; or leave with Cancel.
-    static std::function<void(Form3&)> apply(std::map<int, QString> types = {})
+    static std::function<void(DataTypeWindow&)> apply(std::map<int, QString> types = {})
     {
-        return [types](Form3& w) {
+        return [types](DataTypeWindow& w) {
             for (const auto& [row, type] : types) {
-                w.List1->setCurrentRow(row);
-                w.List1_Click();
-                w.Text1->setText(type);
-                w.PushButton1_Click();
+                w.fieldList->setCurrentRow(row);
+                w.onFieldClicked();
+                w.typeEdit->setText(type);
+                w.onChange();
             }
-            w.PushButton2_Click();
+            w.onOk();
         };
     }
-    static std::function<void(Form3&)> cancel()
+    static std::function<void(DataTypeWindow&)> cancel()
     {
-        return [](Form3& w) { w.PushButton4_Click(); };
+        return [](DataTypeWindow& w) { w.onCancel(); };
     }
 
 };
@@ -76,18 +76,26 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
     toParadox({"Alpha", "Beta", "Gamma"});
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
-    select(m_form2->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
-    m_form2->PushButton4->click();
+    m_window->customizeToSqlServerCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply({{0, "bigint"}}), cancel()};
+    select(m_window->paradoxTables(), {"ALPHA", "BETA", "GAMMA"});
+    m_window->sendToSqlServerButton->click();
 
-    EXPECT_EQ(m_prompts.of(Kind::DataTypeWindow).size(), 2u);
-    EXPECT_TRUE(m_prompts.errorReports().empty());
-    EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"GAMMA"}));
+    EXPECT_EQ(m_prompter.of(Kind::DataTypeWindow).size(), 2u);
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    // Bottom up, each window built for its table, its proposals read from the folder.
+    ASSERT_EQ(m_prompter.customizeRequests.size(), 2u);
+    const CustomizeRequest& first = m_prompter.customizeRequests[0];
+    EXPECT_EQ(first.target, "MSSQL");
+    EXPECT_EQ(first.tableName, "GAMMA");
+    EXPECT_EQ(first.head, "CREATE TABLE [GAMMA](");
+    EXPECT_EQ(first.sourceConnectionString, paradoxConnectionString(m_folder.path()));
+    EXPECT_EQ(m_prompter.customizeRequests[1].tableName, "BETA");
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"GAMMA"}));
     EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
     EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
     EXPECT_THROW(s_server->query("SELECT * FROM [BETA]"), std::exception);
-    EXPECT_TRUE(m_form2->PushButton4->isEnabled());
+    EXPECT_TRUE(m_window->sendToSqlServerButton->isEnabled());
 }
 
 TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
@@ -96,23 +104,23 @@ TEST_F(CustomizeTransferTest, CancelKeepsTheTableTheUserAgreedToOverwrite)
     toParadox({"Orders"});
     fillLists();
     // Towards SQL Server: Yes to overwrite, then the window is left.
-    m_form2->Check16->setChecked(true);
-    m_prompts.questionAnswers = {true};
-    m_prompts.dataTypeWindowActions = {cancel()};
-    select(m_form2->paradoxTables(), {"ORDERS"});
-    m_form2->PushButton4->click();
+    m_window->customizeToSqlServerCheck->setChecked(true);
+    m_prompter.questionAnswers = {true};
+    m_prompter.dataTypeWindowActions = {cancel()};
+    select(m_window->paradoxTables(), {"ORDERS"});
+    m_window->sendToSqlServerButton->click();
     EXPECT_EQ(s_server->query("SELECT * FROM [Orders]").size(), 3u);
-    EXPECT_TRUE(items(m_form2->sqlTables()).contains("Orders"));
+    EXPECT_TRUE(items(m_window->sqlTables()).contains("Orders"));
     EXPECT_FALSE(s_server->statementLog().contains("DROP TABLE [ORDERS]"));
 
     // Towards Paradox likewise: the old Paradox table stays.
-    m_form2->Check15->setChecked(true);
-    m_prompts.questionAnswers = {true};
-    m_prompts.dataTypeWindowActions = {cancel()};
-    select(m_form2->sqlTables(), {"Orders"});
-    m_form2->PushButton3->click();
+    m_window->customizeToParadoxCheck->setChecked(true);
+    m_prompter.questionAnswers = {true};
+    m_prompter.dataTypeWindowActions = {cancel()};
+    select(m_window->sqlTables(), {"Orders"});
+    m_window->sendToParadoxButton->click();
     EXPECT_TRUE(QFileInfo::exists(m_folder.filePath("Orders.db")));
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
 }
 
 TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
@@ -120,11 +128,16 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     makeTable("Items", "[id] INT, [name] NVARCHAR(30), [price] DECIMAL(10,2), [at] DATETIME",
               {"1, N'Äpfel', 1.25, '2024-01-02T03:04:05'", "2, N'Birnen', 99.99, NULL"});
     fillLists();
-    m_form2->Check15->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
-    select(m_form2->sqlTables(), {"Items"});
-    m_form2->PushButton3->click();
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    m_window->customizeToParadoxCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply({{0, "SmallInt"}, {1, "VarChar (50)"}})};
+    select(m_window->sqlTables(), {"Items"});
+    m_window->sendToParadoxButton->click();
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    ASSERT_EQ(m_prompter.customizeRequests.size(), 1u);
+    EXPECT_EQ(m_prompter.customizeRequests[0].target, "Paradox");
+    EXPECT_EQ(m_prompter.customizeRequests[0].head, "CREATE TABLE `Items`(");
+    EXPECT_TRUE(m_prompter.customizeRequests[0].sourceConnectionString.startsWith(
+        "Driver={SQL Server};Server=127.0.0.1,"));
     {
         Connection c;
         c.open(paradoxConnectionString(m_folder.path()));
@@ -141,11 +154,11 @@ TEST_F(CustomizeTransferTest, ChosenTypesArriveWithEveryRowInBothDirections)
     // Back: the Paradox table becomes a SQL Server table of chosen types.
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
-    select(m_form2->paradoxTables(), {"ITEMS"});
-    m_form2->PushButton4->click();
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    m_window->customizeToSqlServerCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply({{1, "nvarchar (50)"}, {2, "decimal(10, 2)"}})};
+    select(m_window->paradoxTables(), {"ITEMS"});
+    m_window->sendToSqlServerButton->click();
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     const auto rows = s_server->query("SELECT * FROM [ITEMS]");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1], Value(QString::fromUtf8("Äpfel")));
@@ -157,23 +170,24 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
     makeTable("Nums", "[n] INT, [x] FLOAT", {"1, 1.25", "100000, 2.5"});
     fillLists();
     // SHORT holds no 100000: that row fails, the other arrives.
-    m_form2->Check15->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
-    select(m_form2->sqlTables(), {"Nums"});
-    m_form2->PushButton3->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("'100000'"));
+    m_window->customizeToParadoxCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply({{0, "SmallInt"}})};
+    select(m_window->sqlTables(), {"Nums"});
+    m_window->sendToParadoxButton->click();
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompter.errorReports()[0].contains("'100000'"));
 
     // decimal(10, 1) would round 1.25: that row fails on the way to SQL Server.
-    m_prompts.clear();
+    m_prompter.clear();
     s_server->reset();
     fillLists();
-    m_form2->Check16->setChecked(true);
-    m_prompts.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
-    select(m_form2->paradoxTables(), {"NUMS"});
-    m_form2->PushButton4->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("keeps 1 decimals"));
-    EXPECT_TRUE(m_prompts.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
+    m_window->customizeToSqlServerCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply({{1, "decimal(10, 1)"}})};
+    select(m_window->paradoxTables(), {"NUMS"});
+    m_window->sendToSqlServerButton->click();
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    EXPECT_TRUE(m_prompter.errorReports()[0].contains("keeps 1 decimals"));
+    EXPECT_TRUE(
+        m_prompter.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
     EXPECT_EQ(s_server->query("SELECT * FROM [NUMS]").size(), 0u);
 }

@@ -34,7 +34,7 @@ QString ScriptedPrompter::inputBox(const QString& prompt, const QString& title,
     return answer;
 }
 
-QString ScriptedPrompter::browseFolder(QWidget*, const QString& title, const QString& startFolder)
+QString ScriptedPrompter::browseFolder(const QString& title, const QString& startFolder)
 {
     prompts.push_back({Kind::Folder, {}, title, startFolder});
     if (folderAnswers.empty()) {
@@ -57,16 +57,20 @@ void ScriptedPrompter::openUrl(const QUrl& url)
     openedUrls.push_back(url);
 }
 
-void ScriptedPrompter::showDataTypeWindow(Form3& window)
+std::optional<CustomizeResult> ScriptedPrompter::customizeTypes(const CustomizeRequest& request)
 {
     prompts.push_back({Kind::DataTypeWindow, {}, {}, {}});
+    customizeRequests.push_back(request);
     if (dataTypeWindowActions.empty()) {
         ADD_FAILURE() << "unexpected data type window";
-        return;
+        return std::nullopt;
     }
     auto action = std::move(dataTypeWindowActions.front());
     dataTypeWindowActions.pop_front();
+    DataTypeWindow window(*this, request);
+    window.load();
     action(window);
+    return window.outcome();
 }
 
 std::vector<ScriptedPrompter::Prompt> ScriptedPrompter::of(Kind kind) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/Prompter.h"
+#include "ui/datatype/DataTypeWindow.h"
 
 #include <QString>
 #include <QUrl>
@@ -26,27 +27,33 @@ public:
     std::deque<bool> questionAnswers;
     std::deque<QString> inputAnswers;
     std::deque<QString> folderAnswers;
-    // Runs for each opening of the data type window, in order.
-    std::deque<std::function<void(Form3&)>> dataTypeWindowActions;
+    // Runs for each opening of the data type window, in order, against a real window built
+    // and loaded for the request.
+    std::deque<std::function<void(DataTypeWindow&)>> dataTypeWindowActions;
 
     std::vector<Prompt> prompts;
     std::vector<QUrl> openedUrls;
+    std::vector<CustomizeRequest> customizeRequests; // every data type window's request
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
-    QString browseFolder(QWidget* owner, const QString& title,
-                         const QString& startFolder) override;
+    QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
-    void showDataTypeWindow(Form3& window) override;
+    std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The prompts of one kind, in order.
     std::vector<Prompt> of(Kind kind) const;
     // The texts of every error report so far.
     std::vector<QString> errorReports() const;
-    void clear() { prompts.clear(); openedUrls.clear(); }
+    void clear()
+    {
+        prompts.clear();
+        openedUrls.clear();
+        customizeRequests.clear();
+    }
 };
 
 } // namespace tabulex::test

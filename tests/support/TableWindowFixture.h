@@ -4,7 +4,7 @@
 #include "StandinServer.h"
 #include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/tables/Form2.h"
+#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
 #include "host/TableList.h"
 
@@ -35,14 +35,15 @@ protected:
         fields.user = s_server->user();
         fields.password = s_server->password();
         fields.database = s_server->database();
-        m_form2 = std::make_unique<Form2>(m_prompts, [fields] { return fields; }, m_connection);
+        m_window =
+            std::make_unique<TableWindow>(m_prompter, [fields] { return fields; }, m_connection);
     }
 
     // Both lists filled from their sources, as "Next >" fills them.
     void fillLists()
     {
-        fillSqlTableList(m_form2->sqlTables(), s_server->connectionString(), *m_form2);
-        fillParadoxTableList(m_form2->paradoxTables(), m_folder.path(), *m_form2);
+        fillSqlTableList(m_window->sqlTables(), s_server->connectionString(), *m_window);
+        fillParadoxTableList(m_window->paradoxTables(), m_folder.path(), *m_window);
     }
 
     // Selects the named items, the last of them current.
@@ -64,10 +65,10 @@ protected:
     }
 
     static inline std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
+    ScriptedPrompter m_prompter;
     QWidget m_connection;
     QTemporaryDir m_folder;
-    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<TableWindow> m_window;
 };
 
 } // namespace tabulex::test

@@ -1,8 +1,9 @@
 // Tabulex: starts with the connection window; closing it ends the program.
-#include "ui/common/AppIcon.h"
 #include "core/AppInfo.h"
+#include "ui/common/AppIcon.h"
+#include "ui/connection/ConnectionWindow.h"
 #include "ui/dialogs/QtPrompter.h"
-#include "ui/connection/Form1.h"
+#include "ui/tables/TableWindow.h"
 
 #include <QApplication>
 
@@ -13,11 +14,16 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(tabulex::applicationIcon());
 
     tabulex::QtPrompter prompter;
-    tabulex::Form1 form(prompter);
-    QObject::connect(&form, &tabulex::Form1::unloaded, &app, [] {
+    tabulex::ConnectionWindow window(prompter);
+    // Dialogs open over whichever of the two main windows is showing.
+    prompter.setOwnerWindow([&window]() -> QWidget* {
+        tabulex::TableWindow* tables = window.tableWindow();
+        return tables && tables->isVisible() ? tables : static_cast<QWidget*>(&window);
+    });
+    QObject::connect(&window, &tabulex::ConnectionWindow::unloaded, &app, [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
-    form.Form_Load();
+    window.load();
     return QApplication::exec();
 }

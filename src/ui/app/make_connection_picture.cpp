@@ -2,7 +2,7 @@
 // a SQL Server on this computer, rendered offscreen.
 #include "core/AppInfo.h"
 #include "ui/dialogs/QtPrompter.h"
-#include "ui/connection/Form1.h"
+#include "ui/connection/ConnectionWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,20 +31,20 @@ int main(int argc, char** argv)
     tabulex::setAppTitle();
 
     tabulex::QtPrompter prompter;
-    tabulex::Form1 form(prompter);
-    form.setWindowTitle(tabulex::kProductTitle);
-    form.Text1->setText(QStringLiteral("/home/anna/Paradox Data"));
-    form.Text2->setText(QStringLiteral("localhost"));
-    form.Text6->setText(QStringLiteral("1433"));
-    form.Text3->setText(QStringLiteral("sa"));
-    form.Text4->setText(QStringLiteral("password"));
-    form.Text5->setText(QStringLiteral("Sales"));
-    form.Check4->setChecked(true);
-    form.show();
-    form.PushButton2->setFocus(); // the next step, and no text shown selected
+    tabulex::ConnectionWindow window(prompter);
+    window.setWindowTitle(tabulex::kProductTitle);
+    window.folderEdit->setText(QStringLiteral("/home/anna/Paradox Data"));
+    window.serverEdit->setText(QStringLiteral("localhost"));
+    window.portEdit->setText(QStringLiteral("1433"));
+    window.userEdit->setText(QStringLiteral("sa"));
+    window.passwordEdit->setText(QStringLiteral("password"));
+    window.databaseEdit->setText(QStringLiteral("Sales"));
+    window.localConnectionCheck->setChecked(true);
+    window.show();
+    window.nextButton->setFocus(); // the next step, and no text shown selected
     QApplication::processEvents();
 
-    const QImage picture = form.grab().toImage();
+    const QImage picture = window.grab().toImage();
     if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[1]), "JPG", 92)) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;

@@ -1,11 +1,10 @@
 #include "ui/dialogs/QtPrompter.h"
 
 #include "host/ErrorReport.h"
-#include "ui/datatype/Form3.h"
+#include "ui/datatype/DataTypeWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -13,8 +12,6 @@
 namespace tabulex {
 
 namespace {
-
-QWidget* activeWindow() { return QApplication::activeWindow(); }
 
 // The program's texts break lines with CR, CR LF or CR CR; Qt shows only LF as a break.
 QString shown(QString text)
@@ -26,16 +23,30 @@ QString shown(QString text)
 
 } // namespace
 
+void QtPrompter::setOwnerWindow(std::function<QWidget*()> ownerWindow)
+{
+    m_ownerWindow = std::move(ownerWindow);
+}
+
+QWidget* QtPrompter::dialogOwner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* owner = m_ownerWindow ? m_ownerWindow() : nullptr)
+        return owner;
+    return QApplication::activeWindow();
+}
+
 void QtPrompter::message(const QString& text, const QString& title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Ok, activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Ok, dialogOwner());
     box.exec();
 }
 
 bool QtPrompter::question(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Yes | QMessageBox::No,
-                    activeWindow());
+                    dialogOwner());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -44,29 +55,33 @@ QString QtPrompter::inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText)
 {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(activeWindow(), title, shown(prompt), QLineEdit::Normal, defaultText, &ok);
+    const QString answer = QInputDialog::getText(dialogOwner(), title, shown(prompt),
+                                                 QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 
-QString QtPrompter::browseFolder(QWidget* owner, const QString& title, const QString& startFolder)
+QString QtPrompter::browseFolder(const QString& title, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(owner, title, startFolder,
+    return QFileDialog::getExistingDirectory(dialogOwner(), title, startFolder,
                                              QFileDialog::ShowDirsOnly);
 }
 
 void QtPrompter::errorReport(const QString& text)
 {
     QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
-                    activeWindow());
+                    dialogOwner());
     box.exec();
 }
 
 void QtPrompter::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
-void QtPrompter::showDataTypeWindow(Form3& window)
+std::optional<CustomizeResult> QtPrompter::customizeTypes(const CustomizeRequest& request)
 {
-    window.QDialog::exec();
+    // A fresh window for each table, without an owner window.
+    DataTypeWindow window(*this, request);
+    window.load();
+    window.exec();
+    return window.outcome();
 }
 
 } // namespace tabulex

@@ -2,7 +2,7 @@
 #include "TestHost.h"
 #include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/tables/Form2.h"
+#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
 #include "host/TableList.h"
 #include "transfer/Statements.h"
@@ -30,7 +30,7 @@ protected:
     {
         TableWindowFixture::SetUp();
         // What the window shows of the command while it runs.
-        QObject::connect(m_form2->ProgressBar1, &QProgressBar::valueChanged, [this](int v) {
+        QObject::connect(m_window->progressBar, &QProgressBar::valueChanged, [this](int v) {
             m_progress.push_back(v);
             m_enabledDuringCommand |= anyCommandEnabled();
         });
@@ -38,10 +38,12 @@ protected:
 
     bool anyCommandEnabled() const
     {
-        const Form2& f = *m_form2;
+        const TableWindow& f = *m_window;
         for (const QWidget* w : std::initializer_list<const QWidget*>{
-                 f.PushButton1, f.PushButton3, f.PushButton4, f.PushButton5, f.PushButton6,
-                 f.PushButton7, f.List1, f.List2, f.Check15, f.Check16})
+                 f.deleteSqlTablesButton, f.sendToParadoxButton, f.sendToSqlServerButton,
+                 f.deleteParadoxTablesButton, f.renameSqlTableButton, f.renameParadoxTableButton,
+                 f.sqlTableList, f.paradoxTableList, f.customizeToParadoxCheck,
+                 f.customizeToSqlServerCheck})
             if (w->isEnabled())
                 return true;
         return false;
@@ -67,17 +69,17 @@ TEST_F(TransferWindowTest, SendingToParadoxMovesTheBarLocksTheWindowAndRefillsTh
     makeTable("Three", 3);
     makeTable("Other", 1);
     fillLists();
-    select(m_form2->sqlTables(), {"Three"});
-    m_form2->PushButton3->click();
+    select(m_window->sqlTables(), {"Three"});
+    m_window->sendToParadoxButton->click();
 
-    EXPECT_TRUE(m_prompts.errorReports().empty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
     EXPECT_EQ(m_progress, std::vector<int>({33, 67, 100, 0}));
-    EXPECT_EQ(m_form2->ProgressBar1->format(), "Progress Bar");
+    EXPECT_EQ(m_window->progressBar->format(), "Progress Bar");
     EXPECT_FALSE(m_enabledDuringCommand);
     EXPECT_TRUE(anyCommandEnabled());
-    EXPECT_TRUE(m_form2->PushButton3->isEnabled());
-    EXPECT_EQ(items(m_form2->paradoxTables()), QStringList({"THREE"}));
-    EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"Other", "Three"}));
+    EXPECT_TRUE(m_window->sendToParadoxButton->isEnabled());
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"THREE"}));
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"Other", "Three"}));
 }
 
 TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTable)
@@ -85,19 +87,19 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     makeTable("Alpha", 2);
     makeTable("Beta", 1);
     fillLists();
-    select(m_form2->sqlTables(), {"Alpha", "Beta"});
-    m_form2->PushButton3->click();
+    select(m_window->sqlTables(), {"Alpha", "Beta"});
+    m_window->sendToParadoxButton->click();
     s_server->execute("DROP TABLE [Alpha]");
     fillLists();
-    ASSERT_EQ(items(m_form2->sqlTables()), QStringList({"Beta"}));
+    ASSERT_EQ(items(m_window->sqlTables()), QStringList({"Beta"}));
 
     // BETA is on the server already (as Beta): No keeps it; ALPHA is sent.
-    m_prompts.questionAnswers = {false};
-    select(m_form2->paradoxTables(), {"ALPHA", "BETA"});
-    m_form2->PushButton4->click();
-    ASSERT_EQ(m_prompts.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
-    EXPECT_EQ(items(m_form2->sqlTables()), QStringList({"ALPHA", "Beta"}));
+    m_prompter.questionAnswers = {false};
+    select(m_window->paradoxTables(), {"ALPHA", "BETA"});
+    m_window->sendToSqlServerButton->click();
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
 }
@@ -108,15 +110,15 @@ TEST_F(TransferWindowTest, ARefusedRowIsReportedWithTheStatementInHand)
     s_server->execute("INSERT INTO [Nums] VALUES(-2147483648, N'low')");
     s_server->execute("INSERT INTO [Nums] VALUES(5, N'ok')");
     fillLists();
-    select(m_form2->sqlTables(), {"Nums"});
-    m_form2->PushButton3->click();
-    ASSERT_EQ(m_prompts.errorReports().size(), 1u);
-    const QString report = m_prompts.errorReports()[0];
+    select(m_window->sqlTables(), {"Nums"});
+    m_window->sendToParadoxButton->click();
+    ASSERT_EQ(m_prompter.errorReports().size(), 1u);
+    const QString report = m_prompter.errorReports()[0];
     EXPECT_TRUE(report.contains("\r\nin Verandi2021/08/31.Form2.PushButton3_Click at line 136\r\r"))
         << report.toStdString();
     EXPECT_TRUE(report.endsWith("\r\rsql: INSERT INTO [Nums] VALUES('-2147483648', 'low')"))
         << report.toStdString();
-    EXPECT_EQ(items(m_form2->paradoxTables()), QStringList({"NUMS"}));
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"NUMS"}));
     EXPECT_TRUE(anyCommandEnabled());
 }
 
@@ -124,10 +126,10 @@ TEST_F(TransferWindowTest, NothingSelectedAsksForASelection)
 {
     makeTable("Alpha", 1);
     fillLists();
-    m_form2->List1->setCurrentRow(-1);
-    m_form2->PushButton3->click();
-    m_form2->PushButton4->click();
-    const auto messages = m_prompts.of(Kind::Message);
+    m_window->sqlTableList->setCurrentRow(-1);
+    m_window->sendToParadoxButton->click();
+    m_window->sendToSqlServerButton->click();
+    const auto messages = m_prompter.of(Kind::Message);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "Please select a table to send.");
     EXPECT_EQ(messages[1].text, "Please select a table to send.");

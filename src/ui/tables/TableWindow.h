@@ -21,7 +21,6 @@ class QPushButton;
 namespace tabulex {
 
 class ListBoxTableList;
-class Form3;
 class TableList;
 class WindowPointer;
 
@@ -29,34 +28,34 @@ class WindowPointer;
 // with the commands of each side. It reads the connection window's fields at the moment a
 // command runs, and hands its commands the prompter, the pointer, the progress bar and a
 // rate-limited event pump. Closing it ends the program.
-class Form2 : public QWidget, public CommandHost {
+class TableWindow : public QWidget, public CommandHost {
     Q_OBJECT
 public:
-    Form2(Prompter& prompter, std::function<ConnectionFields()> fields, QWidget& connectionWindow,
-          QWidget* parent = nullptr);
-    ~Form2() override;
+    TableWindow(Prompter& prompter, std::function<ConnectionFields()> fields,
+                QWidget& connectionWindow, QWidget* parent = nullptr);
+    ~TableWindow() override;
 
-    QGroupBox* Frame1;         // "MS SQL Server Tables"
-    QListWidget* List1;        // SQL Server tables
-    QPushButton* PushButton10; // "Select All"
-    QPushButton* PushButton11; // "Deselect All"
-    QPushButton* PushButton3;  // "Send Table/s To Paradox"
-    QCheckBox* Check15;        // "Send with data type customization"
-    QPushButton* PushButton1;  // "Delete Table/s"
-    QPushButton* PushButton6;  // "Rename Table"
-    QGroupBox* Frame2;         // "Paradox Tables"
-    QListWidget* List2;        // Paradox tables
-    QPushButton* PushButton8;  // "Select All"
-    QPushButton* PushButton9;  // "Deselect All"
-    QPushButton* PushButton4;  // "Send Table/s To SQL Server"
-    QCheckBox* Check16;        // "Send with data type customization"
-    QPushButton* PushButton5;  // "Delete Table/s"
-    QPushButton* PushButton7;  // "Rename Table"
-    QProgressBar* ProgressBar1;
-    QPushButton* PushButton2;  // "< Back"
-    QPushButton* PushButton12; // "Help"
+    QGroupBox* sqlFrame;
+    QListWidget* sqlTableList;
+    QPushButton* selectAllSqlTablesButton;
+    QPushButton* deselectAllSqlTablesButton;
+    QPushButton* sendToParadoxButton;
+    QCheckBox* customizeToParadoxCheck;
+    QPushButton* deleteSqlTablesButton;
+    QPushButton* renameSqlTableButton;
+    QGroupBox* paradoxFrame;
+    QListWidget* paradoxTableList;
+    QPushButton* selectAllParadoxTablesButton;
+    QPushButton* deselectAllParadoxTablesButton;
+    QPushButton* sendToSqlServerButton;
+    QCheckBox* customizeToSqlServerCheck;
+    QPushButton* deleteParadoxTablesButton;
+    QPushButton* renameParadoxTableButton;
+    QProgressBar* progressBar;
+    QPushButton* backButton;
+    QPushButton* helpButton;
 
-    // List1 and List2 as table lists.
+    // The two list boxes as table lists.
     TableList& sqlTables();
     TableList& paradoxTables();
     WindowPointer& pointer() { return *m_pointer; }
@@ -65,24 +64,31 @@ public:
     CommandGuard commandGuard();
 
     // Look, icon, hand cursor, caption and height.
-    void Form_Load();
+    void load();
     // Ends the program (emits unloaded).
-    void Form_Unload();
+    void unload();
 
-    void Check15_Click();
-    void Check16_Click();
-    void PushButton1_Click();  // delete SQL Server tables
-    void PushButton2_Click();  // "< Back"
-    void PushButton3_Click();  // send to Paradox
-    void PushButton4_Click();  // send to SQL Server
-    void PushButton5_Click();  // delete Paradox tables
-    void PushButton6_Click();  // rename a SQL Server table
-    void PushButton7_Click();  // rename a Paradox table
-    void PushButton8_Click();  // select all Paradox tables
-    void PushButton9_Click();  // deselect all Paradox tables
-    void PushButton10_Click(); // select all SQL Server tables
-    void PushButton11_Click(); // deselect all SQL Server tables
-    void PushButton12_Click(); // "Help"
+    // Each stores its "Send with data type customization" box under its settings key.
+    void onCustomizeToParadoxClicked();
+    void onCustomizeToSqlServerClicked();
+    // The selected tables to the other side, through the data type window when the side's
+    // box is ticked.
+    void onSendToParadox();
+    void onSendToSqlServer();
+    // "Delete Table/s" and "Rename Table" of each side.
+    void onDeleteSqlTables();
+    void onRenameSqlTable();
+    void onDeleteParadoxTables();
+    void onRenameParadoxTable();
+    // "Select All" and "Deselect All" of each side.
+    void onSelectAllSqlTables();
+    void onDeselectAllSqlTables();
+    void onSelectAllParadoxTables();
+    void onDeselectAllParadoxTables();
+    // "< Back": the connection window in place of this one.
+    void onBack();
+    // Whom to contact with questions.
+    void onHelp();
 
     Prompter& prompter() override { return m_prompter; }
     void setWaitPointer(bool wait) override;
@@ -106,18 +112,17 @@ private:
     void arrangeControls();
     void connectHandlers();
     void attachPointer();
+    // Every push button of the window.
+    QList<QPushButton*> pushButtons() const;
     void loadHandCursor();
     void setHeightBelowBack();
     QString folder() const;
     QString sqlConnectionString() const;
     // What the send commands read from this window and the connection window.
     TransferContext transferContext();
-    // The data type window for one table of a run; nothing when the user left it.
-    std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request);
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;
-    std::unique_ptr<Form3> m_form3;
     QWidget& m_connectionWindow;
     WindowPointer* m_pointer;
     std::unique_ptr<ListBoxTableList> m_sqlTables;

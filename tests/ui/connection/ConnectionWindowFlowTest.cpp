@@ -6,8 +6,8 @@
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
 #include "ui/common/WindowPointer.h"
-#include "ui/connection/Form1.h"
-#include "ui/tables/Form2.h"
+#include "ui/connection/ConnectionWindow.h"
+#include "ui/tables/TableWindow.h"
 #include "host/TableList.h"
 
 #include <QDir>
@@ -25,7 +25,7 @@ using Kind = test::ScriptedPrompter::Kind;
 
 namespace {
 
-class Form1FlowTest : public ::testing::Test {
+class ConnectionWindowFlowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_server = std::make_unique<test::StandinServer>(); }
     static void TearDownTestSuite() { s_server.reset(); }
@@ -55,7 +55,7 @@ protected:
     QTemporaryDir m_empty;
 };
 
-std::unique_ptr<test::StandinServer> Form1FlowTest::s_server;
+std::unique_ptr<test::StandinServer> ConnectionWindowFlowTest::s_server;
 
 QStringList items(const TableList& list)
 {
@@ -67,20 +67,20 @@ QStringList items(const TableList& list)
 
 } // namespace
 
-TEST_F(Form1FlowTest, StartUpWithWorkingStoredValuesOpensTheTableWindow)
+TEST_F(ConnectionWindowFlowTest, StartUpWithWorkingStoredValuesOpensTheTableWindow)
 {
     storeWorkingSetup();
-    Form1 form(m_prompter);
-    form.Form_Load();
-    ASSERT_NE(form.tableWindow(), nullptr);
-    EXPECT_TRUE(form.tableWindow()->isVisible());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(items(form.tableWindow()->sqlTables()), QStringList{"Orders"});
-    EXPECT_EQ(items(form.tableWindow()->paradoxTables()), QStringList{"PARTS"});
+    ConnectionWindow window(m_prompter);
+    window.load();
+    ASSERT_NE(window.tableWindow(), nullptr);
+    EXPECT_TRUE(window.tableWindow()->isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(items(window.tableWindow()->sqlTables()), QStringList{"Orders"});
+    EXPECT_EQ(items(window.tableWindow()->paradoxTables()), QStringList{"PARTS"});
     EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
-TEST_F(Form1FlowTest, StartUpThatCannotAdvanceShowsTheConnectionWindowQuietly)
+TEST_F(ConnectionWindowFlowTest, StartUpThatCannotAdvanceShowsTheConnectionWindowQuietly)
 {
     struct Row {
         const char* what;
@@ -104,10 +104,10 @@ TEST_F(Form1FlowTest, StartUpThatCannotAdvanceShowsTheConnectionWindowQuietly)
         Settings::write(keys::Password, r.password);
         m_prompter.clear();
         const int before = logins();
-        Form1 form(m_prompter);
-        form.Form_Load();
-        EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(form.tableWindow(), nullptr);
+        ConnectionWindow window(m_prompter);
+        window.load();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.tableWindow(), nullptr);
         EXPECT_EQ(logins(), before); // with a valid password: the login was not even tried
         const auto reports = m_prompter.errorReports();
         EXPECT_EQ(m_prompter.prompts.size(), reports.size());
@@ -118,7 +118,7 @@ TEST_F(Form1FlowTest, StartUpThatCannotAdvanceShowsTheConnectionWindowQuietly)
     }
 }
 
-TEST_F(Form1FlowTest, NextWithABadFolderOrLoginDoesNothingVisible)
+TEST_F(ConnectionWindowFlowTest, NextWithABadFolderOrLoginDoesNothingVisible)
 {
     const int deadPort = test::freePort();
     struct Row {
@@ -132,35 +132,35 @@ TEST_F(Form1FlowTest, NextWithABadFolderOrLoginDoesNothingVisible)
         {"wrong password", m_tables.path(), QString::number(s_server->port()), "wrong"},
         {"no server", m_tables.path(), QString::number(deadPort), s_server->password()},
     };
-    Form1 form(m_prompter);
-    form.Form_Load();
-    form.Text2->setText("127.0.0.1");
-    form.Text3->setText(s_server->user());
-    form.Text5->setText(s_server->database());
+    ConnectionWindow window(m_prompter);
+    window.load();
+    window.serverEdit->setText("127.0.0.1");
+    window.userEdit->setText(s_server->user());
+    window.databaseEdit->setText(s_server->database());
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        form.Text1->setText(r.folder);
-        form.Text6->setText(r.port);
-        form.Text4->setText(r.password);
+        window.folderEdit->setText(r.folder);
+        window.portEdit->setText(r.port);
+        window.passwordEdit->setText(r.password);
         const int before = logins();
-        form.PushButton2->click();
-        EXPECT_EQ(form.tableWindow(), nullptr);
-        EXPECT_TRUE(form.isVisible());
+        window.nextButton->click();
+        EXPECT_EQ(window.tableWindow(), nullptr);
+        EXPECT_TRUE(window.isVisible());
         EXPECT_EQ(logins(), before); // no login succeeded; and none tried for a bad folder
-        EXPECT_EQ(form.pointer().mousePointer(), MousePointer::Default);
-        EXPECT_TRUE(form.PushButton2->isEnabled());
+        EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
+        EXPECT_TRUE(window.nextButton->isEnabled());
     }
     EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
-TEST_F(Form1FlowTest, HelpExplainsAndOffersThePicture)
+TEST_F(ConnectionWindowFlowTest, HelpExplainsAndOffersThePicture)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     m_prompter.questionAnswers = {false, true};
-    form.PushButton1->click();
+    window.helpButton->click();
     EXPECT_TRUE(m_prompter.openedUrls.empty());
-    form.PushButton1->click();
+    window.helpButton->click();
     ASSERT_EQ(m_prompter.openedUrls.size(), 1u);
     EXPECT_EQ(m_prompter.openedUrls[0],
               QUrl::fromLocalFile(applicationFolder() + "/local-connection-example.jpg"));
@@ -183,32 +183,32 @@ TEST_F(Form1FlowTest, HelpExplainsAndOffersThePicture)
     }
 }
 
-TEST_F(Form1FlowTest, TestConnectionTellsWhetherTheLoginWorks)
+TEST_F(ConnectionWindowFlowTest, TestConnectionTellsWhetherTheLoginWorks)
 {
-    Form1 form1(m_prompter);
-    form1.Text2->setText("127.0.0.1");
-    form1.Text6->setText(QString::number(s_server->port()));
-    form1.Text3->setText(s_server->user());
-    form1.Text4->setText(s_server->password());
-    form1.Text5->setText(s_server->database());
+    ConnectionWindow window(m_prompter);
+    window.serverEdit->setText("127.0.0.1");
+    window.portEdit->setText(QString::number(s_server->port()));
+    window.userEdit->setText(s_server->user());
+    window.passwordEdit->setText(s_server->password());
+    window.databaseEdit->setText(s_server->database());
     const QString ok = "Connection successful.";
     const QString failed = "Could not connect. Please check with your administrator.";
     auto test = [&] {
         m_prompter.clear();
-        form1.PushButton6_Click();
+        window.onTestSqlConnection();
         const auto messages = m_prompter.of(Kind::Message);
         EXPECT_TRUE(m_prompter.errorReports().empty());
-        EXPECT_EQ(form1.pointer().mousePointer(), MousePointer::Default);
+        EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
         return messages.size() == 1 ? messages[0].text : QString("(%1 messages)").arg(messages.size());
     };
     EXPECT_EQ(test(), ok);
     EXPECT_EQ(m_prompter.of(Kind::Message)[0].title, appTitle());
-    form1.Text4->setText("wrong");
+    window.passwordEdit->setText("wrong");
     EXPECT_EQ(test(), failed);
-    form1.Text4->setText(s_server->password());
-    form1.Text5->setText("NoSuchDatabase");
+    window.passwordEdit->setText(s_server->password());
+    window.databaseEdit->setText("NoSuchDatabase");
     EXPECT_EQ(test(), failed);
-    form1.Text5->setText(s_server->database());
+    window.databaseEdit->setText(s_server->database());
     EXPECT_EQ(test(), ok);
     s_server->stop();
     EXPECT_EQ(test(), failed);

@@ -2,7 +2,7 @@
 #include "StandinServer.h"
 #include "connect/ConnectionStrings.h"
 #include "customize/Customize.h"
-#include "ui/datatype/Form3.h"
+#include "ui/datatype/DataTypeWindow.h"
 #include "paradox/TableWriter.h"
 
 #include <QLineEdit>
@@ -20,17 +20,11 @@ using Kind = ScriptedPrompter::Kind;
 
 namespace {
 
-class Form3Test : public ::testing::Test {
+class DataTypeWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_server = std::make_unique<StandinServer>(); }
     static void TearDownTestSuite() { s_server.reset(); }
-    void SetUp() override
-    {
-        s_server->reset();
-        m_form3 = std::make_unique<Form3>(
-            m_prompts, [] { return s_server->connectionString(); },
-            [this] { return paradoxConnectionString(m_folder.path()); });
-    }
+    void SetUp() override { s_server->reset(); }
 
     QStringList items(const QListWidget* list) const
     {
@@ -40,12 +34,21 @@ protected:
         return out;
     }
 
-    void open(const QString& type, const QString& table, const QString& head)
+    // A window for the request, with the proposals read from the source of its target.
+    std::unique_ptr<DataTypeWindow> window(const QString& target, const QString& table,
+                                           const QString& head)
     {
-        m_form3->mType = type;
-        m_form3->mTableName = table;
-        m_form3->mSQL = head;
-        m_form3->Form_Load();
+        const QString source = target == kParadoxTarget
+                                   ? s_server->connectionString()
+                                   : paradoxConnectionString(m_folder.path());
+        return std::make_unique<DataTypeWindow>(m_prompter,
+                                                CustomizeRequest{target, table, head, source});
+    }
+
+    void open(const QString& target, const QString& table, const QString& head)
+    {
+        m_window = window(target, table, head);
+        m_window->load();
     }
 
     // A Paradox table with one field of every kind the derivation reads, and one row.
@@ -76,16 +79,16 @@ protected:
     }
 
     static std::unique_ptr<StandinServer> s_server;
-    ScriptedPrompter m_prompts;
+    ScriptedPrompter m_prompter;
     QTemporaryDir m_folder;
-    std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<DataTypeWindow> m_window;
 };
 
-std::unique_ptr<StandinServer> Form3Test::s_server;
+std::unique_ptr<StandinServer> DataTypeWindowTest::s_server;
 
 } // namespace
 
-TEST_F(Form3Test, ProposesParadoxTypesForEverySqlServerType)
+TEST_F(DataTypeWindowTest, ProposesParadoxTypesForEverySqlServerType)
 {
     s_server->execute(
         "CREATE TABLE [All]([a] NVARCHAR(10), [b] VARCHAR(10), [c] NTEXT, [d] CHAR(5), "
@@ -93,123 +96,127 @@ TEST_F(Form3Test, ProposesParadoxTypesForEverySqlServerType)
         "[l] TINYINT, [m] BIGINT, [n] INT, [o] DATE, [p] DATETIME, [q] TIME, [r] VARBINARY(10), "
         "[s] UNIQUEIDENTIFIER, [t] VARCHAR(MAX))");
     open("Paradox", "All", "CREATE TABLE `All`(");
-    EXPECT_TRUE(m_prompts.errorReports().empty());
-    EXPECT_EQ(items(m_form3->List1), QString("a b c d e f g h i j k l m n o p q r s t").split(' '));
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    EXPECT_EQ(items(m_window->fieldList),
+              QString("a b c d e f g h i j k l m n o p q r s t").split(' '));
     // Money arrives from SQL Server as a numeric, not as an ADO currency.
-    EXPECT_EQ(items(m_form3->List2),
+    EXPECT_EQ(items(m_window->typeList),
               QString("MEMO MEMO MEMO MEMO MEMO LOGICAL NUMBER NUMBER NUMBER NUMBER SHORT LONG "
                       "LONG LONG TIMESTAMP TIMESTAMP TIMESTAMP MEMO MEMO MEMO")
                   .split(' '));
-    EXPECT_TRUE(m_form3->Text1->text().isEmpty());
+    EXPECT_TRUE(m_window->typeEdit->text().isEmpty());
     // Only the first row is asked for.
     EXPECT_TRUE(s_server->statementLog().contains("SELECT top 1 * FROM [All]"));
 }
 
-TEST_F(Form3Test, ProposesSqlServerTypesFromTheFirstRow)
+TEST_F(DataTypeWindowTest, ProposesSqlServerTypesFromTheFirstRow)
 {
     writeParadoxTable("FULL", true);
     writeParadoxTable("EMPTY", false);
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
-    EXPECT_TRUE(m_prompts.errorReports().empty());
-    EXPECT_EQ(items(m_form3->List2),
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    EXPECT_EQ(items(m_window->typeList),
               QStringList({"VARCHAR(7)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
                            "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
                            "TEXT", "VARCHAR(4)", "TEXT"}));
     open("MSSQL", "EMPTY", "CREATE TABLE [EMPTY](");
-    EXPECT_EQ(items(m_form3->List2),
+    EXPECT_EQ(items(m_window->typeList),
               QStringList({"VARCHAR(255)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
                            "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
                            "TEXT", "VARCHAR(255)", "VARCHAR(255)"}));
 }
 
-TEST_F(Form3Test, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
+TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
 {
     writeParadoxTable("FULL", true);
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
-    m_form3->List1->setCurrentRow(3);
-    m_form3->List1_Click();
-    EXPECT_EQ(m_form3->List2->currentRow(), 3);
-    EXPECT_EQ(m_form3->Text1->text(), "NUMERIC");
-    m_form3->Text1->setText("decimal(10, 2)");
-    m_form3->PushButton1_Click();
-    EXPECT_EQ(m_form3->List2->item(3)->text(), "decimal(10, 2)");
-    EXPECT_TRUE(m_form3->changed());
+    m_window->fieldList->setCurrentRow(3);
+    m_window->onFieldClicked();
+    EXPECT_EQ(m_window->typeList->currentRow(), 3);
+    EXPECT_EQ(m_window->typeEdit->text(), "NUMERIC");
+    m_window->typeEdit->setText("decimal(10, 2)");
+    m_window->onChange();
+    EXPECT_EQ(m_window->typeList->item(3)->text(), "decimal(10, 2)");
+    EXPECT_TRUE(m_window->changed());
 
-    m_form3->List2->setCurrentRow(5);
-    m_form3->List2_Click();
-    EXPECT_EQ(m_form3->List1->currentRow(), 5);
-    m_form3->Text1->setText("NUMBER");
-    m_form3->PushButton1_Click();
-    ASSERT_EQ(m_prompts.of(Kind::Message).size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Message)[0].text, "Invalid datatype.");
-    EXPECT_EQ(m_form3->List2->item(5)->text(), "SMALLINT");
-    EXPECT_EQ(m_form3->Text1->text(), "NUMBER");
+    m_window->typeList->setCurrentRow(5);
+    m_window->onTypeClicked();
+    EXPECT_EQ(m_window->fieldList->currentRow(), 5);
+    m_window->typeEdit->setText("NUMBER");
+    m_window->onChange();
+    ASSERT_EQ(m_prompter.of(Kind::Message).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Message)[0].text, "Invalid datatype.");
+    EXPECT_EQ(m_window->typeList->item(5)->text(), "SMALLINT");
+    EXPECT_EQ(m_window->typeEdit->text(), "NUMBER");
 }
 
-TEST_F(Form3Test, LeavingAfterAChangeAsksFirst)
+TEST_F(DataTypeWindowTest, LeavingAfterAChangeAsksFirst)
 {
     writeParadoxTable("FULL", true);
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
     // Without a change the window closes at once.
-    EXPECT_TRUE(m_form3->unload());
-    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
+    EXPECT_TRUE(m_window->unload());
+    EXPECT_TRUE(m_prompter.of(Kind::Question).empty());
 
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
-    m_form3->List1->setCurrentRow(0);
-    m_form3->List1_Click();
-    m_form3->Text1->setText("nvarchar (50)");
-    m_form3->PushButton1_Click();
-    m_prompts.questionAnswers = {false, true};
-    m_form3->PushButton4_Click();
-    EXPECT_FALSE(m_form3->isUnloaded());
-    EXPECT_EQ(m_form3->List2->item(0)->text(), "nvarchar (50)");
-    m_form3->PushButton4_Click();
-    EXPECT_TRUE(m_form3->isUnloaded());
-    const auto questions = m_prompts.of(Kind::Question);
+    m_window->fieldList->setCurrentRow(0);
+    m_window->onFieldClicked();
+    m_window->typeEdit->setText("nvarchar (50)");
+    m_window->onChange();
+    m_prompter.questionAnswers = {false, true};
+    m_window->onCancel();
+    EXPECT_FALSE(m_window->isUnloaded());
+    EXPECT_EQ(m_window->typeList->item(0)->text(), "nvarchar (50)");
+    m_window->onCancel();
+    EXPECT_TRUE(m_window->isUnloaded());
+    const auto questions = m_prompter.of(Kind::Question);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_EQ(questions[0].text,
               "Data type has been change.\r\nDo you still want to exit without changes?");
-    EXPECT_EQ(m_form3->mSQL, "CREATE TABLE [FULL](");
+    EXPECT_FALSE(m_window->outcome());
 }
 
-TEST_F(Form3Test, OkCompletesTheStatementWithoutAsking)
+TEST_F(DataTypeWindowTest, OkCompletesTheStatementWithoutAsking)
 {
     writeParadoxTable("FULL", true);
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
-    m_form3->List1->setCurrentRow(0);
-    m_form3->List1_Click();
-    m_form3->Text1->setText("nvarchar (50)");
-    m_form3->PushButton1_Click();
-    CustomizeCancelled = true;
-    m_form3->PushButton2_Click();
-    EXPECT_FALSE(CustomizeCancelled);
-    EXPECT_TRUE(m_form3->isUnloaded());
-    EXPECT_TRUE(m_prompts.of(Kind::Question).empty());
-    EXPECT_TRUE(m_form3->mSQL.startsWith(
+    m_window->fieldList->setCurrentRow(0);
+    m_window->onFieldClicked();
+    m_window->typeEdit->setText("nvarchar (50)");
+    m_window->onChange();
+    EXPECT_FALSE(m_window->outcome());
+    m_window->onOk();
+    EXPECT_TRUE(m_window->isUnloaded());
+    EXPECT_TRUE(m_prompter.of(Kind::Question).empty());
+    ASSERT_TRUE(m_window->outcome());
+    const CustomizeResult& applied = *m_window->outcome();
+    EXPECT_TRUE(applied.statement.startsWith(
         "CREATE TABLE [FULL](\"Name\" nvarchar (50),\"Empty\" VARCHAR(255),"));
-    EXPECT_TRUE(m_form3->mSQL.endsWith("\"Code\" VARCHAR(4),\"Photo\" TEXT)"));
+    EXPECT_TRUE(applied.statement.endsWith("\"Code\" VARCHAR(4),\"Photo\" TEXT)"));
+    ASSERT_EQ(applied.columnNames.size(), 15u);
+    ASSERT_EQ(applied.columnTypes.size(), 15u);
+    EXPECT_EQ(applied.columnNames[14], "Photo");
+    EXPECT_EQ(applied.columnTypes[0], "nvarchar (50)");
 }
 
-TEST_F(Form3Test, HelpForEachTarget)
+TEST_F(DataTypeWindowTest, HelpForEachTarget)
 {
     open("MSSQL", "NONE", "CREATE TABLE [NONE](");
     // The table is missing: the report, and empty lists.
-    EXPECT_EQ(m_prompts.errorReports().size(), 1u);
-    EXPECT_EQ(m_form3->List1->count(), 0);
-    m_form3->PushButton3_Click();
-    const auto messages = m_prompts.of(Kind::Message);
+    EXPECT_EQ(m_prompter.errorReports().size(), 1u);
+    EXPECT_EQ(m_window->fieldList->count(), 0);
+    m_window->onHelp();
+    const auto messages = m_prompter.of(Kind::Message);
     ASSERT_EQ(messages.size(), 1u);
     const QStringList lines = messages[0].text.split("\r\n");
     ASSERT_EQ(lines.size(), 27);
     EXPECT_EQ(lines[0], "The following are the Data Types of MS SQL Server: ");
     EXPECT_EQ(lines[1], "bigint");
     EXPECT_EQ(lines[26], "xml");
-    m_form3->mType = "Paradox";
-    m_form3->PushButton3_Click();
-    ASSERT_EQ(m_prompts.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompts.openedUrls[0].toString(), kParadoxTypesHelp);
-    m_form3->mType = "Other";
-    m_form3->PushButton3_Click();
-    EXPECT_EQ(m_prompts.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompts.of(Kind::Message).size(), 1u);
+    window("Paradox", "NONE", "CREATE TABLE `NONE`(")->onHelp();
+    ASSERT_EQ(m_prompter.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompter.openedUrls[0].toString(), kParadoxTypesHelp);
+    window("Other", "NONE", "CREATE TABLE [NONE](")->onHelp();
+    EXPECT_EQ(m_prompter.openedUrls.size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Message).size(), 1u);
 }

@@ -1,4 +1,4 @@
-#include "ui/connection/Form1.h"
+#include "ui/connection/ConnectionWindow.h"
 #include "FreePort.h"
 #include "ScriptedPrompter.h"
 #include "core/AppInfo.h"
@@ -103,7 +103,7 @@ QByteArray cursorFile(int hotX, int hotY)
                          << applicationFolder().toStdString();                                     \
     } while (0)
 
-class Form1Test : public ::testing::Test {
+class ConnectionWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { QFile::remove(Settings::filePath()); }
     test::ScriptedPrompter m_prompter;
@@ -111,31 +111,31 @@ protected:
 
 } // namespace
 
-TEST_F(Form1Test, ControlsCaptionsAndFrames)
+TEST_F(ConnectionWindowTest, ControlsCaptionsAndFrames)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     struct Row {
         QWidget* control;
         const char* caption;
         QWidget* frame;
     };
     const Row rows[] = {
-        {form.Frame2, "MS SQL Server Login", &form},
-        {form.Label1, "Server:", form.Frame2},
-        {form.Label10, "Port:", form.Frame2},
-        {form.Label4, "Username:", form.Frame2},
-        {form.Label5, "Password:", form.Frame2},
-        {form.Label3, "Database:", form.Frame2},
-        {form.Check4, "Local Connection", form.Frame2},
-        {form.PushButton6, "Test Connection", form.Frame2},
-        {form.PushButton1, "Help", form.Frame2},
-        {form.Frame1, "Paradox Database", &form},
-        {form.Label2, "Paradox Folder:", form.Frame1},
-        {form.PushButton5, "...", form.Frame1},
-        {form.PushButton3, "Test Connection", form.Frame1},
-        {form.PushButton4, "Load Sample/Example Database", form.Frame1},
-        {form.PushButton2, "Next >", &form},
+        {window.loginFrame, "MS SQL Server Login", &window},
+        {window.serverLabel, "Server:", window.loginFrame},
+        {window.portLabel, "Port:", window.loginFrame},
+        {window.userLabel, "Username:", window.loginFrame},
+        {window.passwordLabel, "Password:", window.loginFrame},
+        {window.databaseLabel, "Database:", window.loginFrame},
+        {window.localConnectionCheck, "Local Connection", window.loginFrame},
+        {window.testSqlConnectionButton, "Test Connection", window.loginFrame},
+        {window.helpButton, "Help", window.loginFrame},
+        {window.paradoxFrame, "Paradox Database", &window},
+        {window.folderLabel, "Paradox Folder:", window.paradoxFrame},
+        {window.browseButton, "...", window.paradoxFrame},
+        {window.testParadoxFolderButton, "Test Connection", window.paradoxFrame},
+        {window.loadSampleButton, "Load Sample/Example Database", window.paradoxFrame},
+        {window.nextButton, "Next >", &window},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.caption);
@@ -144,60 +144,63 @@ TEST_F(Form1Test, ControlsCaptionsAndFrames)
         EXPECT_EQ(r.control->font().family(), "Arial");
         EXPECT_TRUE(r.control->isVisible());
     }
-    for (QLineEdit* box : {form.Text2, form.Text3, form.Text4, form.Text5, form.Text6})
-        EXPECT_EQ(box->parentWidget(), form.Frame2);
-    EXPECT_EQ(form.Text1->parentWidget(), form.Frame1);
-    EXPECT_EQ(form.windowTitle(), "Tabulex");
-    EXPECT_FALSE(form.windowIcon().isNull());
+    for (QLineEdit* box : {window.serverEdit, window.userEdit, window.passwordEdit,
+                           window.databaseEdit, window.portEdit})
+        EXPECT_EQ(box->parentWidget(), window.loginFrame);
+    EXPECT_EQ(window.folderEdit->parentWidget(), window.paradoxFrame);
+    EXPECT_EQ(window.windowTitle(), "Tabulex");
+    EXPECT_FALSE(window.windowIcon().isNull());
 
-    EXPECT_EQ(form.Text4->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(
-        form.Text4->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, form.Text4),
-        '*');
+    EXPECT_EQ(window.passwordEdit->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window.passwordEdit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
+                                                      nullptr, window.passwordEdit),
+              '*');
     // Without a skin file the frames, labels and check box stay white.
-    for (QWidget* w : std::initializer_list<QWidget*>{form.Frame1, form.Frame2, form.Check4,
-                                                      form.Label1, form.Label2, form.Label10}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             window.paradoxFrame, window.loginFrame, window.localConnectionCheck,
+             window.serverLabel, window.folderLabel, window.portLabel}) {
         EXPECT_TRUE(w->autoFillBackground());
         EXPECT_EQ(background(w), QColor(Qt::white));
     }
     EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
-TEST_F(Form1Test, TabOrderAndRows)
+TEST_F(ConnectionWindowTest, TabOrderAndRows)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     QList<QWidget*> boxes;
-    QWidget* w = form.Text1;
+    QWidget* w = window.folderEdit;
     do {
         if (qobject_cast<QLineEdit*>(w))
             boxes << w;
         w = w->nextInFocusChain();
-    } while (w != form.Text1);
-    EXPECT_EQ(boxes, (QList<QWidget*>{form.Text1, form.Text2, form.Text6, form.Text3, form.Text4,
-                                      form.Text5}));
+    } while (w != window.folderEdit);
+    EXPECT_EQ(boxes, (QList<QWidget*>{window.folderEdit, window.serverEdit, window.portEdit,
+                                      window.userEdit, window.passwordEdit, window.databaseEdit}));
 
-    auto top = [&](QWidget* c) { return c->mapTo(&form, QPoint(0, 0)).y(); };
-    auto left = [&](QWidget* c) { return c->mapTo(&form, QPoint(0, 0)).x(); };
-    EXPECT_LT(top(form.Text2), top(form.Text3));
-    EXPECT_LT(top(form.Text3), top(form.Text4));
-    EXPECT_LT(top(form.Text4), top(form.Text5));
-    EXPECT_LT(top(form.Text5), top(form.Check4));
-    EXPECT_EQ(top(form.Text6), top(form.Text2));
-    EXPECT_GT(left(form.Text6), left(form.Text2) + form.Text2->width() - 1);
-    for (QWidget* label :
-         std::initializer_list<QWidget*>{form.Label1, form.Label4, form.Label5, form.Label3})
-        EXPECT_LT(left(label), left(form.Text2));
+    auto top = [&](QWidget* c) { return c->mapTo(&window, QPoint(0, 0)).y(); };
+    auto left = [&](QWidget* c) { return c->mapTo(&window, QPoint(0, 0)).x(); };
+    EXPECT_LT(top(window.serverEdit), top(window.userEdit));
+    EXPECT_LT(top(window.userEdit), top(window.passwordEdit));
+    EXPECT_LT(top(window.passwordEdit), top(window.databaseEdit));
+    EXPECT_LT(top(window.databaseEdit), top(window.localConnectionCheck));
+    EXPECT_EQ(top(window.portEdit), top(window.serverEdit));
+    EXPECT_GT(left(window.portEdit), left(window.serverEdit) + window.serverEdit->width() - 1);
+    for (QWidget* label : std::initializer_list<QWidget*>{
+             window.serverLabel, window.userLabel, window.passwordLabel, window.databaseLabel})
+        EXPECT_LT(left(label), left(window.serverEdit));
 }
 
-TEST_F(Form1Test, FirstStartShowsThePortAndStoresOnlyIt)
+TEST_F(ConnectionWindowTest, FirstStartShowsThePortAndStoresOnlyIt)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
-    for (QLineEdit* box : {form.Text1, form.Text2, form.Text3, form.Text4, form.Text5})
+    ConnectionWindow window(m_prompter);
+    window.load();
+    for (QLineEdit* box : {window.folderEdit, window.serverEdit, window.userEdit,
+                           window.passwordEdit, window.databaseEdit})
         EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_EQ(form.Text6->text(), "1433");
-    EXPECT_FALSE(form.Check4->isChecked());
+    EXPECT_EQ(window.portEdit->text(), "1433");
+    EXPECT_FALSE(window.localConnectionCheck->isChecked());
     EXPECT_EQ(storedKeys(), QStringList{"Port"});
     EXPECT_EQ(Settings::read(keys::Port), "1433");
     struct stat st {};
@@ -206,7 +209,7 @@ TEST_F(Form1Test, FirstStartShowsThePortAndStoresOnlyIt)
     EXPECT_EQ(appTitle(), "Tabulex");
 }
 
-TEST_F(Form1Test, StoredValuesComeBack)
+TEST_F(ConnectionWindowTest, StoredValuesComeBack)
 {
     const QString password = "p;w=\"x\" 'y' {z}";
     Settings::write(keys::ParadoxFolder, "/home/anna/Paradox Data");
@@ -215,19 +218,19 @@ TEST_F(Form1Test, StoredValuesComeBack)
     Settings::write(keys::Password, password);
     Settings::write(keys::Database, "Λογιστήριο");
     Settings::write(keys::Port, "");
-    Form1 form(m_prompter);
-    form.Form_Load();
-    EXPECT_EQ(form.Text1->text(), "/home/anna/Paradox Data");
-    EXPECT_EQ(form.Text2->text(), "db01");
-    EXPECT_EQ(form.Text3->text(), "");
-    EXPECT_EQ(form.Text4->text(), password);
-    EXPECT_EQ(form.Text5->text(), "Λογιστήριο");
-    EXPECT_EQ(form.Text6->text(), ""); // a stored empty port stays empty
-    EXPECT_EQ(form.sqlConnectionString(),
+    ConnectionWindow window(m_prompter);
+    window.load();
+    EXPECT_EQ(window.folderEdit->text(), "/home/anna/Paradox Data");
+    EXPECT_EQ(window.serverEdit->text(), "db01");
+    EXPECT_EQ(window.userEdit->text(), "");
+    EXPECT_EQ(window.passwordEdit->text(), password);
+    EXPECT_EQ(window.databaseEdit->text(), "Λογιστήριο");
+    EXPECT_EQ(window.portEdit->text(), ""); // a stored empty port stays empty
+    EXPECT_EQ(window.sqlConnectionString(),
               "Driver={SQL Server};Server=db01,;Database=Λογιστήριο;Uid=;Pwd=" + password + ";");
 }
 
-TEST_F(Form1Test, LocalConnectionTicksForAnyValueButZero)
+TEST_F(ConnectionWindowTest, LocalConnectionTicksForAnyValueButZero)
 {
     struct Row {
         const char* stored; // nullptr: no key
@@ -239,35 +242,35 @@ TEST_F(Form1Test, LocalConnectionTicksForAnyValueButZero)
         QFile::remove(Settings::filePath());
         if (r.stored)
             Settings::write(keys::LocalConnection, r.stored);
-        Form1 form(m_prompter);
-        form.Form_Load();
-        EXPECT_EQ(form.Check4->isChecked(), r.ticked);
-        EXPECT_EQ(form.sqlConnectionString().contains(",1433;"), !r.ticked);
+        ConnectionWindow window(m_prompter);
+        window.load();
+        EXPECT_EQ(window.localConnectionCheck->isChecked(), r.ticked);
+        EXPECT_EQ(window.sqlConnectionString().contains(",1433;"), !r.ticked);
     }
 }
 
-TEST_F(Form1Test, EveryChangeIsStoredAtOnce)
+TEST_F(ConnectionWindowTest, EveryChangeIsStoredAtOnce)
 {
     {
-        Form1 form(m_prompter);
-        form.Form_Load();
-        QTest::keyClicks(form.Text3, "an");
+        ConnectionWindow window(m_prompter);
+        window.load();
+        QTest::keyClicks(window.userEdit, "an");
         EXPECT_EQ(Settings::read(keys::User), "an");
-        QTest::keyClicks(form.Text3, "na");
+        QTest::keyClicks(window.userEdit, "na");
         EXPECT_EQ(Settings::read(keys::User), "anna");
-        QTest::keyClicks(form.Text4, "a;b=\"c\"");
-        form.Text6->setText("1500");
-        form.Text2->setText("db02");
-        form.Text5->setText("Sales");
-        form.Text1->setText("/data/px");
-        form.Check4->click();
+        QTest::keyClicks(window.passwordEdit, "a;b=\"c\"");
+        window.portEdit->setText("1500");
+        window.serverEdit->setText("db02");
+        window.databaseEdit->setText("Sales");
+        window.folderEdit->setText("/data/px");
+        window.localConnectionCheck->click();
         EXPECT_EQ(Settings::read(keys::LocalConnection), "1");
-        form.Check4->click();
+        window.localConnectionCheck->click();
         EXPECT_EQ(Settings::read(keys::LocalConnection), "0");
-        form.Check4->click();
+        window.localConnectionCheck->click();
     }
-    Form1 again(m_prompter);
-    again.Form_Load();
+    ConnectionWindow again(m_prompter);
+    again.load();
     const ConnectionFields f = again.fields();
     EXPECT_EQ(f.paradoxFolder, "/data/px");
     EXPECT_EQ(f.server, "db02");
@@ -278,12 +281,12 @@ TEST_F(Form1Test, EveryChangeIsStoredAtOnce)
     EXPECT_TRUE(f.localConnection);
 }
 
-TEST_F(Form1Test, FocusSelectsTheWholeText)
+TEST_F(ConnectionWindowTest, FocusSelectsTheWholeText)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
-    for (QLineEdit* box :
-         {form.Text1, form.Text2, form.Text3, form.Text4, form.Text5, form.Text6}) {
+    ConnectionWindow window(m_prompter);
+    window.load();
+    for (QLineEdit* box : {window.folderEdit, window.serverEdit, window.userEdit,
+                           window.passwordEdit, window.databaseEdit, window.portEdit}) {
         box->setText("some value");
         box->deselect();
         box->setCursorPosition(3);
@@ -294,7 +297,7 @@ TEST_F(Form1Test, FocusSelectsTheWholeText)
     }
 }
 
-TEST_F(Form1Test, ParadoxTestConnectionLooksForTables)
+TEST_F(ConnectionWindowTest, ParadoxTestConnectionLooksForTables)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -312,70 +315,70 @@ TEST_F(Form1Test, ParadoxTestConnectionLooksForTables)
         {dir.filePath("tables"), "Connection successful."},
         {dir.filePath("tables") + "/", "Connection successful."},
     };
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     for (const Row& r : rows) {
         SCOPED_TRACE(r.folder.toStdString());
         m_prompter.clear();
-        form.Text1->setText(r.folder);
-        form.PushButton3->click();
+        window.folderEdit->setText(r.folder);
+        window.testParadoxFolderButton->click();
         ASSERT_EQ(m_prompter.prompts.size(), 1u);
         EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
         EXPECT_EQ(m_prompter.prompts[0].text, r.message);
         EXPECT_EQ(m_prompter.prompts[0].title, appTitle());
-        EXPECT_EQ(form.pointer().mousePointer(), MousePointer::Default);
+        EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
     }
 }
 
-TEST_F(Form1Test, ParadoxTestOfARejectedPathShowsTheErrorReportOnly)
+TEST_F(ConnectionWindowTest, ParadoxTestOfARejectedPathShowsTheErrorReportOnly)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
-    form.Text1->setText("/tmp/" + QString(300, 'x'));
-    form.PushButton3->click();
+    ConnectionWindow window(m_prompter);
+    window.load();
+    window.folderEdit->setText("/tmp/" + QString(300, 'x'));
+    window.testParadoxFolderButton->click();
     const auto reports = m_prompter.errorReports();
     ASSERT_EQ(m_prompter.prompts.size(), 1u);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains(
         "\r\nin Verandi2021/08/31.Form1.PushButton3_Click at line 102\r\rPlease email"));
-    EXPECT_EQ(form.pointer().mousePointer(), MousePointer::Default);
+    EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
 }
 
-TEST_F(Form1Test, SqlTestConnectionFailsWhereNothingListens)
+TEST_F(ConnectionWindowTest, SqlTestConnectionFailsWhereNothingListens)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     const int port = test::freePort();
     ASSERT_NE(port, 0);
-    form.Text2->setText("127.0.0.1");
-    form.Text6->setText(QString::number(port));
-    form.Text5->setText("master");
-    form.Text3->setText("sa");
-    form.Text4->setText("x;y");
-    form.PushButton6->click();
+    window.serverEdit->setText("127.0.0.1");
+    window.portEdit->setText(QString::number(port));
+    window.databaseEdit->setText("master");
+    window.userEdit->setText("sa");
+    window.passwordEdit->setText("x;y");
+    window.testSqlConnectionButton->click();
     ASSERT_EQ(m_prompter.prompts.size(), 1u);
     EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
     EXPECT_EQ(m_prompter.prompts[0].text, kLoginFailed);
     EXPECT_EQ(m_prompter.prompts[0].title, appTitle());
-    EXPECT_EQ(form.pointer().mousePointer(), MousePointer::Default);
+    EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
 }
 
-TEST_F(Form1Test, SampleAndBrowseButtonsSetTheFolder)
+TEST_F(ConnectionWindowTest, SampleAndBrowseButtonsSetTheFolder)
 {
     Settings::write(keys::LastFolderDot, "/start/here");
-    Form1 form(m_prompter);
-    form.Form_Load();
-    form.PushButton4->click();
+    ConnectionWindow window(m_prompter);
+    window.load();
+    window.loadSampleButton->click();
     const QString samples = applicationFolder() + "/Samples";
-    EXPECT_EQ(form.Text1->text(), samples);
+    EXPECT_EQ(window.folderEdit->text(), samples);
     EXPECT_EQ(Settings::read(keys::ParadoxFolder), samples);
 
     m_prompter.folderAnswers = {QString(), "/chosen/folder"};
-    form.PushButton5->click(); // cancelled
-    EXPECT_EQ(form.Text1->text(), samples);
+    window.browseButton->click(); // cancelled
+    EXPECT_EQ(window.folderEdit->text(), samples);
     EXPECT_EQ(Settings::read(keys::ParadoxFolder), samples);
-    form.PushButton5->click();
-    EXPECT_EQ(form.Text1->text(), "/chosen/folder");
+    window.browseButton->click();
+    EXPECT_EQ(window.folderEdit->text(), "/chosen/folder");
     EXPECT_EQ(Settings::read(keys::ParadoxFolder), "/chosen/folder");
     EXPECT_EQ(Settings::read(keys::LastFolderDot), "/start/here"); // never written
 
@@ -388,30 +391,32 @@ TEST_F(Form1Test, SampleAndBrowseButtonsSetTheFolder)
     EXPECT_EQ(m_prompter.prompts.size(), 2u);
 }
 
-TEST_F(Form1Test, ClosingTheWindowEndsTheProgram)
+TEST_F(ConnectionWindowTest, ClosingTheWindowEndsTheProgram)
 {
-    Form1 form(m_prompter);
-    form.Form_Load();
+    ConnectionWindow window(m_prompter);
+    window.load();
     int unloaded = 0;
-    QObject::connect(&form, &Form1::unloaded, [&] { ++unloaded; });
-    EXPECT_TRUE(form.close());
+    QObject::connect(&window, &ConnectionWindow::unloaded, [&] { ++unloaded; });
+    EXPECT_TRUE(window.close());
     EXPECT_EQ(unloaded, 1);
 }
 
 // Files beside the program: these tests hold the ctest lock "app_folder".
-TEST_F(Form1Test, SkinFileGivesTheSystemColours)
+TEST_F(ConnectionWindowTest, SkinFileGivesTheSystemColours)
 {
     REQUIRE_WRITABLE_PROGRAM_FOLDER();
     BesideProgram skin("x/o.cjs", "skin");
-    Form1 form(m_prompter);
-    form.Form_Load();
-    for (QWidget* w : std::initializer_list<QWidget*>{&form, form.Frame1, form.Frame2, form.Check4,
-                                                      form.Label1, form.Label2})
+    ConnectionWindow window(m_prompter);
+    window.load();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{&window, window.paradoxFrame, window.loginFrame,
+                                         window.localConnectionCheck, window.serverLabel,
+                                         window.folderLabel})
         EXPECT_EQ(background(w), buttonFace());
     EXPECT_TRUE(m_prompter.prompts.empty());
 }
 
-TEST_F(Form1Test, HandCursorFileBesideTheProgram)
+TEST_F(ConnectionWindowTest, HandCursorFileBesideTheProgram)
 {
     REQUIRE_WRITABLE_PROGRAM_FOLDER();
     const QByteArray cur = cursorFile(5, 7);
@@ -419,14 +424,14 @@ TEST_F(Form1Test, HandCursorFileBesideTheProgram)
         GTEST_SKIP() << "this Qt cannot write icon files to make a cursor file from";
     {
         BesideProgram file("HAND-M.CUR", cur);
-        Form1 form(m_prompter);
-        form.Form_Load();
-        EXPECT_EQ(form.pointer().mouseIcon().shape(), Qt::BitmapCursor);
-        EXPECT_EQ(form.pointer().mouseIcon().hotSpot(), QPoint(5, 7));
+        ConnectionWindow window(m_prompter);
+        window.load();
+        EXPECT_EQ(window.pointer().mouseIcon().shape(), Qt::BitmapCursor);
+        EXPECT_EQ(window.pointer().mouseIcon().hotSpot(), QPoint(5, 7));
     }
     BesideProgram broken("HAND-M.CUR", "not a cursor");
-    Form1 form(m_prompter);
-    form.Form_Load();
-    EXPECT_EQ(form.pointer().mouseIcon().shape(), Qt::PointingHandCursor);
+    ConnectionWindow window(m_prompter);
+    window.load();
+    EXPECT_EQ(window.pointer().mouseIcon().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(m_prompter.prompts.empty());
 }

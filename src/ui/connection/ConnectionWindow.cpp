@@ -1,0 +1,426 @@
+#include "ui/connection/ConnectionWindow.h"
+
+#include "connect/MSSQL.h"
+#include "connect/Paradox.h"
+#include "core/AppInfo.h"
+#include "folders/AddFolder.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
+#include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
+#include "tables/ListFill.h"
+#include "ui/common/AppIcon.h"
+#include "ui/common/CommandGuard.h"
+#include "ui/common/WindowChrome.h"
+#include "ui/common/WindowPointer.h"
+#include "ui/tables/TableWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tabulex {
+
+namespace {
+
+const QString kConnectionSuccessful = QStringLiteral("Connection successful.");
+const QString kFolderFailed = QStringLiteral("Could not connect.");
+const QString kLoginFailed =
+    QStringLiteral("Could not connect. Please check with your administrator.");
+// The window's name in the error reports.
+const QString kModule = QStringLiteral("Form1");
+const QString kConnectionHelp =
+    QStringLiteral("If you cannot establish connection to your MS SQL Server database with this "
+                   "program, please go to: ") +
+    QStringLiteral("\r\r") + QStringLiteral("https://www.sqlmanager.net/products/mssql/manager") +
+    QStringLiteral("\r\r") +
+    QStringLiteral("Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to "
+                   "connect to ") +
+    QStringLiteral("the same database (with the same login information you are using here). "
+                   "This will determine if ") +
+    QStringLiteral("the login you are using is correct.");
+const QString kSeeLocalConnection =
+    QStringLiteral("Would you like to see an image of how I connect locally?");
+const QString kLocalConnectionPicture = QStringLiteral("/local-connection-example.jpg");
+
+constexpr int kFontPointSize = 9;
+constexpr int kTextWidth = 260;
+constexpr int kPortWidth = 64;
+constexpr int kNextWidth = 96;
+
+} // namespace
+
+ConnectionWindow::ConnectionWindow(Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_prompter(prompter), m_pointer(new WindowPointer(this))
+{
+    setFont(QFont(QStringLiteral("Arial"), kFontPointSize));
+    createControls();
+    arrangeControls();
+    connectHandlers();
+    attachPointer();
+}
+
+ConnectionWindow::~ConnectionWindow() = default;
+
+void ConnectionWindow::createControls()
+{
+    paradoxFrame = new QGroupBox(QStringLiteral("Paradox Database"), this);
+    loginFrame = new QGroupBox(QStringLiteral("MS SQL Server Login"), this);
+    serverLabel = new QLabel(QStringLiteral("Server:"), loginFrame);
+    portLabel = new QLabel(QStringLiteral("Port:"), loginFrame);
+    userLabel = new QLabel(QStringLiteral("Username:"), loginFrame);
+    passwordLabel = new QLabel(QStringLiteral("Password:"), loginFrame);
+    databaseLabel = new QLabel(QStringLiteral("Database:"), loginFrame);
+    folderLabel = new QLabel(QStringLiteral("Paradox Folder:"), paradoxFrame);
+    folderEdit = new QLineEdit(paradoxFrame);
+    serverEdit = new QLineEdit(loginFrame);
+    userEdit = new QLineEdit(loginFrame);
+    passwordEdit = new QLineEdit(loginFrame);
+    databaseEdit = new QLineEdit(loginFrame);
+    portEdit = new QLineEdit(loginFrame);
+    localConnectionCheck = new QCheckBox(QStringLiteral("Local Connection"), loginFrame);
+    testSqlConnectionButton = new QPushButton(QStringLiteral("Test Connection"), loginFrame);
+    helpButton = new QPushButton(QStringLiteral("Help"), loginFrame);
+    browseButton = new QPushButton(QStringLiteral("..."), paradoxFrame);
+    testParadoxFolderButton = new QPushButton(QStringLiteral("Test Connection"), paradoxFrame);
+    loadSampleButton =
+        new QPushButton(QStringLiteral("Load Sample/Example Database"), paradoxFrame);
+    nextButton = new QPushButton(QStringLiteral("Next >"), this);
+
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    serverLabel->setBuddy(serverEdit);
+    portLabel->setBuddy(portEdit);
+    userLabel->setBuddy(userEdit);
+    passwordLabel->setBuddy(passwordEdit);
+    databaseLabel->setBuddy(databaseEdit);
+    folderLabel->setBuddy(folderEdit);
+
+    for (QWidget* w : {static_cast<QWidget*>(paradoxFrame), static_cast<QWidget*>(loginFrame),
+                       static_cast<QWidget*>(localConnectionCheck)})
+        setBackground(w, Qt::white);
+    for (QLabel* label :
+         {serverLabel, folderLabel, databaseLabel, userLabel, passwordLabel, portLabel})
+        setBackground(label, Qt::white);
+}
+
+void ConnectionWindow::arrangeControls()
+{
+    folderEdit->setMinimumWidth(kTextWidth);
+    portEdit->setFixedWidth(kPortWidth);
+    browseButton->setFixedWidth(browseButton->sizeHint().height() + 8);
+    nextButton->setMinimumWidth(kNextWidth);
+    int labelWidth = 0;
+    for (QLabel* label : {serverLabel, folderLabel, databaseLabel, userLabel, passwordLabel})
+        labelWidth = qMax(labelWidth, label->sizeHint().width());
+
+    auto* paradox = new QGridLayout(paradoxFrame);
+    paradox->setColumnMinimumWidth(0, labelWidth);
+    paradox->addWidget(folderLabel, 0, 0);
+    paradox->addWidget(folderEdit, 0, 1);
+    paradox->addWidget(browseButton, 0, 2);
+    auto* paradoxButtons = new QHBoxLayout;
+    paradoxButtons->addWidget(testParadoxFolderButton);
+    paradoxButtons->addWidget(loadSampleButton);
+    paradoxButtons->addStretch();
+    paradox->addLayout(paradoxButtons, 1, 1, 1, 2);
+
+    auto* login = new QGridLayout(loginFrame);
+    login->setColumnMinimumWidth(0, labelWidth);
+    login->setColumnStretch(1, 1);
+    login->addWidget(serverLabel, 0, 0);
+    login->addWidget(serverEdit, 0, 1);
+    login->addWidget(portLabel, 0, 2);
+    login->addWidget(portEdit, 0, 3);
+    login->addWidget(userLabel, 1, 0);
+    login->addWidget(userEdit, 1, 1);
+    login->addWidget(passwordLabel, 2, 0);
+    login->addWidget(passwordEdit, 2, 1);
+    login->addWidget(databaseLabel, 3, 0);
+    login->addWidget(databaseEdit, 3, 1);
+    login->addWidget(localConnectionCheck, 4, 1, 1, 3);
+    auto* loginButtons = new QHBoxLayout;
+    loginButtons->addWidget(testSqlConnectionButton);
+    loginButtons->addWidget(helpButton);
+    loginButtons->addStretch();
+    login->addLayout(loginButtons, 5, 1, 1, 3);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(nextButton);
+    auto* window = new QVBoxLayout(this);
+    window->addWidget(paradoxFrame);
+    window->addWidget(loginFrame);
+    window->addLayout(bottom);
+    window->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Among the text boxes the Paradox folder comes first, then the login top to bottom.
+    const QList<QWidget*> order{folderEdit,           browseButton,   testParadoxFolderButton,
+                                loadSampleButton,     serverEdit,     portEdit,
+                                userEdit,             passwordEdit,   databaseEdit,
+                                localConnectionCheck, testSqlConnectionButton, helpButton,
+                                nextButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void ConnectionWindow::connectHandlers()
+{
+    connect(folderEdit, &QLineEdit::textChanged, this, [this] { onFolderChanged(); });
+    connect(serverEdit, &QLineEdit::textChanged, this, [this] { onServerChanged(); });
+    connect(userEdit, &QLineEdit::textChanged, this, [this] { onUserChanged(); });
+    connect(passwordEdit, &QLineEdit::textChanged, this, [this] { onPasswordChanged(); });
+    connect(databaseEdit, &QLineEdit::textChanged, this, [this] { onDatabaseChanged(); });
+    connect(portEdit, &QLineEdit::textChanged, this, [this] { onPortChanged(); });
+    connect(localConnectionCheck, &QCheckBox::toggled, this,
+            [this] { onLocalConnectionClicked(); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { onHelp(); });
+    connect(nextButton, &QPushButton::clicked, this, [this] { onNext(); });
+    connect(testParadoxFolderButton, &QPushButton::clicked, this,
+            [this] { onTestParadoxFolder(); });
+    connect(loadSampleButton, &QPushButton::clicked, this, [this] { onLoadSample(); });
+    connect(browseButton, &QPushButton::clicked, this, [this] { onBrowse(); });
+    connect(testSqlConnectionButton, &QPushButton::clicked, this,
+            [this] { onTestSqlConnection(); });
+    for (QLineEdit* box : lineEdits())
+        box->installEventFilter(this);
+}
+
+QList<QLineEdit*> ConnectionWindow::lineEdits() const
+{
+    return {folderEdit, serverEdit, userEdit, passwordEdit, databaseEdit, portEdit};
+}
+
+void ConnectionWindow::attachPointer()
+{
+    for (QPushButton* button : {helpButton, nextButton, testParadoxFolderButton, loadSampleButton,
+                                browseButton, testSqlConnectionButton})
+        m_pointer->attachButton(button);
+    m_pointer->attachSurface(paradoxFrame);
+    m_pointer->attachSurface(loginFrame);
+    for (QLineEdit* box : lineEdits())
+        m_pointer->attachSurface(box);
+}
+
+ConnectionFields ConnectionWindow::fields() const
+{
+    ConnectionFields f;
+    f.paradoxFolder = folderEdit->text();
+    f.server = serverEdit->text();
+    f.port = portEdit->text();
+    f.user = userEdit->text();
+    f.password = passwordEdit->text();
+    f.database = databaseEdit->text();
+    f.localConnection = localConnectionCheck->isChecked();
+    return f;
+}
+
+QString ConnectionWindow::sqlConnectionString() const
+{
+    return tabulex::sqlConnectionString(fields());
+}
+
+QString ConnectionWindow::paradoxConnectionString() const
+{
+    return tabulex::paradoxConnectionString(folderEdit->text());
+}
+
+const QString kLoadProcedure = QStringLiteral("Form_Load");
+
+void ConnectionWindow::load()
+{
+    ErrorTrap trap(m_prompter, kModule, kLoadProcedure);
+    trap.step(100, [&] { applySkin(this); });
+    trap.step(102, [&] { setWindowTitle(kProductTitle); });
+    trap.step(104, [&] { setWindowIcon(applicationIcon()); });
+    trap.step(106, [&] { setAppTitle(); });
+    trap.step(108, [&] { loadHandCursor(); });
+    trap.step(110, [&] { folderEdit->setText(Settings::read(keys::ParadoxFolder)); });
+    trap.step(112, [&] { serverEdit->setText(Settings::read(keys::Server)); });
+    trap.step(114, [&] { userEdit->setText(Settings::read(keys::User)); });
+    trap.step(116, [&] { passwordEdit->setText(Settings::read(keys::Password)); });
+    trap.step(118, [&] { databaseEdit->setText(Settings::read(keys::Database)); });
+    trap.step(120, [&] { portEdit->setText(Settings::read(keys::Port, keys::kDefaultPort)); });
+    trap.step(122, [&] {
+        localConnectionCheck->setChecked(
+            Settings::read(keys::LocalConnection, QStringLiteral("0")) != QStringLiteral("0"));
+    });
+    trap.step(124, [&] {
+        if (!folderEdit->text().isEmpty() && !serverEdit->text().isEmpty() &&
+            paradoxFolderHasTables(folderEdit->text()) && openSqlConnection(sqlConnectionString()))
+            onNext();
+    });
+    // Shown unless the table window took its place.
+    trap.step(126, [&] {
+        if (!m_tableWindow || !m_tableWindow->isVisible())
+            show();
+    });
+}
+
+void ConnectionWindow::loadHandCursor()
+{
+    const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
+    if (pathExists(file))
+        m_pointer->loadMouseIcon(file); // an unreadable file keeps the standard hand
+}
+
+void ConnectionWindow::unload() { emit unloaded(); }
+
+void ConnectionWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    unload();
+}
+
+const QString kHelpProcedure = QStringLiteral("PushButton1_Click");
+
+void ConnectionWindow::onHelp()
+{
+    ErrorTrap trap(m_prompter, kModule, kHelpProcedure);
+    trap.step(100, [&] { m_prompter.message(kConnectionHelp, appTitle()); });
+    bool see = false;
+    trap.step(102, [&] { see = m_prompter.question(kSeeLocalConnection, appTitle()); });
+    if (!see)
+        return;
+    trap.step(104, [&] {
+        m_prompter.openUrl(QUrl::fromLocalFile(applicationFolder() + kLocalConnectionPicture));
+    });
+}
+
+TableWindow& ConnectionWindow::loadTableWindow()
+{
+    if (!m_tableWindow) {
+        m_tableWindow = std::make_unique<TableWindow>(
+            m_prompter, [this] { return fields(); }, *this);
+        connect(m_tableWindow.get(), &TableWindow::unloaded, this, [this] { unload(); });
+        m_tableWindow->load();
+    }
+    return *m_tableWindow;
+}
+
+void ConnectionWindow::fillTableWindow(TableWindow& window, ErrorTrap& trap)
+{
+    const CommandGuard busy = window.commandGuard();
+    trap.step(106, [&] { fillSqlTableList(window.sqlTables(), sqlConnectionString(), window); });
+    trap.step(108,
+              [&] { fillParadoxTableList(window.paradoxTables(), folderEdit->text(), window); });
+    trap.step(110, [&] {
+        window.customizeToParadoxCheck->setChecked(
+            Settings::read(keys::WithDataTypeChange1, QStringLiteral("0")) != QStringLiteral("0"));
+    });
+    trap.step(112, [&] {
+        window.customizeToSqlServerCheck->setChecked(
+            Settings::read(keys::WithDataTypeChange2, QStringLiteral("0")) != QStringLiteral("0"));
+    });
+}
+
+const QString kNextProcedure = QStringLiteral("PushButton2_Click");
+
+void ConnectionWindow::onNext()
+{
+    ErrorTrap trap(m_prompter, kModule, kNextProcedure);
+    // One "Next >" at a time: the fills let window events run.
+    const CommandGuard busy({helpButton, nextButton, testParadoxFolderButton, loadSampleButton,
+                             browseButton, testSqlConnectionButton});
+    Hourglass wait(*m_pointer);
+    bool works = false;
+    if (!trap.step(102, [&] { works = paradoxFolderHasTables(folderEdit->text()); }) || !works)
+        return;
+    if (!trap.step(104, [&] { works = openSqlConnection(sqlConnectionString()); }) || !works)
+        return;
+    TableWindow& window = loadTableWindow();
+    fillTableWindow(window, trap);
+    trap.step(114, [&] { window.show(); });
+    trap.step(116, [&] { hide(); });
+}
+
+const QString kTestParadoxFolderProcedure = QStringLiteral("PushButton3_Click");
+
+void ConnectionWindow::onTestParadoxFolder()
+{
+    ErrorTrap trap(m_prompter, kModule, kTestParadoxFolderProcedure);
+    Hourglass wait(*m_pointer);
+    bool hasTables = false;
+    if (!trap.step(102, [&] { hasTables = paradoxFolderHasTables(folderEdit->text()); }))
+        return;
+    trap.step(104, [&] {
+        m_prompter.message(hasTables ? kConnectionSuccessful : kFolderFailed, appTitle());
+    });
+}
+
+const QString kLoadSampleProcedure = QStringLiteral("PushButton4_Click");
+
+void ConnectionWindow::onLoadSample()
+{
+    ErrorTrap trap(m_prompter, kModule, kLoadSampleProcedure);
+    trap.step(100,
+              [&] { folderEdit->setText(applicationFolder() + QStringLiteral("/Samples")); });
+}
+
+const QString kBrowseProcedure = QStringLiteral("PushButton5_Click");
+
+void ConnectionWindow::onBrowse()
+{
+    ErrorTrap trap(m_prompter, kModule, kBrowseProcedure);
+    QString startFolder;
+    QString chosen;
+    trap.step(100, [&] { startFolder = Settings::read(keys::LastFolderDot); });
+    trap.step(102, [&] {
+        chosen = browseFolder(QStringLiteral("Please select folder:"), startFolder, m_prompter);
+    });
+    if (chosen.isEmpty())
+        return;
+    trap.step(104, [&] { folderEdit->setText(chosen); });
+}
+
+void ConnectionWindow::onTestSqlConnection()
+{
+    Hourglass wait(*m_pointer);
+    const bool opened = openSqlConnection(sqlConnectionString());
+    m_prompter.message(opened ? kConnectionSuccessful : kLoginFailed, appTitle());
+}
+
+void ConnectionWindow::onFolderChanged()
+{
+    Settings::write(keys::ParadoxFolder, folderEdit->text());
+}
+
+void ConnectionWindow::onServerChanged() { Settings::write(keys::Server, serverEdit->text()); }
+void ConnectionWindow::onUserChanged() { Settings::write(keys::User, userEdit->text()); }
+
+void ConnectionWindow::onPasswordChanged()
+{
+    Settings::write(keys::Password, passwordEdit->text());
+}
+
+void ConnectionWindow::onDatabaseChanged()
+{
+    Settings::write(keys::Database, databaseEdit->text());
+}
+
+void ConnectionWindow::onPortChanged() { Settings::write(keys::Port, portEdit->text()); }
+
+void ConnectionWindow::onLocalConnectionClicked()
+{
+    Settings::write(keys::LocalConnection,
+                    localConnectionCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool ConnectionWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        for (QLineEdit* box : lineEdits())
+            if (watched == box)
+                box->selectAll();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tabulex

@@ -1,0 +1,267 @@
+#include "ui/datatype/DataTypeWindow.h"
+
+#include "core/AppInfo.h"
+#include "customize/Customize.h"
+#include "folders/AddFolder.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
+#include "ui/common/AppIcon.h"
+#include "ui/common/WindowChrome.h"
+#include "ui/common/WindowPointer.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tabulex {
+
+namespace {
+
+// The window's name in the error reports.
+const QString kModule = QStringLiteral("Form3");
+const QString kCloseQuestion = QStringLiteral(
+    "Data type has been change.\r\nDo you still want to exit without changes?");
+
+} // namespace
+
+DataTypeWindow::DataTypeWindow(Prompter& prompter, CustomizeRequest request, QWidget* parent)
+    : QDialog(parent), m_prompter(prompter), m_request(std::move(request)),
+      m_pointer(new WindowPointer(this))
+{
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    setWindowTitle(QStringLiteral("Data Type Customization"));
+    setModal(true);
+    createControls();
+    connect(fieldList, &QListWidget::itemClicked, this, [this] { onFieldClicked(); });
+    connect(typeList, &QListWidget::itemClicked, this, [this] { onTypeClicked(); });
+    connect(changeButton, &QPushButton::clicked, this, [this] { onChange(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { onHelp(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+    for (QPushButton* b : {changeButton, okButton, helpButton, cancelButton})
+        m_pointer->attachButton(b);
+    for (QWidget* w : std::initializer_list<QWidget*>{this, fieldFrame, typeFrame, changeFrame,
+                                                      spacerLabel, fieldList, typeList, typeEdit})
+        m_pointer->attachSurface(w);
+}
+
+DataTypeWindow::~DataTypeWindow() = default;
+
+void DataTypeWindow::createControls()
+{
+    auto listFrame = [this](const QString& title, QListWidget*& list) {
+        auto* frame = new QGroupBox(title, this);
+        list = new QListWidget(frame);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        auto* l = new QVBoxLayout(frame);
+        l->addWidget(list);
+        return frame;
+    };
+    fieldFrame = listFrame(QStringLiteral("Fields"), fieldList);
+    typeFrame = listFrame(QStringLiteral("Data Type"), typeList);
+    changeFrame = new QGroupBox(QStringLiteral("Change selected data type to"), this);
+    typeEdit = new QLineEdit(changeFrame);
+    changeButton = new QPushButton(QStringLiteral("Change"), changeFrame);
+    auto* change = new QHBoxLayout(changeFrame);
+    change->addWidget(typeEdit, 1);
+    change->addWidget(changeButton);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    helpButton = new QPushButton(QStringLiteral("Help"), this);
+    spacerLabel = new QLabel(this);
+
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(fieldFrame);
+    lists->addWidget(typeFrame);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(spacerLabel, 1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(helpButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists, 1);
+    layout->addWidget(changeFrame);
+    layout->addLayout(buttons);
+    resize(520, 420);
+}
+
+const QString kLoadProcedure = QStringLiteral("Form_Load");
+
+void DataTypeWindow::load()
+{
+    ErrorTrap trap(m_prompter, kModule, kLoadProcedure);
+    fieldList->clear();
+    typeList->clear();
+    typeEdit->clear();
+    m_unloaded = false;
+    m_outcome.reset();
+    trap.step(100, [&] {
+        setSystemColors(this);
+        setWindowIcon(applicationIcon());
+    });
+    trap.step(102, [&] {
+        const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
+        if (pathExists(file))
+            m_pointer->loadMouseIcon(file);
+    });
+    m_changed = false;
+    trap.step(106, [&] { fillProposals(); });
+}
+
+void DataTypeWindow::fillProposals()
+{
+    QStringList names, types;
+    // The rows derived before a failure stay in the lists.
+    const auto fill = [&] {
+        fieldList->addItems(names);
+        typeList->addItems(types);
+    };
+    try {
+        if (m_request.target == kParadoxTarget)
+            deriveParadoxTypes(m_request.sourceConnectionString, m_request.tableName, names, types);
+        else if (m_request.target == kSqlServerTarget)
+            deriveSqlServerTypes(m_request.sourceConnectionString, m_request.tableName, names,
+                                 types);
+    } catch (...) {
+        fill();
+        throw;
+    }
+    fill();
+}
+
+void DataTypeWindow::selectRow(int row)
+{
+    fieldList->setCurrentRow(row);
+    typeList->setCurrentRow(row);
+    if (QListWidgetItem* type = typeList->item(row))
+        typeEdit->setText(type->text());
+}
+
+void DataTypeWindow::onFieldClicked()
+{
+    if (fieldList->count() > 0)
+        selectRow(fieldList->currentRow());
+}
+
+void DataTypeWindow::onTypeClicked()
+{
+    if (typeList->count() > 0)
+        selectRow(typeList->currentRow());
+}
+
+const QString kChangeProcedure = QStringLiteral("PushButton1_Click");
+
+void DataTypeWindow::onChange()
+{
+    ErrorTrap trap(m_prompter, kModule, kChangeProcedure);
+    const QString text = typeEdit->text();
+    if (!isValidDataType(text)) {
+        m_prompter.message(QStringLiteral("Invalid datatype."), appTitle());
+        return;
+    }
+    trap.step(102, [&] {
+        QListWidgetItem* row = typeList->item(typeList->currentRow());
+        if (!row || !row->isSelected())
+            throw std::runtime_error("Invalid procedure call or argument");
+        row->setText(text);
+    });
+    m_changed = true;
+}
+
+const QString kOkProcedure = QStringLiteral("PushButton2_Click");
+
+void DataTypeWindow::onOk()
+{
+    ErrorTrap trap(m_prompter, kModule, kOkProcedure);
+    // A failed apply hands back the head, which the transfer completes with its own mapping.
+    CustomizeResult outcome{m_request.head, {}, {}};
+    trap.step(100, [&] {
+        const AppliedTypes applied =
+            applyDataTypes(m_request.target, m_request.head, fieldNames(), chosenTypes());
+        outcome.statement = applied.statement;
+        outcome.columnNames.assign(applied.columns.begin(), applied.columns.end());
+    });
+    const QStringList types = chosenTypes();
+    outcome.columnTypes.assign(types.begin(), types.end());
+    m_changed = false;
+    m_outcome = std::move(outcome);
+    unload();
+}
+
+const QString kHelpProcedure = QStringLiteral("PushButton3_Click");
+
+void DataTypeWindow::onHelp()
+{
+    ErrorTrap trap(m_prompter, kModule, kHelpProcedure);
+    trap.step(100, [&] {
+        if (m_request.target == kSqlServerTarget)
+            m_prompter.message(QStringLiteral("The following are the Data Types of MS SQL Server: ") +
+                                   QStringLiteral("\r\n") +
+                                   dataTypeCatalogue().join(QStringLiteral("\r\n")),
+                               appTitle());
+        else if (m_request.target == kParadoxTarget)
+            m_prompter.openUrl(QUrl(kParadoxTypesHelp));
+    });
+}
+
+void DataTypeWindow::onCancel() { unload(); }
+
+const QString kCloseProcedure = QStringLiteral("Form_QueryUnload");
+
+bool DataTypeWindow::confirmClose()
+{
+    if (!m_changed)
+        return true;
+    bool leave = true;
+    ErrorTrap trap(m_prompter, kModule, kCloseProcedure);
+    trap.step(100, [&] { leave = m_prompter.question(kCloseQuestion, appTitle()); });
+    return leave;
+}
+
+bool DataTypeWindow::unload()
+{
+    if (!confirmClose())
+        return false;
+    m_unloaded = true;
+    if (isVisible())
+        done(QDialog::Rejected); // ends the modal showing
+    return true;
+}
+
+void DataTypeWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_unloaded || unload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void DataTypeWindow::reject()
+{
+    // Escape asks like the close box.
+    unload();
+}
+
+QStringList DataTypeWindow::fieldNames() const
+{
+    QStringList names;
+    for (int i = 0; i < fieldList->count(); ++i)
+        names << fieldList->item(i)->text();
+    return names;
+}
+
+QStringList DataTypeWindow::chosenTypes() const
+{
+    QStringList types;
+    for (int i = 0; i < typeList->count(); ++i)
+        types << typeList->item(i)->text();
+    return types;
+}
+
+} // namespace tabulex

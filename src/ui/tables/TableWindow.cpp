@@ -1,0 +1,391 @@
+#include "ui/tables/TableWindow.h"
+
+#include "core/AppInfo.h"
+#include "folders/AddFolder.h"
+#include "host/ErrorTrap.h"
+#include "host/Prompter.h"
+#include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
+#include "tables/ListFill.h"
+#include "tables/TableCommands.h"
+#include "transfer/Transfers.h"
+#include "ui/common/AppIcon.h"
+#include "ui/common/WindowChrome.h"
+#include "ui/common/WindowPointer.h"
+#include "ui/tables/ListBoxTableList.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tabulex {
+
+namespace {
+
+// The window's name in the error reports; the delete, rename and send commands name it too.
+const QString kModule = QStringLiteral("Form2");
+const QString kProgressBarText = QStringLiteral("Progress Bar");
+const QString kHelpText =
+    QStringLiteral("Questions? Please contact Team Quorvane at https://www.quorvane.com/contact");
+
+constexpr int kFontPointSize = 9;
+constexpr qint64 kEventIntervalMs = 10;
+constexpr int kListRows = 14;
+constexpr int kListMinimumWidth = 250;
+
+QString checkValue(const QCheckBox* box)
+{
+    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+TableWindow::TableWindow(Prompter& prompter, std::function<ConnectionFields()> fields,
+                         QWidget& connectionWindow, QWidget* parent)
+    : QWidget(parent), m_prompter(prompter), m_fields(std::move(fields)),
+      m_connectionWindow(connectionWindow), m_pointer(new WindowPointer(this))
+{
+    setFont(QFont(QStringLiteral("Arial"), kFontPointSize));
+    createControls();
+    arrangeControls();
+    connectHandlers();
+    attachPointer();
+    m_sqlTables = std::make_unique<ListBoxTableList>(*sqlTableList);
+    m_paradoxTables = std::make_unique<ListBoxTableList>(*paradoxTableList);
+}
+
+TableWindow::~TableWindow() = default;
+
+QGroupBox* TableWindow::createSide(const QString& title, QListWidget*& list,
+                                   QPushButton*& selectAll, QPushButton*& deselectAll,
+                                   QPushButton*& send, QCheckBox*& customize,
+                                   QPushButton*& remove, QPushButton*& rename)
+{
+    auto* frame = new QGroupBox(title, this);
+    list = new QListWidget(frame);
+    selectAll = new QPushButton(QStringLiteral("Select All"), frame);
+    deselectAll = new QPushButton(QStringLiteral("Deselect All"), frame);
+    send = new QPushButton(frame);
+    customize = new QCheckBox(QStringLiteral("Send with data type customization"), frame);
+    remove = new QPushButton(QStringLiteral("Delete Table/s"), frame);
+    rename = new QPushButton(QStringLiteral("Rename Table"), frame);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSortingEnabled(false);
+    list->setUniformItemSizes(true);
+    list->setMinimumWidth(kListMinimumWidth);
+    list->setMinimumHeight(list->fontMetrics().height() * kListRows);
+
+    auto* selection = new QHBoxLayout;
+    selection->addWidget(selectAll);
+    selection->addWidget(deselectAll);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(list, 1);
+    layout->addLayout(selection);
+    layout->addWidget(send);
+    layout->addWidget(customize, 0, Qt::AlignLeft);
+    layout->addWidget(remove);
+    layout->addWidget(rename);
+    return frame;
+}
+
+void TableWindow::createControls()
+{
+    sqlFrame = createSide(QStringLiteral("MS SQL Server Tables"), sqlTableList,
+                          selectAllSqlTablesButton, deselectAllSqlTablesButton,
+                          sendToParadoxButton, customizeToParadoxCheck, deleteSqlTablesButton,
+                          renameSqlTableButton);
+    paradoxFrame = createSide(QStringLiteral("Paradox Tables"), paradoxTableList,
+                              selectAllParadoxTablesButton, deselectAllParadoxTablesButton,
+                              sendToSqlServerButton, customizeToSqlServerCheck,
+                              deleteParadoxTablesButton, renameParadoxTableButton);
+    sendToParadoxButton->setText(QStringLiteral("Send Table/s To Paradox"));
+    sendToSqlServerButton->setText(QStringLiteral("Send Table/s To SQL Server"));
+    progressBar = new QProgressBar(this);
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->setFormat(kProgressBarText);
+    progressBar->setAlignment(Qt::AlignCenter);
+    backButton = new QPushButton(QStringLiteral("< Back"), this);
+    helpButton = new QPushButton(QStringLiteral("Help"), this);
+}
+
+void TableWindow::arrangeControls()
+{
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(sqlFrame, 1);
+    frames->addWidget(paradoxFrame, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(backButton, 1);
+    bottom->addWidget(helpButton, 1);
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(frames, 1);
+    window->addWidget(progressBar);
+    window->addLayout(bottom);
+    setMinimumSize(window->minimumSize());
+    resize(sizeHint());
+
+    const QList<QWidget*> order{sqlTableList,
+                                selectAllSqlTablesButton,
+                                deselectAllSqlTablesButton,
+                                sendToParadoxButton,
+                                customizeToParadoxCheck,
+                                deleteSqlTablesButton,
+                                renameSqlTableButton,
+                                paradoxTableList,
+                                selectAllParadoxTablesButton,
+                                deselectAllParadoxTablesButton,
+                                sendToSqlServerButton,
+                                customizeToSqlServerCheck,
+                                deleteParadoxTablesButton,
+                                renameParadoxTableButton,
+                                backButton,
+                                helpButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TableWindow::connectHandlers()
+{
+    connect(customizeToParadoxCheck, &QCheckBox::toggled, this,
+            [this] { onCustomizeToParadoxClicked(); });
+    connect(customizeToSqlServerCheck, &QCheckBox::toggled, this,
+            [this] { onCustomizeToSqlServerClicked(); });
+    const std::pair<QPushButton*, void (TableWindow::*)()> buttons[] = {
+        {deleteSqlTablesButton, &TableWindow::onDeleteSqlTables},
+        {backButton, &TableWindow::onBack},
+        {sendToParadoxButton, &TableWindow::onSendToParadox},
+        {sendToSqlServerButton, &TableWindow::onSendToSqlServer},
+        {deleteParadoxTablesButton, &TableWindow::onDeleteParadoxTables},
+        {renameSqlTableButton, &TableWindow::onRenameSqlTable},
+        {renameParadoxTableButton, &TableWindow::onRenameParadoxTable},
+        {selectAllParadoxTablesButton, &TableWindow::onSelectAllParadoxTables},
+        {deselectAllParadoxTablesButton, &TableWindow::onDeselectAllParadoxTables},
+        {selectAllSqlTablesButton, &TableWindow::onSelectAllSqlTables},
+        {deselectAllSqlTablesButton, &TableWindow::onDeselectAllSqlTables},
+        {helpButton, &TableWindow::onHelp},
+    };
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+}
+
+QList<QPushButton*> TableWindow::pushButtons() const
+{
+    return {deleteSqlTablesButton,        backButton,
+            sendToParadoxButton,          sendToSqlServerButton,
+            deleteParadoxTablesButton,    renameSqlTableButton,
+            renameParadoxTableButton,     selectAllParadoxTablesButton,
+            deselectAllParadoxTablesButton, selectAllSqlTablesButton,
+            deselectAllSqlTablesButton,   helpButton};
+}
+
+void TableWindow::attachPointer()
+{
+    for (QPushButton* b : pushButtons())
+        m_pointer->attachButton(b);
+    for (QWidget* surface : std::initializer_list<QWidget*>{sqlFrame, paradoxFrame, sqlTableList,
+                                                            paradoxTableList})
+        m_pointer->attachSurface(surface);
+}
+
+TableList& TableWindow::sqlTables() { return *m_sqlTables; }
+TableList& TableWindow::paradoxTables() { return *m_paradoxTables; }
+
+CommandGuard TableWindow::commandGuard()
+{
+    QList<QWidget*> controls{sqlTableList, paradoxTableList, customizeToParadoxCheck,
+                             customizeToSqlServerCheck};
+    for (QPushButton* b : pushButtons())
+        controls << b;
+    return CommandGuard(controls);
+}
+
+const QString kLoadProcedure = QStringLiteral("Form_Load");
+
+void TableWindow::load()
+{
+    ErrorTrap trap(m_prompter, kModule, kLoadProcedure);
+    trap.step(100, [&] { setSystemColors(this); });
+    trap.step(102, [&] { setWindowIcon(applicationIcon()); });
+    trap.step(104, [&] { loadHandCursor(); });
+    trap.step(106, [&] { setWindowTitle(kProductTitle); });
+    trap.step(108, [&] { setHeightBelowBack(); });
+}
+
+void TableWindow::loadHandCursor()
+{
+    const QString file = applicationFolder() + QStringLiteral("/HAND-M.CUR");
+    if (pathExists(file))
+        m_pointer->loadMouseIcon(file); // an unreadable file keeps the standard hand
+}
+
+void TableWindow::setHeightBelowBack()
+{
+    // The window ends one margin below "< Back"; the window system adds the title bar.
+    layout()->activate();
+    const int below = layout()->contentsMargins().bottom();
+    resize(width(), backButton->geometry().bottom() + 1 + below);
+}
+
+void TableWindow::unload() { emit unloaded(); }
+
+void TableWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    unload();
+}
+
+QString TableWindow::folder() const { return m_fields().paradoxFolder; }
+
+QString TableWindow::sqlConnectionString() const
+{
+    return tabulex::sqlConnectionString(m_fields());
+}
+
+const QString kCustomizeToParadoxProcedure = QStringLiteral("Check15_Click");
+
+void TableWindow::onCustomizeToParadoxClicked()
+{
+    ErrorTrap trap(m_prompter, kModule, kCustomizeToParadoxProcedure);
+    trap.step(100, [&] {
+        Settings::write(keys::WithDataTypeChange1, checkValue(customizeToParadoxCheck));
+    });
+}
+
+const QString kCustomizeToSqlServerProcedure = QStringLiteral("Check16_Click");
+
+void TableWindow::onCustomizeToSqlServerClicked()
+{
+    ErrorTrap trap(m_prompter, kModule, kCustomizeToSqlServerProcedure);
+    trap.step(100, [&] {
+        Settings::write(keys::WithDataTypeChange2, checkValue(customizeToSqlServerCheck));
+    });
+}
+
+void TableWindow::onDeleteSqlTables()
+{
+    const CommandGuard busy = commandGuard();
+    deleteSqlTables(sqlTables(), sqlConnectionString(), *this);
+}
+
+const QString kBackProcedure = QStringLiteral("PushButton2_Click");
+
+void TableWindow::onBack()
+{
+    ErrorTrap trap(m_prompter, kModule, kBackProcedure);
+    trap.step(100, [&] { m_connectionWindow.show(); });
+    trap.step(102, [&] { hide(); });
+}
+
+TransferContext TableWindow::transferContext()
+{
+    TransferContext ctx;
+    ctx.host = this;
+    ctx.sqlList = &sqlTables();
+    ctx.paradoxList = &paradoxTables();
+    ctx.sqlConnectionString = [this] { return sqlConnectionString(); };
+    ctx.paradoxConnectionString = [this] { return tabulex::paradoxConnectionString(folder()); };
+    ctx.paradoxFolder = [this] { return folder(); };
+    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
+    ctx.refillParadoxList = [this] { fillParadoxTableList(paradoxTables(), folder(), *this); };
+    ctx.module = kModule;
+    return ctx;
+}
+
+void TableWindow::onSendToParadox()
+{
+    const CommandGuard busy = commandGuard();
+    TransferContext ctx = transferContext();
+    ctx.customize = customizeToParadoxCheck->isChecked();
+    sendTablesToParadox(ctx);
+}
+
+void TableWindow::onSendToSqlServer()
+{
+    const CommandGuard busy = commandGuard();
+    TransferContext ctx = transferContext();
+    ctx.customize = customizeToSqlServerCheck->isChecked();
+    sendTablesToSqlServer(ctx);
+}
+
+void TableWindow::onDeleteParadoxTables()
+{
+    const CommandGuard busy = commandGuard();
+    deleteParadoxTables(paradoxTables(), folder(), *this);
+}
+
+void TableWindow::onRenameSqlTable()
+{
+    const CommandGuard busy = commandGuard();
+    renameSqlTable(sqlTables(), sqlConnectionString(), *this);
+}
+
+void TableWindow::onRenameParadoxTable()
+{
+    const CommandGuard busy = commandGuard();
+    renameParadoxTable(paradoxTables(), folder(), *this);
+}
+
+const QString kSelectAllParadoxProcedure = QStringLiteral("PushButton8_Click");
+
+void TableWindow::onSelectAllParadoxTables()
+{
+    ErrorTrap trap(m_prompter, kModule, kSelectAllParadoxProcedure);
+    trap.step(100, [&] { paradoxTableList->selectAll(); });
+}
+
+const QString kDeselectAllParadoxProcedure = QStringLiteral("PushButton9_Click");
+
+void TableWindow::onDeselectAllParadoxTables()
+{
+    ErrorTrap trap(m_prompter, kModule, kDeselectAllParadoxProcedure);
+    trap.step(100, [&] { paradoxTableList->clearSelection(); });
+}
+
+const QString kSelectAllSqlProcedure = QStringLiteral("PushButton10_Click");
+
+void TableWindow::onSelectAllSqlTables()
+{
+    ErrorTrap trap(m_prompter, kModule, kSelectAllSqlProcedure);
+    trap.step(100, [&] { sqlTableList->selectAll(); });
+}
+
+const QString kDeselectAllSqlProcedure = QStringLiteral("PushButton11_Click");
+
+void TableWindow::onDeselectAllSqlTables()
+{
+    ErrorTrap trap(m_prompter, kModule, kDeselectAllSqlProcedure);
+    trap.step(100, [&] { sqlTableList->clearSelection(); });
+}
+
+const QString kHelpProcedure = QStringLiteral("PushButton12_Click");
+
+void TableWindow::onHelp()
+{
+    ErrorTrap trap(m_prompter, kModule, kHelpProcedure);
+    trap.step(100, [&] { m_prompter.message(kHelpText, appTitle()); });
+}
+
+void TableWindow::setWaitPointer(bool wait)
+{
+    m_pointer->setMousePointer(wait ? MousePointer::Hourglass : MousePointer::Default);
+}
+
+void TableWindow::processEvents()
+{
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    m_sinceEvents.start();
+}
+
+void TableWindow::setProgress(int percent) { progressBar->setValue(percent); }
+
+void TableWindow::setProgressText(const QString& text) { progressBar->setFormat(text); }
+
+} // namespace tabulex
