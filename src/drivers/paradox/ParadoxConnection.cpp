@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "core/ConnectionString.h"
+#include "core/MemoryCursor.h"
 #include "drivers/paradox/ParadoxCursor.h"
 #include "drivers/paradox/ParadoxStatement.h"
 #include "paradox/Error.h"
@@ -130,7 +131,7 @@ std::unique_ptr<DriverCursor> ParadoxConnection::tables()
     std::vector<std::vector<Value>> rows;
     for (const fs::path& f : files)
         rows.push_back({Value(), Value(), Value(textOf(f.stem())), Value(QStringLiteral("TABLE"))});
-    return std::make_unique<ListCursor>(std::move(columns), std::move(rows));
+    return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }
 
 } // namespace tabulex::paradoxdriver
