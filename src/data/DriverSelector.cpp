@@ -4,23 +4,21 @@
 #include "core/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
 #include "drivers/paradox/ParadoxConnection.h"
-#include "staging/StagingConnection.h"
 
 namespace tabulex {
 
 namespace {
 
 const QString kParadoxDriver = QStringLiteral("Microsoft Paradox Driver (*.db )");
-const QString kStagingProvider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
 
 } // namespace
 
 DriverKind driverKindFor(const QString& connectionString)
 {
     const auto keys = parseConnectionString(connectionString);
-    if (auto it = keys.find(QStringLiteral("PROVIDER")); it != keys.end())
-        return it->second.compare(kStagingProvider, Qt::CaseInsensitive) == 0 ? DriverKind::Staging
-                                                                              : DriverKind::Unknown;
+    // A provider names no ODBC driver, whatever else the string holds.
+    if (keys.count(QStringLiteral("PROVIDER")))
+        return DriverKind::Unknown;
     if (auto it = keys.find(QStringLiteral("DRIVER")); it != keys.end()) {
         if (it->second.compare(kParadoxDriver, Qt::CaseInsensitive) == 0)
             return DriverKind::Paradox;
@@ -37,8 +35,6 @@ std::unique_ptr<DriverConnection> openDriverConnection(const QString& connection
         return odbc::OdbcConnection::open(connectionString, options);
     case DriverKind::Paradox:
         return paradoxdriver::ParadoxConnection::open(connectionString, options);
-    case DriverKind::Staging:
-        return staging::StagingConnection::open(connectionString);
     case DriverKind::Unknown:
         break;
     }

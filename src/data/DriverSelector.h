@@ -10,7 +10,7 @@
 
 namespace tabulex {
 
-enum class DriverKind { Odbc, Paradox, Staging, Unknown };
+enum class DriverKind { Odbc, Paradox, Unknown };
 
 // Picks the driver for a connection string, as ADO picks a provider.
 DriverKind driverKindFor(const QString& connectionString);

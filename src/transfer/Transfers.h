@@ -18,7 +18,8 @@ struct CustomizeRequest {
     QString head;      // the CREATE TABLE head the window completes
 };
 
-// The applied window: the complete statement and the chosen type of each field.
+// The applied window: the complete statement (executed towards SQL Server, shown in error
+// reports) and each column's name and chosen type word.
 struct CustomizeResult {
     QString statement;
     std::vector<QString> columnNames;
@@ -33,7 +34,6 @@ struct TransferContext {
     std::function<QString()> sqlConnectionString;
     std::function<QString()> paradoxConnectionString;
     std::function<QString()> paradoxFolder;
-    QString stagingConnectionString;
     // The "Send with data type customization" box of the running direction.
     bool customize = false;
     // Shows the data type window; the complete statement, or nullopt when the user left it
@@ -57,14 +57,11 @@ struct TransferSummary {
 };
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom
-// up, through a staging table into the Paradox folder.
+// up, through a table of the run's staging store into the Paradox folder.
 TransferSummary sendTablesToParadox(TransferContext& ctx);
 
 // "Send Table/s To SQL Server": every selected table of the Paradox list, from the bottom
 // up, created on the server and filled row by row.
 TransferSummary sendTablesToSqlServer(TransferContext& ctx);
-
-// The staging connection string: the staging database named beside the program.
-QString stagingConnectionString(const QString& applicationFolder);
 
 } // namespace tabulex

@@ -241,7 +241,6 @@ TransferContext Form2::transferContext()
     ctx.sqlConnectionString = [this] { return sqlConnectionString(); };
     ctx.paradoxConnectionString = [this] { return tabulex::paradoxConnectionString(folder()); };
     ctx.paradoxFolder = [this] { return folder(); };
-    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { fillParadoxTableList(paradoxTables(), folder(), *this); };
     ctx.customizeTypes = [this](const CustomizeRequest& r) { return customizeTypes(r); };
     return ctx;
