@@ -1,6 +1,5 @@
 #include "data/DriverSelector.h"
 
-#include "core/ConnectionString.h"
 #include "core/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
 #include "drivers/paradox/ParadoxConnection.h"
@@ -13,28 +12,27 @@ const QString kParadoxDriver = QStringLiteral("Microsoft Paradox Driver (*.db )"
 
 } // namespace
 
-DriverKind driverKindFor(const QString& connectionString)
+DriverKind driverKindFor(const ConnectionKeys& keys)
 {
-    const auto keys = parseConnectionString(connectionString);
     // A provider names no ODBC driver, whatever else the string holds.
-    if (keys.count(QStringLiteral("PROVIDER")))
+    if (keys.contains(u"PROVIDER"))
         return DriverKind::Unknown;
-    if (auto it = keys.find(QStringLiteral("DRIVER")); it != keys.end()) {
-        if (it->second.compare(kParadoxDriver, Qt::CaseInsensitive) == 0)
+    if (const auto driver = keys.value(u"DRIVER")) {
+        if (driver->compare(kParadoxDriver, Qt::CaseInsensitive) == 0)
             return DriverKind::Paradox;
         return DriverKind::Odbc;
     }
     return DriverKind::Unknown;
 }
 
-std::unique_ptr<DriverConnection> openDriverConnection(const QString& connectionString,
+std::unique_ptr<DriverConnection> openDriverConnection(const ConnectionKeys& keys,
                                                        const DriverOptions& options)
 {
-    switch (driverKindFor(connectionString)) {
+    switch (driverKindFor(keys)) {
     case DriverKind::Odbc:
-        return odbc::OdbcConnection::open(connectionString, options);
+        return odbc::OdbcConnection::open(keys, options);
     case DriverKind::Paradox:
-        return paradoxdriver::ParadoxConnection::open(connectionString, options);
+        return paradoxdriver::ParadoxConnection::open(keys, options);
     case DriverKind::Unknown:
         break;
     }
