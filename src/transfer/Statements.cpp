@@ -49,11 +49,6 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 
 } // namespace
 
-Value nullTo(const Value& value, const Value& replacement)
-{
-    return value.isNull() ? replacement : value;
-}
-
 bool writtenAsNull(const Value& v)
 {
     return v.isNull() || (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||

@@ -13,9 +13,6 @@ namespace tabulex {
 class CommandHost;
 class Fields;
 
-// The value unchanged, or the replacement when the value is Null.
-Value nullTo(const Value& value, const Value& replacement);
-
 // Appends one column definition "[name] TYPE," per field to the statement begun so far,
 // then replaces the last comma by ");". Lets pending window events run once per field.
 QString completeCreateTable(const QString& statement, const Fields& fields,
