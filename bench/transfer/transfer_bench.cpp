@@ -88,7 +88,6 @@ TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folde
     ctx.sqlConnectionString = [sql] { return sql; };
     ctx.paradoxConnectionString = [folder] { return paradoxConnectionString(folder); };
     ctx.paradoxFolder = [folder] { return folder; };
-    ctx.stagingConnectionString = stagingConnectionString(QCoreApplication::applicationDirPath());
     (toSql ? paradoxList : sqlList).addItem(table);
     (toSql ? paradoxList : sqlList).select({table});
     return toSql ? sendTablesToSqlServer(ctx) : sendTablesToParadox(ctx);

@@ -198,7 +198,6 @@ int BatchRun::send()
         return paradoxConnectionString(m_fields.paradoxFolder);
     };
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
-    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };

@@ -2,9 +2,17 @@
 
 namespace tabulex {
 
-std::map<QString, QString> parseConnectionString(const QString& cs)
+std::optional<QString> ConnectionKeys::value(QStringView name) const
 {
-    std::map<QString, QString> result;
+    for (const ConnectionKey& k : m_keys)
+        if (QStringView(k.name).compare(name, Qt::CaseInsensitive) == 0)
+            return k.value;
+    return std::nullopt;
+}
+
+ConnectionKeys parseConnectionString(const QString& cs)
+{
+    std::vector<ConnectionKey> keys;
     qsizetype i = 0;
     const qsizetype n = cs.size();
     while (i < n) {
@@ -13,26 +21,25 @@ std::map<QString, QString> parseConnectionString(const QString& cs)
         const qsizetype eq = cs.indexOf(u'=', i);
         if (eq < 0)
             break;
-        const QString key = cs.mid(i, eq - i).trimmed().toUpper();
+        ConnectionKey key{cs.mid(i, eq - i).trimmed(), {}, false};
         i = eq + 1;
-        QString value;
         if (i < n && cs[i] == u'{') {
-            // A braced value runs to the first "}" followed by ";" or the end.
             qsizetype close = i + 1;
             while (close < n && !(cs[close] == u'}' && (close + 1 == n || cs[close + 1] == u';')))
                 ++close;
-            value = cs.mid(i + 1, close - i - 1);
+            key.value = cs.mid(i + 1, close - i - 1);
+            key.braced = true;
             i = close + 1;
         } else {
             qsizetype semi = cs.indexOf(u';', i);
             if (semi < 0)
                 semi = n;
-            value = cs.mid(i, semi - i);
+            key.value = cs.mid(i, semi - i);
             i = semi;
         }
-        result.emplace(key, value);
+        keys.push_back(std::move(key));
     }
-    return result;
+    return ConnectionKeys(std::move(keys));
 }
 
 } // namespace tabulex

@@ -2,12 +2,38 @@
 
 #include <QString>
 
-#include <map>
+#include <optional>
+#include <vector>
 
 namespace tabulex {
 
-// The keys and values of a connection string "Key=value;Key={value};", keys upper-cased.
-// Used only to pick a driver; each driver reads the string itself.
-std::map<QString, QString> parseConnectionString(const QString& connectionString);
+// One "Key=value" of a connection string, as written: the value without its braces.
+struct ConnectionKey {
+    QString name;
+    QString value;
+    bool braced = false; // written as {value}
+};
+
+// The keys of a connection string in the order written. Read once where the string enters
+// the data access layer; the drivers take their settings from here.
+class ConnectionKeys {
+public:
+    ConnectionKeys() = default;
+    explicit ConnectionKeys(std::vector<ConnectionKey> keys) : m_keys(std::move(keys)) {}
+
+    // The value of the first key of that name, without regard to case; nullopt when absent.
+    std::optional<QString> value(QStringView name) const;
+    bool contains(QStringView name) const { return value(name).has_value(); }
+
+    const std::vector<ConnectionKey>& keys() const { return m_keys; }
+    void append(ConnectionKey key) { m_keys.push_back(std::move(key)); }
+
+private:
+    std::vector<ConnectionKey> m_keys;
+};
+
+// Reads "Key=value;Key={value};": a braced value runs to the first "}" followed by ";" or
+// the end, so it may hold semicolons.
+ConnectionKeys parseConnectionString(const QString& connectionString);
 
 } // namespace tabulex

@@ -1,8 +1,9 @@
 #include "data/Connection.h"
 
+#include "core/ConnectionString.h"
 #include "core/DataError.h"
-#include "data/Recordset.h"
 #include "data/DriverSelector.h"
+#include "data/Recordset.h"
 
 namespace tabulex {
 
@@ -24,7 +25,8 @@ void Connection::open(const QString& connectionString)
     DriverOptions options;
     options.commandTimeout = commandTimeout;
     options.connectionTimeout = connectionTimeout;
-    m_driver = openDriverConnection(connectionString, options);
+    // The one reading of the string: the driver takes its settings from the keys.
+    m_driver = openDriverConnection(parseConnectionString(connectionString), options);
 }
 
 void Connection::execute(const QString& statement)

@@ -1,44 +1,38 @@
 #include "data/DriverSelector.h"
 
-#include "core/ConnectionString.h"
 #include "core/DataError.h"
 #include "drivers/odbc/OdbcConnection.h"
 #include "drivers/paradox/ParadoxConnection.h"
-#include "staging/StagingConnection.h"
 
 namespace tabulex {
 
 namespace {
 
 const QString kParadoxDriver = QStringLiteral("Microsoft Paradox Driver (*.db )");
-const QString kStagingProvider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
 
 } // namespace
 
-DriverKind driverKindFor(const QString& connectionString)
+DriverKind driverKindFor(const ConnectionKeys& keys)
 {
-    const auto keys = parseConnectionString(connectionString);
-    if (auto it = keys.find(QStringLiteral("PROVIDER")); it != keys.end())
-        return it->second.compare(kStagingProvider, Qt::CaseInsensitive) == 0 ? DriverKind::Staging
-                                                                              : DriverKind::Unknown;
-    if (auto it = keys.find(QStringLiteral("DRIVER")); it != keys.end()) {
-        if (it->second.compare(kParadoxDriver, Qt::CaseInsensitive) == 0)
+    // A provider names no ODBC driver, whatever else the string holds.
+    if (keys.contains(u"PROVIDER"))
+        return DriverKind::Unknown;
+    if (const auto driver = keys.value(u"DRIVER")) {
+        if (driver->compare(kParadoxDriver, Qt::CaseInsensitive) == 0)
             return DriverKind::Paradox;
         return DriverKind::Odbc;
     }
     return DriverKind::Unknown;
 }
 
-std::unique_ptr<DriverConnection> openDriverConnection(const QString& connectionString,
+std::unique_ptr<DriverConnection> openDriverConnection(const ConnectionKeys& keys,
                                                        const DriverOptions& options)
 {
-    switch (driverKindFor(connectionString)) {
+    switch (driverKindFor(keys)) {
     case DriverKind::Odbc:
-        return odbc::OdbcConnection::open(connectionString, options);
+        return odbc::OdbcConnection::open(keys, options);
     case DriverKind::Paradox:
-        return paradoxdriver::ParadoxConnection::open(connectionString, options);
-    case DriverKind::Staging:
-        return staging::StagingConnection::open(connectionString);
+        return paradoxdriver::ParadoxConnection::open(keys, options);
     case DriverKind::Unknown:
         break;
     }

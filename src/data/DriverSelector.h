@@ -3,20 +3,17 @@
 #include "core/ConnectionString.h"
 #include "core/Driver.h"
 
-#include <QString>
-
-#include <map>
 #include <memory>
 
 namespace tabulex {
 
-enum class DriverKind { Odbc, Paradox, Staging, Unknown };
+enum class DriverKind { Odbc, Paradox, Unknown };
 
-// Picks the driver for a connection string, as ADO picks a provider.
-DriverKind driverKindFor(const QString& connectionString);
+// Picks the driver for a connection string's keys, as ADO picks a provider.
+DriverKind driverKindFor(const ConnectionKeys& keys);
 
-// Opens a connection with the driver the string names; throws DataError on failure.
-std::unique_ptr<DriverConnection> openDriverConnection(const QString& connectionString,
+// Opens a connection with the driver the keys name; throws DataError on failure.
+std::unique_ptr<DriverConnection> openDriverConnection(const ConnectionKeys& keys,
                                                        const DriverOptions& options);
 
 } // namespace tabulex

@@ -1,7 +1,6 @@
 #include "staging/ParadoxExport.h"
 
 #include "core/DataError.h"
-#include "core/ConnectionString.h"
 
 #include "paradox/CodePage.h"
 #include "paradox/Error.h"
@@ -22,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258,
                               874,  932,  936,  949,  950};
 
-paradox::FieldDefinition fieldSpec(const StagingColumn& c)
+paradox::FieldDefinition fieldSpec(const StagingField& c)
 {
     using paradox::FieldType;
     paradox::FieldDefinition s;
@@ -175,22 +174,12 @@ void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable
             fields[i].size = std::clamp(t.longest[i] * bytesPerChar, 1, fields[i].size);
 }
 
-QString targetFolder(const QString& database)
-{
-    const auto keys = parseConnectionString(database.section(u';', 1));
-    const auto it = keys.find(QStringLiteral("DATABASE"));
-    if (!database.startsWith(QLatin1String("Paradox 5.x;"), Qt::CaseInsensitive) ||
-        it == keys.end() || it->second.isEmpty())
-        throw DataError(QStringLiteral("Could not find installable ISAM."));
-    return it->second;
-}
-
 } // namespace
 
-void exportToParadox(StagingStore& store, const ExportTable& e)
+void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
+                     const QString& paradoxName)
 {
-    const StagingTable& t = store.table(e.table);
-    const QString folder = targetFolder(e.database);
+    const StagingTable& t = store.table(table);
     const fs::path dir(QFile::encodeName(folder).toStdString());
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
@@ -198,29 +187,28 @@ void exportToParadox(StagingStore& store, const ExportTable& e)
                                        "is spelled correctly and that you are connected to the "
                                        "server on which the file resides.")
                             .arg(folder));
-    if (!e.file.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || e.file.size() < 4)
-        throw DataError(QStringLiteral("The table name '%1' is not a Paradox table file name.")
-                            .arg(e.file));
+    const QString file = paradoxName + QStringLiteral(".db");
+    if (paradoxName.isEmpty())
+        throw DataError(
+            QStringLiteral("The table name '%1' is not a Paradox table file name.").arg(file));
     // Like SELECT INTO, the export never replaces a table that is there.
-    if (paradox::findTableFile(dir, e.file.toStdString()))
-        throw DataError(QStringLiteral("Table '%1' already exists.").arg(e.file));
+    if (paradox::findTableFile(dir, file.toStdString()))
+        throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
 
     try {
         std::vector<paradox::FieldDefinition> specs;
-        for (const StagingColumn& c : t.columns)
+        for (const StagingField& c : t.columns)
             specs.push_back(fieldSpec(c));
         paradox::WriteOptions options;
         options.codePage = chooseCodePage(t);
         fitRecord(specs, t, options.codePage, options.blockSize);
-        paradox::TableWriter writer(dir / QFile::encodeName(e.file).toStdString(), specs, options);
-        auto cursor = store.rows(t);
-        std::vector<Value> row;
+        paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(), specs, options);
         std::vector<paradox::Value> out(t.columns.size());
-        while (cursor->fetch(row)) {
+        store.readRows(t, [&](const std::vector<Value>& row) {
             for (size_t i = 0; i < row.size(); ++i)
                 out[i] = paradoxValueOf(row[i]);
             writer.append(out);
-        }
+        });
         writer.commit();
     } catch (const paradox::Error& err) {
         throw DataError(QString::fromStdString(err.what()));

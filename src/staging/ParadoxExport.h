@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/Value.h"
-#include "staging/StagingSql.h"
 #include "staging/StagingStore.h"
+
+#include <QString>
 
 namespace paradox {
 class Value;
@@ -14,8 +15,10 @@ namespace tabulex::staging {
 // dates as timestamps at midnight, exact decimals as doubles.
 paradox::Value paradoxValueOf(const Value& v);
 
-// Writes a staging table out as a Paradox 5.x table: the export of
-// "select * into [Paradox 5.x;Database=<folder>].[<name>.db] from [<table>]".
-void exportToParadox(StagingStore& store, const ExportTable& statement);
+// Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
+// the first Windows code page that holds its text. Like SELECT INTO it never replaces a
+// table that is there; the files are written under temporary names and renamed into place.
+void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
+                     const QString& paradoxName);
 
 } // namespace tabulex::staging

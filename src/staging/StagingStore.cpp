@@ -1,7 +1,6 @@
 #include "staging/StagingStore.h"
 
 #include "core/DataError.h"
-#include "core/MemoryCursor.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,44 +135,6 @@ Value columnValue(sqlite3_stmt* st, int index, JetType t)
     }
 }
 
-// Rows of one staging table in insertion order.
-class StagingCursor : public DriverCursor {
-public:
-    StagingCursor(sqlite3* db, const StagingTable& t, bool topOne, qint64 count)
-        : m_stmt(db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid%2")
-                         .arg(t.sqliteName, topOne ? QStringLiteral(" LIMIT 1") : QString())),
-          m_count(topOne ? std::min<qint64>(count, 1) : count), m_db(db)
-    {
-        for (const StagingColumn& c : t.columns) {
-            m_columns.push_back(ColumnInfo{c.name, adoTypeOf(c.type),
-                                           c.type.type == JetType::Text ? c.type.size : 0,
-                                           c.type.precision, c.type.scale});
-            m_types.push_back(c.type.type);
-        }
-    }
-    const std::vector<ColumnInfo>& columns() const override { return m_columns; }
-    std::optional<qint64> knownRowCount() const override { return m_count; }
-    bool fetch(std::vector<Value>& row) override
-    {
-        const int rc = sqlite3_step(m_stmt.get());
-        if (rc == SQLITE_DONE)
-            return false;
-        if (rc != SQLITE_ROW)
-            sqliteFailed(m_db, QStringLiteral("reading rows"));
-        row.resize(m_types.size());
-        for (size_t i = 0; i < m_types.size(); ++i)
-            row[i] = columnValue(m_stmt.get(), int(i), m_types[i]);
-        return true;
-    }
-
-private:
-    Statement3 m_stmt;
-    std::vector<ColumnInfo> m_columns;
-    std::vector<JetType> m_types;
-    qint64 m_count;
-    sqlite3* m_db;
-};
-
 } // namespace
 
 Statement3::Statement3(sqlite3* db, const QString& sql)
@@ -203,7 +164,7 @@ StagingStore::StagingStore()
         QFile::remove(m_path);
         throw DataError(QStringLiteral("Cannot open the staging store %1: %2").arg(m_path, why));
     }
-    // Scratch data: no journal, no fsync, one transaction for the connection's life.
+    // Scratch data: no journal, no fsync, one transaction for the store's life.
     exec(QStringLiteral("PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
                         "PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-16384; "
                         "PRAGMA temp_store=FILE; BEGIN"));
@@ -226,32 +187,28 @@ void StagingStore::exec(const QString& sql) const
     }
 }
 
-void StagingStore::create(const CreateTable& c)
+void StagingStore::createTable(const QString& table, const std::vector<StagingField>& fields)
 {
-    const QString key = c.table.toLower();
-    if (c.table.isEmpty())
+    // The texts Jet gives for a table without a name or without fields.
+    if (table.isEmpty() || fields.empty())
         throw DataError(QStringLiteral("Syntax error in CREATE TABLE statement."));
+    const QString key = table.toLower();
     if (m_tables.count(key))
-        throw DataError(QStringLiteral("Table '%1' already exists.").arg(c.table));
+        throw DataError(QStringLiteral("Table '%1' already exists.").arg(table));
     StagingTable t;
-    t.name = c.table;
+    t.name = table;
     t.sqliteName = QStringLiteral("t%1").arg(++m_nextId);
     std::set<QString> seen;
     QString sql = QStringLiteral("CREATE TABLE \"%1\"(").arg(t.sqliteName);
-    for (const ColumnDef& d : c.columns) {
-        const auto type = parseColumnType(d.typeText);
-        if (!type)
-            throw DataError(QStringLiteral("Syntax error in field definition: the data type '%1' "
-                                           "of the field '%2' is not known.")
-                                .arg(d.typeText, d.name));
-        if (!seen.insert(d.name.toLower()).second)
-            throw DataError(QStringLiteral("Field '%1' already exists in table '%2'.")
-                                .arg(d.name, c.table));
+    for (const StagingField& f : fields) {
+        if (!seen.insert(f.name.toLower()).second)
+            throw DataError(
+                QStringLiteral("Field '%1' already exists in table '%2'.").arg(f.name, table));
         sql += QStringLiteral("%1c%2 %3").arg(t.columns.empty() ? QString() : QStringLiteral(","))
                    .arg(t.columns.size())
-                   .arg(QLatin1String(sqliteType(type->type)));
-        t.columns.push_back(StagingColumn{d.name, *type});
-        t.noteText(-1, d.name);
+                   .arg(QLatin1String(sqliteType(f.type.type)));
+        t.columns.push_back(f);
+        t.noteText(-1, f.name);
     }
     t.longest.assign(t.columns.size(), 0);
     exec(sql + u')');
@@ -262,7 +219,7 @@ void StagingStore::create(const CreateTable& c)
     m_tables.emplace(key, std::move(t));
 }
 
-void StagingStore::drop(const QString& table)
+void StagingStore::dropTable(const QString& table)
 {
     const auto it = m_tables.find(table.toLower());
     if (it == m_tables.end())
@@ -272,7 +229,12 @@ void StagingStore::drop(const QString& table)
     exec(QStringLiteral("DROP TABLE \"%1\"").arg(sqliteName));
 }
 
-StagingTable& StagingStore::table(const QString& name)
+bool StagingStore::hasTable(const QString& table) const
+{
+    return m_tables.count(table.toLower()) > 0;
+}
+
+StagingTable& StagingStore::writableTable(const QString& name)
 {
     return const_cast<StagingTable&>(std::as_const(*this).table(name));
 }
@@ -305,17 +267,17 @@ void StagingTable::noteText(int column, QStringView text)
         longest[size_t(column)] = std::max(longest[size_t(column)], points);
 }
 
-void StagingStore::insert(const QString& name, const std::vector<Literal>& literals)
+void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
 {
-    StagingTable& t = table(name);
-    if (literals.size() != t.columns.size())
+    StagingTable& t = writableTable(name);
+    if (row.size() != t.columns.size())
         throw DataError(
             QStringLiteral("Number of query values and destination fields are not the same."));
     // Every value is checked before anything of the row is kept.
     std::vector<Value> values;
-    values.reserve(literals.size());
-    for (size_t i = 0; i < literals.size(); ++i)
-        values.push_back(convertLiteral(literals[i], t.columns[i].type, t.columns[i].name));
+    values.reserve(row.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        values.push_back(convertValue(row[i], t.columns[i].type, t.columns[i].name));
     sqlite3_stmt* st = t.insert->get();
     sqlite3_reset(st);
     for (size_t i = 0; i < values.size(); ++i) {
@@ -327,28 +289,19 @@ void StagingStore::insert(const QString& name, const std::vector<Literal>& liter
         sqliteFailed(m_db, QStringLiteral("storing a row"));
 }
 
-std::unique_ptr<DriverCursor> StagingStore::select(const QString& name, bool topOne)
+void StagingStore::readRows(const StagingTable& t,
+                            const std::function<void(const std::vector<Value>&)>& row) const
 {
-    const StagingTable& t = table(name);
-    Statement3 count(m_db, QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(t.sqliteName));
-    sqlite3_step(count.get());
-    return std::make_unique<StagingCursor>(m_db, t, topOne, sqlite3_column_int64(count.get(), 0));
-}
-
-std::unique_ptr<DriverCursor> StagingStore::rows(const StagingTable& t) const
-{
-    return const_cast<StagingStore*>(this)->select(t.name, false);
-}
-
-std::unique_ptr<DriverCursor> StagingStore::tables() const
-{
-    std::vector<std::vector<Value>> rows;
-    // The system tables every Jet database shows in its catalogue.
-    for (const char* sys : {"MSysACEs", "MSysObjects", "MSysQueries", "MSysRelationships"})
-        rows.push_back({Value(), Value(), Value(sys), Value("SYSTEM TABLE"), Value()});
-    for (const auto& [key, t] : m_tables)
-        rows.push_back({Value(), Value(), Value(t.name), Value("TABLE"), Value()});
-    return std::make_unique<MemoryCursor>(tablesCatalogueColumns(), std::move(rows));
+    Statement3 select(m_db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.sqliteName));
+    std::vector<Value> values(t.columns.size());
+    int rc;
+    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i] = columnValue(select.get(), int(i), t.columns[i].type.type);
+        row(values);
+    }
+    if (rc != SQLITE_DONE)
+        sqliteFailed(m_db, QStringLiteral("reading rows"));
 }
 
 } // namespace tabulex::staging

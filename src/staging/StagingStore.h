@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/Driver.h"
-#include "staging/StagingSql.h"
+#include "core/Value.h"
 #include "staging/StagingTypes.h"
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -28,7 +28,8 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-struct StagingColumn {
+// A field of a staging table: its name and the store's column type.
+struct StagingField {
     QString name;
     ColumnType type;
 };
@@ -36,7 +37,7 @@ struct StagingColumn {
 struct StagingTable {
     QString name; // as created
     QString sqliteName;
-    std::vector<StagingColumn> columns;
+    std::vector<StagingField> columns;
     std::unique_ptr<Statement3> insert;
     // What the export needs to know of the stored text without reading it again: every
     // character beyond ASCII with the first column it appeared in (column names included,
@@ -47,10 +48,11 @@ struct StagingTable {
     void noteText(int column, QStringView text);
 };
 
-// The staging tables of one connection: a scratch SQLite database in a per-user temporary
-// folder, deleted when the connection closes. Tuned for scratch work: no journal, no fsync,
+// The staging tables of one run towards Paradox: a scratch SQLite database in a per-user
+// temporary folder, deleted with the store. Tuned for scratch work: no journal, no fsync,
 // one long transaction. Values are checked against their column's type before they are
-// stored, so what the store holds is what the export writes.
+// stored, so what the store holds is what the export writes. Table names are matched
+// without regard to case; every failure throws DataError.
 class StagingStore {
 public:
     StagingStore();
@@ -58,23 +60,26 @@ public:
     StagingStore(const StagingStore&) = delete;
     StagingStore& operator=(const StagingStore&) = delete;
 
-    void create(const CreateTable& c);
-    void drop(const QString& table);
-    void insert(const InsertRow& row) { insert(row.table, row.values); }
-    void insert(const QString& table, const std::vector<Literal>& values);
-    std::unique_ptr<DriverCursor> select(const QString& table, bool topOne);
-    std::unique_ptr<DriverCursor> tables() const;
+    // A new table of these fields, in their order.
+    void createTable(const QString& table, const std::vector<StagingField>& fields);
+    void dropTable(const QString& table);
+    bool hasTable(const QString& table) const;
+    // One value per field, converted by convertValue; a value its field cannot hold fails
+    // the whole row, and nothing of it is kept.
+    void addRow(const QString& table, const std::vector<Value>& values);
 
-    // The table of that name (without regard to case); throws DataError when there is none.
+    // The table of that name; throws DataError when there is none.
     const StagingTable& table(const QString& name) const;
-    StagingTable& table(const QString& name);
-    // The stored rows of a table, in insertion order, as values of the columns' kinds.
-    std::unique_ptr<DriverCursor> rows(const StagingTable& t) const;
+    // Hands each stored row of a table to row, in the order added, as values of the
+    // columns' kinds.
+    void readRows(const StagingTable& t,
+                  const std::function<void(const std::vector<Value>&)>& row) const;
 
     QString filePath() const { return m_path; }
 
 private:
     void exec(const QString& sql) const;
+    StagingTable& writableTable(const QString& name);
 
     QString m_path;
     sqlite3* m_db = nullptr;

@@ -1,6 +1,5 @@
 #include "staging/StagingTypes.h"
 
-#include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "core/DecimalText.h"
 
@@ -78,48 +77,48 @@ std::optional<qint64> wholeNumber(const DecimalParts& p)
     return p.negative ? -v : v;
 }
 
-double exactNumber(const Literal& lit, const QString& column)
+double exactNumber(const QString& text, const QString& column)
 {
-    if (!parseDecimal(lit.text))
-        refuse(column, lit.text, QStringLiteral("it is not a number."));
-    const auto d = exactDouble(lit.text);
+    if (!parseDecimal(text))
+        refuse(column, text, QStringLiteral("it is not a number."));
+    const auto d = exactDouble(text);
     if (!d)
-        refuse(column, lit.text,
+        refuse(column, text,
                QStringLiteral("a Paradox number field does not hold this number exactly."));
     return *d;
 }
 
-qint64 exactInteger(const Literal& lit, const QString& column, qint64 min, qint64 max)
+qint64 exactInteger(const QString& text, const QString& column, qint64 min, qint64 max)
 {
-    const auto parts = parseDecimal(lit.text);
+    const auto parts = parseDecimal(text);
     if (!parts)
-        refuse(column, lit.text, QStringLiteral("it is not a number."));
+        refuse(column, text, QStringLiteral("it is not a number."));
     const auto v = wholeNumber(*parts);
     if (!v)
-        refuse(column, lit.text,
+        refuse(column, text,
                parts->exponent < 0 ? QStringLiteral("it is not a whole number.")
                                    : QStringLiteral("the number is out of range."));
     if (*v < min || *v > max)
-        refuse(column, lit.text,
+        refuse(column, text,
                QStringLiteral("the field holds whole numbers from %1 to %2.").arg(min).arg(max));
     return *v;
 }
 
-bool toBool(const Literal& lit, const QString& column)
+bool toBool(const QString& text, const QString& column)
 {
-    const QString t = lit.text.trimmed().toLower();
+    const QString t = text.trimmed().toLower();
     if (t == u"true" || t == u"yes" || t == u"on")
         return true;
     if (t == u"false" || t == u"no" || t == u"off")
         return false;
     if (const auto parts = parseDecimal(t))
         return !parts->digits.isEmpty();
-    refuse(column, lit.text, QStringLiteral("it is not a Boolean value."));
+    refuse(column, text, QStringLiteral("it is not a Boolean value."));
 }
 
-Value toDateTime(const Literal& lit, const QString& column)
+Value toDateTime(const QString& written, const QString& column)
 {
-    const QString text = lit.text.trimmed();
+    const QString text = written.trimmed();
     // A time alone lands on Jet's day zero, 1899-12-30.
     Date d{1899, 12, 30};
     Time t;
@@ -136,18 +135,32 @@ Value toDateTime(const Literal& lit, const QString& column)
     }
     if (used <= 0 || used != text.size() || d.year < 1 ||
         !QDate(d.year, d.month, d.day).isValid() || t.hour > 23 || t.minute > 59 || t.second > 59)
-        refuse(column, lit.text, QStringLiteral("it is not a valid date or time."));
+        refuse(column, written, QStringLiteral("it is not a valid date or time."));
     if (t.nanos % 1000000 != 0)
-        refuse(column, lit.text,
+        refuse(column, written,
                QStringLiteral("a Paradox timestamp holds milliseconds, not finer fractions."));
     return Value(Timestamp{d, t});
 }
 
-QByteArray toBytes(const Literal& lit, const QString& column)
+// A number for a CURRENCY or DECIMAL column: no more decimals than the column keeps, and
+// for DECIMAL no more digits before the point than its precision leaves.
+double exactDecimal(const QString& text, const ColumnType& type, const QString& column)
 {
-    if (lit.kind != Literal::Kind::Hex)
-        refuse(column, lit.text, QStringLiteral("a binary field takes hexadecimal data (0x...)."));
-    return QByteArray::fromHex(lit.text.toLatin1());
+    const auto parts = parseDecimal(text);
+    if (!parts)
+        refuse(column, text, QStringLiteral("it is not a number."));
+    const int scale = type.type == JetType::Currency ? 4 : type.scale;
+    const int fraction = std::max(0, -parts->exponent);
+    if (fraction > scale)
+        refuse(column, text,
+               QStringLiteral("the field keeps %1 digits after the decimal point.").arg(scale));
+    if (type.type == JetType::Decimal &&
+        int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
+        refuse(column, text,
+               QStringLiteral("the number has more digits than DECIMAL(%1,%2) holds.")
+                   .arg(type.precision)
+                   .arg(type.scale));
+    return exactNumber(text, column);
 }
 
 } // namespace
@@ -190,41 +203,14 @@ std::optional<ColumnType> parseColumnType(const QString& text)
     return t;
 }
 
-int adoTypeOf(const ColumnType& type)
+ColumnType requireColumnType(const QString& text, const QString& field)
 {
-    using namespace ado;
-    switch (type.type) {
-    case JetType::Text:
-        return adVarWChar;
-    case JetType::Memo:
-        return adLongVarWChar;
-    case JetType::Byte:
-        return adUnsignedTinyInt;
-    case JetType::Short:
-        return adSmallInt;
-    case JetType::Long:
-    case JetType::Counter:
-        return adInteger;
-    case JetType::Single:
-        return adSingle;
-    case JetType::Double:
-        return adDouble;
-    case JetType::Decimal:
-        return adNumeric;
-    case JetType::Currency:
-        return adCurrency;
-    case JetType::Bit:
-        return adBoolean;
-    case JetType::DateTime:
-        return adDate;
-    case JetType::Binary:
-        return adVarBinary;
-    case JetType::LongBinary:
-        return adLongVarBinary;
-    case JetType::Guid:
-        return adGUID;
-    }
-    return adVarWChar;
+    const auto type = parseColumnType(text);
+    if (!type)
+        throw DataError(QStringLiteral("Syntax error in field definition: the data type '%1' of "
+                                       "the field '%2' is not known.")
+                            .arg(text, field));
+    return *type;
 }
 
 namespace {
@@ -286,89 +272,72 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
     }
 }
 
-} // namespace
-
-Value convertText(const Literal& lit, const ColumnType& type, const QString& column);
-
-Value convertLiteral(const Literal& lit, const ColumnType& type, const QString& column)
+// A text as the column reads it.
+Value convertText(const QString& text, const ColumnType& type, const QString& column)
 {
-    if (lit.kind == Literal::Kind::Null)
-        return {};
-    if (lit.source && lit.kind != Literal::Kind::Hex)
-        if (auto v = fromSource(*lit.source, type, column))
-            return *v;
-    if (lit.text.isNull() && lit.source) {
-        Literal written = lit;
-        written.text = lit.source->toText();
-        return convertText(written, type, column);
-    }
-    return convertText(lit, type, column);
-}
-
-Value convertText(const Literal& lit, const ColumnType& type, const QString& column)
-{
-    if (lit.kind == Literal::Kind::Hex && type.type != JetType::Binary &&
-        type.type != JetType::LongBinary)
-        refuse(column, QStringLiteral("0x") + lit.text.left(40),
-               QStringLiteral("binary data does not fit a %1 field.").arg(type.spelled));
     switch (type.type) {
     case JetType::Text:
     case JetType::Guid: {
         const int max = type.type == JetType::Guid ? 38 : type.size;
-        qsizetype points = lit.text.size();
+        qsizetype points = text.size();
         if (points > max)
-            for (QChar c : lit.text)
+            for (QChar c : text)
                 points -= c.isLowSurrogate() ? 1 : 0;
         if (points > max)
-            refuse(column, lit.text,
-                   QStringLiteral("the field holds at most %1 characters.").arg(max));
-        return Value(lit.text);
+            refuse(column, text, QStringLiteral("the field holds at most %1 characters.").arg(max));
+        return Value(text);
     }
     case JetType::Memo:
-        return Value(lit.text);
+        return Value(text);
     case JetType::Byte:
-        return Value(exactInteger(lit, column, 0, 255));
+        return Value(exactInteger(text, column, 0, 255));
     case JetType::Short:
-        return Value(exactInteger(lit, column, -kShortMax, kShortMax));
+        return Value(exactInteger(text, column, -kShortMax, kShortMax));
     case JetType::Long:
     case JetType::Counter:
-        return Value(exactInteger(lit, column, -kLongMax, kLongMax));
+        return Value(exactInteger(text, column, -kLongMax, kLongMax));
     case JetType::Single:
     case JetType::Double:
-        return Value(exactNumber(lit, column));
+        return Value(exactNumber(text, column));
     case JetType::Currency:
-    case JetType::Decimal: {
-        const auto parts = parseDecimal(lit.text);
-        if (!parts)
-            refuse(column, lit.text, QStringLiteral("it is not a number."));
-        const int scale = type.type == JetType::Currency ? 4 : type.scale;
-        const int fraction = std::max(0, -parts->exponent);
-        if (fraction > scale)
-            refuse(column, lit.text,
-                   QStringLiteral("the field keeps %1 digits after the decimal point.").arg(scale));
-        if (type.type == JetType::Decimal &&
-            int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
-            refuse(column, lit.text,
-                   QStringLiteral("the number has more digits than DECIMAL(%1,%2) holds.")
-                       .arg(type.precision)
-                       .arg(type.scale));
-        return Value(exactNumber(lit, column));
-    }
+    case JetType::Decimal:
+        return Value(exactDecimal(text, type, column));
     case JetType::Bit:
-        return Value(toBool(lit, column));
+        return Value(toBool(text, column));
     case JetType::DateTime:
-        return toDateTime(lit, column);
-    case JetType::Binary: {
-        QByteArray b = toBytes(lit, column);
-        if (b.size() > type.size)
-            refuse(column, QStringLiteral("0x") + lit.text.left(40),
-                   QStringLiteral("the field holds at most %1 bytes.").arg(type.size));
-        return Value(std::move(b));
-    }
+        return toDateTime(text, column);
+    case JetType::Binary:
     case JetType::LongBinary:
-        return Value(toBytes(lit, column));
+        refuse(column, text, QStringLiteral("a binary field takes hexadecimal data (0x...)."));
     }
-    return Value(lit.text);
+    return Value(text);
+}
+
+// Binary data, which only the binary types take.
+Value convertBytes(const QByteArray& bytes, const ColumnType& type, const QString& column)
+{
+    const auto shown = [&bytes] {
+        return QStringLiteral("0x") + QString::fromLatin1(bytes.left(20).toHex().toUpper());
+    };
+    if (type.type != JetType::Binary && type.type != JetType::LongBinary)
+        refuse(column, shown(),
+               QStringLiteral("binary data does not fit a %1 field.").arg(type.spelled));
+    if (type.type == JetType::Binary && bytes.size() > type.size)
+        refuse(column, shown(), QStringLiteral("the field holds at most %1 bytes.").arg(type.size));
+    return Value(bytes);
+}
+
+} // namespace
+
+Value convertValue(const Value& v, const ColumnType& type, const QString& column)
+{
+    if (v.isNull())
+        return {};
+    if (v.kind() == Value::Kind::Bytes)
+        return convertBytes(v.toBytes(), type, column);
+    if (auto stored = fromSource(v, type, column))
+        return *stored;
+    return convertText(v.kind() == Value::Kind::Text ? v.toString() : v.toText(), type, column);
 }
 
 } // namespace tabulex::staging

@@ -33,29 +33,22 @@ struct ColumnType {
     int size = 255;    // Text, Binary
     int precision = 18; // Decimal
     int scale = 0;     // Decimal
-    QString spelled;   // as written in the CREATE TABLE statement
+    QString spelled;   // the type word as written, for messages
+    friend bool operator==(const ColumnType&, const ColumnType&) = default;
 };
 
-// Reads a type as written in a column definition ("TEXT", "VARCHAR(20)", "decimal(10, 2)");
-// nullopt for a type the store does not know.
+// Reads a type word ("TEXT", "VARCHAR(20)", "decimal(10, 2)"); nullopt for a type the store
+// does not know.
 std::optional<ColumnType> parseColumnType(const QString& text);
 
-// The ADO type number a recordset reports for a column of this type.
-int adoTypeOf(const ColumnType& type);
+// The same, for a type the user chose for a field; throws DataError naming the type and the
+// field when the store does not know it.
+ColumnType requireColumnType(const QString& text, const QString& field);
 
-// One value of an INSERT statement as written: NULL, a quoted text, a bare number (or the
-// 1 and 0 that stand for Booleans), or a hexadecimal literal 0x....
-struct Literal {
-    enum class Kind { Null, Text, Number, Hex } kind = Kind::Null;
-    QString text; // unquoted text, number or hex digits
-    // The value the literal was written from, when the writer hands it over as well: the
-    // conversion may then skip reading the text back, and a null text stands for the
-    // source's default text conversion. The result is the same either way.
-    const Value* source = nullptr;
-};
-
-// Converts a literal into the value the column stores, or throws DataError with a message
-// naming the column and the value when the column cannot hold it exactly.
-Value convertLiteral(const Literal& literal, const ColumnType& type, const QString& column);
+// The value a column of this type stores for v, or throws DataError naming the column and
+// the value when the column cannot hold it exactly. Null stays Null; bytes are binary data,
+// which only the binary types take; every other value is taken as itself where that is
+// plain and as its default text conversion otherwise.
+Value convertValue(const Value& v, const ColumnType& type, const QString& column);
 
 } // namespace tabulex::staging

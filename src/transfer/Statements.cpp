@@ -2,7 +2,6 @@
 
 #include "core/SqlQuoting.h"
 #include "host/CommandHost.h"
-#include "data/Connection.h"
 #include "core/DataError.h"
 #include "core/DecimalText.h"
 #include "data/Recordset.h"
@@ -14,11 +13,7 @@ namespace {
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
     const Value& v = f.value;
-    const bool empty = v.isNull() ||
-                       (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||
-                       (v.kind() == Value::Kind::Bytes && v.toBytes().isEmpty()) ||
-                       (v.kind() == Value::Kind::Decimal && v.toDecimal().text.isEmpty());
-    if (empty) {
+    if (writtenAsNull(v)) {
         out += QLatin1String("NULL");
         return;
     }
@@ -54,10 +49,11 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 
 } // namespace
 
-
-Value nullTo(const Value& value, const Value& replacement)
+bool writtenAsNull(const Value& v)
 {
-    return value.isNull() ? replacement : value;
+    return v.isNull() || (v.kind() == Value::Kind::Text && v.toString().isEmpty()) ||
+           (v.kind() == Value::Kind::Bytes && v.toBytes().isEmpty()) ||
+           (v.kind() == Value::Kind::Decimal && v.toDecimal().text.isEmpty());
 }
 
 QString completeCreateTable(const QString& statement, const Fields& fields,
@@ -115,21 +111,6 @@ QString collapseBackslashes(const QString& path)
     // Two or more leading separators keep exactly two; the root's single one stays single.
     const QString lead = first > 1 ? QStringLiteral("//") : QStringLiteral("/");
     return lead + collapse(path.mid(first));
-}
-
-bool existTable(Connection& access_conn, const QString& tbl)
-{
-    bool found = false;
-    auto rs = access_conn.openSchema(ado::adSchemaTables);
-    const QString wanted = tbl.toUpper();
-    for (; !rs->atEnd(); rs->moveNext()) {
-        const Value& type = rs->fields()[QStringLiteral("TABLE_TYPE")].value;
-        const Value& name = rs->fields()[QStringLiteral("TABLE_NAME")].value;
-        if (type.toText() == QLatin1String("TABLE") && name.toText().toUpper() == wanted)
-            found = true;
-    }
-    rs->close();
-    return found;
 }
 
 } // namespace tabulex

@@ -11,12 +11,7 @@
 namespace tabulex {
 
 class CommandHost;
-class Connection;
 class Fields;
-
-
-// The value unchanged, or the replacement when the value is Null.
-Value nullTo(const Value& value, const Value& replacement);
 
 // Appends one column definition "[name] TYPE," per field to the statement begun so far,
 // then replaces the last comma by ");". Lets pending window events run once per field.
@@ -29,15 +24,15 @@ QString buildInsertStatement(const QString& table, const Fields& fields,
                              const std::vector<ColumnPlan>& columns,
                              CommandHost* host = nullptr);
 
+// True when an INSERT statement writes the value as NULL: Null, and an empty text, bytes
+// or decimal.
+bool writtenAsNull(const Value& v);
+
 // Throws DataError for a value of the current row that its target column would not hold
 // exactly (a target may round silently where the staging store refuses).
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns);
 
 // The path with doubled "/" collapsed (three in a row become two), keeping a leading "//".
 QString collapseBackslashes(const QString& path);
-
-// True when the connection's tables schema lists a table (type "TABLE") of that name,
-// without regard to case.
-bool existTable(Connection& access_conn, const QString& tbl);
 
 } // namespace tabulex

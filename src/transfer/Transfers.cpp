@@ -9,7 +9,11 @@
 #include "host/Prompter.h"
 #include "data/Recordset.h"
 #include "host/TableList.h"
+#include "staging/ParadoxExport.h"
+#include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
+#include "transfer/SqlRowTarget.h"
+#include "transfer/StagingRowTarget.h"
 #include "transfer/Statements.h"
 
 #include <QSet>
@@ -32,6 +36,8 @@ struct Run {
     TransferContext& ctx;
     ErrorTrap trap;
     QString current;
+    // The window's outcome for the table in hand; nullopt under the default mapping.
+    std::optional<CustomizeResult> chosen;
     TransferSummary summary;
 };
 
@@ -68,11 +74,32 @@ bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Dir
         run.current = completeCreateTable(request.head, source.fields(), plans, run.ctx.host);
     } else {
         plans = chosenPlans(source.fields(), result->columnTypes, d);
+        run.chosen = result;
     }
     return true;
 }
 
 void openConnection(Connection& c, const QString& connectionString) { c.open(connectionString); }
+
+// The staging table's fields: the window's names and types when it chose them, else each
+// source field under its default plan.
+std::vector<staging::StagingField> stagingFields(const Run& run, const Fields& fields,
+                                                 const std::vector<ColumnPlan>& plans)
+{
+    std::vector<staging::StagingField> out;
+    if (run.chosen) {
+        const std::vector<QString>& names = run.chosen->columnNames;
+        const std::vector<QString>& types = run.chosen->columnTypes;
+        for (size_t i = 0; i < types.size(); ++i) {
+            const QString name = i < names.size() ? names[i] : QString();
+            out.push_back({name, staging::requireColumnType(types[i], name)});
+        }
+        return out;
+    }
+    for (int i = 0; i < fields.count(); ++i)
+        out.push_back({fields[i].name, plans[size_t(i)].stagingType.value()});
+    return out;
+}
 
 void closeIfOpen(Connection& c)
 {
@@ -81,7 +108,7 @@ void closeIfOpen(Connection& c)
 }
 
 // One table towards Paradox; false when the whole run ends (the window was left).
-bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
+bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* store,
                     Connection& paradox, Connection& sql, QSet<QString>& writtenThisRun)
 {
     TransferContext& ctx = run.ctx;
@@ -89,6 +116,7 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
     Prompter& prompter = ctx.host->prompter();
     QString paradoxName = sourceName;
     std::optional<bool> answer;
+    run.chosen.reset();
     trap.step(114, [&] {
         if (paradoxName.size() <= 8)
             return;
@@ -144,29 +172,29 @@ bool tableToParadox(Run& run, const QString& sourceName, Connection& staging,
             paradox.execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));
         }))
         trap.step(128, [&] { removeListItem(*ctx.paradoxList, paradoxName); });
+    // A staging table left over under this name goes first.
     trap.step(130, [&] {
-        if (existTable(staging, sourceName))
-            staging.execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+        if (openedStore(store).hasTable(sourceName))
+            openedStore(store).dropTable(sourceName);
     });
-    trap.step(134, [&] { staging.execute(run.current); });
-    const CopyResult rows = copyRows(*ctx.host, trap, 136, *source, staging, sourceName, plans,
-                                     run.current);
+    trap.step(134, [&] {
+        openedStore(store).createTable(sourceName, stagingFields(run, source->fields(), plans));
+    });
+    StagingRowTarget target(store, sourceName, plans, run.current, *ctx.host);
+    const CopyResult rows = copyRows(*ctx.host, trap, 136, *source, target);
     run.summary.rowsCopied += rows.copied;
     run.summary.rowsFailed += rows.failed;
-    QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
+    const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
     const bool exported = trap.step(142, [&] {
-        staging.execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
-                        folder.replace(u']', QLatin1String("]]")) + QStringLiteral("].") +
-                        bracketName(paradoxName + QStringLiteral(".db")) +
-                        QStringLiteral(" from ") + bracketName(sourceName));
+        staging::exportToParadox(openedStore(store), sourceName, folder, paradoxName);
         ctx.host->processEvents();
     });
     if (exported)
         writtenThisRun.insert(paradoxName.toUpper());
     ++(exported && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
     trap.step(144, [&] {
-        if (existTable(staging, sourceName)) {
-            staging.execute(QStringLiteral("DROP TABLE ") + bracketName(sourceName));
+        if (openedStore(store).hasTable(sourceName)) {
+            openedStore(store).dropTable(sourceName);
             ctx.host->processEvents();
         }
     });
@@ -218,8 +246,8 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
         });
     }
     const bool created = trap.step(126, [&] { sql.execute(run.current); });
-    const CopyResult rows =
-        copyRows(*ctx.host, trap, 128, *source, sql, tableName, plans, run.current);
+    SqlRowTarget target(sql, tableName, plans, run.current, *ctx.host);
+    const CopyResult rows = copyRows(*ctx.host, trap, 128, *source, target);
     run.summary.rowsCopied += rows.copied;
     run.summary.rowsFailed += rows.failed;
     ++(created && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
@@ -231,16 +259,11 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
 
 } // namespace
 
-QString stagingConnectionString(const QString& applicationFolder)
-{
-    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + applicationFolder +
-           QStringLiteral("/dbtemp.mdb;");
-}
-
 TransferSummary sendTablesToParadox(TransferContext& ctx)
 {
     Run run(ctx, QStringLiteral("PushButton3_Click"));
-    Connection staging, paradox, sql;
+    std::unique_ptr<staging::StagingStore> store;
+    Connection paradox, sql;
     if (ctx.sqlList->currentIndex() == -1) {
         ctx.host->prompter().message(kNothingSelected, appTitle());
         run.summary.nothingSelected = true;
@@ -248,11 +271,7 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     }
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
-    run.trap.step(106, [&] {
-        staging.cursorLocation = ado::adUseServer;
-        staging.mode = ado::adModeReadWrite;
-        openConnection(staging, ctx.stagingConnectionString);
-    });
+    run.trap.step(106, [&] { store = std::make_unique<staging::StagingStore>(); });
     run.trap.step(108, [&] {
         paradox.cursorLocation = ado::adUseClient;
         openConnection(paradox, ctx.paradoxConnectionString());
@@ -267,7 +286,7 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     for (int i = ctx.sqlList->count() - 1; i >= 0; --i) {
         if (!ctx.sqlList->isSelected(i))
             continue;
-        if (!tableToParadox(run, ctx.sqlList->item(i), staging, paradox, sql, written)) {
+        if (!tableToParadox(run, ctx.sqlList->item(i), store.get(), paradox, sql, written)) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(paradox); });
             run.trap.step(152, [&] { closeIfOpen(sql); });
@@ -281,7 +300,10 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     });
     ctx.host->setWaitPointer(false);
     run.trap.step(154, [&] { paradox.close(); });
-    run.trap.step(156, [&] { staging.close(); });
+    run.trap.step(156, [&] {
+        openedStore(store.get());
+        store.reset();
+    });
     run.trap.step(158, [&] { sql.close(); });
     return run.summary;
 }

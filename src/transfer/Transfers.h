@@ -17,7 +17,6 @@ struct TransferContext {
     std::function<QString()> sqlConnectionString;
     std::function<QString()> paradoxConnectionString;
     std::function<QString()> paradoxFolder;
-    QString stagingConnectionString;
     // The "Send with data type customization" box of the running direction: the host's
     // prompter then shows the data type window for each table.
     bool customize = false;
@@ -39,14 +38,11 @@ struct TransferSummary {
 };
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom
-// up, through a staging table into the Paradox folder.
+// up, through a table of the run's staging store into the Paradox folder.
 TransferSummary sendTablesToParadox(TransferContext& ctx);
 
 // "Send Table/s To SQL Server": every selected table of the Paradox list, from the bottom
 // up, created on the server and filled row by row.
 TransferSummary sendTablesToSqlServer(TransferContext& ctx);
-
-// The staging connection string: the staging database named beside the program.
-QString stagingConnectionString(const QString& applicationFolder);
 
 } // namespace tabulex

@@ -11,6 +11,14 @@ namespace tabulex {
 namespace {
 
 using Rule = std::pair<const char*, const char*>;
+using staging::JetType;
+
+// A rule towards Paradox names the staging store's type of its word as well.
+struct ParadoxRule {
+    const char* key;
+    const char* word;
+    JetType type;
+};
 
 template <size_t N>
 QString firstMatch(const QString& key, const Rule (&rules)[N], const char* fallback)
@@ -53,15 +61,48 @@ QString decimalType(const Field& f)
     return QStringLiteral("DECIMAL(%1,%2)").arg(precision).arg(scale);
 }
 
+const ParadoxRule& paradoxRule(const QString& key)
+{
+    static const ParadoxRule rules[] = {
+        {"char", "TEXT", JetType::Text},
+        {"currency", "CURRENCY", JetType::Currency},
+        {"bool", "BIT", JetType::Bit},
+        {"decimal", "DECIMAL", JetType::Decimal},
+        {"single", "INT", JetType::Long},
+        {"int", "INT", JetType::Long},
+        {"adlongvarbinary", "OLEOBJECT", JetType::LongBinary},
+        {"numeric", "INT", JetType::Long},
+        {"date", "DATETIME", JetType::DateTime},
+        {"timestamp", "DATETIME", JetType::DateTime},
+        {"double", "FLOAT", JetType::Double},
+    };
+    static const ParadoxRule fallback = {"", "VARCHAR", JetType::Text};
+    for (const ParadoxRule& r : rules)
+        if (key.contains(QLatin1String(r.key)))
+            return r;
+    return fallback;
+}
+
+// A plan towards Paradox: the type word and the store's type it stands for, with the
+// defaults of a bare word (TEXT 255, DECIMAL(18,0)).
+ColumnPlan paradoxPlan(const char* word, JetType type, LiteralStyle style)
+{
+    ColumnPlan p;
+    p.type = QString::fromLatin1(word);
+    p.style = style;
+    p.stagingType = staging::ColumnType{type, 255, 18, 0, p.type};
+    return p;
+}
+
 ColumnPlan towardsParadox(const Field& f)
 {
     if (isCharacter(f.type))
-        return {isLongText(f) ? QStringLiteral("MEMO") : QStringLiteral("TEXT"),
-                LiteralStyle::Quoted};
+        return isLongText(f) ? paradoxPlan("MEMO", JetType::Memo, LiteralStyle::Quoted)
+                             : paradoxPlan("TEXT", JetType::Text, LiteralStyle::Quoted);
     if (isBinary(f.type))
-        return {QStringLiteral("OLEOBJECT"), LiteralStyle::Hex};
+        return paradoxPlan("OLEOBJECT", JetType::LongBinary, LiteralStyle::Hex);
     if (f.type == ado::adBoolean)
-        return {QStringLiteral("BIT"), LiteralStyle::BooleanDigits};
+        return paradoxPlan("BIT", JetType::Bit, LiteralStyle::BooleanDigits);
     // A Paradox Long Integer holds 32 bits and no fraction; a Number holds these exactly
     // up to 2^53, and the staging store refuses what it cannot hold.
     const bool wideNumeric =
@@ -69,8 +110,9 @@ ColumnPlan towardsParadox(const Field& f)
         (f.numericScale > 0 || f.precision > 9);
     if (f.type == ado::adSingle || f.type == ado::adDecimal || wideNumeric ||
         isWideInteger(f.type))
-        return {QStringLiteral("FLOAT"), LiteralStyle::Quoted};
-    return {paradoxColumnType(adoTypeName(std::int16_t(f.type)).toLower()), LiteralStyle::Quoted};
+        return paradoxPlan("FLOAT", JetType::Double, LiteralStyle::Quoted);
+    const ParadoxRule& rule = paradoxRule(adoTypeName(std::int16_t(f.type)).toLower());
+    return paradoxPlan(rule.word, rule.type, LiteralStyle::Quoted);
 }
 
 ColumnPlan towardsSqlServer(const Field& f)
@@ -96,13 +138,7 @@ ColumnPlan towardsSqlServer(const Field& f)
 
 QString paradoxColumnType(const QString& key)
 {
-    static const Rule rules[] = {
-        {"char", "TEXT"},  {"currency", "CURRENCY"},      {"bool", "BIT"},
-        {"decimal", "DECIMAL"}, {"single", "INT"},        {"int", "INT"},
-        {"adlongvarbinary", "OLEOBJECT"}, {"numeric", "INT"}, {"date", "DATETIME"},
-        {"timestamp", "DATETIME"}, {"double", "FLOAT"},
-    };
-    return firstMatch(key, rules, "VARCHAR");
+    return QString::fromLatin1(paradoxRule(key).word);
 }
 
 QString sqlServerColumnType(const QString& key)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "staging/StagingTypes.h"
 #include "transfer/SilentChanges.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace tabulex {
 
@@ -32,6 +35,9 @@ struct ColumnPlan {
     // What the SQL Server column would change silently, so that such values are refused
     // before they are sent. The staging store checks the Paradox side itself.
     SilentChanges guard;
+    // The staging store's column for the type word, under the default mapping towards
+    // Paradox; a chosen type is read from the user's word when the table is created.
+    std::optional<staging::ColumnType> stagingType = std::nullopt;
 };
 
 // The column for a field under the default mapping. The mapping by type key holds, except

@@ -1,12 +1,10 @@
 #include "TestHost.h"
-#include "data/Connection.h"
-#include "host/ErrorTrap.h"
 #include "core/MemoryCursor.h"
 #include "data/Recordset.h"
+#include "host/ErrorTrap.h"
+#include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
-#include "transfer/Transfers.h"
-
-#include <QCoreApplication>
+#include "transfer/StagingRowTarget.h"
 
 #include <gtest/gtest.h>
 
@@ -36,22 +34,22 @@ private:
     qint64 m_claimed;
 };
 
-qint64 copy(int rows, qint64 claimed, TestHost& host, Connection& staging)
+qint64 copy(int rows, qint64 claimed, TestHost& host, staging::StagingStore& store)
 {
-    staging.execute("CREATE TABLE `T`([n] INT)");
+    store.createTable("T", {{"n", *staging::parseColumnType("INT")}});
     Recordset source;
     source.openCursor(std::make_unique<MiscountedCursor>(rows, claimed), true);
     ErrorTrap trap(host.prompts, "Form2", "PushButton3_Click");
     QString current;
-    const CopyResult r = copyRows(host, trap, 136, source, staging, "T", {ColumnPlan{"INT"}}, current);
+    const std::vector<ColumnPlan> plans = {ColumnPlan{"INT", LiteralStyle::Quoted, {}}};
+    StagingRowTarget target(&store, "T", plans, current, host);
+    const CopyResult r = copyRows(host, trap, 136, source, target);
     // The statement in hand is the last row's, as if every row's had been built.
     EXPECT_EQ(current, QStringLiteral("INSERT INTO [T] VALUES('%1')").arg(rows));
-    Recordset back;
-    back.cursorLocation = ado::adUseClient;
-    back.open("SELECT * FROM [T]", staging);
-    EXPECT_EQ(back.recordCount(), rows);
-    back.close();
-    staging.execute("DROP TABLE [T]");
+    qint64 stored = 0;
+    store.readRows(store.table("T"), [&](const std::vector<Value>&) { ++stored; });
+    EXPECT_EQ(stored, rows);
+    store.dropTable("T");
     return r.copied;
 }
 
@@ -60,8 +58,7 @@ qint64 copy(int rows, qint64 claimed, TestHost& host, Connection& staging)
 TEST(CopyRows, EveryRowGoesWhenTheCountLearnedBeforeThemIsOff)
 {
     TestHost host;
-    Connection staging;
-    staging.open(stagingConnectionString(QCoreApplication::applicationDirPath()));
+    staging::StagingStore staging;
     EXPECT_EQ(copy(4, 2, host, staging), 4);
     EXPECT_EQ(host.progress, std::vector<int>({50, 100, 100, 100, 0}));
     host.progress.clear();

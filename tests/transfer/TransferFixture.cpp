@@ -1,7 +1,6 @@
 #include "TransferFixture.h"
 
 #include "TestPaths.h"
-#include "core/AppInfo.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
 #include "transfer/Statements.h"
@@ -37,7 +36,6 @@ TransferContext TransferTest::context()
     ctx.sqlConnectionString = [] { return server->connectionString(); };
     ctx.paradoxConnectionString = [this] { return paradoxConnectionString(folder()); };
     ctx.paradoxFolder = [this] { return folder(); };
-    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { refillParadoxList(); };
     return ctx;
 }

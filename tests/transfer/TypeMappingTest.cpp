@@ -72,6 +72,9 @@ TEST_P(DefaultPlan, KeepsEveryValue)
     EXPECT_EQ(p.style, c.paradoxStyle) << c.field.name.toStdString();
     EXPECT_EQ(s.type, c.sqlServer) << c.field.name.toStdString();
     EXPECT_EQ(s.style, c.sqlStyle) << c.field.name.toStdString();
+    // The staging field is of the type the CREATE TABLE statement names.
+    EXPECT_EQ(p.stagingType, staging::parseColumnType(p.type)) << c.field.name.toStdString();
+    EXPECT_FALSE(s.stagingType);
     // Only SQL Server's float columns round silently; the staging store checks Paradox's.
     EXPECT_FALSE(p.guard.any());
     EXPECT_EQ(s.guard.doubleRounding, s.type == "FLOAT") << c.field.name.toStdString();

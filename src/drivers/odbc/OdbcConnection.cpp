@@ -1,7 +1,6 @@
 #include "drivers/odbc/OdbcConnection.h"
 
 #include "core/DataError.h"
-#include "core/ConnectionString.h"
 #include "drivers/odbc/OdbcCursor.h"
 #include "drivers/odbc/OdbcHandle.h"
 
@@ -27,21 +26,25 @@ OdbcConnection::~OdbcConnection()
         SQLDisconnect(m_dbc->get());
 }
 
-QString OdbcConnection::adaptConnectionString(const QString& connectionString)
+QString OdbcConnection::driverConnectString(const ConnectionKeys& keys)
 {
-    const auto keys = parseConnectionString(connectionString);
-    const auto server = keys.find(QStringLiteral("SERVER"));
-    if (server == keys.end() || keys.count(QStringLiteral("PORT")))
-        return connectionString;
-    if (server->second.contains(u',') || server->second.contains(u'\\'))
-        return connectionString;
-    QString adapted = connectionString;
-    if (!adapted.isEmpty() && !adapted.endsWith(u';'))
-        adapted += u';';
-    return adapted + QStringLiteral("Port=") + QLatin1String(kDefaultPort) + u';';
+    QString out;
+    for (const ConnectionKey& k : keys.keys()) {
+        out += k.name + u'=';
+        // A braced value goes back in its braces; so does one that holds a semicolon.
+        if (k.braced || k.value.contains(u';'))
+            out += u'{' + k.value + u'}';
+        else
+            out += k.value;
+        out += u';';
+    }
+    const auto server = keys.value(u"SERVER");
+    if (server && !keys.contains(u"PORT") && !server->contains(u',') && !server->contains(u'\\'))
+        out += QStringLiteral("Port=") + QLatin1String(kDefaultPort) + u';';
+    return out;
 }
 
-std::unique_ptr<OdbcConnection> OdbcConnection::open(const QString& connectionString,
+std::unique_ptr<OdbcConnection> OdbcConnection::open(const ConnectionKeys& keys,
                                                      const DriverOptions& options)
 {
     std::unique_ptr<OdbcConnection> c(new OdbcConnection);
@@ -52,7 +55,7 @@ std::unique_ptr<OdbcConnection> OdbcConnection::open(const QString& connectionSt
         SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                            reinterpret_cast<SQLPOINTER>(SQLULEN(options.connectionTimeout)), 0);
 
-    const QString cs = adaptConnectionString(connectionString);
+    const QString cs = driverConnectString(keys);
     SQLWCHAR out[1024];
     SQLSMALLINT outLen = 0;
     const SQLRETURN rc =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ConnectionString.h"
 #include "core/Driver.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ struct CursorRegistry;
 // throughout so that text is exact whatever the process locale.
 class OdbcConnection : public DriverConnection {
 public:
-    static std::unique_ptr<OdbcConnection> open(const QString& connectionString,
+    static std::unique_ptr<OdbcConnection> open(const ConnectionKeys& keys,
                                                 const DriverOptions& options);
     ~OdbcConnection() override;
 
@@ -27,9 +28,10 @@ public:
     std::unique_ptr<DriverCursor> tables() override;
     void setCommandTimeout(int seconds) override { m_commandTimeout = seconds; }
 
-    // The string handed to SQLDriverConnect: a server without port or instance gets the
-    // default port, since FreeTDS has no portless local connection.
-    static QString adaptConnectionString(const QString& connectionString);
+    // The string handed to SQLDriverConnect, written from the keys in their order: a server
+    // without port or instance gets the default port, since FreeTDS has no portless local
+    // connection.
+    static QString driverConnectString(const ConnectionKeys& keys);
 
 private:
     OdbcConnection();

@@ -2,7 +2,7 @@
 
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
-#include "core/ConnectionString.h"
+#include "core/MemoryCursor.h"
 #include "drivers/paradox/ParadoxCursor.h"
 #include "drivers/paradox/ParadoxStatement.h"
 #include "paradox/Error.h"
@@ -30,14 +30,12 @@ ParadoxStatement parsed(const QString& statement)
 
 } // namespace
 
-std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const QString& connectionString,
+std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const ConnectionKeys& keys,
                                                            const DriverOptions&)
 {
-    const auto keys = parseConnectionString(connectionString);
-    QString folder;
-    for (const char* key : {"DEFAULTDIR", "DBQ"})
-        if (auto it = keys.find(QString::fromLatin1(key)); it != keys.end() && folder.isEmpty())
-            folder = it->second;
+    QString folder = keys.value(u"DefaultDir").value_or(QString());
+    if (folder.isEmpty())
+        folder = keys.value(u"Dbq").value_or(QString());
     if (folder.isEmpty())
         throw DataError(QStringLiteral("The connection string names no Paradox folder."));
     std::error_code ec;
@@ -130,7 +128,7 @@ std::unique_ptr<DriverCursor> ParadoxConnection::tables()
     std::vector<std::vector<Value>> rows;
     for (const fs::path& f : files)
         rows.push_back({Value(), Value(), Value(textOf(f.stem())), Value(QStringLiteral("TABLE"))});
-    return std::make_unique<ListCursor>(std::move(columns), std::move(rows));
+    return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }
 
 } // namespace tabulex::paradoxdriver

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ConnectionString.h"
 #include "core/Driver.h"
 
 #include <QString>
@@ -14,8 +15,9 @@ namespace tabulex::paradoxdriver {
 // names resolve in the folder without regard to case.
 class ParadoxConnection : public DriverConnection {
 public:
-    // Throws DataError when the string names no folder or the folder does not exist.
-    static std::unique_ptr<ParadoxConnection> open(const QString& connectionString,
+    // The folder is the string's DefaultDir (else its Dbq). Throws DataError when the string
+    // names no folder or the folder does not exist.
+    static std::unique_ptr<ParadoxConnection> open(const ConnectionKeys& keys,
                                                    const DriverOptions& options);
 
     void execute(const QString& statement) override;

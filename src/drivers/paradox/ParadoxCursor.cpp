@@ -99,12 +99,4 @@ bool ParadoxCursor::fetch(std::vector<Value>& row)
     return true;
 }
 
-bool ListCursor::fetch(std::vector<Value>& row)
-{
-    if (m_next == m_rows.size())
-        return false;
-    row = m_rows[m_next++];
-    return true;
-}
-
 } // namespace tabulex::paradoxdriver

@@ -35,24 +35,6 @@ private:
     qint64 m_fetched = 0;
 };
 
-// Rows held in memory (the tables catalogue).
-class ListCursor : public DriverCursor {
-public:
-    ListCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Value>> rows)
-        : m_columns(std::move(columns)), m_rows(std::move(rows))
-    {
-    }
-
-    const std::vector<ColumnInfo>& columns() const override { return m_columns; }
-    bool fetch(std::vector<Value>& row) override;
-    std::optional<qint64> knownRowCount() const override { return qint64(m_rows.size()); }
-
-private:
-    std::vector<ColumnInfo> m_columns;
-    std::vector<std::vector<Value>> m_rows;
-    std::size_t m_next = 0;
-};
-
 // The text of a library error as the driver reports it: the table and the cause.
 QString tableError(const QString& table, const QString& cause);
 

@@ -291,7 +291,6 @@ TransferContext TableWindow::transferContext()
     ctx.sqlConnectionString = [this] { return sqlConnectionString(); };
     ctx.paradoxConnectionString = [this] { return tabulex::paradoxConnectionString(folder()); };
     ctx.paradoxFolder = [this] { return folder(); };
-    ctx.stagingConnectionString = stagingConnectionString(applicationFolder());
     ctx.refillParadoxList = [this] { fillParadoxTableList(paradoxTables(), folder(), *this); };
     ctx.module = kModule;
     return ctx;

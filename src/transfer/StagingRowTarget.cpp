@@ -1,0 +1,75 @@
+#include "transfer/StagingRowTarget.h"
+
+#include "core/DataError.h"
+#include "host/CommandHost.h"
+#include "staging/StagingStore.h"
+#include "transfer/Statements.h"
+
+namespace tabulex {
+
+namespace {
+
+// The values the row's INSERT statement writes, as the staging store takes them: a
+// Boolean written as a digit is that number, bytes written as text are their hex digits,
+// and bytes stay binary data only where the statement writes them as 0x....
+void stagingValues(const Fields& row, const std::vector<ColumnPlan>& columns,
+                   std::vector<Value>& out)
+{
+    out.resize(size_t(row.count()));
+    for (int i = 0; i < row.count(); ++i) {
+        const Value& v = row[i].value;
+        const LiteralStyle style = columns[size_t(i)].style;
+        Value& value = out[size_t(i)];
+        if (writtenAsNull(v))
+            value = Value();
+        else if (v.kind() == Value::Kind::Bool && style == LiteralStyle::BooleanDigits)
+            value = Value(v.toBool() ? 1 : 0);
+        else if (v.kind() == Value::Kind::Bytes && style != LiteralStyle::Hex)
+            value = Value(v.toText());
+        else
+            value = v;
+    }
+}
+
+} // namespace
+
+staging::StagingStore& openedStore(staging::StagingStore* store)
+{
+    if (!store)
+        throw DataError(QStringLiteral("Operation is not allowed when the object is closed."),
+                        3704);
+    return *store;
+}
+
+StagingRowTarget::StagingRowTarget(staging::StagingStore* store, QString table,
+                                   const std::vector<ColumnPlan>& columns,
+                                   QString& currentStatement, CommandHost& host)
+    : m_store(store), m_table(std::move(table)), m_columns(columns),
+      m_current(currentStatement), m_host(host)
+{
+}
+
+void StagingRowTarget::write(const Fields& row)
+{
+    for (int i = 0; i < row.count(); ++i)
+        m_host.processEvents();
+    try {
+        staging::StagingStore& store = openedStore(m_store);
+        stagingValues(row, m_columns, m_values);
+        store.addRow(m_table, m_values);
+        m_last = row;
+        m_lastPending = true;
+    } catch (...) {
+        m_current = buildInsertStatement(m_table, row, m_columns);
+        m_lastPending = false;
+        throw;
+    }
+}
+
+void StagingRowTarget::finish()
+{
+    if (m_lastPending)
+        m_current = buildInsertStatement(m_table, m_last, m_columns);
+}
+
+} // namespace tabulex
