@@ -1,9 +1,13 @@
 // Writes and then reads the same 1,000,000-row table (Long, Short, Number, Money, Alpha 40,
-// Date, Timestamp, Logical) with the Paradox library and with pxlib, in one run. Each phase
-// runs in a child process of its own, so that its peak memory is its own.
+// Date, Timestamp, Logical) with the Paradox library and with pxlib, in one run. Then writes
+// a 1,200,000-row table of 275-byte records (more than 4 KB blocks hold) with the library and
+// reads it back with pxlib, comparing row count and checksum. Each phase runs in a child
+// process of its own, so that its peak memory is its own.
 // Last line: write_ratio=<ours/pxlib> read_ratio=<ours/pxlib> peak_mb=<largest of ours>
 #include "paradox/TableReader.h"
 #include "paradox/TableWriter.h"
+
+#include "BigTable.h"
 
 extern "C" {
 #include <paradox.h>
@@ -71,7 +75,9 @@ paradox::Date dateOfDay(long day)
     return {int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))};
 }
 
-double oursWrite(const fs::path& file)
+using bigtable::Outcome;
+
+Outcome oursWrite(const fs::path& file)
 {
     using paradox::FieldType;
     using paradox::Value;
@@ -101,10 +107,10 @@ double oursWrite(const fs::path& file)
         w.append(values);
     }
     w.commit();
-    return 0;
+    return {0, double(kRows)};
 }
 
-double oursRead(const fs::path& file)
+Outcome oursRead(const fs::path& file)
 {
     auto reader = paradox::TableReader::open(file);
     std::vector<paradox::Value> row;
@@ -118,7 +124,7 @@ double oursRead(const fs::path& file)
     }
     if (n != kRows)
         std::abort();
-    return sum.value;
+    return {sum.value, double(n)};
 }
 
 pxfield_t* pxlibFields()
@@ -137,7 +143,7 @@ pxfield_t* pxlibFields()
     return f;
 }
 
-double pxlibWrite(const fs::path& file)
+Outcome pxlibWrite(const fs::path& file)
 {
     pxdoc_t* px = PX_new();
     pxfield_t* fields = pxlibFields();
@@ -166,10 +172,10 @@ double pxlibWrite(const fs::path& file)
     }
     PX_close(px);
     PX_delete(px);
-    return 0;
+    return {0, double(kRows)};
 }
 
-double pxlibRead(const fs::path& file)
+Outcome pxlibRead(const fs::path& file)
 {
     pxdoc_t* px = PX_new();
     if (PX_open_file(px, file.c_str()) < 0)
@@ -198,17 +204,18 @@ double pxlibRead(const fs::path& file)
     }
     PX_close(px);
     PX_delete(px);
-    return sum.value;
+    return {sum.value, double(n)};
 }
 
 struct Result {
     double seconds = 0;
     double checksum = 0;
+    double rows = 0;
     double peakMb = 0;
 };
 
-// Runs one phase in a child process and reports its time, checksum and peak memory.
-Result inChild(const std::function<double()>& phase)
+// Runs one phase in a child process and reports its time, checksum, rows and peak memory.
+Result inChild(const std::function<Outcome()>& phase)
 {
     int pipeFd[2];
     if (pipe(pipeFd) != 0)
@@ -217,16 +224,16 @@ Result inChild(const std::function<double()>& phase)
     if (pid == 0) {
         close(pipeFd[0]);
         const auto start = std::chrono::steady_clock::now();
-        const double checksum = phase();
+        const Outcome outcome = phase();
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double out[2] = {seconds, checksum};
+        const double out[3] = {seconds, outcome.checksum, outcome.rows};
         if (write(pipeFd[1], out, sizeof out) != sizeof out)
             _exit(1);
         _exit(0);
     }
     close(pipeFd[1]);
-    double in[2] = {};
+    double in[3] = {};
     const bool got = read(pipeFd[0], in, sizeof in) == sizeof in;
     close(pipeFd[0]);
     int status = 0;
@@ -236,14 +243,35 @@ Result inChild(const std::function<double()>& phase)
         std::fprintf(stderr, "paradox_bench: a phase failed\n");
         std::exit(1);
     }
-    return {in[0], in[1], double(usage.ru_maxrss) / 1024.0};
+    return {in[0], in[1], in[2], double(usage.ru_maxrss) / 1024.0};
 }
 
 void print(const char* what, const char* who, const Result& r)
 {
     std::printf("%-5s %-5s %7.2f s %10.0f rows/s  peak %6.1f MB\n", what, who, r.seconds,
-                double(kRows) / r.seconds, r.peakMb);
+                r.rows / r.seconds, r.peakMb);
     std::fflush(stdout);
+}
+
+// Writes the large table with the library, reads it with pxlib and prints whether it arrived
+// whole; rows < 0 in the result when it did not.
+Result bigTable(const fs::path& file)
+{
+    std::printf("big: %ld rows of Alpha 255, Number, Long Integer, Timestamp (275 bytes)\n",
+                bigtable::kRows);
+    Result write = inChild([&] { return bigtable::writeWithLibrary(file); });
+    print("write", "ours", write);
+    const int blockSize = paradox::TableReader::open(file)->header().blockSize;
+    const Result read = inChild([&] { return bigtable::readWithPxlib(file); });
+    print("read", "pxlib", read);
+    const bool whole = read.rows == write.rows && read.checksum == write.checksum;
+    std::printf("big_table: written=%.0f block_size=%d pxlib_rows=%.0f checksum_written=%.0f "
+                "checksum_pxlib=%.0f arrived_whole=%s\n",
+                write.rows, blockSize, read.rows, write.checksum, read.checksum,
+                whole ? "yes" : "no");
+    if (!whole)
+        write.rows = -1;
+    return write;
 }
 
 } // namespace
@@ -265,6 +293,9 @@ int main(int argc, char** argv)
     print("read", "ours", ourRead);
     const Result pxRead = inChild([&] { return pxlibRead(dir / "PXLIB.DB"); });
     print("read", "pxlib", pxRead);
+    fs::remove(dir / "OURS.DB");
+    fs::remove(dir / "PXLIB.DB");
+    const Result bigWrite = bigTable(dir / "BIG.DB");
     fs::remove_all(dir);
 
     if (ourRead.checksum != pxRead.checksum) {
@@ -272,9 +303,11 @@ int main(int argc, char** argv)
                      ourRead.checksum, pxRead.checksum);
         return 1;
     }
+    if (bigWrite.rows < 0)
+        return 1;
     const double writeRatio = pxWrite.seconds / ourWrite.seconds;
     const double readRatio = pxRead.seconds / ourRead.seconds;
     std::printf("write_ratio=%.1f read_ratio=%.1f peak_mb=%.1f\n", writeRatio, readRatio,
-                std::max(ourWrite.peakMb, ourRead.peakMb));
+                std::max({ourWrite.peakMb, ourRead.peakMb, bigWrite.peakMb}));
     return 0;
 }

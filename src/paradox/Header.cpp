@@ -181,16 +181,16 @@ TableHeader readHeader(ByteSource& source, const std::string& table, const std::
         throw Error(table, "invalid field count " + std::to_string(fieldCount));
 
     const bool dataHeader = t.versionId >= kFirstDataHeaderVersion;
-    const std::uint32_t encryption1 = le32(p + kEncryption1At);
+    // The checksum is at 0x25, or at 0x5C when 0x25 holds the marker of 4.x and later.
+    t.passwordChecksum = le32(p + kEncryption1At);
     if (dataHeader) {
         r.need(kDataHeaderEnd, "the data header");
         t.codePage = le16(p + kCodePageAt);
         t.sortOrderName = sortOrderName(r);
-        t.encrypted =
-            le32(p + kEncryption2At) != 0 || (encryption1 != 0 && encryption1 != kNoEncryption);
-    } else {
-        t.encrypted = encryption1 != 0;
+        if (t.passwordChecksum == kChecksumInDataHeader)
+            t.passwordChecksum = le32(p + kEncryption2At);
     }
+    t.encrypted = t.passwordChecksum != 0;
     t.encoding = !encoding.empty()
                      ? encoding
                      : textEncodingOf(t.codePage, t.sortOrderName, t.sortOrder, !dataHeader);

@@ -35,7 +35,8 @@ struct TableHeader {
     std::uint8_t sortOrder = 0;
     std::string sortOrderName; // language driver, empty before 4.0
     std::string encoding;      // iconv name the text is decoded with
-    bool encrypted = false;
+    bool encrypted = false;            // password-protected: blocks and .MB are scrambled
+    std::uint32_t passwordChecksum = 0; // the header's checksum; keys the scramble
     std::uint32_t autoIncrement = 0;
     std::vector<Field> fields;
 

@@ -41,7 +41,7 @@ void putFixedHeader(const HeaderFacts& facts, std::size_t headerSize, unsigned c
     putLe16(h + kLastBlockAt, std::uint16_t(facts.blocks));
     putLe16(h + kUnknown12At, 3);
     putLe16(h + kFieldCountAt, std::uint16_t(nf));
-    putLe32(h + kEncryption1At, kNoEncryption);
+    putLe32(h + kEncryption1At, kChecksumInDataHeader);
     h[kSortOrderAt] = facts.driver->sortOrder;
     h[kChangeCount1At] = 2;
     h[kChangeCount2At] = 1;

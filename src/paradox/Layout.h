@@ -49,7 +49,8 @@ constexpr int kUnkeyedTable = 2;
 constexpr int kFirstDataHeaderVersion = 5; // 4.x
 constexpr int kVersion5 = 0x0B;
 constexpr int kMaxFields = 255;
-constexpr std::uint32_t kNoEncryption = 0xFF00FF00;
+// At 0x25 of 4.x and later tables: the password checksum is at 0x5C instead.
+constexpr std::uint32_t kChecksumInDataHeader = 0xFF00FF00;
 constexpr std::size_t kPointerSize = 4;
 constexpr std::size_t kHeaderUnit = 0x800;
 

@@ -6,6 +6,8 @@
 #include "paradox/Error.h"
 #include "paradox/Layout.h"
 #include "paradox/RecordDecoder.h"
+#include "paradox/Scramble.h"
+#include "paradox/ScrambledMemoSource.h"
 #include "paradox/TableFiles.h"
 
 namespace paradox {
@@ -36,6 +38,8 @@ TableReader::TableReader(std::unique_ptr<ByteSource> db, std::string table, Blob
     m_block.resize(std::size_t(m_header.blockSize));
     m_visited.assign(std::size_t(m_header.fileBlocks) + 1, false);
     m_nextBlock = m_header.firstBlock;
+    if (m_header.encrypted)
+        m_scramble = std::make_unique<Scramble>(m_header.passwordChecksum);
 }
 
 TableReader::~TableReader() = default;
@@ -46,6 +50,9 @@ BlobReader& TableReader::blobs()
         auto file = m_openBlobs ? m_openBlobs() : nullptr;
         if (!file)
             throw Error(m_table, "a value is stored in the memo file, which is missing");
+        if (m_header.encrypted)
+            file = std::make_unique<ScrambledMemoSource>(std::move(file),
+                                                         m_header.passwordChecksum);
         std::string name = m_table;
         if (const auto dot = name.rfind('.'); dot != std::string::npos)
             name.erase(dot);
@@ -56,9 +63,6 @@ BlobReader& TableReader::blobs()
 
 bool TableReader::next(std::vector<Value>& row)
 {
-    if (m_header.encrypted)
-        throw Error(m_table, "the table is password-protected; reading encrypted tables is not "
-                             "supported");
     while (m_inBlock == m_blockRecords) {
         if (m_done || !nextBlock()) {
             m_done = true;
@@ -90,7 +94,11 @@ bool TableReader::nextBlock()
 
     const std::uint64_t at =
         std::uint64_t(m_header.headerSize) + std::uint64_t(b - 1) * m_header.blockSize;
-    const std::size_t got = m_db->readAt(at, m_block.data(), m_block.size());
+    std::size_t got = m_db->readAt(at, m_block.data(), m_block.size());
+    if (m_scramble) {
+        got -= got % Scramble::kChunk; // a partial chunk cannot be unscrambled
+        m_scramble->decodeBlock(m_block.data(), got, b);
+    }
     if (got < std::size_t(kBlockHeaderSize))
         throw Error(m_table, "the file is truncated: " + where + " is missing");
     m_nextBlock = bytes::le16(m_block.data());

@@ -14,6 +14,7 @@ namespace paradox {
 class BlobReader;
 class ByteSource;
 class RecordDecoder;
+class Scramble;
 
 struct ReadOptions {
     // An iconv encoding name that overrides the table's code page (empty: the table's).
@@ -21,7 +22,8 @@ struct ReadOptions {
 };
 
 // Streams the records of a Paradox table (3.0 to 7.x) in block-chain order, one block in
-// memory at a time. Every damage it meets throws Error naming the table and the cause.
+// memory at a time; password-protected tables are unscrambled as they are read. Every damage
+// it meets throws Error naming the table and the cause.
 class TableReader {
 public:
     using BlobOpener = std::function<std::unique_ptr<ByteSource>()>;
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<BlobReader> m_blobs;
     TableHeader m_header;
     std::unique_ptr<RecordDecoder> m_decoder;
+    std::unique_ptr<Scramble> m_scramble; // for password-protected tables
     std::vector<unsigned char> m_block;
     std::vector<bool> m_visited;
     int m_nextBlock = 0;

@@ -1,6 +1,7 @@
 #include "paradox/TableWriter.h"
 
 #include "paradox/BlobWriter.h"
+#include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/CodePage.h"
 #include "paradox/Error.h"
@@ -10,6 +11,7 @@
 #include "paradox/RecordEncoder.h"
 #include "paradox/TableFiles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -86,20 +88,17 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldDefinition> fi
                          const WriteOptions& options)
     : m_target(dbFile), m_table(dbFile.filename().string()), m_options(options)
 {
-    const int bs = options.blockSize;
-    if (bs != 1024 && bs != 2048 && bs != 4096)
-        throw Error(m_table, "a Paradox 5.x table has blocks of 1, 2 or 4 KB, not " +
-                                 std::to_string(bs) + " bytes");
     if (!driverForCodePage(options.codePage) ||
         !TextEncoder("CP" + std::to_string(options.codePage)).valid())
         throw Error(m_table, "code page " + std::to_string(options.codePage) +
                                  " is not supported for writing");
     checkFields(fields);
+    chooseBlockSize();
     if (!options.replace && existingTable())
         throw Error(m_table, "the table already exists");
 
-    m_perBlock = (bs - kBlockHeaderSize) / m_recordSize;
-    m_block.assign(std::size_t(bs), 0);
+    m_perBlock = (m_blockSize - kBlockHeaderSize) / m_recordSize;
+    m_block.assign(std::size_t(m_blockSize), 0);
     m_record.assign(std::size_t(m_recordSize), 0);
 
     HeaderFacts facts;
@@ -151,10 +150,30 @@ void TableWriter::checkFields(const std::vector<FieldDefinition>& definitions)
         m_hasBlobFields = m_hasBlobFields || isBlobType(s.type);
     }
     m_recordSize = offset;
-    if (m_recordSize > m_options.blockSize - kBlockHeaderSize)
+}
+
+// The block size the caller gave, or with a row count the smallest that holds the table.
+void TableWriter::chooseBlockSize()
+{
+    if (m_options.rows) {
+        m_blockSize = requireBlockSize(m_table, m_recordSize, *m_options.rows);
+        return;
+    }
+    const auto allowed = allowedBlockSizes();
+    m_blockSize = m_options.blockSize;
+    if (std::find(allowed.begin(), allowed.end(), m_blockSize) == allowed.end())
+        throw Error(m_table, "a Paradox 5.x table has blocks of 1, 2, 4, 16 or 32 KB, not " +
+                                 std::to_string(m_blockSize) + " bytes");
+    if (m_recordSize > m_blockSize - kBlockHeaderSize)
         throw Error(m_table, "a record of " + std::to_string(m_recordSize) +
-                                 " bytes does not fit a block of " +
-                                 std::to_string(m_options.blockSize) + " bytes");
+                                 " bytes does not fit a block of " + std::to_string(m_blockSize) +
+                                 " bytes");
+}
+
+std::string TableWriter::tooManyRows() const
+{
+    return "more rows came than the " + std::to_string(*m_options.rows) +
+           " announced; the table is not written";
 }
 
 BlobWriter& TableWriter::blobs() { return *m_blobs; }
@@ -163,6 +182,10 @@ void TableWriter::append(const std::vector<Value>& row)
 {
     if (m_committed)
         throw Error(m_table, "the table is already written");
+    if (m_options.rows && m_records == *m_options.rows) {
+        m_tooManyRows = true;
+        throw Error(m_table, tooManyRows());
+    }
     if (m_records == 0xFFFFFFFFu)
         throw Error(m_table, "a Paradox table holds at most 4294967295 records");
     m_encoder->encode(row, m_record.data());
@@ -193,13 +216,15 @@ void TableWriter::commit()
 {
     if (m_committed)
         throw Error(m_table, "the table is already written");
+    if (m_tooManyRows)
+        throw Error(m_table, tooManyRows());
     if (m_inBlock > 0)
         writeBlock(true);
     HeaderFacts facts;
     for (std::size_t i = 0; i < m_fields.size(); ++i)
         facts.fields.push_back({m_fields[i].type, m_fields[i].size, m_rawNames[i]});
     facts.recordSize = m_recordSize;
-    facts.blockSize = m_options.blockSize;
+    facts.blockSize = m_blockSize;
     facts.rawTableName =
         rawTableName(m_table, TextEncoder("CP" + std::to_string(m_options.codePage)));
     facts.driver = driverForCodePage(m_options.codePage);

@@ -29,8 +29,13 @@ struct FieldDefinition {
 std::optional<int> recordWidthOf(const FieldDefinition& definition);
 
 struct WriteOptions {
-    int codePage = 1252;  // a Windows code page with a Paradox language driver
-    int blockSize = 4096; // 1024, 2048 or 4096
+    int codePage = 1252; // a Windows code page with a Paradox language driver
+    // The rows the caller will append, when it knows them before the first one: the writer
+    // then picks the smallest allowed block size that holds them (blockSizeFor), refuses a
+    // table no size can hold before anything is written, and refuses rows beyond the number.
+    std::optional<std::uint64_t> rows;
+    // The block size when `rows` is not given: 1024, 2048, 4096, 16384 or 32768.
+    int blockSize = 4096;
     bool replace = false; // replace an existing table of that name (and its family)
     bool durable = true;  // force the files to disk before they take the table's name
 };
@@ -50,15 +55,19 @@ public:
     TableWriter& operator=(const TableWriter&) = delete;
 
     // Adds a record; throws Error naming the column for a value the field cannot hold (the
-    // table stays as it was before the call).
+    // table stays as it was before the call). A row beyond WriteOptions::rows throws, and
+    // the table can then no longer be committed.
     void append(const std::vector<Value>& row);
     void commit();
 
     std::uint32_t recordCount() const { return m_records; }
+    int blockSize() const { return m_blockSize; }
     const std::vector<Field>& fields() const { return m_fields; }
 
 private:
     void checkFields(const std::vector<FieldDefinition>& definitions);
+    void chooseBlockSize();
+    std::string tooManyRows() const;
     void writeBlock(bool last);
     std::optional<std::filesystem::path> existingTable() const;
     void publish();
@@ -70,6 +79,7 @@ private:
     std::vector<Field> m_fields;
     std::vector<std::string> m_rawNames;
     int m_recordSize = 0;
+    int m_blockSize = 0;
     int m_perBlock = 0;
     std::size_t m_headerSize = 0;
     std::unique_ptr<OutputFile> m_db;
@@ -81,6 +91,7 @@ private:
     int m_blocks = 0;
     std::uint32_t m_records = 0;
     bool m_hasBlobFields = false;
+    bool m_tooManyRows = false;
     bool m_committed = false;
 };
 

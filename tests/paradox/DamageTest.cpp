@@ -2,6 +2,7 @@
 // a crash, a hang or wrong values passed off as the table's (the sanitizer build checks the
 // memory side).
 #include "FuzzInput.h"
+#include "ScrambleTable.h"
 #include "TestSupport.h"
 
 #include <filesystem>
@@ -63,6 +64,7 @@ void setLe32(std::string& b, std::size_t at, std::uint32_t v)
 struct Table {
     const char* db;
     const char* mb;
+    std::uint32_t scramble = 0; // made password-protected with this checksum
 };
 
 class Truncation : public ::testing::TestWithParam<Table> {};
@@ -70,9 +72,11 @@ class Truncation : public ::testing::TestWithParam<Table> {};
 TEST_P(Truncation, atEveryLengthGivesAnErrorOrTheWholeTable)
 {
     REQUIRE_PARADOX_FIXTURES();
-    const std::string db = fileBytes(fixture(GetParam().db));
-    const std::string mb = GetParam().mb ? fileBytes(fixture(GetParam().mb)) : std::string();
+    std::string db = fileBytes(fixture(GetParam().db));
+    std::string mb = GetParam().mb ? fileBytes(fixture(GetParam().mb)) : std::string();
     const std::string* mbp = GetParam().mb ? &mb : nullptr;
+    if (GetParam().scramble)
+        fuzz::scrambleTable(db, GetParam().mb ? &mb : nullptr, GetParam().scramble);
     const auto whole = tryRead(db, mbp, nullptr);
     ASSERT_TRUE(whole.has_value());
     for (std::size_t n = 0; n < db.size(); n += 7) {
@@ -95,13 +99,16 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Truncation,
                                            Table{"db/CUSTOMER.DB", "db/CUSTOMER.MB"},
                                            Table{"fields/memo.db", "fields/memo.mb"},
                                            Table{"fields/date35.db", nullptr},
-                                           Table{"fields/graphic.db", "fields/graphic.mb"}));
+                                           Table{"fields/graphic.db", "fields/graphic.mb"},
+                                           Table{"encrypt/encrypted.db", nullptr},
+                                           Table{"fields/memo.db", "fields/memo.mb", 0xBEEF}));
 
 TEST(ByteFlips, inTheHeaderAndFirstBlockNeverCrash)
 {
     REQUIRE_PARADOX_FIXTURES();
     for (const Table t : {Table{"db/CUSTOMER.DB", "db/CUSTOMER.MB"},
-                          Table{"fields/bcd.db", nullptr}, Table{"fields/date35.db", nullptr}}) {
+                          Table{"fields/bcd.db", nullptr}, Table{"fields/date35.db", nullptr},
+                          Table{"encrypt/encrypted.db", nullptr}}) {
         const std::string db = fileBytes(fixture(t.db));
         const std::string mb = t.mb ? fileBytes(fixture(t.mb)) : std::string();
         const std::size_t header =
@@ -202,13 +209,13 @@ TEST(HostileHeaders, areReportedWithTheirCause)
     EXPECT_EQ(readMessage(names), "T.DB: the end of the header cuts off the field names");
 }
 
-TEST(PasswordProtectedTables, areRefusedWithAClearMessage)
+TEST(PasswordProtectedTables, whoseChecksumDoesNotFitTheirBlocksAreReportedAsDamaged)
 {
     test::TempDir dir;
     std::string db = smallTable(dir);
-    setLe32(db, 0x5C, 0x1234ABCD);
+    setLe32(db, 0x5C, 0x1234ABCD); // plain blocks, unscrambled with this key, are noise
     EXPECT_EQ(readMessage(db),
-              "T.DB: the table is password-protected; reading encrypted tables is not supported");
+              "T.DB: the block chain leads to block 54392 but the file has 2 blocks");
 }
 
 // A memo table whose first value lives in a sub-allocated block and whose second one in a

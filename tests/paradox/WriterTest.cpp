@@ -2,6 +2,7 @@
 // files that appear under the table's name only when complete.
 #include "TestSupport.h"
 
+#include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/Error.h"
 
@@ -308,6 +309,68 @@ TEST(FieldChecks, refuseWhatAParadox5TableCannotHave)
         wide.push_back({"Text" + std::to_string(i), FieldType::Alpha, 255});
     EXPECT_EQ(create(wide), "F.DB: a record of 4335 bytes does not fit a block of 4096 bytes");
     EXPECT_EQ(dir.names(), std::vector<std::string>{}) << "nothing is left behind";
+}
+
+TEST(BlockSizes, areTheSmallestAllowedThatHoldTheRecordAndTheRows)
+{
+    // A 275-byte record: 3 to a 1 KB block, 7 to 2 KB, 14 to 4 KB, 59 to 16 KB, 119 to 32 KB;
+    // a table has at most 65,535 blocks.
+    struct Case {
+        int recordSize;
+        std::uint64_t rows;
+        std::optional<int> blockSize;
+    };
+    constexpr std::uint64_t kBlocks = 65535;
+    for (const Case& c : {Case{275, 0, 1024}, Case{275, kBlocks * 3, 1024},
+                          Case{275, kBlocks * 3 + 1, 2048}, Case{275, kBlocks * 14, 4096},
+                          Case{275, kBlocks * 14 + 1, 16384}, Case{275, 1'200'000, 16384},
+                          Case{275, kBlocks * 59 + 1, 32768}, Case{275, kBlocks * 119, 32768},
+                          Case{275, kBlocks * 119 + 1, std::nullopt}, Case{1018, 1, 1024},
+                          Case{1019, 1, 2048}, Case{4091, 1, 16384}, Case{32762, kBlocks, 32768},
+                          Case{32763, 0, std::nullopt}})
+        EXPECT_EQ(blockSizeFor(c.recordSize, c.rows), c.blockSize)
+            << c.recordSize << " bytes, " << c.rows << " rows";
+}
+
+TEST(AnnouncedRows, aTableNoBlockSizeHoldsIsRefusedBeforeAnythingIsWritten)
+{
+    TempDir dir;
+    const std::vector<FieldDefinition> fields{{"Name", FieldType::Alpha, 255},
+                                              {"Amount", FieldType::Number},
+                                              {"Id", FieldType::Long},
+                                              {"Seen", FieldType::Timestamp}};
+    WriteOptions options;
+    options.rows = 65535ull * 119 + 1;
+    const std::string message = "BIG.DB: 7,798,666 rows do not fit a Paradox table: its 65,535 "
+                                "blocks of 32 KB hold at most 7,798,665 records of 275 bytes";
+    EXPECT_EQ(errorOf([&] { requireBlockSize("BIG.DB", fields, *options.rows); }), message);
+    EXPECT_EQ(errorOf([&] { TableWriter(dir / "BIG.DB", fields, options); }), message);
+    std::vector<FieldDefinition> huge(129, {"", FieldType::Alpha, 255});
+    for (std::size_t i = 0; i < huge.size(); ++i)
+        huge[i].name = "T" + std::to_string(i);
+    options.rows = 1;
+    EXPECT_EQ(errorOf([&] { TableWriter(dir / "WIDE.DB", huge, options); }),
+              "WIDE.DB: a record of 32895 bytes does not fit a block of 32768 bytes, the largest "
+              "a Paradox table has");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{});
+}
+
+TEST(AnnouncedRows, moreRowsThanAnnouncedFailAndPublishNothing)
+{
+    TempDir dir;
+    WriteOptions options;
+    options.rows = 2;
+    {
+        TableWriter writer(dir / "TWO.DB", {{"N", FieldType::Long}}, options);
+        EXPECT_EQ(writer.blockSize(), 1024);
+        writer.append({Value(1)});
+        writer.append({Value(2)});
+        const std::string message = "TWO.DB: more rows came than the 2 announced; the table is "
+                                    "not written";
+        EXPECT_EQ(errorOf([&] { writer.append({Value(3)}); }), message);
+        EXPECT_EQ(errorOf([&] { writer.commit(); }), message);
+    }
+    EXPECT_EQ(dir.names(), std::vector<std::string>{});
 }
 
 TEST(AtomicWrites, anUncommittedTableLeavesNoFileBehind)

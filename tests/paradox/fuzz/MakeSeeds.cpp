@@ -1,6 +1,8 @@
 // Writes the fuzz seed corpus: every table of the fixtures folder (with its .MB, cut to
-// 64 KB), plus a table of every field type written by the library.
+// 64 KB), a table of every field type written by the library, and that table and a memo
+// fixture made password-protected.
 #include "FuzzInput.h"
+#include "ScrambleTable.h"
 
 #include "paradox/TableFiles.h"
 #include "paradox/TableWriter.h"
@@ -38,16 +40,15 @@ void writeSeed(const fs::path& out, const std::string& db, const std::string* mb
     std::ofstream(out, std::ios::binary).write(seed.data(), std::streamsize(seed.size()));
 }
 
-void seedFromTable(const fs::path& db, const fs::path& out)
+// `scramble`: the password checksum to protect the table with, 0 for none.
+void seedFromTable(const fs::path& db, const fs::path& out, std::uint32_t scramble = 0)
 {
     const auto mb = paradox::findCompanion(db, "MB");
-    const std::string dbBytes = bytesOf(db, std::string::npos);
-    if (mb) {
-        const std::string mbBytes = bytesOf(*mb, kMaxMemoSeed);
-        writeSeed(out, dbBytes, &mbBytes);
-    } else {
-        writeSeed(out, dbBytes, nullptr);
-    }
+    std::string dbBytes = bytesOf(db, std::string::npos);
+    std::string mbBytes = mb ? bytesOf(*mb, kMaxMemoSeed) : std::string();
+    if (scramble)
+        paradox::fuzz::scrambleTable(dbBytes, mb ? &mbBytes : nullptr, scramble);
+    writeSeed(out, dbBytes, mb ? &mbBytes : nullptr);
 }
 
 void writeEveryType(const fs::path& folder)
@@ -117,8 +118,11 @@ int main(int argc, char** argv)
         fs::create_directories(scratch);
         writeEveryType(scratch);
         seedFromTable(scratch / "EVERY.DB", out / "written_every_type.seed");
+        seedFromTable(scratch / "EVERY.DB", out / "scrambled_every_type.seed", 0x2F6A91C4);
+        seedFromTable(fixtures / "fields" / "memo.db", out / "scrambled_memo.seed", 0xFF80);
         fs::remove_all(scratch);
-        std::printf("%d fixture seeds and 1 written table in %s\n", count, out.c_str());
+        std::printf("%d fixture seeds, 1 written table and 2 scrambled ones in %s\n", count,
+                    out.c_str());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;
