@@ -64,7 +64,7 @@ void expectSameRows(const Rows& original, const Rows& actual, const QString& tab
 TEST_F(TransferTest, EveryFixtureTableComesBackWithTheSameValues)
 {
     TABULEX_REQUIRE_FIXTURES();
-    for (const char* sub : {"db", "fields"}) {
+    for (const char* sub : {"db", "fields", "encrypt"}) {
         QStringList names;
         for (const auto& f : paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
             names << QString::fromStdString(f.stem().string());

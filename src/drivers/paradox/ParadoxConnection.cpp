@@ -81,10 +81,6 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
     const fs::path file = tableFile(s.table);
     try {
         auto reader = paradox::TableReader::open(file);
-        if (reader->header().encrypted)
-            throw paradox::Error(file.filename().string(),
-                                 "the table is password-protected; reading encrypted tables is "
-                                 "not supported");
         return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit);
     } catch (const paradox::Error& e) {
         throw DataError(tableError(s.table, QString::fromStdString(e.cause())));
