@@ -3,7 +3,7 @@
 #include "core/AppInfo.h"
 #include "host/ErrorTrap.h"
 #include "batch/Console.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "tables/ListFill.h"
 #include "tables/TableCommands.h"
 #include "transfer/Transfers.h"

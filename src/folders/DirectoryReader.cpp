@@ -1,6 +1,6 @@
 #include "folders/DirectoryReader.h"
 
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "folders/FolderError.h"
 
 #include <cerrno>

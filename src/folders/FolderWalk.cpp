@@ -1,5 +1,5 @@
 // The folder walk behind the Paradox table list.
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 
 #include "host/ErrorReport.h"
 #include "host/ErrorTrap.h"

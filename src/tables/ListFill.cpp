@@ -4,7 +4,7 @@
 #include "host/CommandHost.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "host/TableList.h"
 
 namespace tabulex {

@@ -5,11 +5,11 @@
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "folders/FolderError.h"
 #include "paradox/TableFiles.h"
 #include "host/HostHourglass.h"
-#include "tables/MainFiles.h"
+#include "tables/FileRoutines.h"
 #include "host/TableList.h"
 
 #include <QFile>

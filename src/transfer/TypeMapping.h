@@ -34,7 +34,7 @@ struct ColumnPlan {
     LiteralStyle style = LiteralStyle::Quoted;
     // What the SQL Server column would change silently, so that such values are refused
     // before they are sent. The staging store checks the Paradox side itself.
-    SilentChanges guard;
+    SilentChanges guard = {};
     // The staging store's column for the type word, under the default mapping towards
     // Paradox; a chosen type is read from the user's word when the table is created.
     std::optional<staging::ColumnType> stagingType = std::nullopt;

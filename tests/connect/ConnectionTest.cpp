@@ -2,8 +2,8 @@
 #include "FreePort.h"
 #include "core/DataError.h"
 #include "connect/ConnectionStrings.h"
-#include "connect/MSSQL.h"
-#include "connect/Paradox.h"
+#include "connect/SqlServerLogin.h"
+#include "connect/ParadoxFolder.h"
 #include "folders/FolderError.h"
 
 #include <QDir>

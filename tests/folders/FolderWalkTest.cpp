@@ -1,6 +1,6 @@
 #include "FolderTestSupport.h"
 #include "ScriptedPrompter.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "TestPaths.h"
 #include "core/AppInfo.h"
 #include "tables/ListFill.h"
-#include "tables/MainFiles.h"
+#include "tables/FileRoutines.h"
 #include "tables/TableCommands.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ui/common/WindowChrome.h"
 
 #include "core/AppInfo.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 
 #include <QApplication>
 #include <QCheckBox>

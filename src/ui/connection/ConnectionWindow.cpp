@@ -1,9 +1,9 @@
 #include "ui/connection/ConnectionWindow.h"
 
-#include "connect/MSSQL.h"
-#include "connect/Paradox.h"
+#include "connect/SqlServerLogin.h"
+#include "connect/ParadoxFolder.h"
 #include "core/AppInfo.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"

@@ -2,7 +2,7 @@
 
 #include "core/AppInfo.h"
 #include "customize/Customize.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "ui/common/AppIcon.h"

@@ -1,7 +1,7 @@
 #include "ui/tables/TableWindow.h"
 
 #include "core/AppInfo.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"

@@ -1,6 +1,6 @@
-#include "connect/Paradox.h"
+#include "connect/ParadoxFolder.h"
 
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 
 namespace tabulex {
 

@@ -1,8 +1,8 @@
-#include "tables/MainFiles.h"
+#include "tables/FileRoutines.h"
 
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 #include "folders/FolderError.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "folders/AddFolder.h"
+#include "folders/Folders.h"
 
 #include "host/Prompter.h"
 #include "folders/DirectoryReader.h"

@@ -1,4 +1,4 @@
-#include "connect/MSSQL.h"
+#include "connect/SqlServerLogin.h"
 
 #include "data/Connection.h"
 
