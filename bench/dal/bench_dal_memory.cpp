@@ -4,8 +4,8 @@
 // is its own. Last line: peak_mb_10k=<x> peak_mb_1m=<y> ratio=<1m/10k> (client-side).
 #include "BenchTable.h"
 #include "StandinServer.h"
-#include "data/Connection.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
 #include "data/Recordset.h"
 
 #include <QCoreApplication>

@@ -5,8 +5,8 @@
 // transfer benchmark measures Tabulex rather than the stand-in.
 #include "BenchTable.h"
 #include "StandinServer.h"
-#include "data/Connection.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
 #include "data/Recordset.h"
 
 #include <QCoreApplication>

@@ -8,15 +8,15 @@
 // Last line: p2s_ratio=<x> s2p_ratio=<y> peak_mb=<z>
 #include "BenchTable.h"
 #include "StandinServer.h"
-#include "host/CommandHost.h"
-#include "data/Connection.h"
-#include "host/Prompter.h"
-#include "data/Recordset.h"
 #include "connect/ConnectionStrings.h"
-#include "staging/ParadoxExport.h"
-#include "paradox/Value.h"
-#include "paradox/TableWriter.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
+#include "host/CommandHost.h"
 #include "host/MemoryTableList.h"
+#include "host/Prompter.h"
+#include "paradox/TableWriter.h"
+#include "paradox/Value.h"
+#include "staging/ParadoxExport.h"
 #include "transfer/Statements.h"
 #include "transfer/Transfers.h"
 
@@ -98,11 +98,16 @@ void writeParadoxTable(const QString& folder, const QString& table, int rows)
 {
     using paradox::FieldType;
     paradox::TableWriter w((folder + u'/' + table + QStringLiteral(".db")).toStdString(),
-                           {{"ID", FieldType::Long, 0},       {"Qty", FieldType::Short, 0},
-                            {"Price", FieldType::Number, 0},  {"Amount", FieldType::Money, 0},
-                            {"Name", FieldType::Alpha, 40},   {"Born", FieldType::Date, 0},
-                            {"At", FieldType::Timestamp, 0},  {"Paid", FieldType::Logical, 0},
-                            {"Code", FieldType::Alpha, 10},   {"Note", FieldType::Alpha, 80}});
+                           {{"ID", FieldType::Long, 0},
+                            {"Qty", FieldType::Short, 0},
+                            {"Price", FieldType::Number, 0},
+                            {"Amount", FieldType::Money, 0},
+                            {"Name", FieldType::Alpha, 40},
+                            {"Born", FieldType::Date, 0},
+                            {"At", FieldType::Timestamp, 0},
+                            {"Paid", FieldType::Logical, 0},
+                            {"Code", FieldType::Alpha, 10},
+                            {"Note", FieldType::Alpha, 80}});
     std::vector<paradox::Value> row(10);
     for (int i = 0; i < rows; ++i) {
         row[0] = paradox::Value(i);
@@ -167,11 +172,16 @@ double bareFetchAndWrite(const QString& sql, const QString& folder, const QStrin
     c.open(sql);
     auto cursor = c.driver().query(QStringLiteral("SELECT * FROM [%1]").arg(table));
     paradox::TableWriter w((folder + QStringLiteral("/BARE.db")).toStdString(),
-                           {{"id", FieldType::Long, 0},        {"code", FieldType::Number, 0},
-                            {"name", FieldType::Alpha, 255},   {"note", FieldType::Alpha, 255},
-                            {"amount", FieldType::Number, 0},  {"ratio", FieldType::Number, 0},
-                            {"created", FieldType::Timestamp, 0}, {"active", FieldType::Logical, 0},
-                            {"day", FieldType::Timestamp, 0},  {"price", FieldType::Number, 0}});
+                           {{"id", FieldType::Long, 0},
+                            {"code", FieldType::Number, 0},
+                            {"name", FieldType::Alpha, 255},
+                            {"note", FieldType::Alpha, 255},
+                            {"amount", FieldType::Number, 0},
+                            {"ratio", FieldType::Number, 0},
+                            {"created", FieldType::Timestamp, 0},
+                            {"active", FieldType::Logical, 0},
+                            {"day", FieldType::Timestamp, 0},
+                            {"price", FieldType::Number, 0}});
     std::vector<Value> row;
     std::vector<paradox::Value> out(10);
     qint64 n = 0;
@@ -220,7 +230,8 @@ int run(int rows, int memoryRows, bool skipP2s)
     test::StandinServer server;
     const QString sql = server.connectionString();
     QTemporaryDir dir;
-    const QString src = dir.path() + QStringLiteral("/src"), dst = dir.path() + QStringLiteral("/dst");
+    const QString src = dir.path() + QStringLiteral("/src"),
+                  dst = dir.path() + QStringLiteral("/dst");
     QDir().mkpath(src);
     QDir().mkpath(dst);
 
@@ -240,9 +251,10 @@ int run(int rows, int memoryRows, bool skipP2s)
             throw std::runtime_error("the transfer to SQL Server copied too few rows");
         oursP2s = std::min(oursP2s, seconds(t));
     }
-    std::printf("paradox->sqlserver  %d rows: tabulex %.2f s (%.0f rows/s), bare INSERT loop %.2f s "
-                "(%.0f rows/s)\n",
-                rows, oursP2s, rows / oursP2s, bareP2s, rows / bareP2s);
+    std::printf(
+        "paradox->sqlserver  %d rows: tabulex %.2f s (%.0f rows/s), bare INSERT loop %.2f s "
+        "(%.0f rows/s)\n",
+        rows, oursP2s, rows / oursP2s, bareP2s, rows / bareP2s);
 
     // SQL Server to Paradox, from a table of ten typed SQL Server columns.
     {
@@ -271,11 +283,11 @@ int run(int rows, int memoryRows, bool skipP2s)
     if (memoryRows > 0) {
         const QString mem = dir.path() + QStringLiteral("/mem");
         QDir().mkpath(mem);
-        const double p = peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"),
-                                     memoryRows);
+        const double p =
+            peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"), memoryRows);
         QFile::remove(mem + QStringLiteral("/BIG.db"));
-        const double s = peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"),
-                                     memoryRows);
+        const double s =
+            peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"), memoryRows);
         std::printf("peak memory at %d rows: paradox->sqlserver %.1f MB, sqlserver->paradox %.1f "
                     "MB\n",
                     memoryRows, p, s);

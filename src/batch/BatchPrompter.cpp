@@ -1,7 +1,7 @@
 #include "batch/BatchPrompter.h"
 
-#include "host/ErrorReport.h"
 #include "batch/Console.h"
+#include "host/ErrorReport.h"
 
 namespace tabulex::batch {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/Prompter.h"
 #include "batch/BatchOptions.h"
+#include "host/Prompter.h"
 
 namespace tabulex::batch {
 

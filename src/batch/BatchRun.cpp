@@ -1,9 +1,9 @@
 #include "batch/BatchRun.h"
 
-#include "core/AppInfo.h"
-#include "host/ErrorTrap.h"
 #include "batch/Console.h"
+#include "core/AppInfo.h"
 #include "folders/Folders.h"
+#include "host/ErrorTrap.h"
 #include "tables/ListFill.h"
 #include "tables/TableCommands.h"
 #include "transfer/Transfers.h"

@@ -1,10 +1,10 @@
 // tabulex-batch: the transfers, deletes and renames of the table window from the command
 // line, over the same engine.
-#include "core/AppInfo.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRun.h"
 #include "batch/ConnectionValues.h"
 #include "batch/Console.h"
+#include "core/AppInfo.h"
 
 #include <QCoreApplication>
 

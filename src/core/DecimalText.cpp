@@ -1,6 +1,5 @@
 #include "core/DecimalText.h"
 
-
 #include <charconv>
 #include <cmath>
 

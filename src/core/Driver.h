@@ -13,7 +13,7 @@ namespace tabulex {
 // What a driver knows of one result column.
 struct ColumnInfo {
     QString name;
-    int adoType = 0;      // ADO DataTypeEnum value
+    int adoType = 0;        // ADO DataTypeEnum value
     qint64 definedSize = 0; // characters or bytes; 0 when unknown or unlimited
     int precision = 0;
     int scale = 0;

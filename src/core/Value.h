@@ -40,7 +40,20 @@ struct Decimal {
 // A field value as a recordset delivers it: Null or one value of the field's kind.
 class Value {
 public:
-    enum class Kind { Null, Bool, Int, UInt, Single, Double, Decimal, Text, Bytes, Date, Time, Timestamp };
+    enum class Kind {
+        Null,
+        Bool,
+        Int,
+        UInt,
+        Single,
+        Double,
+        Decimal,
+        Text,
+        Bytes,
+        Date,
+        Time,
+        Timestamp
+    };
 
     Value() = default;
     Value(bool v) : m_v(v) {}

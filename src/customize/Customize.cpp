@@ -1,10 +1,10 @@
 #include "customize/Customize.h"
 
+#include "core/AdoTypeName.h"
 #include "core/AdoTypes.h"
+#include "core/SqlQuoting.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
-#include "core/AdoTypeName.h"
-#include "core/SqlQuoting.h"
 
 #include <QLocale>
 
@@ -24,8 +24,8 @@ bool isOneOf(const QString& name, std::initializer_list<const char*> names)
 
 QString paradoxProposal(const QString& t)
 {
-    if (isOneOf(t, {"adLongVarWChar", "adLongVarChar", "adVarChar", "adChar", "adVarWChar",
-                    "adWChar"}))
+    if (isOneOf(
+            t, {"adLongVarWChar", "adLongVarChar", "adVarChar", "adChar", "adVarWChar", "adWChar"}))
         return QStringLiteral("MEMO");
     if (t == QLatin1String("adBoolean"))
         return QStringLiteral("LOGICAL");
@@ -90,14 +90,32 @@ void firstRow(const QString& connectionString, const QString& statement, Each ea
 
 const QStringList& dataTypeCatalogue()
 {
-    static const QStringList names = {
-        "bigint",        "Binary (50)",      "Bit",           "Char (10)",
-        "DateTime",      "decimal(18, 0)",   "Float",         "Image",
-        "int",           "Money",            "nchar (10)",    "ntext",
-        "numeric(18, 0)", "nvarchar (50)",   "Real",          "smalldatetime",
-        "SmallInt",      "smallmoney",       "sql_variant",   "Text",
-        "TimeStamp",     "tinyint",          "uniqueidentifier", "VarBinary (50)",
-        "VarChar (50)",  "xml"};
+    static const QStringList names = {"bigint",
+                                      "Binary (50)",
+                                      "Bit",
+                                      "Char (10)",
+                                      "DateTime",
+                                      "decimal(18, 0)",
+                                      "Float",
+                                      "Image",
+                                      "int",
+                                      "Money",
+                                      "nchar (10)",
+                                      "ntext",
+                                      "numeric(18, 0)",
+                                      "nvarchar (50)",
+                                      "Real",
+                                      "smalldatetime",
+                                      "SmallInt",
+                                      "smallmoney",
+                                      "sql_variant",
+                                      "Text",
+                                      "TimeStamp",
+                                      "tinyint",
+                                      "uniqueidentifier",
+                                      "VarBinary (50)",
+                                      "VarChar (50)",
+                                      "xml"};
     return names;
 }
 
@@ -129,8 +147,8 @@ QString sampleRuleType(bool atEnd, const Value& value)
     if (atEnd || value.isNull())
         return QStringLiteral("VARCHAR(255)");
     // Byte data has no text of its own: its length is its number of bytes.
-    const qsizetype length = value.kind() == Value::Kind::Bytes ? value.toBytes().size()
-                                                                : value.toText().size();
+    const qsizetype length =
+        value.kind() == Value::Kind::Bytes ? value.toBytes().size() : value.toText().size();
     if (length == 0)
         return QStringLiteral("VARCHAR(255)");
     if (length > 255)

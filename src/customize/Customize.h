@@ -37,11 +37,11 @@ QString newFieldName(const QStringList& fieldNames, const QStringList& generated
 
 // What applying the window's lists gives.
 struct AppliedTypes {
-    QString statement;     // the complete CREATE TABLE statement
-    QStringList columns;   // the column names as written, unquoted, generated ones included
-    QString numeric;       // Paradox target: the positions of "int" and "currency" types, each + ","
-    QStringList oldNames;  // numeric field names that were replaced
-    QStringList newNames;  // their generated names
+    QString statement;    // the complete CREATE TABLE statement
+    QStringList columns;  // the column names as written, unquoted, generated ones included
+    QString numeric;      // Paradox target: the positions of "int" and "currency" types, each + ","
+    QStringList oldNames; // numeric field names that were replaced
+    QStringList newNames; // their generated names
 };
 
 // Completes the head with one column definition per row: "[name] type" towards Paradox,

@@ -1,7 +1,7 @@
 #include "data/Recordset.h"
 
-#include "data/Connection.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
 #include "data/RowSpool.h"
 
 namespace tabulex {

@@ -17,7 +17,6 @@ namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
 
-
 } // namespace
 
 RowSpool::RowSpool() : m_buffer(kBufferSize)
@@ -185,7 +184,7 @@ void RowSpool::writeValue(const Value& v)
     }
     case Value::Kind::Timestamp: {
         const Timestamp& ts = v.toTimestamp();
-        const std::int32_t a[7] = {ts.date.year, ts.date.month, ts.date.day, ts.time.hour,
+        const std::int32_t a[7] = {ts.date.year,   ts.date.month,  ts.date.day,  ts.time.hour,
                                    ts.time.minute, ts.time.second, ts.time.nanos};
         put(a, sizeof a);
         break;

@@ -1,11 +1,11 @@
 // The folder walk behind the Paradox table list.
 #include "folders/Folders.h"
 
+#include "folders/DirectoryReader.h"
+#include "folders/FolderError.h"
 #include "host/ErrorReport.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
-#include "folders/DirectoryReader.h"
-#include "folders/FolderError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "folders/Folders.h"
 
-#include "host/Prompter.h"
 #include "folders/DirectoryReader.h"
 #include "folders/FolderError.h"
+#include "host/Prompter.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -33,9 +33,9 @@ struct TableHeader {
     int versionId = 0; // 3 = 3.0, 4 = 3.5, 5..9 = 4.x, 10..11 = 5.x, 12 = 7.x
     int codePage = 0;  // 0 when the header has none
     std::uint8_t sortOrder = 0;
-    std::string sortOrderName; // language driver, empty before 4.0
-    std::string encoding;      // iconv name the text is decoded with
-    bool encrypted = false;            // password-protected: blocks and .MB are scrambled
+    std::string sortOrderName;          // language driver, empty before 4.0
+    std::string encoding;               // iconv name the text is decoded with
+    bool encrypted = false;             // password-protected: blocks and .MB are scrambled
     std::uint32_t passwordChecksum = 0; // the header's checksum; keys the scramble
     std::uint32_t autoIncrement = 0;
     std::vector<Field> fields;

@@ -51,8 +51,8 @@ BlobReader& TableReader::blobs()
         if (!file)
             throw Error(m_table, "a value is stored in the memo file, which is missing");
         if (m_header.encrypted)
-            file = std::make_unique<ScrambledMemoSource>(std::move(file),
-                                                         m_header.passwordChecksum);
+            file =
+                std::make_unique<ScrambledMemoSource>(std::move(file), m_header.passwordChecksum);
         std::string name = m_table;
         if (const auto dot = name.rfind('.'); dot != std::string::npos)
             name.erase(dot);

@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The Windows code pages an export may choose, in the order they are tried.
-constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258,
-                              874,  932,  936,  949,  950};
+constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
+                              1257, 1258, 874,  932,  936,  949,  950};
 
 paradox::FieldDefinition fieldSpec(const StagingField& c)
 {
@@ -165,10 +165,8 @@ void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable
 {
     if (recordSize(fields) <= blockSize - 6)
         return;
-    const int bytesPerChar = codePage == 932 || codePage == 936 || codePage == 949 ||
-                                     codePage == 950
-                                 ? 2
-                                 : 1;
+    const int bytesPerChar =
+        codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ? 2 : 1;
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].type == paradox::FieldType::Alpha && t.columns[i].type.type == JetType::Text)
             fields[i].size = std::clamp(t.longest[i] * bytesPerChar, 1, fields[i].size);

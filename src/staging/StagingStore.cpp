@@ -165,9 +165,10 @@ StagingStore::StagingStore()
         throw DataError(QStringLiteral("Cannot open the staging store %1: %2").arg(m_path, why));
     }
     // Scratch data: no journal, no fsync, one transaction for the store's life.
-    exec(QStringLiteral("PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
-                        "PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-16384; "
-                        "PRAGMA temp_store=FILE; BEGIN"));
+    exec(QStringLiteral(
+        "PRAGMA encoding='UTF-16le'; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+        "PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=-16384; "
+        "PRAGMA temp_store=FILE; BEGIN"));
 }
 
 StagingStore::~StagingStore()
@@ -204,7 +205,8 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
         if (!seen.insert(f.name.toLower()).second)
             throw DataError(
                 QStringLiteral("Field '%1' already exists in table '%2'.").arg(f.name, table));
-        sql += QStringLiteral("%1c%2 %3").arg(t.columns.empty() ? QString() : QStringLiteral(","))
+        sql += QStringLiteral("%1c%2 %3")
+                   .arg(t.columns.empty() ? QString() : QStringLiteral(","))
                    .arg(t.columns.size())
                    .arg(QLatin1String(sqliteType(f.type.type)));
         t.columns.push_back(f);
@@ -292,7 +294,8 @@ void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
 void StagingStore::readRows(const StagingTable& t,
                             const std::function<void(const std::vector<Value>&)>& row) const
 {
-    Statement3 select(m_db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.sqliteName));
+    Statement3 select(m_db,
+                      QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.sqliteName));
     std::vector<Value> values(t.columns.size());
     int rc;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {

@@ -11,29 +11,29 @@ namespace tabulex::staging {
 // The column types of the staging store: the Jet type names and their synonyms, each
 // standing for the Paradox field type the export writes.
 enum class JetType {
-    Text,     // TEXT, VARCHAR, CHAR, ALPHANUMERIC, STRING (n, default 255): Alpha
-    Memo,     // MEMO, LONGTEXT, NOTE, NTEXT, XML, SQL_VARIANT: Memo
-    Byte,     // BYTE, TINYINT, INTEGER1: Short
-    Short,    // SHORT, SMALLINT, INTEGER2: Short
-    Long,     // LONG, INT, INTEGER, INTEGER4: Long Integer
-    Counter,  // COUNTER, AUTOINCREMENT: Autoincrement
-    Single,   // SINGLE, REAL, FLOAT4, IEEESINGLE: Number
-    Double,   // FLOAT, DOUBLE, FLOAT8, NUMBER, IEEEDOUBLE, BIGINT: Number
-    Decimal,  // DECIMAL, NUMERIC, DEC (p, s; default 18, 0): Number
-    Currency, // CURRENCY, MONEY, SMALLMONEY: Money
-    Bit,      // BIT, LOGICAL, LOGICAL1, YESNO, BOOLEAN: Logical
-    DateTime, // DATETIME, DATE, TIME, TIMESTAMP, SMALLDATETIME: Timestamp
-    Binary,   // BINARY, VARBINARY (n, default 255): Bytes
+    Text,       // TEXT, VARCHAR, CHAR, ALPHANUMERIC, STRING (n, default 255): Alpha
+    Memo,       // MEMO, LONGTEXT, NOTE, NTEXT, XML, SQL_VARIANT: Memo
+    Byte,       // BYTE, TINYINT, INTEGER1: Short
+    Short,      // SHORT, SMALLINT, INTEGER2: Short
+    Long,       // LONG, INT, INTEGER, INTEGER4: Long Integer
+    Counter,    // COUNTER, AUTOINCREMENT: Autoincrement
+    Single,     // SINGLE, REAL, FLOAT4, IEEESINGLE: Number
+    Double,     // FLOAT, DOUBLE, FLOAT8, NUMBER, IEEEDOUBLE, BIGINT: Number
+    Decimal,    // DECIMAL, NUMERIC, DEC (p, s; default 18, 0): Number
+    Currency,   // CURRENCY, MONEY, SMALLMONEY: Money
+    Bit,        // BIT, LOGICAL, LOGICAL1, YESNO, BOOLEAN: Logical
+    DateTime,   // DATETIME, DATE, TIME, TIMESTAMP, SMALLDATETIME: Timestamp
+    Binary,     // BINARY, VARBINARY (n, default 255): Bytes
     LongBinary, // OLEOBJECT, LONGBINARY, GENERAL, IMAGE: Binary BLOb
-    Guid,     // GUID, UNIQUEIDENTIFIER: Alpha 38
+    Guid,       // GUID, UNIQUEIDENTIFIER: Alpha 38
 };
 
 struct ColumnType {
     JetType type = JetType::Text;
-    int size = 255;    // Text, Binary
+    int size = 255;     // Text, Binary
     int precision = 18; // Decimal
-    int scale = 0;     // Decimal
-    QString spelled;   // the type word as written, for messages
+    int scale = 0;      // Decimal
+    QString spelled;    // the type word as written, for messages
     friend bool operator==(const ColumnType&, const ColumnType&) = default;
 };
 

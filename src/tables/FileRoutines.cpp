@@ -1,9 +1,9 @@
 #include "tables/FileRoutines.h"
 
+#include "folders/FolderError.h"
+#include "folders/Folders.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
-#include "folders/Folders.h"
-#include "folders/FolderError.h"
 
 #include <algorithm>
 #include <cerrno>

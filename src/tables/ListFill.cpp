@@ -1,10 +1,10 @@
 #include "tables/ListFill.h"
 
 #include "core/AdoTypes.h"
-#include "host/CommandHost.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "folders/Folders.h"
+#include "host/CommandHost.h"
 #include "host/TableList.h"
 
 namespace tabulex {

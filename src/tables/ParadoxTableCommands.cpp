@@ -2,15 +2,15 @@
 #include "tables/TableCommands.h"
 
 #include "core/AppInfo.h"
+#include "folders/FolderError.h"
+#include "folders/Folders.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
-#include "host/Prompter.h"
-#include "folders/Folders.h"
-#include "folders/FolderError.h"
-#include "paradox/TableFiles.h"
 #include "host/HostHourglass.h"
-#include "tables/FileRoutines.h"
+#include "host/Prompter.h"
 #include "host/TableList.h"
+#include "paradox/TableFiles.h"
+#include "tables/FileRoutines.h"
 
 #include <QFile>
 

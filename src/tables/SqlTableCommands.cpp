@@ -2,12 +2,12 @@
 #include "tables/TableCommands.h"
 
 #include "core/AppInfo.h"
+#include "core/SqlQuoting.h"
 #include "data/Connection.h"
 #include "host/ErrorTrap.h"
-#include "host/Prompter.h"
 #include "host/HostHourglass.h"
+#include "host/Prompter.h"
 #include "host/TableList.h"
-#include "core/SqlQuoting.h"
 
 namespace tabulex {
 

@@ -61,8 +61,9 @@ void checkNumber(const Field& f, const SilentChanges& c)
     // A double is what a float column holds; a whole number up to 2^53 too.
     constexpr std::int64_t kExact = std::int64_t(1) << 53;
     const bool onlyDouble = !c.singleRounding && c.decimals < 0;
-    if (onlyDouble && (v.kind() == Value::Kind::Double || v.kind() == Value::Kind::Single ||
-                       (v.kind() == Value::Kind::Int && v.toInt() >= -kExact && v.toInt() <= kExact)))
+    if (onlyDouble &&
+        (v.kind() == Value::Kind::Double || v.kind() == Value::Kind::Single ||
+         (v.kind() == Value::Kind::Int && v.toInt() >= -kExact && v.toInt() <= kExact)))
         return;
     const QString text = v.toText();
     const auto parts = parseDecimal(text);
@@ -123,8 +124,9 @@ void checkText(const Field& f, const SilentChanges& c)
 
 SilentChanges silentChangesOf(const QString& sqlServerType)
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*([A-Za-z_]+)\\s*(?:\\(\\s*(\\d+|max)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"),
+    static const QRegularExpression re(
+        QStringLiteral(
+            "^\\s*([A-Za-z_]+)\\s*(?:\\(\\s*(\\d+|max)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     SilentChanges c;
     const auto m = re.match(sqlServerType);

@@ -10,10 +10,10 @@ struct Field;
 // so that a row whose value it would change can fail instead: rounding of numbers, dates
 // and times, characters outside the server's code page, and bytes that would arrive as text.
 struct SilentChanges {
-    bool doubleRounding = false; // FLOAT
-    bool singleRounding = false; // REAL, FLOAT(1..24)
-    int decimals = -1;           // DECIMAL, NUMERIC, MONEY, SMALLMONEY: decimals kept
-    int integerDigits = -1;      // ... and digits before the point
+    bool doubleRounding = false;    // FLOAT
+    bool singleRounding = false;    // REAL, FLOAT(1..24)
+    int decimals = -1;              // DECIMAL, NUMERIC, MONEY, SMALLMONEY: decimals kept
+    int integerDigits = -1;         // ... and digits before the point
     bool toThreeHundredths = false; // DATETIME
     bool toMinutes = false;         // SMALLDATETIME
     bool dateOnly = false;          // DATE

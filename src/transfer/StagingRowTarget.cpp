@@ -44,8 +44,8 @@ staging::StagingStore& openedStore(staging::StagingStore* store)
 StagingRowTarget::StagingRowTarget(staging::StagingStore* store, QString table,
                                    const std::vector<ColumnPlan>& columns,
                                    QString& currentStatement, CommandHost& host)
-    : m_store(store), m_table(std::move(table)), m_columns(columns),
-      m_current(currentStatement), m_host(host)
+    : m_store(store), m_table(std::move(table)), m_columns(columns), m_current(currentStatement),
+      m_host(host)
 {
 }
 

@@ -1,10 +1,10 @@
 #include "transfer/Statements.h"
 
-#include "core/SqlQuoting.h"
-#include "host/CommandHost.h"
 #include "core/DataError.h"
 #include "core/DecimalText.h"
+#include "core/SqlQuoting.h"
 #include "data/Recordset.h"
+#include "host/CommandHost.h"
 
 namespace tabulex {
 

@@ -21,8 +21,7 @@ QString completeCreateTable(const QString& statement, const Fields& fields,
 // "INSERT INTO [table] VALUES(...)" for the current row: NULL for an empty value, else the
 // value's text written as the column's literal style says.
 QString buildInsertStatement(const QString& table, const Fields& fields,
-                             const std::vector<ColumnPlan>& columns,
-                             CommandHost* host = nullptr);
+                             const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
 
 // True when an INSERT statement writes the value as NULL: Null, and an empty text, bytes
 // or decimal.

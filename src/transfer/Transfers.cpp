@@ -2,12 +2,12 @@
 
 #include "core/AdoTypes.h"
 #include "core/AppInfo.h"
-#include "host/CommandHost.h"
-#include "data/Connection.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
+#include "data/Recordset.h"
+#include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
-#include "data/Recordset.h"
 #include "host/TableList.h"
 #include "staging/ParadoxExport.h"
 #include "staging/StagingStore.h"
@@ -158,8 +158,7 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
     run.current = head;
     std::vector<ColumnPlan> plans;
     if (ctx.customize) {
-        if (!customize(run, *source,
-                       {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
+        if (!customize(run, *source, {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
                        Direction::ToParadox, plans))
             return false;
     } else {
@@ -209,9 +208,9 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
     std::optional<bool> answer;
     trap.step(112, [&] {
         if (listContains(*ctx.sqlList, tableName))
-            answer = ctx.host->prompter().question(
-                QStringLiteral("Would you like to overwrite ") + tableName + u'?',
-                QStringLiteral("Overwrite?"));
+            answer = ctx.host->prompter().question(QStringLiteral("Would you like to overwrite ") +
+                                                       tableName + u'?',
+                                                   QStringLiteral("Overwrite?"));
     });
     if (answer == false) {
         ++run.summary.tablesSkipped;

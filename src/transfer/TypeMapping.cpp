@@ -1,8 +1,8 @@
 #include "transfer/TypeMapping.h"
 
+#include "core/AdoTypeName.h"
 #include "core/AdoTypes.h"
 #include "data/Recordset.h"
-#include "core/AdoTypeName.h"
 
 #include <utility>
 
@@ -105,11 +105,9 @@ ColumnPlan towardsParadox(const Field& f)
         return paradoxPlan("BIT", JetType::Bit, LiteralStyle::BooleanDigits);
     // A Paradox Long Integer holds 32 bits and no fraction; a Number holds these exactly
     // up to 2^53, and the staging store refuses what it cannot hold.
-    const bool wideNumeric =
-        (f.type == ado::adNumeric || f.type == ado::adVarNumeric) &&
-        (f.numericScale > 0 || f.precision > 9);
-    if (f.type == ado::adSingle || f.type == ado::adDecimal || wideNumeric ||
-        isWideInteger(f.type))
+    const bool wideNumeric = (f.type == ado::adNumeric || f.type == ado::adVarNumeric) &&
+                             (f.numericScale > 0 || f.precision > 9);
+    if (f.type == ado::adSingle || f.type == ado::adDecimal || wideNumeric || isWideInteger(f.type))
         return paradoxPlan("FLOAT", JetType::Double, LiteralStyle::Quoted);
     const ParadoxRule& rule = paradoxRule(adoTypeName(std::int16_t(f.type)).toLower());
     return paradoxPlan(rule.word, rule.type, LiteralStyle::Quoted);
@@ -130,31 +128,27 @@ ColumnPlan towardsSqlServer(const Field& f)
         return {QStringLiteral("DECIMAL(20,0)"), LiteralStyle::Quoted};
     if (isWideInteger(f.type))
         return {QStringLiteral("BIGINT"), LiteralStyle::Quoted};
-    return {sqlServerColumnType(adoTypeName(std::int16_t(f.type)).toLower()),
-            LiteralStyle::Quoted};
+    return {sqlServerColumnType(adoTypeName(std::int16_t(f.type)).toLower()), LiteralStyle::Quoted};
 }
 
 } // namespace
 
-QString paradoxColumnType(const QString& key)
-{
-    return QString::fromLatin1(paradoxRule(key).word);
-}
+QString paradoxColumnType(const QString& key) { return QString::fromLatin1(paradoxRule(key).word); }
 
 QString sqlServerColumnType(const QString& key)
 {
     static const Rule rules[] = {
-        {"char", "TEXT"}, {"decimal", "DECIMAL"}, {"single", "INT"},
+        {"char", "TEXT"}, {"decimal", "DECIMAL"},      {"single", "INT"},
         {"int", "INT"},   {"adlongvarbinary", "BLOB"}, {"numeric", "INT"},
-        {"date", "TEXT"}, {"timestamp", "TEXT"},  {"double", "FLOAT"},
+        {"date", "TEXT"}, {"timestamp", "TEXT"},       {"double", "FLOAT"},
     };
     return firstMatch(key, rules, "TEXT");
 }
 
 ColumnPlan defaultColumnPlan(const Field& field, Direction direction)
 {
-    ColumnPlan p = direction == Direction::ToParadox ? towardsParadox(field)
-                                                     : towardsSqlServer(field);
+    ColumnPlan p =
+        direction == Direction::ToParadox ? towardsParadox(field) : towardsSqlServer(field);
     if (direction == Direction::ToSqlServer)
         p.guard = silentChangesOf(p.type);
     return p;
@@ -169,10 +163,9 @@ ColumnPlan chosenColumnPlan(const Field& field, const QString& columnType, Direc
 LiteralStyle literalStyleFor(const Field& field, const QString& columnType, Direction direction)
 {
     const QString t = columnType.toUpper();
-    if (isBinary(field.type) && (t.contains(QLatin1String("BINARY")) ||
-                                 t.contains(QLatin1String("IMAGE")) ||
-                                 t.contains(QLatin1String("OLEOBJECT")) ||
-                                 t.contains(QLatin1String("GENERAL"))))
+    if (isBinary(field.type) &&
+        (t.contains(QLatin1String("BINARY")) || t.contains(QLatin1String("IMAGE")) ||
+         t.contains(QLatin1String("OLEOBJECT")) || t.contains(QLatin1String("GENERAL"))))
         return LiteralStyle::Hex;
     if (field.type == ado::adBoolean && direction == Direction::ToParadox)
         return LiteralStyle::BooleanDigits;

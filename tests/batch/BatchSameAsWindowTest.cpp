@@ -4,8 +4,8 @@
 #include "TestPaths.h"
 #include "connect/ConnectionStrings.h"
 #include "paradox/TableFiles.h"
-#include "ui/tables/TableWindow.h"
 #include "tables/ListFill.h"
+#include "ui/tables/TableWindow.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "BatchTestSupport.h"
 
+#include "connect/ConnectionStrings.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "settings/Settings.h"
-#include "connect/ConnectionStrings.h"
 #include "tables/ListFill.h"
 #include "transfer/Statements.h"
 

@@ -1,9 +1,9 @@
 #include "data/Connection.h"
 #include "FreePort.h"
-#include "core/DataError.h"
 #include "connect/ConnectionStrings.h"
-#include "connect/SqlServerLogin.h"
 #include "connect/ParadoxFolder.h"
+#include "connect/SqlServerLogin.h"
+#include "core/DataError.h"
 #include "folders/FolderError.h"
 
 #include <QDir>

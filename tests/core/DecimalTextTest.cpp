@@ -12,11 +12,11 @@ TEST(DecimalText, ReadsNumbersToDigitsAndAPowerOfTen)
         const char* digits;
         int exponent;
     };
-    for (const Case& c : {Case{"12", false, "12", 0}, Case{" -0.50 ", true, "5", -1},
-                          Case{"1e3", false, "1", 3}, Case{"+7", false, "7", 0},
-                          Case{"100", false, "1", 2}, Case{"0.001", false, "1", -3},
-                          Case{"-0", false, "", 0}, Case{".5", false, "5", -1},
-                          Case{"5.", false, "5", 0}, Case{"1.2E-2", false, "12", -3}}) {
+    for (const Case& c :
+         {Case{"12", false, "12", 0}, Case{" -0.50 ", true, "5", -1}, Case{"1e3", false, "1", 3},
+          Case{"+7", false, "7", 0}, Case{"100", false, "1", 2}, Case{"0.001", false, "1", -3},
+          Case{"-0", false, "", 0}, Case{".5", false, "5", -1}, Case{"5.", false, "5", 0},
+          Case{"1.2E-2", false, "12", -3}}) {
         const auto d = parseDecimal(QString::fromLatin1(c.text));
         ASSERT_TRUE(d) << c.text;
         EXPECT_EQ(d->negative, c.negative) << c.text;

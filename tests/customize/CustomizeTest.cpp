@@ -12,13 +12,13 @@ TEST(IsValidDataType, AcceptsPiecesOfTheCatalogueAndSizedTypes)
         bool valid;
     };
     for (const Case& c :
-         {Case{"varchar(20)", true}, Case{"VarChar(20)", true}, Case{"NUMERIC(10,2)", true},
-          Case{"money", true}, Case{"XML", true}, Case{"", true}, Case{"var", true},
-          Case{"MEMO", true}, Case{"TIMESTAMP", true}, Case{"nvarchar (50)", true},
-          Case{"binary(16)", true}, Case{"decimal(5, 1)", true}, Case{"LONG", false},
-          Case{"NUMBER", false}, Case{"LOGICAL", false}, Case{"SHORT", false},
-          Case{"currency", false}, Case{"BLOB", false}, Case{"int\r\nMoney", true},
-          Case{"double", false}}) {
+         {Case{"varchar(20)", true},   Case{"VarChar(20)", true}, Case{"NUMERIC(10,2)", true},
+          Case{"money", true},         Case{"XML", true},         Case{"", true},
+          Case{"var", true},           Case{"MEMO", true},        Case{"TIMESTAMP", true},
+          Case{"nvarchar (50)", true}, Case{"binary(16)", true},  Case{"decimal(5, 1)", true},
+          Case{"LONG", false},         Case{"NUMBER", false},     Case{"LOGICAL", false},
+          Case{"SHORT", false},        Case{"currency", false},   Case{"BLOB", false},
+          Case{"int\r\nMoney", true},  Case{"double", false}}) {
         EXPECT_EQ(isValidDataType(QString::fromLatin1(c.text)), c.valid) << c.text;
     }
     EXPECT_EQ(dataTypeCatalogue().size(), 26);
@@ -49,19 +49,18 @@ TEST(ApplyTypes, BuildsTheStatementOfEachTarget)
                                           {"MEMO", "LONG", "INT", "Currency"});
     EXPECT_EQ(p.statement, "CREATE TABLE `t`([a] MEMO,[b] LONG,[c] INT,[d] Currency)");
     EXPECT_EQ(p.numeric, "2,3,");
-    const AppliedTypes s = applyDataTypes("MSSQL", "CREATE TABLE [t](", {"a", "b\"c"},
-                                          {"INT", "nvarchar (50)"});
+    const AppliedTypes s =
+        applyDataTypes("MSSQL", "CREATE TABLE [t](", {"a", "b\"c"}, {"INT", "nvarchar (50)"});
     EXPECT_EQ(s.statement, "CREATE TABLE [t](\"a\" INT,\"b\"\"c\" nvarchar (50))");
     EXPECT_EQ(s.numeric, "");
-    EXPECT_EQ(applyDataTypes("MSSQL", "CREATE TABLE [t](", {}, {}).statement,
-              "CREATE TABLE [t])");
+    EXPECT_EQ(applyDataTypes("MSSQL", "CREATE TABLE [t](", {}, {}).statement, "CREATE TABLE [t])");
 }
 
 TEST(ApplyTypes, NumericFieldNamesGetNamesOfTheirOwn)
 {
-    const AppliedTypes a =
-        applyDataTypes("Paradox", "CREATE TABLE `t`(", {"2019", "newfieldname0", " 3.5 ", "Q1", "-1"},
-                       {"LONG", "LONG", "LONG", "LONG", "LONG"});
+    const AppliedTypes a = applyDataTypes("Paradox", "CREATE TABLE `t`(",
+                                          {"2019", "newfieldname0", " 3.5 ", "Q1", "-1"},
+                                          {"LONG", "LONG", "LONG", "LONG", "LONG"});
     EXPECT_EQ(a.oldNames, QStringList({"2019", " 3.5 ", "-1"}));
     EXPECT_EQ(a.newNames, QStringList({"tempid1", "tempid2", "tempid3"}));
     EXPECT_EQ(a.statement, "CREATE TABLE `t`([tempid1] LONG,[newfieldname0] LONG,[tempid2] LONG,"

@@ -1,14 +1,14 @@
 #include "ScriptedPrompter.h"
 #include "TableWindowFixture.h"
+#include "connect/ConnectionStrings.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
+#include "host/TableList.h"
 #include "settings/Settings.h"
-#include "connect/ConnectionStrings.h"
+#include "tables/ListFill.h"
+#include "transfer/Statements.h"
 #include "ui/datatype/DataTypeWindow.h"
 #include "ui/tables/TableWindow.h"
-#include "tables/ListFill.h"
-#include "host/TableList.h"
-#include "transfer/Statements.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -63,9 +63,7 @@ protected:
     {
         return [](DataTypeWindow& w) { w.onCancel(); };
     }
-
 };
-
 
 } // namespace
 

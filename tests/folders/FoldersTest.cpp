@@ -1,5 +1,5 @@
-#include "FolderTestSupport.h"
 #include "folders/Folders.h"
+#include "FolderTestSupport.h"
 #include "folders/FolderError.h"
 
 #include <QDir>

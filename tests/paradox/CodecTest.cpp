@@ -1,8 +1,8 @@
 // Value encodings of the record bytes, checked against the byte sequences Paradox writes.
-#include "paradox/CodePage.h"
 #include "paradox/Bcd.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/Calendar.h"
+#include "paradox/CodePage.h"
 
 #include <gtest/gtest.h>
 

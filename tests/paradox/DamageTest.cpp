@@ -106,9 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Truncation,
 TEST(ByteFlips, inTheHeaderAndFirstBlockNeverCrash)
 {
     REQUIRE_PARADOX_FIXTURES();
-    for (const Table t : {Table{"db/CUSTOMER.DB", "db/CUSTOMER.MB"},
-                          Table{"fields/bcd.db", nullptr}, Table{"fields/date35.db", nullptr},
-                          Table{"encrypt/encrypted.db", nullptr}}) {
+    for (const Table t :
+         {Table{"db/CUSTOMER.DB", "db/CUSTOMER.MB"}, Table{"fields/bcd.db", nullptr},
+          Table{"fields/date35.db", nullptr}, Table{"encrypt/encrypted.db", nullptr}}) {
         const std::string db = fileBytes(fixture(t.db));
         const std::string mb = t.mb ? fileBytes(fixture(t.mb)) : std::string();
         const std::size_t header =
@@ -331,7 +331,8 @@ TEST(FuzzFindings, readCleanlyOrFailWithAnError)
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::ifstream f(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(f)),
+                                std::istreambuf_iterator<char>());
         paradox::fuzz::readAll(paradox::fuzz::split(
             reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         ++files;

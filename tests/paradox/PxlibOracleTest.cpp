@@ -58,10 +58,10 @@ TEST_P(FixturesAgainstPxlib, everyValuePxlibReadsIsOursToo)
     EXPECT_GT(compared, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, FixturesAgainstPxlib,
-    ::testing::ValuesIn(tablesPxlibReads()),
-    [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixturesAgainstPxlib, ::testing::ValuesIn(tablesPxlibReads()),
+                         [](const ::testing::TestParamInfo<std::string>& p) {
+                             return test::paramName(p.param);
+                         });
 
 std::string repeated(const std::string& unit, std::size_t length)
 {

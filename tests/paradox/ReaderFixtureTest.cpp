@@ -28,10 +28,10 @@ TEST_P(EveryFixture, readsToTheEndWithTheHeadersRecordCount)
     EXPECT_FALSE(reader->next(row)) << "the end stays the end";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, EveryFixture,
-    ::testing::ValuesIn(test::fixtureTables()),
-    [](const ::testing::TestParamInfo<std::string>& p) { return test::paramName(p.param); });
+INSTANTIATE_TEST_SUITE_P(Fixtures, EveryFixture, ::testing::ValuesIn(test::fixtureTables()),
+                         [](const ::testing::TestParamInfo<std::string>& p) {
+                             return test::paramName(p.param);
+                         });
 
 TEST(FixtureHeaders, giveVersionCodePageAndLanguageDriver)
 {

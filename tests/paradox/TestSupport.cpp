@@ -17,13 +17,13 @@ fs::path fixture(const std::string& relative) { return fixtures() / relative; }
 const std::vector<std::string>& fixtureTables()
 {
     static const std::vector<std::string> tables = {
-        "db/AREACODE.DB", "db/AREACODES.DB", "db/CONTACTS.DB", "db/CUSTOMER.DB",
-        "db/DECIMAL.DB", "db/GENERAL.DB", "db/HERCULES.DB", "db/ORDERS.DB",
-        "db/ROMAN8.db", "db/SERVER.DB", "encrypt/encrypted.db", "fields/bcd.db",
-        "fields/bytes.db", "fields/date35.db", "fields/date4.db", "fields/date5.db",
-        "fields/date7.db", "fields/fmemo.db", "fields/graphic.db", "fields/graphic240.db",
-        "fields/logical.db", "fields/long.db", "fields/memo.db", "fields/ole.db",
-        "fields/time.db", "fields/timestamp.db"};
+        "db/AREACODE.DB",    "db/AREACODES.DB",    "db/CONTACTS.DB",       "db/CUSTOMER.DB",
+        "db/DECIMAL.DB",     "db/GENERAL.DB",      "db/HERCULES.DB",       "db/ORDERS.DB",
+        "db/ROMAN8.db",      "db/SERVER.DB",       "encrypt/encrypted.db", "fields/bcd.db",
+        "fields/bytes.db",   "fields/date35.db",   "fields/date4.db",      "fields/date5.db",
+        "fields/date7.db",   "fields/fmemo.db",    "fields/graphic.db",    "fields/graphic240.db",
+        "fields/logical.db", "fields/long.db",     "fields/memo.db",       "fields/ole.db",
+        "fields/time.db",    "fields/timestamp.db"};
     return tables;
 }
 

@@ -321,13 +321,13 @@ TEST(BlockSizes, areTheSmallestAllowedThatHoldTheRecordAndTheRows)
         std::optional<int> blockSize;
     };
     constexpr std::uint64_t kBlocks = 65535;
-    for (const Case& c : {Case{275, 0, 1024}, Case{275, kBlocks * 3, 1024},
-                          Case{275, kBlocks * 3 + 1, 2048}, Case{275, kBlocks * 14, 4096},
-                          Case{275, kBlocks * 14 + 1, 16384}, Case{275, 1'200'000, 16384},
-                          Case{275, kBlocks * 59 + 1, 32768}, Case{275, kBlocks * 119, 32768},
-                          Case{275, kBlocks * 119 + 1, std::nullopt}, Case{1018, 1, 1024},
-                          Case{1019, 1, 2048}, Case{4091, 1, 16384}, Case{32762, kBlocks, 32768},
-                          Case{32763, 0, std::nullopt}})
+    for (const Case& c :
+         {Case{275, 0, 1024}, Case{275, kBlocks * 3, 1024}, Case{275, kBlocks * 3 + 1, 2048},
+          Case{275, kBlocks * 14, 4096}, Case{275, kBlocks * 14 + 1, 16384},
+          Case{275, 1'200'000, 16384}, Case{275, kBlocks * 59 + 1, 32768},
+          Case{275, kBlocks * 119, 32768}, Case{275, kBlocks * 119 + 1, std::nullopt},
+          Case{1018, 1, 1024}, Case{1019, 1, 2048}, Case{4091, 1, 16384},
+          Case{32762, kBlocks, 32768}, Case{32763, 0, std::nullopt}})
         EXPECT_EQ(blockSizeFor(c.recordSize, c.rows), c.blockSize)
             << c.recordSize << " bytes, " << c.rows << " rows";
 }

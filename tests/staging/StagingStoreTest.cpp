@@ -1,5 +1,5 @@
-#include "core/DataError.h"
 #include "staging/StagingStore.h"
+#include "core/DataError.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -43,8 +43,12 @@ QString errorOf(const std::function<void()>& f)
 TEST(StagingStore, KeepsRowsAndGivesThemBackAsTheirColumnsKinds)
 {
     StagingStore store;
-    store.createTable("T", fields({{"ID", "INT"}, {"Name", "TEXT"}, {"Price", "CURRENCY"},
-                                   {"Paid", "BIT"}, {"At", "DATETIME"}, {"Photo", "OLEOBJECT"}}));
+    store.createTable("T", fields({{"ID", "INT"},
+                                   {"Name", "TEXT"},
+                                   {"Price", "CURRENCY"},
+                                   {"Paid", "BIT"},
+                                   {"At", "DATETIME"},
+                                   {"Photo", "OLEOBJECT"}}));
     store.addRow("t", {Value("1"), Value("it's"), Value("9.99"), Value(1),
                        Value("2024-02-29T13:45:30.5"), Value(QByteArray("\x01\x02", 2))});
     store.addRow("T", std::vector<Value>(6));
@@ -61,17 +65,24 @@ TEST(StagingStore, RefusesWhatJetRefuses)
 {
     StagingStore store;
     store.createTable("T", fields({{"A", "INT"}, {"B", "TEXT"}}));
-    EXPECT_EQ(errorOf([&] { store.createTable("t", fields({{"A", "INT"}})); }),
+    EXPECT_EQ(errorOf([&] {
+                  store.createTable("t", fields({{"A", "INT"}}));
+              }),
               "Table 't' already exists.");
-    EXPECT_EQ(errorOf([&] { store.createTable("U", fields({{"A", "INT"}, {"a", "TEXT"}})); }),
+    EXPECT_EQ(errorOf([&] {
+                  store.createTable("U", fields({{"A", "INT"}, {"a", "TEXT"}}));
+              }),
               "Field 'a' already exists in table 'U'.");
-    EXPECT_EQ(errorOf([&] { store.createTable("U", {}); }), "Syntax error in CREATE TABLE statement.");
+    EXPECT_EQ(errorOf([&] { store.createTable("U", {}); }),
+              "Syntax error in CREATE TABLE statement.");
     EXPECT_EQ(errorOf([&] { store.addRow("T", {Value("1")}); }),
               "Number of query values and destination fields are not the same.");
     EXPECT_TRUE(errorOf([&] { store.addRow("Nope", {Value("1")}); }).contains("'Nope'"));
     EXPECT_EQ(errorOf([&] { store.dropTable("Nope"); }), "Table 'Nope' does not exist.");
     // A value its field cannot hold fails the row, and nothing of the row is kept.
-    EXPECT_EQ(errorOf([&] { store.addRow("T", {Value("1.5"), Value("x")}); }),
+    EXPECT_EQ(errorOf([&] {
+                  store.addRow("T", {Value("1.5"), Value("x")});
+              }),
               "The value '1.5' cannot be stored in the field 'A': it is not a whole number.");
     EXPECT_TRUE(rowsOf(store, "T").empty());
     EXPECT_FALSE(store.hasTable("U"));

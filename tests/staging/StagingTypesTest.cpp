@@ -1,5 +1,5 @@
-#include "core/DataError.h"
 #include "staging/StagingTypes.h"
+#include "core/DataError.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +25,13 @@ TEST(StagingTypes, KnowsJetNamesAndSynonyms)
         JetType type;
         int size;
     };
-    for (const Case& c : {Case{"TEXT", JetType::Text, 255}, Case{"varchar(20)", JetType::Text, 20},
-                          Case{"MEMO", JetType::Memo, 255}, Case{"LONG", JetType::Long, 255},
-                          Case{"INT", JetType::Long, 255}, Case{"SHORT", JetType::Short, 255},
-                          Case{"NUMBER", JetType::Double, 255}, Case{"MONEY", JetType::Currency, 255},
-                          Case{"LOGICAL", JetType::Bit, 255},
-                          Case{"TIMESTAMP", JetType::DateTime, 255},
-                          Case{"OLEOBJECT", JetType::LongBinary, 255},
-                          Case{"Binary (50)", JetType::Binary, 50}}) {
+    for (const Case& c :
+         {Case{"TEXT", JetType::Text, 255}, Case{"varchar(20)", JetType::Text, 20},
+          Case{"MEMO", JetType::Memo, 255}, Case{"LONG", JetType::Long, 255},
+          Case{"INT", JetType::Long, 255}, Case{"SHORT", JetType::Short, 255},
+          Case{"NUMBER", JetType::Double, 255}, Case{"MONEY", JetType::Currency, 255},
+          Case{"LOGICAL", JetType::Bit, 255}, Case{"TIMESTAMP", JetType::DateTime, 255},
+          Case{"OLEOBJECT", JetType::LongBinary, 255}, Case{"Binary (50)", JetType::Binary, 50}}) {
         const auto t = parseColumnType(QString::fromLatin1(c.text));
         ASSERT_TRUE(t) << c.text;
         EXPECT_EQ(t->type, c.type) << c.text;
@@ -73,17 +72,19 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{text("12"), "INT", Value(12)}, Accepted{text(" -7 "), "INT", Value(-7)},
         Accepted{text("1.0"), "LONG", Value(1)}, Accepted{text("1e3"), "LONG", Value(1000)},
         Accepted{text("2147483647"), "INT", Value(2147483647)},
-        Accepted{text("-32767"), "SHORT", Value(-32767)}, Accepted{text("0.1"), "FLOAT", Value(0.1)},
-        Accepted{text("1e308"), "FLOAT", Value(1e308)},
+        Accepted{text("-32767"), "SHORT", Value(-32767)},
+        Accepted{text("0.1"), "FLOAT", Value(0.1)}, Accepted{text("1e308"), "FLOAT", Value(1e308)},
         Accepted{text("9007199254740992"), "FLOAT", Value(9007199254740992.0)},
         Accepted{text("12.3456"), "CURRENCY", Value(12.3456)},
         Accepted{text("123.45"), "DECIMAL(5,2)", Value(123.45)},
         Accepted{Value(1), "BIT", Value(true)}, Accepted{Value(0), "BIT", Value(false)},
         Accepted{Value(true), "BIT", Value(true)}, Accepted{Value(true), "TEXT", Value("True")},
         Accepted{Value(1), "TEXT", Value("1")}, Accepted{Value(32767), "SHORT", Value(32767)},
-        Accepted{Value(0.1), "FLOAT", Value(0.1)}, Accepted{Value(Decimal{"12.3456"}), "CURRENCY", Value(12.3456)},
+        Accepted{Value(0.1), "FLOAT", Value(0.1)},
+        Accepted{Value(Decimal{"12.3456"}), "CURRENCY", Value(12.3456)},
         Accepted{Value(Date{1850, 1, 2}), "DATETIME", Value(Timestamp{{1850, 1, 2}, {}})},
-        Accepted{text("True"), "BIT", Value(true)}, Accepted{text("false"), "LOGICAL", Value(false)},
+        Accepted{text("True"), "BIT", Value(true)},
+        Accepted{text("false"), "LOGICAL", Value(false)},
         Accepted{text("2024-02-29"), "DATETIME", Value(Timestamp{{2024, 2, 29}, {}})},
         Accepted{text("1850-01-02T03:04:05.125"), "DATETIME",
                  Value(Timestamp{{1850, 1, 2}, {3, 4, 5, 125000000}})},
@@ -91,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Value(Timestamp{{2100, 12, 31}, {23, 59, 59, 0}})},
         Accepted{text("12:30:00"), "DATETIME", Value(Timestamp{{1899, 12, 30}, {12, 30, 0, 0}})},
         Accepted{text("abcde"), "TEXT(5)", Value("abcde")},
-        Accepted{text("😀😀"), "TEXT(2)", Value("😀😀")},
-        Accepted{text("it's"), "MEMO", Value("it's")},
+        Accepted{text("😀😀"), "TEXT(2)", Value("😀😀")}, Accepted{text("it's"), "MEMO", Value("it's")},
         Accepted{hex("00FF10"), "OLEOBJECT", Value(QByteArray("\x00\xff\x10", 3))},
         Accepted{Value(), "INT", Value()}));
 
@@ -121,8 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{text("2147483648"), "INT"},
                       // The smallest value of a Paradox integer field is its blank marker.
                       Refused{text("-2147483648"), "LONG"}, Refused{text("-32768"), "SHORT"},
-                      Refused{text("256"), "BYTE"},
-                      Refused{text("123456789012345678"), "FLOAT"},
+                      Refused{text("256"), "BYTE"}, Refused{text("123456789012345678"), "FLOAT"},
                       Refused{text("9007199254740993"), "FLOAT"}, Refused{text("1e400"), "FLOAT"},
                       Refused{text("1.23456"), "CURRENCY"}, Refused{text("1234.5"), "DECIMAL(5,2)"},
                       Refused{text("0.125"), "DECIMAL(5,2)"}, Refused{text("maybe"), "BIT"},

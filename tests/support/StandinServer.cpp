@@ -40,7 +40,10 @@ StandinServer::StandinServer(Options options) : m_options(std::move(options)) { 
 
 StandinServer::~StandinServer() { stop(); }
 
-QString StandinServer::scriptPath() { return testsSourceDir() + QStringLiteral("/sqlserver/standin"); }
+QString StandinServer::scriptPath()
+{
+    return testsSourceDir() + QStringLiteral("/sqlserver/standin");
+}
 
 void StandinServer::start()
 {
@@ -57,14 +60,19 @@ void StandinServer::start()
             _exit(1);
     });
     QStringList args = {scriptPath(),
-                        QStringLiteral("--port"), QString::number(m_options.port),
-                        QStringLiteral("--database"), m_options.database,
-                        QStringLiteral("--user"), m_options.user,
-                        QStringLiteral("--password"), m_options.password};
+                        QStringLiteral("--port"),
+                        QString::number(m_options.port),
+                        QStringLiteral("--database"),
+                        m_options.database,
+                        QStringLiteral("--user"),
+                        m_options.user,
+                        QStringLiteral("--password"),
+                        m_options.password};
     args += m_options.extraArguments;
     m_process->start(QStringLiteral(TABULEX_PYTHON3), args);
 
-    static const QRegularExpression listening(QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)"));
+    static const QRegularExpression listening(
+        QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)"));
     QByteArray out;
     while (m_process->state() != QProcess::NotRunning || m_process->bytesAvailable()) {
         if (m_process->canReadLine()) {

@@ -26,8 +26,8 @@ public:
         QString database = QStringLiteral("tabulex");
         QString user = QStringLiteral("tabulex");
         QString password = QStringLiteral("Secret#1");
-        int port = 0;                // 0 picks a free port
-        QStringList extraArguments;  // start-up faults, --seed FILE ...
+        int port = 0;               // 0 picks a free port
+        QStringList extraArguments; // start-up faults, --seed FILE ...
     };
 
     StandinServer();

@@ -2,11 +2,11 @@
 
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
-#include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/tables/TableWindow.h"
-#include "tables/ListFill.h"
 #include "host/TableList.h"
+#include "settings/Settings.h"
+#include "tables/ListFill.h"
+#include "ui/tables/TableWindow.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,8 +35,8 @@ protected:
         fields.user = s_server->user();
         fields.password = s_server->password();
         fields.database = s_server->database();
-        m_window =
-            std::make_unique<TableWindow>(m_prompter, [fields] { return fields; }, m_connection);
+        m_window = std::make_unique<TableWindow>(
+            m_prompter, [fields] { return fields; }, m_connection);
     }
 
     // Both lists filled from their sources, as "Next >" fills them.

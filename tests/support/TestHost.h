@@ -16,7 +16,7 @@ public:
     ScriptedPrompter prompts;
     bool waitPointer = false;
     std::vector<bool> waitChanges; // every change: true hourglass, false default
-    std::vector<int> progress;   // every value set, in order
+    std::vector<int> progress;     // every value set, in order
     QString progressText = QStringLiteral("Progress Bar");
     int eventsProcessed = 0;
 

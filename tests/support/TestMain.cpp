@@ -20,7 +20,8 @@ int main(int argc, char** argv)
     // A runtime folder of our own, so that Qt need not complain about a missing one.
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
     }
 

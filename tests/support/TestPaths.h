@@ -13,9 +13,9 @@ QString testsSourceDir();
 } // namespace tabulex::test
 
 // Fails the running test when the Paradox fixtures are missing from the source tree.
-#define TABULEX_REQUIRE_FIXTURES()                                                               \
-    do {                                                                                         \
-        if (!QFileInfo(::tabulex::test::paradoxFixtures()).isDir())                              \
-            FAIL() << "Paradox fixtures not found at "                                           \
-                   << ::tabulex::test::paradoxFixtures().toStdString();                          \
+#define TABULEX_REQUIRE_FIXTURES()                                                                 \
+    do {                                                                                           \
+        if (!QFileInfo(::tabulex::test::paradoxFixtures()).isDir())                                \
+            FAIL() << "Paradox fixtures not found at "                                             \
+                   << ::tabulex::test::paradoxFixtures().toStdString();                            \
     } while (0)

@@ -1,8 +1,8 @@
 #include "TablesTestSupport.h"
 #include "TestPaths.h"
 #include "core/AppInfo.h"
-#include "tables/ListFill.h"
 #include "tables/FileRoutines.h"
+#include "tables/ListFill.h"
 #include "tables/TableCommands.h"
 
 #include <QFile>

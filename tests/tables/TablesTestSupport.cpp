@@ -1,9 +1,9 @@
 #include "TablesTestSupport.h"
 
 #include "TestPaths.h"
+#include "connect/ConnectionStrings.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
-#include "connect/ConnectionStrings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
+#include "transfer/CopyRows.h"
 #include "TestHost.h"
 #include "core/MemoryCursor.h"
 #include "data/Recordset.h"
 #include "host/ErrorTrap.h"
 #include "staging/StagingStore.h"
-#include "transfer/CopyRows.h"
 #include "transfer/StagingRowTarget.h"
 
 #include <gtest/gtest.h>

@@ -66,7 +66,8 @@ TEST_F(TransferTest, EveryFixtureTableComesBackWithTheSameValues)
     TABULEX_REQUIRE_FIXTURES();
     for (const char* sub : {"db", "fields", "encrypt"}) {
         QStringList names;
-        for (const auto& f : paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
+        for (const auto& f :
+             paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
             names << QString::fromStdString(f.stem().string());
         copyFixtures(QString::fromLatin1(sub), names);
     }

@@ -1,6 +1,6 @@
+#include "transfer/SilentChanges.h"
 #include "core/DataError.h"
 #include "data/Recordset.h"
-#include "transfer/SilentChanges.h"
 
 #include <gtest/gtest.h>
 

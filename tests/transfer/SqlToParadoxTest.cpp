@@ -14,14 +14,18 @@ using ST = ScriptedPrompter::Kind;
 TEST_F(TransferTest, SqlServerTypesArriveInParadoxWithTheSameValues)
 {
     server->execute(
-        "CREATE TABLE [Mixed]([id] INT, [small] SMALLINT, [tiny] TINYINT, [big] BIGINT, [flag] BIT, "
+        "CREATE TABLE [Mixed]([id] INT, [small] SMALLINT, [tiny] TINYINT, [big] BIGINT, [flag] "
+        "BIT, "
         "[price] MONEY, [amount] DECIMAL(10,2), [ratio] FLOAT, [single] REAL, [name] NVARCHAR(50), "
         "[notes] NVARCHAR(MAX), [born] DATE, [at] DATETIME, [t] TIME, [bin] VARBINARY(16), "
         "[img] VARBINARY(MAX), [g] UNIQUEIDENTIFIER)");
     server->execute("INSERT INTO [Mixed] VALUES(2147483647, -32767, 255, 9007199254740992, 1, "
                     "'922337203685.4775', '-12345678.90', '0.1', '2.25', N'O''Brien ÄÖÜ €', N'" +
-                    QString(100000, u'x') + "', '1850-01-02', '2038-01-19T03:14:08.997', "
-                    "'13:45:30.123', 0x00FF10, 0x" + QString(4000, u'A') + ", "
+                    QString(100000, u'x') +
+                    "', '1850-01-02', '2038-01-19T03:14:08.997', "
+                    "'13:45:30.123', 0x00FF10, 0x" +
+                    QString(4000, u'A') +
+                    ", "
                     "'6F9619FF-8B86-D011-B42D-00C04FC964FF')");
     server->execute("INSERT INTO [Mixed] VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
                     "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
@@ -35,11 +39,11 @@ TEST_F(TransferTest, SqlServerTypesArriveInParadoxWithTheSameValues)
     const Rows rows = paradoxRows("Mixed", &fields);
     ASSERT_EQ(rows.size(), 2u);
     // Every integer type becomes a Long Integer, wide ones a Number.
-    const std::vector<int> types = {ado::adInteger, ado::adInteger, ado::adInteger,
-                                    ado::adDouble,  ado::adBoolean,  ado::adDouble,
-                                    ado::adDouble,  ado::adDouble,   ado::adDouble,
-                                    ado::adVarChar, ado::adLongVarChar, ado::adDBTimeStamp,
-                                    ado::adDBTimeStamp, ado::adVarChar, ado::adLongVarBinary,
+    const std::vector<int> types = {ado::adInteger,       ado::adInteger,     ado::adInteger,
+                                    ado::adDouble,        ado::adBoolean,     ado::adDouble,
+                                    ado::adDouble,        ado::adDouble,      ado::adDouble,
+                                    ado::adVarChar,       ado::adLongVarChar, ado::adDBTimeStamp,
+                                    ado::adDBTimeStamp,   ado::adVarChar,     ado::adLongVarBinary,
                                     ado::adLongVarBinary, ado::adVarChar};
     ASSERT_EQ(fields.size(), types.size());
     for (size_t i = 0; i < types.size(); ++i)
@@ -74,13 +78,23 @@ TEST_F(TransferTest, SqlServerTypesArriveInParadoxWithTheSameValues)
     EXPECT_TRUE(host.prompts.errorReports().empty());
     const Rows back = sqlRows("MIXED");
     ASSERT_EQ(back.size(), 2u);
-    const std::vector<Value> expected = {
-        Value(2147483647), Value(-32767), Value(255), Value(9007199254740992.0),
-        Value("True"), Value(922337203685.4775), Value(-12345678.90), Value(0.1), Value(2.25),
-        Value(QString::fromUtf8("O'Brien ÄÖÜ €")), Value(QString(100000, u'x')),
-        Value("1850-01-02T00:00:00"), Value("2038-01-19T03:14:08.997"), Value("13:45:30.123"),
-        Value(QByteArray("\x00\xff\x10", 3)), Value(QByteArray::fromHex(QByteArray(4000, 'A'))),
-        Value("6F9619FF-8B86-D011-B42D-00C04FC964FF")};
+    const std::vector<Value> expected = {Value(2147483647),
+                                         Value(-32767),
+                                         Value(255),
+                                         Value(9007199254740992.0),
+                                         Value("True"),
+                                         Value(922337203685.4775),
+                                         Value(-12345678.90),
+                                         Value(0.1),
+                                         Value(2.25),
+                                         Value(QString::fromUtf8("O'Brien ÄÖÜ €")),
+                                         Value(QString(100000, u'x')),
+                                         Value("1850-01-02T00:00:00"),
+                                         Value("2038-01-19T03:14:08.997"),
+                                         Value("13:45:30.123"),
+                                         Value(QByteArray("\x00\xff\x10", 3)),
+                                         Value(QByteArray::fromHex(QByteArray(4000, 'A'))),
+                                         Value("6F9619FF-8B86-D011-B42D-00C04FC964FF")};
     EXPECT_EQ(back[0], expected);
     for (const Value& v : back[1])
         EXPECT_TRUE(v.isNull());
@@ -90,7 +104,8 @@ TEST_F(TransferTest, TextOutsideLatinTravelsBothWaysUnchanged)
 {
     const QString greek = QString::fromUtf8("Καλημέρα κόσμε, τι κάνεις;");
     server->execute("CREATE TABLE [Greek]([t] NVARCHAR(100), [m] NTEXT)");
-    server->execute("INSERT INTO [Greek] VALUES(N'" + greek + "', N'" + greek.repeated(1000) + "')");
+    server->execute("INSERT INTO [Greek] VALUES(N'" + greek + "', N'" + greek.repeated(1000) +
+                    "')");
     toParadox({"Greek"});
     EXPECT_TRUE(host.prompts.errorReports().empty());
     server->reset();

@@ -1,6 +1,6 @@
+#include "transfer/Statements.h"
 #include "core/DataError.h"
 #include "data/Recordset.h"
-#include "transfer/Statements.h"
 
 #include <gtest/gtest.h>
 
@@ -20,26 +20,30 @@ std::vector<ColumnPlan> plans(std::initializer_list<ColumnPlan> l) { return l; }
 TEST(Statements, CreateTableAppendsOneDefinitionPerField)
 {
     const Fields fields({field("ID", 3, {}), field("Name", 202, {}), field("a]b", 5, {})});
-    EXPECT_EQ(completeCreateTable("CREATE TABLE [T](", fields,
-                                  plans({{"INT"}, {"NTEXT"}, {"FLOAT"}})),
-              "CREATE TABLE [T]([ID] INT,[Name] NTEXT,[a]]b] FLOAT);");
+    EXPECT_EQ(
+        completeCreateTable("CREATE TABLE [T](", fields, plans({{"INT"}, {"NTEXT"}, {"FLOAT"}})),
+        "CREATE TABLE [T]([ID] INT,[Name] NTEXT,[a]]b] FLOAT);");
 }
 
 TEST(Statements, InsertWritesEachValueInItsColumnsStyle)
 {
-    const Fields row({field("n", 3, Value(7)), field("null", 202, Value()),
-                      field("text", 202, Value("it's")), field("empty", 202, Value(QString())),
-                      field("flag", 11, Value(true)), field("bytes", 205, Value(QByteArray("\x0a\xff", 2))),
-                      field("word", 202, Value("True"))});
-    EXPECT_EQ(buildInsertStatement("T", row,
-                                   plans({{"INT"}, {"TEXT"}, {"TEXT"}, {"TEXT"}, {"TEXT"},
-                                          {"BLOB"}, {"TEXT"}})),
-              "INSERT INTO [T] VALUES('7', NULL, 'it''s', NULL, 'True', '0AFF', 'True')");
+    const Fields row(
+        {field("n", 3, Value(7)), field("null", 202, Value()), field("text", 202, Value("it's")),
+         field("empty", 202, Value(QString())), field("flag", 11, Value(true)),
+         field("bytes", 205, Value(QByteArray("\x0a\xff", 2))), field("word", 202, Value("True"))});
+    EXPECT_EQ(
+        buildInsertStatement(
+            "T", row, plans({{"INT"}, {"TEXT"}, {"TEXT"}, {"TEXT"}, {"TEXT"}, {"BLOB"}, {"TEXT"}})),
+        "INSERT INTO [T] VALUES('7', NULL, 'it''s', NULL, 'True', '0AFF', 'True')");
     // Towards Paradox Booleans become digits, only in Boolean fields; bytes go as hex.
     EXPECT_EQ(buildInsertStatement("T]x", row,
-                                   plans({{"INT"}, {"TEXT"}, {"TEXT", LiteralStyle::UnicodeQuoted},
-                                          {"TEXT"}, {"BIT", LiteralStyle::BooleanDigits},
-                                          {"OLEOBJECT", LiteralStyle::Hex}, {"TEXT"}})),
+                                   plans({{"INT"},
+                                          {"TEXT"},
+                                          {"TEXT", LiteralStyle::UnicodeQuoted},
+                                          {"TEXT"},
+                                          {"BIT", LiteralStyle::BooleanDigits},
+                                          {"OLEOBJECT", LiteralStyle::Hex},
+                                          {"TEXT"}})),
               "INSERT INTO [T]]x] VALUES('7', NULL, N'it''s', NULL, 1, 0x0AFF, 'True')");
 }
 
@@ -54,19 +58,23 @@ TEST(Statements, FloatColumnsRefuseValuesTheyWouldRound)
     EXPECT_NO_THROW(check(Value(std::int64_t(1) << 53)));
     EXPECT_THROW(check(Value(Decimal{"12345678901234567890.12"})), DataError);
     EXPECT_THROW(check(Value((std::int64_t(1) << 53) + 1)), DataError);
-    EXPECT_NO_THROW(verifyValuesFit(Fields({field("x", 131, Value(Decimal{"1.23456789012345678"}))}),
-                                    plans({{"DECIMAL(19,17)"}})));
+    EXPECT_NO_THROW(
+        verifyValuesFit(Fields({field("x", 131, Value(Decimal{"1.23456789012345678"}))}),
+                        plans({{"DECIMAL(19,17)"}})));
     // Only plans that ask for the check are checked: the staging store checks its own.
-    EXPECT_NO_THROW(verifyValuesFit(Fields({field("x", 131, Value(Decimal{"1.23456789012345678"}))}),
-                                    plans({{"FLOAT"}})));
+    EXPECT_NO_THROW(verifyValuesFit(
+        Fields({field("x", 131, Value(Decimal{"1.23456789012345678"}))}), plans({{"FLOAT"}})));
 }
 
 TEST(Statements, CollapseBackslashesOnSlashes)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"/data/paradox", "/data/paradox"},   {"/data//paradox/", "/data/paradox/"},
-        {"/data/paradox//", "/data/paradox/"}, {"a///b", "a//b"},
-        {"//server/share//x", "//server/share/x"}, {"////server/share", "//server/share"},
+        {"/data/paradox", "/data/paradox"},
+        {"/data//paradox/", "/data/paradox/"},
+        {"/data/paradox//", "/data/paradox/"},
+        {"a///b", "a//b"},
+        {"//server/share//x", "//server/share/x"},
+        {"////server/share", "//server/share"},
         {"", ""},
     };
     for (const auto& [in, out] : cases)

@@ -60,8 +60,7 @@ TransferSummary TransferTest::toSqlServer(const QStringList& tables)
 
 namespace {
 
-Rows readAll(const QString& connectionString, const QString& statement,
-             std::vector<Field>* fields)
+Rows readAll(const QString& connectionString, const QString& statement, std::vector<Field>* fields)
 {
     Connection c;
     c.cursorLocation = ado::adUseClient;
@@ -73,7 +72,8 @@ Rows readAll(const QString& connectionString, const QString& statement,
 
 Rows TransferTest::paradoxRows(const QString& table, std::vector<Field>* fields)
 {
-    return readAll(paradoxConnectionString(folder()), "SELECT * FROM " + bracketName(table), fields);
+    return readAll(paradoxConnectionString(folder()), "SELECT * FROM " + bracketName(table),
+                   fields);
 }
 
 Rows TransferTest::sqlRows(const QString& table, std::vector<Field>* fields)

@@ -18,8 +18,8 @@ void makeSqlTable(const QString& name, const QStringList& values)
 {
     TransferTest::server->execute("CREATE TABLE " + bracketName(name) + "([v] NVARCHAR(40))");
     for (const QString& v : values)
-        TransferTest::server->execute("INSERT INTO " + bracketName(name) + " VALUES(" +
-                                      "N" + quotedText(v) + ")");
+        TransferTest::server->execute("INSERT INTO " + bracketName(name) + " VALUES(" + "N" +
+                                      quotedText(v) + ")");
 }
 
 QStringList column(const Rows& rows)
@@ -174,7 +174,8 @@ TEST_F(TransferTest, ParadoxTextGetsTheFirstWindowsCodePageThatHoldsIt)
     makeSqlTable("Cyr", {QString::fromUtf8("Привет, мир")});
     makeSqlTable("Mixed", {QString::fromUtf8("שלום"), QString::fromUtf8("สวัสดี")});
     toParadox({"Cyr", "Mixed"});
-    auto reader = paradox::TableReader::open(*paradox::findTableFile(folder().toStdString(), "Cyr"));
+    auto reader =
+        paradox::TableReader::open(*paradox::findTableFile(folder().toStdString(), "Cyr"));
     EXPECT_EQ(reader->header().codePage, 1251);
     EXPECT_EQ(column(paradoxRows("Cyr")), QStringList({QString::fromUtf8("Привет, мир")}));
     // No one code page holds both: the table is not written, and the report names the field.

@@ -1,7 +1,7 @@
+#include "transfer/TypeMapping.h"
+#include "core/AdoTypeName.h"
 #include "core/AdoTypes.h"
 #include "data/Recordset.h"
-#include "core/AdoTypeName.h"
-#include "transfer/TypeMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -47,10 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{5, "FLOAT", "FLOAT"}, KeyCase{6, "CURRENCY", "TEXT"}, KeyCase{11, "BIT", "TEXT"},
         KeyCase{7, "DATETIME", "TEXT"}, KeyCase{133, "DATETIME", "TEXT"},
         KeyCase{135, "DATETIME", "TEXT"}, KeyCase{205, "OLEOBJECT", "BLOB"},
-        KeyCase{0, "VARCHAR", "TEXT"}, KeyCase{8, "VARCHAR", "TEXT"}, KeyCase{64, "VARCHAR", "TEXT"},
-        KeyCase{72, "VARCHAR", "TEXT"}, KeyCase{128, "VARCHAR", "TEXT"},
-        KeyCase{204, "VARCHAR", "TEXT"}, KeyCase{134, "VARCHAR", "TEXT"},
-        KeyCase{137, "VARCHAR", "TEXT"}));
+        KeyCase{0, "VARCHAR", "TEXT"}, KeyCase{8, "VARCHAR", "TEXT"},
+        KeyCase{64, "VARCHAR", "TEXT"}, KeyCase{72, "VARCHAR", "TEXT"},
+        KeyCase{128, "VARCHAR", "TEXT"}, KeyCase{204, "VARCHAR", "TEXT"},
+        KeyCase{134, "VARCHAR", "TEXT"}, KeyCase{137, "VARCHAR", "TEXT"}));
 
 struct PlanCase {
     Field field;
@@ -93,29 +93,28 @@ constexpr auto B = LiteralStyle::BooleanDigits;
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, DefaultPlan,
-    ::testing::Values(
-        PlanCase{f("short text", 202, 50), "TEXT", Q, "NTEXT", N},
-        PlanCase{f("alpha 255", 200, 255), "TEXT", Q, "NTEXT", N},
-        PlanCase{f("varchar 300", 200, 300), "MEMO", Q, "NTEXT", N},
-        PlanCase{f("ntext", 203, 1073741823), "MEMO", Q, "NTEXT", N},
-        PlanCase{f("memo", 201), "MEMO", Q, "NTEXT", N},
-        PlanCase{f("real", 4), "FLOAT", Q, "FLOAT", Q},
-        PlanCase{f("decimal 10 2", 131, 0, 10, 2), "FLOAT", Q, "DECIMAL(10,2)", Q},
-        PlanCase{f("money", 131, 0, 19, 4), "FLOAT", Q, "DECIMAL(19,4)", Q},
-        PlanCase{f("numeric 9 0", 131, 0, 9, 0), "INT", Q, "DECIMAL(9,0)", Q},
-        PlanCase{f("numeric 18 0", 131, 0, 18, 0), "FLOAT", Q, "DECIMAL(18,0)", Q},
-        PlanCase{f("decimal no size", 14), "FLOAT", Q, "DECIMAL(18,0)", Q},
-        PlanCase{f("bigint", 20), "FLOAT", Q, "BIGINT", Q},
-        PlanCase{f("unsigned int", 19), "FLOAT", Q, "BIGINT", Q},
-        PlanCase{f("unsigned bigint", 21), "FLOAT", Q, "DECIMAL(20,0)", Q},
-        PlanCase{f("int", 3), "INT", Q, "INT", Q},
-        PlanCase{f("tinyint", 17), "INT", Q, "INT", Q},
-        PlanCase{f("binary", 128, 4), "OLEOBJECT", H, "VARBINARY(MAX)", H},
-        PlanCase{f("varbinary", 204, 16), "OLEOBJECT", H, "VARBINARY(MAX)", H},
-        PlanCase{f("image", 205), "OLEOBJECT", H, "VARBINARY(MAX)", H},
-        PlanCase{f("bit", 11), "BIT", B, "TEXT", Q},
-        PlanCase{f("double", 5), "FLOAT", Q, "FLOAT", Q},
-        PlanCase{f("bcd", 5, 0, 32, 4), "FLOAT", Q, "DECIMAL(32,4)", Q},
-        PlanCase{f("date", 133), "DATETIME", Q, "TEXT", Q},
-        PlanCase{f("time", 134), "VARCHAR", Q, "TEXT", Q},
-        PlanCase{f("guid", 72), "VARCHAR", Q, "TEXT", Q}));
+    ::testing::Values(PlanCase{f("short text", 202, 50), "TEXT", Q, "NTEXT", N},
+                      PlanCase{f("alpha 255", 200, 255), "TEXT", Q, "NTEXT", N},
+                      PlanCase{f("varchar 300", 200, 300), "MEMO", Q, "NTEXT", N},
+                      PlanCase{f("ntext", 203, 1073741823), "MEMO", Q, "NTEXT", N},
+                      PlanCase{f("memo", 201), "MEMO", Q, "NTEXT", N},
+                      PlanCase{f("real", 4), "FLOAT", Q, "FLOAT", Q},
+                      PlanCase{f("decimal 10 2", 131, 0, 10, 2), "FLOAT", Q, "DECIMAL(10,2)", Q},
+                      PlanCase{f("money", 131, 0, 19, 4), "FLOAT", Q, "DECIMAL(19,4)", Q},
+                      PlanCase{f("numeric 9 0", 131, 0, 9, 0), "INT", Q, "DECIMAL(9,0)", Q},
+                      PlanCase{f("numeric 18 0", 131, 0, 18, 0), "FLOAT", Q, "DECIMAL(18,0)", Q},
+                      PlanCase{f("decimal no size", 14), "FLOAT", Q, "DECIMAL(18,0)", Q},
+                      PlanCase{f("bigint", 20), "FLOAT", Q, "BIGINT", Q},
+                      PlanCase{f("unsigned int", 19), "FLOAT", Q, "BIGINT", Q},
+                      PlanCase{f("unsigned bigint", 21), "FLOAT", Q, "DECIMAL(20,0)", Q},
+                      PlanCase{f("int", 3), "INT", Q, "INT", Q},
+                      PlanCase{f("tinyint", 17), "INT", Q, "INT", Q},
+                      PlanCase{f("binary", 128, 4), "OLEOBJECT", H, "VARBINARY(MAX)", H},
+                      PlanCase{f("varbinary", 204, 16), "OLEOBJECT", H, "VARBINARY(MAX)", H},
+                      PlanCase{f("image", 205), "OLEOBJECT", H, "VARBINARY(MAX)", H},
+                      PlanCase{f("bit", 11), "BIT", B, "TEXT", Q},
+                      PlanCase{f("double", 5), "FLOAT", Q, "FLOAT", Q},
+                      PlanCase{f("bcd", 5, 0, 32, 4), "FLOAT", Q, "DECIMAL(32,4)", Q},
+                      PlanCase{f("date", 133), "DATETIME", Q, "TEXT", Q},
+                      PlanCase{f("time", 134), "VARCHAR", Q, "TEXT", Q},
+                      PlanCase{f("guid", 72), "VARCHAR", Q, "TEXT", Q}));

@@ -89,8 +89,9 @@ void OdbcConnection::execute(const QString& statement)
                         reinterpret_cast<SQLPOINTER>(SQLULEN(std::max(m_commandTimeout, 0))), 0);
         m_executorTimeout = m_commandTimeout;
     }
-    stmt.check(SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
-               "SQLExecDirect");
+    stmt.check(
+        SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
+        "SQLExecDirect");
     // Read every result to its end, so that a failure in a later one is raised too and no
     // unread reply is left for the driver to cancel.
     while (true) {
@@ -129,9 +130,9 @@ std::unique_ptr<DriverCursor> OdbcConnection::queryCounted(const QString& statem
     try {
         auto count = newStatement();
         const QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + m.captured(1);
-        count->check(SQLExecDirectW(count->get(), const_cast<SQLWCHAR*>(wide(sql)),
-                                    SQLINTEGER(sql.size())),
-                     "SQLExecDirect");
+        count->check(
+            SQLExecDirectW(count->get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())),
+            "SQLExecDirect");
         SQLBIGINT n = 0;
         SQLLEN ind = 0;
         if (SQL_SUCCEEDED(SQLFetch(count->get())) &&

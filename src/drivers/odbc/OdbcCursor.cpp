@@ -3,7 +3,6 @@
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 
-
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -94,8 +93,7 @@ int OdbcCursor::adoTypeFor(SQLSMALLINT sqlType, SQLULEN columnSize, bool isUnsig
     }
 }
 
-OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement,
-                       std::shared_ptr<CursorRegistry> registry)
+OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement, std::shared_ptr<CursorRegistry> registry)
     : m_stmt(std::move(statement)), m_registry(std::move(registry)), m_wbuf(kChunkChars + 1)
 {
     SQLHSTMT h = m_stmt->get();

@@ -55,8 +55,8 @@ void Handle::fail(const char* what) const
                                       SQLSMALLINT(msg.size()), &len);
         if (rc == SQL_SUCCESS_WITH_INFO && len >= SQLSMALLINT(msg.size())) {
             msg.resize(size_t(len) + 1);
-            rc = SQLGetDiagRecW(m_type, m_handle, i, st, &nat, msg.data(),
-                                SQLSMALLINT(msg.size()), &len);
+            rc = SQLGetDiagRecW(m_type, m_handle, i, st, &nat, msg.data(), SQLSMALLINT(msg.size()),
+                                &len);
         }
         if (!SQL_SUCCEEDED(rc))
             break;

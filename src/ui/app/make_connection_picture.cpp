@@ -1,8 +1,8 @@
 // Writes the picture that "Help" of the connection window offers: the window filled in for
 // a SQL Server on this computer, rendered offscreen.
 #include "core/AppInfo.h"
-#include "ui/dialogs/QtPrompter.h"
 #include "ui/connection/ConnectionWindow.h"
+#include "ui/dialogs/QtPrompter.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "ui/connection/ConnectionWindow.h"
 
-#include "connect/SqlServerLogin.h"
 #include "connect/ParadoxFolder.h"
+#include "connect/SqlServerLogin.h"
 #include "core/AppInfo.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
@@ -162,10 +162,18 @@ void ConnectionWindow::arrangeControls()
     window->setSizeConstraint(QLayout::SetFixedSize);
 
     // Among the text boxes the Paradox folder comes first, then the login top to bottom.
-    const QList<QWidget*> order{folderEdit,           browseButton,   testParadoxFolderButton,
-                                loadSampleButton,     serverEdit,     portEdit,
-                                userEdit,             passwordEdit,   databaseEdit,
-                                localConnectionCheck, testSqlConnectionButton, helpButton,
+    const QList<QWidget*> order{folderEdit,
+                                browseButton,
+                                testParadoxFolderButton,
+                                loadSampleButton,
+                                serverEdit,
+                                portEdit,
+                                userEdit,
+                                passwordEdit,
+                                databaseEdit,
+                                localConnectionCheck,
+                                testSqlConnectionButton,
+                                helpButton,
                                 nextButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -360,8 +368,7 @@ const QString kLoadSampleProcedure = QStringLiteral("PushButton4_Click");
 void ConnectionWindow::onLoadSample()
 {
     ErrorTrap trap(m_prompter, kModule, kLoadSampleProcedure);
-    trap.step(100,
-              [&] { folderEdit->setText(applicationFolder() + QStringLiteral("/Samples")); });
+    trap.step(100, [&] { folderEdit->setText(applicationFolder() + QStringLiteral("/Samples")); });
 }
 
 const QString kBrowseProcedure = QStringLiteral("PushButton5_Click");

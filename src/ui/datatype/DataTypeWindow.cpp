@@ -25,8 +25,8 @@ namespace {
 
 // The window's name in the error reports.
 const QString kModule = QStringLiteral("Form3");
-const QString kCloseQuestion = QStringLiteral(
-    "Data type has been change.\r\nDo you still want to exit without changes?");
+const QString kCloseQuestion =
+    QStringLiteral("Data type has been change.\r\nDo you still want to exit without changes?");
 
 } // namespace
 
@@ -201,10 +201,10 @@ void DataTypeWindow::onHelp()
     ErrorTrap trap(m_prompter, kModule, kHelpProcedure);
     trap.step(100, [&] {
         if (m_request.target == kSqlServerTarget)
-            m_prompter.message(QStringLiteral("The following are the Data Types of MS SQL Server: ") +
-                                   QStringLiteral("\r\n") +
-                                   dataTypeCatalogue().join(QStringLiteral("\r\n")),
-                               appTitle());
+            m_prompter.message(
+                QStringLiteral("The following are the Data Types of MS SQL Server: ") +
+                    QStringLiteral("\r\n") + dataTypeCatalogue().join(QStringLiteral("\r\n")),
+                appTitle());
         else if (m_request.target == kParadoxTarget)
             m_prompter.openUrl(QUrl(kParadoxTypesHelp));
     });

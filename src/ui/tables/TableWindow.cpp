@@ -64,8 +64,8 @@ TableWindow::~TableWindow() = default;
 
 QGroupBox* TableWindow::createSide(const QString& title, QListWidget*& list,
                                    QPushButton*& selectAll, QPushButton*& deselectAll,
-                                   QPushButton*& send, QCheckBox*& customize,
-                                   QPushButton*& remove, QPushButton*& rename)
+                                   QPushButton*& send, QCheckBox*& customize, QPushButton*& remove,
+                                   QPushButton*& rename)
 {
     auto* frame = new QGroupBox(title, this);
     list = new QListWidget(frame);
@@ -97,13 +97,12 @@ QGroupBox* TableWindow::createSide(const QString& title, QListWidget*& list,
 void TableWindow::createControls()
 {
     sqlFrame = createSide(QStringLiteral("MS SQL Server Tables"), sqlTableList,
-                          selectAllSqlTablesButton, deselectAllSqlTablesButton,
-                          sendToParadoxButton, customizeToParadoxCheck, deleteSqlTablesButton,
-                          renameSqlTableButton);
-    paradoxFrame = createSide(QStringLiteral("Paradox Tables"), paradoxTableList,
-                              selectAllParadoxTablesButton, deselectAllParadoxTablesButton,
-                              sendToSqlServerButton, customizeToSqlServerCheck,
-                              deleteParadoxTablesButton, renameParadoxTableButton);
+                          selectAllSqlTablesButton, deselectAllSqlTablesButton, sendToParadoxButton,
+                          customizeToParadoxCheck, deleteSqlTablesButton, renameSqlTableButton);
+    paradoxFrame =
+        createSide(QStringLiteral("Paradox Tables"), paradoxTableList, selectAllParadoxTablesButton,
+                   deselectAllParadoxTablesButton, sendToSqlServerButton, customizeToSqlServerCheck,
+                   deleteParadoxTablesButton, renameParadoxTableButton);
     sendToParadoxButton->setText(QStringLiteral("Send Table/s To Paradox"));
     sendToSqlServerButton->setText(QStringLiteral("Send Table/s To SQL Server"));
     progressBar = new QProgressBar(this);
@@ -176,20 +175,26 @@ void TableWindow::connectHandlers()
 
 QList<QPushButton*> TableWindow::pushButtons() const
 {
-    return {deleteSqlTablesButton,        backButton,
-            sendToParadoxButton,          sendToSqlServerButton,
-            deleteParadoxTablesButton,    renameSqlTableButton,
-            renameParadoxTableButton,     selectAllParadoxTablesButton,
-            deselectAllParadoxTablesButton, selectAllSqlTablesButton,
-            deselectAllSqlTablesButton,   helpButton};
+    return {deleteSqlTablesButton,
+            backButton,
+            sendToParadoxButton,
+            sendToSqlServerButton,
+            deleteParadoxTablesButton,
+            renameSqlTableButton,
+            renameParadoxTableButton,
+            selectAllParadoxTablesButton,
+            deselectAllParadoxTablesButton,
+            selectAllSqlTablesButton,
+            deselectAllSqlTablesButton,
+            helpButton};
 }
 
 void TableWindow::attachPointer()
 {
     for (QPushButton* b : pushButtons())
         m_pointer->attachButton(b);
-    for (QWidget* surface : std::initializer_list<QWidget*>{sqlFrame, paradoxFrame, sqlTableList,
-                                                            paradoxTableList})
+    for (QWidget* surface :
+         std::initializer_list<QWidget*>{sqlFrame, paradoxFrame, sqlTableList, paradoxTableList})
         m_pointer->attachSurface(surface);
 }
 

@@ -2,8 +2,8 @@
 
 #include "transfer/Transfers.h"
 
-#include "host/CommandHost.h"
 #include "connect/ConnectionStrings.h"
+#include "host/CommandHost.h"
 #include "ui/common/CommandGuard.h"
 
 #include <QElapsedTimer>

@@ -82,8 +82,8 @@ TEST_P(RecordCounts, KnownForClientSideAndStaticCursorsOnly)
                                     "[empty]([id] INT)"));
     server().control(QStringLiteral("fill t 2500"));
     auto conn = connect(c.connectionLocation);
-    for (const auto& [table, rows] : {std::pair{QStringLiteral("t"), 2500},
-                                      std::pair{QStringLiteral("empty"), 0}}) {
+    for (const auto& [table, rows] :
+         {std::pair{QStringLiteral("t"), 2500}, std::pair{QStringLiteral("empty"), 0}}) {
         Recordset rs;
         rs.cursorLocation = c.recordsetLocation;
         rs.open(QStringLiteral("SELECT * FROM [%1]").arg(table), *conn, c.cursorType);

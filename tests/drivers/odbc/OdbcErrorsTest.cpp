@@ -49,8 +49,10 @@ TEST_P(StatementErrors, CarryTheDriversDiagnostic)
 INSTANTIATE_TEST_SUITE_P(
     SqlServerErrors, StatementErrors,
     ::testing::Values(
-        ErrorCase{"SELECT * FROM [x]", 208, "42S02", "[FreeTDS][SQL Server]Invalid object name 'x'."},
-        ErrorCase{"DROP TABLE [x];", 3701, "42S02", "[FreeTDS][SQL Server]Cannot drop the table "
+        ErrorCase{"SELECT * FROM [x]", 208, "42S02",
+                  "[FreeTDS][SQL Server]Invalid object name 'x'."},
+        ErrorCase{"DROP TABLE [x];", 3701, "42S02",
+                  "[FreeTDS][SQL Server]Cannot drop the table "
                   "'x', because it does not exist or you do not have permission."},
         ErrorCase{"CREATE TABLE [t]([a] INT)", 2714, "42S01",
                   "[FreeTDS][SQL Server]There is already an object named 't' in the database."},
@@ -76,9 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"INSERT INTO [t] VALUES(NULL, NULL, NULL, NULL, '0102')", 257, "22018",
                   "[FreeTDS][SQL Server]Implicit conversion from data type varchar to "
                   "varbinary(max) is not allowed. Use the CONVERT function to run this query."},
-        ErrorCase{"INSERT INTO [t] VALUES('1')", 213, "21S01", "[FreeTDS][SQL Server]Column name "
+        ErrorCase{"INSERT INTO [t] VALUES('1')", 213, "21S01",
+                  "[FreeTDS][SQL Server]Column name "
                   "or number of supplied values does not match table definition."},
-        ErrorCase{"sp_rename 'x', 'y'", 15225, "42000", "[FreeTDS][SQL Server]No item by the "
+        ErrorCase{"sp_rename 'x', 'y'", 15225, "42000",
+                  "[FreeTDS][SQL Server]No item by the "
                   "name of 'x' could be found in the current database 'tabulex', given that "
                   "@itemtype was input as '(null)'."}));
 
@@ -87,7 +91,8 @@ TEST_F(StandinTest, RenameAndDdlSucceedDespiteInfoAndNoData)
     auto conn = connect();
     conn->execute(QStringLiteral("CREATE TABLE [Orders]([a] INT);"));
     conn->execute(QStringLiteral("sp_rename 'Orders', 'Sales'"));
-    EXPECT_EQ(server().query(QStringLiteral("SELECT COUNT(*) FROM [Sales]")).at(0).at(0).toInt(), 0);
+    EXPECT_EQ(server().query(QStringLiteral("SELECT COUNT(*) FROM [Sales]")).at(0).at(0).toInt(),
+              0);
     conn->execute(QStringLiteral("DROP TABLE [Sales];"));
 }
 
@@ -178,30 +183,31 @@ TEST_P(FailedLogins, OpenRaisesTheDriversText)
 
 INSTANTIATE_TEST_SUITE_P(
     Logins, FailedLogins,
-    ::testing::Values(
-        LoginCase{"wrong password",
-                  [](const StandinServer& s) {
-                      return s.connectionString(s.user(), QStringLiteral("wrong"), s.database());
-                  },
-                  "[FreeTDS][SQL Server]Login failed for user 'tabulex'."},
-        LoginCase{"unknown user",
-                  [](const StandinServer& s) {
-                      return s.connectionString(QStringLiteral("nobody"), s.password(),
-                                                s.database());
-                  },
-                  "[FreeTDS][SQL Server]Login failed for user 'nobody'."},
-        LoginCase{"unknown database",
-                  [](const StandinServer& s) {
-                      return s.connectionString(s.user(), s.password(), QStringLiteral("nodb"));
-                  },
-                  // FreeTDS lists 18456 before 4060 "Cannot open database"
-                  "[FreeTDS][SQL Server]Login failed for user 'tabulex'."},
-        LoginCase{"nothing listening",
-                  [](const StandinServer& s) {
-                      return s.connectionString().replace(QString::number(s.port()),
-                                                          QString::number(closedPort()));
-                  },
-                  "[FreeTDS][SQL Server]Unable to connect"}),
+    ::testing::Values(LoginCase{"wrong password",
+                                [](const StandinServer& s) {
+                                    return s.connectionString(s.user(), QStringLiteral("wrong"),
+                                                              s.database());
+                                },
+                                "[FreeTDS][SQL Server]Login failed for user 'tabulex'."},
+                      LoginCase{"unknown user",
+                                [](const StandinServer& s) {
+                                    return s.connectionString(QStringLiteral("nobody"),
+                                                              s.password(), s.database());
+                                },
+                                "[FreeTDS][SQL Server]Login failed for user 'nobody'."},
+                      LoginCase{"unknown database",
+                                [](const StandinServer& s) {
+                                    return s.connectionString(s.user(), s.password(),
+                                                              QStringLiteral("nodb"));
+                                },
+                                // FreeTDS lists 18456 before 4060 "Cannot open database"
+                                "[FreeTDS][SQL Server]Login failed for user 'tabulex'."},
+                      LoginCase{"nothing listening",
+                                [](const StandinServer& s) {
+                                    return s.connectionString().replace(
+                                        QString::number(s.port()), QString::number(closedPort()));
+                                },
+                                "[FreeTDS][SQL Server]Unable to connect"}),
     [](const ::testing::TestParamInfo<LoginCase>& param) {
         std::string name = param.param.what;
         std::replace(name.begin(), name.end(), ' ', '_');

@@ -29,7 +29,8 @@ TEST_P(ColumnTypes, ReportTheAdoTypeAndReturnTheValueAndNull)
 {
     const TypeCase& c = GetParam();
     server().execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(c.declared));
-    server().execute(QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(QString::fromUtf8(c.literal)));
+    server().execute(
+        QStringLiteral("INSERT INTO [t] VALUES(%1)").arg(QString::fromUtf8(c.literal)));
     server().execute(QStringLiteral("INSERT INTO [t] VALUES(NULL)"));
 
     auto conn = connect();
@@ -65,8 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "1234567890123456789012345678.0123456789", 38, 10},
         TypeCase{"NUMERIC", "'12.5'", ado::adNumeric, "13", 18, 0},
         TypeCase{"DECIMAL(5,2)", "'-0.5'", ado::adNumeric, "-0.50", 5, 2},
-        TypeCase{"MONEY", "'-922337203685477.5808'", ado::adNumeric, "-922337203685477.5808",
-                 19, 4},
+        TypeCase{"MONEY", "'-922337203685477.5808'", ado::adNumeric, "-922337203685477.5808", 19,
+                 4},
         TypeCase{"SMALLMONEY", "'1.5'", ado::adNumeric, "1.5000", 10, 4},
         TypeCase{"FLOAT", "'0.1'", ado::adDouble, "0.1"},
         TypeCase{"FLOAT", "'-1.7976931348623157e308'", ado::adDouble, "-1.7976931348623157e+308"},
@@ -141,8 +142,8 @@ TEST_F(StandinTest, ColumnsKeepTheirOrderAndNames)
     QStringList names;
     for (const Field& f : rs.fields())
         names << f.name;
-    EXPECT_EQ(names, (QStringList{QStringLiteral("名前"), QStringLiteral("b c"),
-                                  QStringLiteral("d]e")}));
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("名前"), QStringLiteral("b c"), QStringLiteral("d]e")}));
     EXPECT_TRUE(rs.atEnd());
     EXPECT_EQ(rs.fields()[QStringLiteral("B C")].type, ado::adInteger);
 }

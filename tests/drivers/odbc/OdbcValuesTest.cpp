@@ -69,8 +69,8 @@ TEST_P(LongBinary, OneMegabyteComesBackExactly)
         b = char(rng.bounded(256));
     auto conn = connect();
     conn->execute(QStringLiteral("CREATE TABLE [t]([v] %1);").arg(QString::fromUtf8(GetParam())));
-    conn->execute(QStringLiteral("INSERT INTO [t] VALUES(0x%1)")
-                      .arg(QString::fromLatin1(bytes.toHex())));
+    conn->execute(
+        QStringLiteral("INSERT INTO [t] VALUES(0x%1)").arg(QString::fromLatin1(bytes.toHex())));
     const Value v = onlyValue(*conn);
     ASSERT_EQ(v.kind(), Value::Kind::Bytes);
     EXPECT_EQ(v.toBytes().size(), bytes.size());
@@ -100,16 +100,15 @@ TEST_P(Scripts, TextArrivesAsSqlServerStoresIt)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryScript, Scripts,
-    ::testing::Values(
-        ScriptCase{"NVARCHAR(100)", "N'Привет, мир'", "Привет, мир"},
-        ScriptCase{"NVARCHAR(100)", "N'Καλημέρα κόσμε'", "Καλημέρα κόσμε"},
-        ScriptCase{"NTEXT", "N'你好，世界'", "你好，世界"},
-        ScriptCase{"NVARCHAR(MAX)", "N'emoji 😀 and 𝄞'", "emoji 😀 and 𝄞"},
-        ScriptCase{"NVARCHAR(2)", "N'😀'", "😀"},
-        ScriptCase{"NCHAR(4)", "N'ä😀'", "ä😀 "},
-        ScriptCase{"VARCHAR(20)", "'Grüße, €5'", "Grüße, €5"},
-        ScriptCase{"TEXT", "N'Œuvre – “quoted”'", "Œuvre – “quoted”"},
-        ScriptCase{"NVARCHAR(20)", "'Привет'", "??????"},
-        ScriptCase{"TEXT", "N'中文'", "??"}));
+    ::testing::Values(ScriptCase{"NVARCHAR(100)", "N'Привет, мир'", "Привет, мир"},
+                      ScriptCase{"NVARCHAR(100)", "N'Καλημέρα κόσμε'", "Καλημέρα κόσμε"},
+                      ScriptCase{"NTEXT", "N'你好，世界'", "你好，世界"},
+                      ScriptCase{"NVARCHAR(MAX)", "N'emoji 😀 and 𝄞'", "emoji 😀 and 𝄞"},
+                      ScriptCase{"NVARCHAR(2)", "N'😀'", "😀"},
+                      ScriptCase{"NCHAR(4)", "N'ä😀'", "ä😀 "},
+                      ScriptCase{"VARCHAR(20)", "'Grüße, €5'", "Grüße, €5"},
+                      ScriptCase{"TEXT", "N'Œuvre – “quoted”'", "Œuvre – “quoted”"},
+                      ScriptCase{"NVARCHAR(20)", "'Привет'", "??????"},
+                      ScriptCase{"TEXT", "N'中文'", "??"}));
 
 } // namespace

@@ -1,8 +1,8 @@
 // The Paradox driver through the data access layer, on copies of real Paradox tables.
 #include "TestPaths.h"
 
-#include "data/Connection.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
 #include "data/Recordset.h"
 
 #include <QDir>

@@ -3,12 +3,12 @@
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
 #include "core/AppInfo.h"
+#include "host/TableList.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/connection/ConnectionWindow.h"
 #include "ui/tables/TableWindow.h"
-#include "host/TableList.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,7 +199,8 @@ TEST_F(ConnectionWindowFlowTest, TestConnectionTellsWhetherTheLoginWorks)
         const auto messages = m_prompter.of(Kind::Message);
         EXPECT_TRUE(m_prompter.errorReports().empty());
         EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
-        return messages.size() == 1 ? messages[0].text : QString("(%1 messages)").arg(messages.size());
+        return messages.size() == 1 ? messages[0].text
+                                    : QString("(%1 messages)").arg(messages.size());
     };
     EXPECT_EQ(test(), ok);
     EXPECT_EQ(m_prompter.of(Kind::Message)[0].title, appTitle());

@@ -408,10 +408,9 @@ TEST_F(ConnectionWindowTest, SkinFileGivesTheSystemColours)
     BesideProgram skin("x/o.cjs", "skin");
     ConnectionWindow window(m_prompter);
     window.load();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{&window, window.paradoxFrame, window.loginFrame,
-                                         window.localConnectionCheck, window.serverLabel,
-                                         window.folderLabel})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             &window, window.paradoxFrame, window.loginFrame, window.localConnectionCheck,
+             window.serverLabel, window.folderLabel})
         EXPECT_EQ(background(w), buttonFace());
     EXPECT_TRUE(m_prompter.prompts.empty());
 }

@@ -1,8 +1,8 @@
+#include "ui/datatype/DataTypeWindow.h"
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
 #include "connect/ConnectionStrings.h"
 #include "customize/Customize.h"
-#include "ui/datatype/DataTypeWindow.h"
 #include "paradox/TableWriter.h"
 
 #include <QLineEdit>
@@ -38,9 +38,8 @@ protected:
     std::unique_ptr<DataTypeWindow> window(const QString& target, const QString& table,
                                            const QString& head)
     {
-        const QString source = target == kParadoxTarget
-                                   ? s_server->connectionString()
-                                   : paradoxConnectionString(m_folder.path());
+        const QString source = target == kParadoxTarget ? s_server->connectionString()
+                                                        : paradoxConnectionString(m_folder.path());
         return std::make_unique<DataTypeWindow>(m_prompter,
                                                 CustomizeRequest{target, table, head, source});
     }
@@ -55,24 +54,36 @@ protected:
     void writeParadoxTable(const QString& name, bool withRow)
     {
         using paradox::FieldType;
-        paradox::TableWriter w(
-            (m_folder.path() + u'/' + name + ".db").toStdString(),
-            {{"Name", FieldType::Alpha, 20}, {"Empty", FieldType::Alpha, 20},
-             {"Long", FieldType::Alpha, 255}, {"Price", FieldType::Number, 0},
-             {"Total", FieldType::Money, 0}, {"Qty", FieldType::Short, 0},
-             {"Id", FieldType::Long, 0}, {"Exact", FieldType::Bcd, 2},
-             {"Born", FieldType::Date, 0}, {"At", FieldType::Time, 0},
-             {"Stamp", FieldType::Timestamp, 0}, {"Paid", FieldType::Logical, 0},
-             {"Notes", FieldType::Memo, 11}, {"Code", FieldType::Bytes, 4},
-             {"Photo", FieldType::Blob, 10}});
+        paradox::TableWriter w((m_folder.path() + u'/' + name + ".db").toStdString(),
+                               {{"Name", FieldType::Alpha, 20},
+                                {"Empty", FieldType::Alpha, 20},
+                                {"Long", FieldType::Alpha, 255},
+                                {"Price", FieldType::Number, 0},
+                                {"Total", FieldType::Money, 0},
+                                {"Qty", FieldType::Short, 0},
+                                {"Id", FieldType::Long, 0},
+                                {"Exact", FieldType::Bcd, 2},
+                                {"Born", FieldType::Date, 0},
+                                {"At", FieldType::Time, 0},
+                                {"Stamp", FieldType::Timestamp, 0},
+                                {"Paid", FieldType::Logical, 0},
+                                {"Notes", FieldType::Memo, 11},
+                                {"Code", FieldType::Bytes, 4},
+                                {"Photo", FieldType::Blob, 10}});
         if (withRow)
-            w.append({paradox::Value("Example"), {}, paradox::Value(std::string(255, 'x')),
-                      paradox::Value(1.5), paradox::Value(2.5), paradox::Value(3),
-                      paradox::Value(4), paradox::Value(paradox::Decimal{"5.25"}),
+            w.append({paradox::Value("Example"),
+                      {},
+                      paradox::Value(std::string(255, 'x')),
+                      paradox::Value(1.5),
+                      paradox::Value(2.5),
+                      paradox::Value(3),
+                      paradox::Value(4),
+                      paradox::Value(paradox::Decimal{"5.25"}),
                       paradox::Value(paradox::Date{2024, 1, 2}),
                       paradox::Value(paradox::Time{3, 4, 5, 0}),
                       paradox::Value(paradox::Timestamp{{2024, 1, 2}, {3, 4, 5, 0}}),
-                      paradox::Value(true), paradox::Value("a memo"),
+                      paradox::Value(true),
+                      paradox::Value("a memo"),
                       paradox::Value(paradox::Bytes{"\x01\x02\x03\x04"}),
                       paradox::Value(paradox::Bytes{std::string(300, 'b')})});
         w.commit();

@@ -1,11 +1,11 @@
 #include "TableWindowFixture.h"
 #include "TestHost.h"
-#include "settings/Settings.h"
 #include "connect/ConnectionStrings.h"
-#include "ui/tables/TableWindow.h"
-#include "tables/ListFill.h"
 #include "host/TableList.h"
+#include "settings/Settings.h"
+#include "tables/ListFill.h"
 #include "transfer/Statements.h"
+#include "ui/tables/TableWindow.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -60,7 +60,6 @@ protected:
     std::vector<int> m_progress;
     bool m_enabledDuringCommand = false;
 };
-
 
 } // namespace
 
