@@ -22,7 +22,7 @@ constexpr std::int64_t kMillisPerDay = 86'400'000;
 constexpr std::uint64_t kChecksumMask = (std::uint64_t(1) << 52) - 1;
 
 struct Row {
-    char name[41];
+    char name[64]; // at most 38 characters for the rows written
     double amount;
     long id;
     std::int64_t stamp; // ms since 0000-12-31, as the file stores it
