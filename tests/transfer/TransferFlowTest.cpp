@@ -237,9 +237,9 @@ TEST_F(TransferTest, NamesWithBracketsAndApostrophesTravelAsThemselves)
 
 TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
 {
-    // Twenty text columns of Alpha 255 would not fit a Paradox record.
+    // 130 text columns of Alpha 255 would not fit a block of 32 KB, the largest.
     QStringList columns, values;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 130; ++i) {
         columns << QStringLiteral("[c%1] NVARCHAR(50)").arg(i);
         values << QStringLiteral("N'value %1'").arg(i);
     }
@@ -250,9 +250,9 @@ TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
     std::vector<Field> fields;
     const Rows rows = paradoxRows("Wide", &fields);
     ASSERT_EQ(rows.size(), 1u);
-    ASSERT_EQ(fields.size(), 20u);
-    EXPECT_EQ(fields[0].definedSize, 7);  // "value 0"
-    EXPECT_EQ(fields[19].definedSize, 8); // "value 19"
-    for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(fields.size(), 130u);
+    EXPECT_EQ(fields[0].definedSize, 7);   // "value 0"
+    EXPECT_EQ(fields[129].definedSize, 9); // "value 129"
+    for (int i = 0; i < 130; ++i)
         EXPECT_EQ(rows[0][size_t(i)], Value(QStringLiteral("value %1").arg(i)));
 }

@@ -1,0 +1,82 @@
+#include "staging/ParadoxFields.h"
+
+#include <gtest/gtest.h>
+
+using namespace tabulex;
+using namespace tabulex::staging;
+using paradox::FieldType;
+
+namespace {
+
+// Columns of one staging type, the longest text each holds, and the field each becomes.
+struct Columns {
+    const char* type;
+    QString longest;
+    FieldType field;
+    int size;
+    int copies = 1;
+};
+
+struct FieldCase {
+    const char* what;
+    std::vector<Columns> columns;
+    qint64 rows = 1;
+    int codePage = 1252;
+};
+
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.what; }
+
+StagingTable tableOf(const FieldCase& c)
+{
+    StagingTable t;
+    for (const Columns& cs : c.columns)
+        for (int i = 0; i < cs.copies; ++i)
+            t.columns.push_back({QStringLiteral("c%1").arg(t.columns.size()),
+                                 *parseColumnType(QString::fromLatin1(cs.type))});
+    t.longest.assign(t.columns.size(), TextExtent());
+    size_t column = 0;
+    for (const Columns& cs : c.columns)
+        for (int i = 0; i < cs.copies; ++i)
+            t.noteText(int(column++), cs.longest);
+    t.rowCount = c.rows;
+    return t;
+}
+
+class ParadoxFields : public ::testing::TestWithParam<FieldCase> {};
+
+} // namespace
+
+TEST_P(ParadoxFields, AreShapedByTheValuesAndTheRowCount)
+{
+    const FieldCase& c = GetParam();
+    const auto written = paradoxFields(tableOf(c), c.codePage);
+    size_t i = 0;
+    for (const Columns& cs : c.columns) {
+        for (int k = 0; k < cs.copies; ++k, ++i) {
+            ASSERT_LT(i, written.size());
+            EXPECT_EQ(written[i].type, cs.field) << "column " << i;
+            EXPECT_EQ(written[i].size, cs.size) << "column " << i;
+        }
+    }
+    EXPECT_EQ(written.size(), i);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParadoxFields,
+    ::testing::Values(
+        FieldCase{"Alpha 255 stays while the table fits",
+                  {{"TEXT", QString(40, u'x'), FieldType::Alpha, 255},
+                   {"INT", QString(), FieldType::Long, 0}},
+                  1000000},
+        FieldCase{"Alpha fields get as long as their values when the rows would not fit",
+                  {{"TEXT", QString(40, u'x'), FieldType::Alpha, 40},
+                   {"INT", QString(), FieldType::Long, 0}},
+                  10000000},
+        FieldCase{"a character beyond ASCII may take two bytes in 932",
+                  {{"TEXT", QString::fromUtf8("日本").repeated(60) + "abc", FieldType::Alpha, 243}},
+                  10000000,
+                  932},
+        FieldCase{"and in 1258, which writes some letters as two",
+                  {{"TEXT", QString::fromUtf8("ấ").repeated(100), FieldType::Alpha, 200}},
+                  10000000,
+                  1258}));
