@@ -11,6 +11,8 @@ namespace {
 using paradox::FieldDefinition;
 using paradox::FieldType;
 
+constexpr int kMaxAlpha = 255;
+
 FieldDefinition fieldSpec(const StagingField& c)
 {
     FieldDefinition s;
@@ -95,6 +97,18 @@ int longestBytes(const TextExtent& e, int codePage)
     }
 }
 
+std::vector<FieldDefinition> withShortMemosAsAlpha(std::vector<FieldDefinition> fields,
+                                                   const StagingTable& t, int codePage)
+{
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const TextExtent& e = t.longest[i];
+        const int bytes = longestBytes(e, codePage);
+        if (t.columns[i].type.alphaWhenValuesFit && !e.hasNul && bytes <= kMaxAlpha)
+            fields[i] = {fields[i].name, FieldType::Alpha, std::max(bytes, 1)};
+    }
+    return fields;
+}
+
 void shortenAlphas(std::vector<FieldDefinition>& fields, const StagingTable& t, int codePage)
 {
     for (size_t i = 0; i < fields.size(); ++i)
@@ -107,6 +121,9 @@ void shortenAlphas(std::vector<FieldDefinition>& fields, const StagingTable& t, 
 std::vector<FieldDefinition> paradoxFields(const StagingTable& t, int codePage)
 {
     std::vector<FieldDefinition> fields = plainFields(t.columns);
+    std::vector<FieldDefinition> shaped = withShortMemosAsAlpha(fields, t, codePage);
+    if (fits(shaped, t.rowCount))
+        return shaped;
     if (!fits(fields, t.rowCount))
         shortenAlphas(fields, t, codePage);
     return fields;

@@ -10,8 +10,10 @@
 
 namespace tabulex::staging {
 
-// The fields a staging table is written with, in a table of this code page. Should the
-// table not fit a Paradox table, its Alpha fields get as long as their longest values.
+// The fields a staging table is written with, in a table of this code page. A Memo chosen
+// only for a long type becomes an Alpha field as long as its longest value (at least 1) when
+// every value fits 255 bytes. Should that table not fit a Paradox table, the Memos stay;
+// should the table still not fit, its Alpha fields get as long as their longest values.
 std::vector<paradox::FieldDefinition> paradoxFields(const StagingTable& t, int codePage);
 
 } // namespace tabulex::staging

@@ -259,6 +259,7 @@ void StagingTable::noteText(int column, QStringView text)
         const char16_t c = text[i].unicode();
         ++seen.characters;
         ++seen.wideBytes;
+        seen.hasNul = seen.hasNul || c == 0;
         if (c < 0x80)
             continue;
         ++seen.wideBytes;
@@ -272,6 +273,7 @@ void StagingTable::noteText(int column, QStringView text)
     TextExtent& most = longest[size_t(column)];
     most.characters = std::max(most.characters, seen.characters);
     most.wideBytes = std::max(most.wideBytes, seen.wideBytes);
+    most.hasNul = most.hasNul || seen.hasNul;
 }
 
 void StagingStore::addRow(const QString& name, const std::vector<Value>& row)

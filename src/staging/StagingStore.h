@@ -39,6 +39,7 @@ struct TextExtent {
     int characters = 0;
     // Its bytes at most in a code page where a character beyond ASCII may take two.
     int wideBytes = 0;
+    bool hasNul = false; // U+0000, which an Alpha field cannot hold
 };
 
 struct StagingTable {

@@ -11,6 +11,7 @@ namespace {
 // Columns of one staging type, the longest text each holds, and the field each becomes.
 struct Columns {
     const char* type;
+    bool longType; // a Memo the default mapping chose for a long type
     QString longest;
     FieldType field;
     int size;
@@ -29,10 +30,13 @@ void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.what; }
 StagingTable tableOf(const FieldCase& c)
 {
     StagingTable t;
-    for (const Columns& cs : c.columns)
-        for (int i = 0; i < cs.copies; ++i)
-            t.columns.push_back({QStringLiteral("c%1").arg(t.columns.size()),
-                                 *parseColumnType(QString::fromLatin1(cs.type))});
+    for (const Columns& cs : c.columns) {
+        for (int i = 0; i < cs.copies; ++i) {
+            ColumnType type = *parseColumnType(QString::fromLatin1(cs.type));
+            type.alphaWhenValuesFit = cs.longType;
+            t.columns.push_back({QStringLiteral("c%1").arg(t.columns.size()), type});
+        }
+    }
     t.longest.assign(t.columns.size(), TextExtent());
     size_t column = 0;
     for (const Columns& cs : c.columns)
@@ -64,19 +68,34 @@ TEST_P(ParadoxFields, AreShapedByTheValuesAndTheRowCount)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParadoxFields,
     ::testing::Values(
+        FieldCase{"a long type with short values becomes Alpha",
+                  {{"MEMO", true, QString(40, u'x'), FieldType::Alpha, 40},
+                   {"MEMO", true, QString(), FieldType::Alpha, 1},
+                   {"MEMO", true, QString(255, u'x'), FieldType::Alpha, 255}}},
+        FieldCase{"a value beyond 255 bytes, or holding U+0000, keeps the Memo",
+                  {{"MEMO", true, QString(256, u'x'), FieldType::Memo, 11},
+                   {"MEMO", true, QString::fromUtf8("a\0b", 3), FieldType::Memo, 11},
+                   {"MEMO", true, QString::fromUtf8("日本").repeated(64), FieldType::Memo, 11}},
+                  1,
+                  932},
+        FieldCase{"a Memo the user chose stays one",
+                  {{"MEMO", false, "short", FieldType::Memo, 11}}},
+        FieldCase{"Memos stay when their Alpha fields would not fit a record",
+                  {{"MEMO", true, QString(250, u'x'), FieldType::Memo, 11, 140}}},
         FieldCase{"Alpha 255 stays while the table fits",
-                  {{"TEXT", QString(40, u'x'), FieldType::Alpha, 255},
-                   {"INT", QString(), FieldType::Long, 0}},
+                  {{"TEXT", false, QString(40, u'x'), FieldType::Alpha, 255},
+                   {"INT", false, QString(), FieldType::Long, 0}},
                   1000000},
         FieldCase{"Alpha fields get as long as their values when the rows would not fit",
-                  {{"TEXT", QString(40, u'x'), FieldType::Alpha, 40},
-                   {"INT", QString(), FieldType::Long, 0}},
+                  {{"TEXT", false, QString(40, u'x'), FieldType::Alpha, 40},
+                   {"INT", false, QString(), FieldType::Long, 0}},
                   10000000},
         FieldCase{"a character beyond ASCII may take two bytes in 932",
-                  {{"TEXT", QString::fromUtf8("日本").repeated(60) + "abc", FieldType::Alpha, 243}},
+                  {{"TEXT", false, QString::fromUtf8("日本").repeated(60) + "abc", FieldType::Alpha,
+                    243}},
                   10000000,
                   932},
         FieldCase{"and in 1258, which writes some letters as two",
-                  {{"TEXT", QString::fromUtf8("ấ").repeated(100), FieldType::Alpha, 200}},
+                  {{"TEXT", false, QString::fromUtf8("ấ").repeated(100), FieldType::Alpha, 200}},
                   10000000,
                   1258}));
