@@ -1,6 +1,9 @@
 #include "staging/ParadoxFields.h"
 
+#include "core/DataError.h"
+
 #include "paradox/BlockSize.h"
+#include "paradox/Error.h"
 
 #include <algorithm>
 
@@ -127,6 +130,23 @@ std::vector<FieldDefinition> paradoxFields(const StagingTable& t, int codePage)
     if (!fits(fields, t.rowCount))
         shortenAlphas(fields, t, codePage);
     return fields;
+}
+
+void requireParadoxCapacity(const QString& paradoxName, const std::vector<StagingField>& fields,
+                            qint64 rows)
+{
+    if (rows < 0 || fields.empty())
+        return;
+    std::vector<FieldDefinition> narrowest = plainFields(fields);
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].type.type == JetType::Text || fields[i].type.alphaWhenValuesFit)
+            narrowest[i] = {narrowest[i].name, FieldType::Alpha, 1};
+    try {
+        paradox::requireBlockSize((paradoxName + QStringLiteral(".db")).toStdString(), narrowest,
+                                  std::uint64_t(rows));
+    } catch (const paradox::Error& e) {
+        throw DataError(QString::fromStdString(e.what()));
+    }
 }
 
 } // namespace tabulex::staging

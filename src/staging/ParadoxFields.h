@@ -16,4 +16,10 @@ namespace tabulex::staging {
 // should the table still not fit, its Alpha fields get as long as their longest values.
 std::vector<paradox::FieldDefinition> paradoxFields(const StagingTable& t, int codePage);
 
+// Throws DataError naming the table paradoxName + ".db" and the limit when no Paradox table
+// holds `rows` rows of these fields, even with every Alpha field the export may shorten at
+// one byte. A count below 0 (not known) passes.
+void requireParadoxCapacity(const QString& paradoxName, const std::vector<StagingField>& fields,
+                            qint64 rows);
+
 } // namespace tabulex::staging

@@ -1,4 +1,5 @@
 #include "staging/ParadoxFields.h"
+#include "core/DataError.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,25 @@ StagingTable tableOf(const FieldCase& c)
             t.noteText(int(column++), cs.longest);
     t.rowCount = c.rows;
     return t;
+}
+
+QString errorOf(const std::vector<StagingField>& fields, qint64 rows)
+{
+    try {
+        requireParadoxCapacity(QStringLiteral("HUGE"), fields, rows);
+    } catch (const DataError& e) {
+        return e.description();
+    }
+    return {};
+}
+
+std::vector<StagingField> fields(std::initializer_list<const char*> types, int copies = 1)
+{
+    std::vector<StagingField> out;
+    for (int i = 0; i < copies; ++i)
+        for (const char* t : types)
+            out.push_back({QStringLiteral("c%1").arg(out.size()), *parseColumnType(t)});
+    return out;
 }
 
 class ParadoxFields : public ::testing::TestWithParam<FieldCase> {};
@@ -99,3 +119,19 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"TEXT", false, QString::fromUtf8("ấ").repeated(100), FieldType::Alpha, 200}},
                   10000000,
                   1258}));
+
+// The check before the copy refuses only what no Paradox table can hold, however short the
+// export makes its Alpha fields, and names the table and the limit.
+TEST(ParadoxCapacity, RefusesOnlyWhatNoParadoxTableHolds)
+{
+    EXPECT_EQ(errorOf(fields({"INT"}), 600000000),
+              "HUGE.db: 600,000,000 rows do not fit a Paradox table: its 65,535 blocks of 32 KB "
+              "hold at most 536,731,650 records of 4 bytes");
+    EXPECT_EQ(errorOf(fields({"BINARY(255)"}, 129), 0),
+              "HUGE.db: a record of 32895 bytes does not fit a block of 32768 bytes, the largest "
+              "a Paradox table has");
+    EXPECT_EQ(errorOf(fields({"INT"}), 536731650), "");
+    // Alpha 255 would hold 126 records a block of 32 KB, but the export can shorten it.
+    EXPECT_EQ(errorOf(fields({"TEXT", "INT"}), 10000000), "");
+    EXPECT_EQ(errorOf(fields({"INT"}), -1), "");
+}
