@@ -1,6 +1,7 @@
 #include "staging/ParadoxExport.h"
 
 #include "core/DataError.h"
+#include "staging/ParadoxFields.h"
 
 #include "paradox/CodePage.h"
 #include "paradox/Error.h"
@@ -20,58 +21,6 @@ namespace fs = std::filesystem;
 // The Windows code pages an export may choose, in the order they are tried.
 constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
                               1257, 1258, 874,  932,  936,  949,  950};
-
-paradox::FieldDefinition fieldSpec(const StagingField& c)
-{
-    using paradox::FieldType;
-    paradox::FieldDefinition s;
-    s.name = c.name.toStdString();
-    switch (c.type.type) {
-    case JetType::Text:
-        s.type = FieldType::Alpha;
-        s.size = c.type.size;
-        break;
-    case JetType::Guid:
-        s.type = FieldType::Alpha;
-        s.size = 38;
-        break;
-    case JetType::Memo:
-        s.type = FieldType::Memo;
-        s.size = 11;
-        break;
-    case JetType::Byte:
-    case JetType::Short:
-        s.type = FieldType::Short;
-        break;
-    case JetType::Long:
-    case JetType::Counter:
-        s.type = FieldType::Long;
-        break;
-    case JetType::Single:
-    case JetType::Double:
-    case JetType::Decimal:
-        s.type = FieldType::Number;
-        break;
-    case JetType::Currency:
-        s.type = FieldType::Money;
-        break;
-    case JetType::Bit:
-        s.type = FieldType::Logical;
-        break;
-    case JetType::DateTime:
-        s.type = FieldType::Timestamp;
-        break;
-    case JetType::Binary:
-        s.type = FieldType::Bytes;
-        s.size = c.type.size;
-        break;
-    case JetType::LongBinary:
-        s.type = FieldType::Blob;
-        s.size = 10;
-        break;
-    }
-    return s;
-}
 
 } // namespace
 
@@ -150,28 +99,6 @@ int chooseCodePage(const StagingTable& t)
                              QString::fromStdString(paradox::describeCharacter(missing))));
 }
 
-int recordSize(const std::vector<paradox::FieldDefinition>& fields)
-{
-    int size = 0;
-    for (const auto& f : fields)
-        size += paradox::recordWidthOf(f).value_or(0);
-    return size;
-}
-
-// Alpha 255 for every text field fits at most sixteen of them in a record; a wider table
-// gets Alpha fields as long as their longest value instead, so that it can be written.
-void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable& t, int codePage,
-               int blockSize)
-{
-    if (recordSize(fields) <= blockSize - 6)
-        return;
-    const int bytesPerChar =
-        codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ? 2 : 1;
-    for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].type == paradox::FieldType::Alpha && t.columns[i].type.type == JetType::Text)
-            fields[i].size = std::clamp(t.longest[i] * bytesPerChar, 1, fields[i].size);
-}
-
 } // namespace
 
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
@@ -194,13 +121,11 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
         throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
 
     try {
-        std::vector<paradox::FieldDefinition> specs;
-        for (const StagingField& c : t.columns)
-            specs.push_back(fieldSpec(c));
         paradox::WriteOptions options;
         options.codePage = chooseCodePage(t);
-        fitRecord(specs, t, options.codePage, options.blockSize);
-        paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(), specs, options);
+        options.rows = std::uint64_t(t.rowCount);
+        paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(),
+                                    paradoxFields(t, options.codePage), options);
         std::vector<paradox::Value> out(t.columns.size());
         store.readRows(t, [&](const std::vector<Value>& row) {
             for (size_t i = 0; i < row.size(); ++i)

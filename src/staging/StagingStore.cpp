@@ -212,7 +212,7 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
         t.columns.push_back(f);
         t.noteText(-1, f.name);
     }
-    t.longest.assign(t.columns.size(), 0);
+    t.longest.assign(t.columns.size(), TextExtent());
     exec(sql + u')');
     QString insert = QStringLiteral("INSERT INTO \"%1\" VALUES(").arg(t.sqliteName);
     for (size_t i = 0; i < t.columns.size(); ++i)
@@ -254,19 +254,26 @@ const StagingTable& StagingStore::table(const QString& name) const
 
 void StagingTable::noteText(int column, QStringView text)
 {
-    int points = 0;
+    TextExtent seen;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        ++points;
+        ++seen.characters;
+        ++seen.wideBytes;
+        seen.hasNul = seen.hasNul || c == 0;
         if (c < 0x80)
             continue;
+        ++seen.wideBytes;
         char32_t cp = c;
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             cp = QChar::surrogateToUcs4(c, text[++i].unicode());
         nonAscii.emplace(cp, column);
     }
-    if (column >= 0)
-        longest[size_t(column)] = std::max(longest[size_t(column)], points);
+    if (column < 0)
+        return;
+    TextExtent& most = longest[size_t(column)];
+    most.characters = std::max(most.characters, seen.characters);
+    most.wideBytes = std::max(most.wideBytes, seen.wideBytes);
+    most.hasNul = most.hasNul || seen.hasNul;
 }
 
 void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
@@ -289,6 +296,7 @@ void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
     }
     if (sqlite3_step(st) != SQLITE_DONE)
         sqliteFailed(m_db, QStringLiteral("storing a row"));
+    ++t.rowCount;
 }
 
 void StagingStore::readRows(const StagingTable& t,

@@ -34,16 +34,25 @@ struct StagingField {
     ColumnType type;
 };
 
+// The longest text a column holds, as the export sizes an Alpha field for it.
+struct TextExtent {
+    int characters = 0;
+    // Its bytes at most in a code page where a character beyond ASCII may take two.
+    int wideBytes = 0;
+    bool hasNul = false; // U+0000, which an Alpha field cannot hold
+};
+
 struct StagingTable {
     QString name; // as created
     QString sqliteName;
     std::vector<StagingField> columns;
     std::unique_ptr<Statement3> insert;
-    // What the export needs to know of the stored text without reading it again: every
-    // character beyond ASCII with the first column it appeared in (column names included,
-    // as column -1), and each column's longest text in characters.
+    // What the export needs to know without reading the rows again: every character beyond
+    // ASCII with the first column it appeared in (column names included, as column -1), each
+    // column's longest text, and the number of rows.
     std::map<char32_t, int> nonAscii;
-    std::vector<int> longest;
+    std::vector<TextExtent> longest;
+    qint64 rowCount = 0;
 
     void noteText(int column, QStringView text);
 };

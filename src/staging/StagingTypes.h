@@ -34,6 +34,9 @@ struct ColumnType {
     int precision = 18; // Decimal
     int scale = 0;      // Decimal
     QString spelled;    // the type word as written, for messages
+    // A Memo only because the source's type is long: the export writes an Alpha field
+    // instead when every value fits one.
+    bool alphaWhenValuesFit = false;
     friend bool operator==(const ColumnType&, const ColumnType&) = default;
 };
 

@@ -10,6 +10,7 @@
 #include "host/Prompter.h"
 #include "host/TableList.h"
 #include "staging/ParadoxExport.h"
+#include "staging/ParadoxFields.h"
 #include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
@@ -166,6 +167,14 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
             plans = defaultPlans(source->fields(), Direction::ToParadox);
             run.current = completeCreateTable(head, source->fields(), plans, ctx.host);
         });
+    }
+    // A table no Paradox table can hold fails here, before anything is dropped or copied.
+    if (!trap.step(122, [&] {
+            staging::requireParadoxCapacity(
+                paradoxName, stagingFields(run, source->fields(), plans), source->recordCount());
+        })) {
+        ++run.summary.tablesFailed;
+        return true;
     }
     if (answer == true && trap.step(126, [&] {
             paradox.execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));

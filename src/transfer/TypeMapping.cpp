@@ -96,9 +96,13 @@ ColumnPlan paradoxPlan(const char* word, JetType type, LiteralStyle style)
 
 ColumnPlan towardsParadox(const Field& f)
 {
+    if (isCharacter(f.type) && isLongText(f)) {
+        ColumnPlan memo = paradoxPlan("MEMO", JetType::Memo, LiteralStyle::Quoted);
+        memo.stagingType->alphaWhenValuesFit = true;
+        return memo;
+    }
     if (isCharacter(f.type))
-        return isLongText(f) ? paradoxPlan("MEMO", JetType::Memo, LiteralStyle::Quoted)
-                             : paradoxPlan("TEXT", JetType::Text, LiteralStyle::Quoted);
+        return paradoxPlan("TEXT", JetType::Text, LiteralStyle::Quoted);
     if (isBinary(f.type))
         return paradoxPlan("OLEOBJECT", JetType::LongBinary, LiteralStyle::Hex);
     if (f.type == ado::adBoolean)

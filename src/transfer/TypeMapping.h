@@ -42,8 +42,9 @@ struct ColumnPlan {
 
 // The column for a field under the default mapping. The mapping by type key holds, except
 // where it would change values: fractions never go into INT, wide integers never into a
-// 32-bit column, long text never into Alpha 255, bytes go to binary columns, character data
-// towards SQL Server is Unicode, and DECIMAL carries the source's precision and scale.
+// 32-bit column, long text goes to a Memo (which the export makes an Alpha field when every
+// value fits one), bytes go to binary columns, character data towards SQL Server is Unicode,
+// and DECIMAL carries the source's precision and scale.
 ColumnPlan defaultColumnPlan(const Field& field, Direction direction);
 
 // The plan for a column of a type the user chose.

@@ -59,6 +59,7 @@ TEST(StagingStore, KeepsRowsAndGivesThemBackAsTheirColumnsKinds)
                                            Value(QByteArray("\x01\x02", 2))}));
     for (const Value& v : rows[1])
         EXPECT_TRUE(v.isNull());
+    EXPECT_EQ(store.table("T").rowCount, 2);
 }
 
 TEST(StagingStore, RefusesWhatJetRefuses)
@@ -85,6 +86,7 @@ TEST(StagingStore, RefusesWhatJetRefuses)
               }),
               "The value '1.5' cannot be stored in the field 'A': it is not a whole number.");
     EXPECT_TRUE(rowsOf(store, "T").empty());
+    EXPECT_EQ(store.table("T").rowCount, 0);
     EXPECT_FALSE(store.hasTable("U"));
 }
 

@@ -1,6 +1,7 @@
 #include "TransferFixture.h"
 
 #include "TestPaths.h"
+#include "core/AdoTypes.h"
 #include "core/DecimalText.h"
 #include "paradox/TableFiles.h"
 
@@ -75,8 +76,9 @@ TEST_F(TransferTest, EveryFixtureTableComesBackWithTheSameValues)
     const QStringList tables = paradoxList.items();
     ASSERT_GE(tables.size(), 20);
     std::map<QString, Rows> originals;
+    std::map<QString, std::vector<Field>> originalFields;
     for (const QString& t : tables)
-        originals[t] = paradoxRows(t);
+        originals[t] = paradoxRows(t, &originalFields[t]);
 
     const TransferSummary there = toSqlServer(tables);
     for (const QString& report : host.prompts.errorReports())
@@ -115,6 +117,15 @@ TEST_F(TransferTest, EveryFixtureTableComesBackWithTheSameValues)
         for (const auto& row : originals[t])
             if (fitsParadoxNumbers(row))
                 kept.push_back(row);
-        expectSameRows(kept, paradoxRows(t.left(8)), t, expectedBack);
+        std::vector<Field> fields;
+        expectSameRows(kept, paradoxRows(t.left(8), &fields), t, expectedBack);
+        // Alpha fields come back as Alpha fields, not as the Memos of their NTEXT columns.
+        ASSERT_EQ(fields.size(), originalFields[t].size()) << t.toStdString();
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (originalFields[t][i].type == ado::adVarChar) {
+                EXPECT_EQ(fields[i].type, ado::adVarChar)
+                    << t.toStdString() << " field " << fields[i].name.toStdString();
+            }
+        }
     }
 }

@@ -1,11 +1,18 @@
 #include "TransferFixture.h"
 
+#include "connect/ConnectionStrings.h"
+#include "paradox/Layout.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableReader.h"
+#include "paradox/TableWriter.h"
 #include "transfer/Statements.h"
+#include "ui/datatype/DataTypeWindow.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtEndian>
 
 using namespace tabulex;
 using namespace tabulex::test;
@@ -28,6 +35,24 @@ QStringList column(const Rows& rows)
     for (const auto& r : rows)
         out << r[0].toText();
     return out;
+}
+
+// A Paradox table of one Long Integer field holding n.
+void writeLongTable(const QString& path, int n)
+{
+    paradox::TableWriter w(path.toStdString(), {{"n", paradox::FieldType::Long, 0}});
+    w.append({paradox::Value(n)});
+    w.commit();
+}
+
+// Makes the table's header count rows it does not hold.
+void setHeaderRecordCount(const QString& path, quint32 count)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(qint64(paradox::layout::kRecordCountAt)));
+    const quint32 le = qToLittleEndian(count);
+    ASSERT_EQ(f.write(reinterpret_cast<const char*>(&le), sizeof le), qint64(sizeof le));
 }
 
 QByteArray fileHash(const QString& path)
@@ -237,9 +262,9 @@ TEST_F(TransferTest, NamesWithBracketsAndApostrophesTravelAsThemselves)
 
 TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
 {
-    // Twenty text columns of Alpha 255 would not fit a Paradox record.
+    // 130 text columns of Alpha 255 would not fit a block of 32 KB, the largest.
     QStringList columns, values;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 130; ++i) {
         columns << QStringLiteral("[c%1] NVARCHAR(50)").arg(i);
         values << QStringLiteral("N'value %1'").arg(i);
     }
@@ -250,9 +275,61 @@ TEST_F(TransferTest, AWideTableGetsAlphaFieldsAsLongAsItsLongestValues)
     std::vector<Field> fields;
     const Rows rows = paradoxRows("Wide", &fields);
     ASSERT_EQ(rows.size(), 1u);
-    ASSERT_EQ(fields.size(), 20u);
-    EXPECT_EQ(fields[0].definedSize, 7);  // "value 0"
-    EXPECT_EQ(fields[19].definedSize, 8); // "value 19"
-    for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(fields.size(), 130u);
+    EXPECT_EQ(fields[0].definedSize, 7);   // "value 0"
+    EXPECT_EQ(fields[129].definedSize, 9); // "value 129"
+    for (int i = 0; i < 130; ++i)
         EXPECT_EQ(rows[0][size_t(i)], Value(QStringLiteral("value %1").arg(i)));
+}
+
+TEST_F(TransferTest, ATableNoParadoxTableHoldsFailsBeforeAnythingIsDroppedOrCopied)
+{
+    // The source: a Paradox folder in the server's place, whose table of one Long Integer
+    // field counts 600,000,000 rows in its header; blocks of 32 KB hold 536,731,650.
+    QTemporaryDir source;
+    writeLongTable(source.path() + "/Huge.db", 1);
+    setHeaderRecordCount(source.path() + "/Huge.db", 600000000);
+    // The table it would replace.
+    writeLongTable(folder() + "/Huge.db", 7);
+    refillParadoxList();
+    host.prompts.questionAnswers = {true};
+    sqlList.addItem("Huge");
+    sqlList.select({"Huge"});
+    TransferContext ctx = context();
+    ctx.sqlConnectionString = [&] { return paradoxConnectionString(source.path()); };
+    const TransferSummary s = sendTablesToParadox(ctx);
+    EXPECT_EQ(s.tablesFailed, 1);
+    EXPECT_EQ(s.rowsCopied, 0);
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].startsWith(
+        "Huge.db: 600,000,000 rows do not fit a Paradox table: its 65,535 blocks of 32 KB hold "
+        "at most 536,731,650 records of 4 bytes\r\n"))
+        << host.prompts.errorReports()[0].toStdString();
+    EXPECT_EQ(paradoxRows("Huge"), Rows({{Value(7)}}));
+}
+
+TEST_F(TransferTest, AChosenTypeTheStoreDoesNotKnowFailsBeforeTheOldTableIsDropped)
+{
+    makeSqlTable("Orders", {"old"});
+    toParadox({"Orders"});
+    host.prompts.questionAnswers = {true};
+    // The window lets "char(300)" through; no Paradox field is of that type.
+    host.prompts.dataTypeWindowActions = {[](DataTypeWindow& w) {
+        w.fieldList->setCurrentRow(0);
+        w.onFieldClicked();
+        w.typeEdit->setText("char(300)");
+        w.onChange();
+        w.onOk();
+    }};
+    TransferContext ctx = context();
+    ctx.customize = true;
+    const TransferSummary s = sendTablesToParadox(ctx);
+    EXPECT_EQ(s.tablesFailed, 1);
+    EXPECT_EQ(s.rowsCopied, 0);
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].startsWith(
+        "Syntax error in field definition: the data type 'char(300)' of the field 'v' is not "
+        "known."))
+        << host.prompts.errorReports()[0].toStdString();
+    EXPECT_EQ(column(paradoxRows("Orders")), QStringList({"old"}));
 }

@@ -72,8 +72,11 @@ TEST_P(DefaultPlan, KeepsEveryValue)
     EXPECT_EQ(p.style, c.paradoxStyle) << c.field.name.toStdString();
     EXPECT_EQ(s.type, c.sqlServer) << c.field.name.toStdString();
     EXPECT_EQ(s.style, c.sqlStyle) << c.field.name.toStdString();
-    // The staging field is of the type the CREATE TABLE statement names.
-    EXPECT_EQ(p.stagingType, staging::parseColumnType(p.type)) << c.field.name.toStdString();
+    // The staging field is of the type the CREATE TABLE statement names; a Memo for a long
+    // type may become an Alpha field.
+    auto named = staging::parseColumnType(p.type);
+    named->alphaWhenValuesFit = p.type == "MEMO";
+    EXPECT_EQ(p.stagingType, named) << c.field.name.toStdString();
     EXPECT_FALSE(s.stagingType);
     // Only SQL Server's float columns round silently; the staging store checks Paradox's.
     EXPECT_FALSE(p.guard.any());
