@@ -137,20 +137,20 @@ std::optional<QString> FolderWalk::subfolder(const QString& parent, const Direct
 {
     if (entry.d_type != DT_DIR && entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return std::nullopt;
-    const std::optional<QString> name = decodedName(entry.d_name);
-    if (!name || !acceptableName(*name))
+    const QString name = decodedName(entry.d_name);
+    if (!acceptableName(name))
         return std::nullopt;
     struct stat st {};
     if (::fstatat(reader.fd(), entry.d_name, &st, 0) != 0) {
         // A folder we cannot look into makes the parent unreadable; a link that leads
         // nowhere is just skipped.
         if (entry.d_type == DT_DIR)
-            throw FolderError::fromErrno(errno, parent + u'/' + *name);
+            throw FolderError::fromErrno(errno, parent + u'/' + name);
         return std::nullopt;
     }
     if (!S_ISDIR(st.st_mode) || !m_added.insert({st.st_dev, st.st_ino}).second)
         return std::nullopt;
-    return (parent.endsWith(u'/') ? parent : parent + u'/') + *name + u'/';
+    return (parent.endsWith(u'/') ? parent : parent + u'/') + name + u'/';
 }
 
 } // namespace

@@ -45,11 +45,16 @@ bool pathExists(const QString& path);
 // The folder picker: Cancel gives the empty text.
 QString browseFolder(const QString& title, const QString& initialFolder, Prompter& prompter);
 
-// The bytes of a path for the system calls; nothing when it holds a NUL character.
+// The bytes of a path for the system calls; nothing when it holds a NUL character. A name
+// that decodedName spelled in code page 1252 becomes its own bytes again where the folder
+// holds it under those bytes and not under the name's UTF-8.
 std::optional<std::string> nativePath(const QString& path);
 
-// A name read from a folder, or nothing when its bytes do not survive the round trip
-// through text (such a name could not be opened again by its text).
-std::optional<QString> decodedName(const char* name);
+// A name read from a folder as text: UTF-8 names as they are, any other name as code page
+// 1252 shows it, so that every file can be listed and opened again by its text.
+QString decodedName(const char* name);
+
+// A path of such names, each name decoded by itself.
+QString decodedPath(const std::string& path);
 
 } // namespace tabulex

@@ -244,7 +244,7 @@ void TableWriter::commit()
 std::optional<fs::path> TableWriter::existingTable() const
 {
     try {
-        return findTableFile(folderOf(m_target), m_target.stem().string());
+        return findTableFile(folderOf(m_target), tableNameOf(m_target));
     } catch (const fs::filesystem_error& e) {
         throw Error(m_table, "cannot list the folder: " + e.code().message());
     }
@@ -264,7 +264,7 @@ void TableWriter::publish()
         throw Error(m_table, "cannot remove the old table: " + ec.message());
     std::vector<fs::path> family;
     try {
-        family = tableFamily(folder, stem);
+        family = tableFamily(m_target);
     } catch (const fs::filesystem_error& e) {
         throw Error(m_table, "cannot list the folder: " + e.code().message());
     }

@@ -17,6 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The error number of a name that cannot be a file name.
+constexpr int kBadFileName = 52;
+
 // The Windows code pages an export may choose, in the order they are tried.
 constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
                               1257, 1258, 874,  932,  936,  949,  950};
@@ -174,6 +177,12 @@ void fitRecord(std::vector<paradox::FieldDefinition>& fields, const StagingTable
 
 } // namespace
 
+void checkParadoxTableName(const QString& paradoxName)
+{
+    if (!paradox::isFileableTableName(paradoxName.toStdString()))
+        throw DataError(QStringLiteral("Bad file name or number"), kBadFileName);
+}
+
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
                      const QString& paradoxName)
 {
@@ -185,12 +194,10 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
                                        "is spelled correctly and that you are connected to the "
                                        "server on which the file resides.")
                             .arg(folder));
+    checkParadoxTableName(paradoxName);
     const QString file = paradoxName + QStringLiteral(".db");
-    if (paradoxName.isEmpty())
-        throw DataError(
-            QStringLiteral("The table name '%1' is not a Paradox table file name.").arg(file));
     // Like SELECT INTO, the export never replaces a table that is there.
-    if (paradox::findTableFile(dir, file.toStdString()))
+    if (paradox::findTableFile(dir, paradoxName.toStdString()))
         throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
 
     try {
