@@ -16,8 +16,9 @@ inline constexpr int kMaxPathLength = 260;
 // Extends folders (each ending with "/") with their subfolders, breadth first: the entries
 // given, then every first-level subfolder grouped by parent, then the next level and so on
 // (only the first level when recurse is false). Entries that cannot be read (permission
-// denied, path not found) are removed. Symbolic links to folders are followed, but no
-// folder is listed or added twice, so a link back up the tree cannot make the walk loop.
+// denied, path not found) are removed. A symbolic link is followed only to a folder inside
+// one of the folders given, and no folder is listed or added twice, so a link can neither
+// lead the walk out of the chosen folder nor make it loop.
 // Pending window events run once per folder. Unexpected failures are shown as the walk's
 // error report through the prompter.
 void appendSubfolders(QStringList& folders, bool recurse, Prompter& prompter);
