@@ -1,6 +1,7 @@
 #include "batch/BatchHost.h"
 
 #include "batch/Console.h"
+#include "batch/NameEscapes.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ QString barText(const RowProgress& p, double seconds, int width)
 {
     const int filled =
         p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
-    QString text = p.table + QStringLiteral(" [") + QString(filled, u'#') +
+    QString text = escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
                    QString(kBarCells - filled, u'.') + QStringLiteral("] ") + countText(p.done) +
                    u'/' + rowsText(p.total);
     if (seconds > 0)
@@ -49,7 +50,7 @@ void BatchHost::setRowProgress(const RowProgress& p)
         if (m_console.errorIsTerminal())
             drawBar(p);
         else
-            m_console.line(p.table + QStringLiteral(": copying ") + rowsText(p.total));
+            m_console.line(escapedName(p.table) + QStringLiteral(": copying ") + rowsText(p.total));
         return;
     }
     if (!p.finished) {
@@ -58,7 +59,7 @@ void BatchHost::setRowProgress(const RowProgress& p)
         return;
     }
     const double seconds = double(m_table.elapsed()) / 1000.0;
-    m_console.line(p.table + QStringLiteral(": ") + rowsText(p.done - p.failed) +
+    m_console.line(escapedName(p.table) + QStringLiteral(": ") + rowsText(p.done - p.failed) +
                    QStringLiteral(" copied, ") + rowsText(p.failed) + QStringLiteral(" failed, ") +
                    QString::number(seconds, 'f', 1) + QStringLiteral(" s"));
 }

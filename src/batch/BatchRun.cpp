@@ -1,6 +1,7 @@
 #include "batch/BatchRun.h"
 
 #include "batch/Console.h"
+#include "batch/NameEscapes.h"
 #include "core/AppInfo.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
@@ -112,8 +113,10 @@ void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names
         const auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
             return item.compare(name, Qt::CaseInsensitive) == 0;
         });
-        unknown << (like != items.end() ? QStringLiteral("%1 (listed as %2)").arg(name, *like)
-                                        : name);
+        unknown
+            << (like != items.end()
+                    ? QStringLiteral("%1 (listed as %2)").arg(escapedName(name), escapedName(*like))
+                    : escapedName(name));
     }
     if (!unknown.isEmpty())
         throw UsageError(QStringLiteral("not among the %1 tables: %2")
@@ -133,13 +136,13 @@ void BatchRun::requireAnswers(const TableList& source) const
             continue;
         QString name = source.item(i);
         if (toParadox && name.size() > kParadoxNameLength) {
-            longNames << name;
+            longNames << escapedName(name);
             if (m_cut == Answer::No)
                 continue;
             name.truncate(kParadoxNameLength);
         }
         if (listContains(target, name) || created.contains(name, Qt::CaseInsensitive))
-            existing << name;
+            existing << escapedName(name);
         if (!toParadox)
             created << name;
     }
@@ -175,7 +178,7 @@ int BatchRun::list()
     if (!fill(list, m_options.side))
         return kExitFailure;
     for (const QString& name : list.items())
-        m_console.result(name);
+        m_console.result(escapedName(name));
     return status(false);
 }
 
@@ -224,7 +227,7 @@ int BatchRun::remove()
                             : deleteParadoxTables(list, m_fields.paradoxFolder, m_host);
     // A table that could not be deleted stays listed and selected.
     for (const QString& kept : selectedItems(list))
-        m_console.line(kept + QStringLiteral(": not deleted"));
+        m_console.line(escapedName(kept) + QStringLiteral(": not deleted"));
     summary(plural(deleted, "table deleted", "tables deleted") + QStringLiteral(", ") +
             countText(selected - deleted) + QStringLiteral(" not deleted"));
     return status(deleted < selected);
@@ -244,8 +247,8 @@ int BatchRun::rename()
     const bool renamed = side == Side::Sql
                              ? renameSqlTable(list, sqlConnectionString(m_fields), m_host)
                              : renameParadoxTable(list, m_fields.paradoxFolder, m_host);
-    summary(oldName +
-            (renamed ? QStringLiteral(" renamed to ") + newName : QStringLiteral(" not renamed")));
+    summary(escapedName(oldName) + (renamed ? QStringLiteral(" renamed to ") + escapedName(newName)
+                                            : QStringLiteral(" not renamed")));
     // No to the overwrite question is an answer, not a failure.
     return status(!renamed && m_prompter.declined() == 0);
 }
