@@ -216,6 +216,9 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
         });
         writer.commit();
     } catch (const paradox::Error& err) {
+        // Another run put a table of that name there while this one was writing.
+        if (err.cause() == paradox::kTableExists)
+            throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
         throw DataError(QString::fromStdString(err.what()));
     }
 }
