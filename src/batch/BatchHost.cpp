@@ -2,6 +2,7 @@
 
 #include "batch/Console.h"
 #include "batch/NameEscapes.h"
+#include "batch/StopSignals.h"
 
 #include <algorithm>
 
@@ -45,6 +46,16 @@ BatchHost::BatchHost(Console& console, Prompter& prompter)
 
 void BatchHost::setRowProgress(const RowProgress& p)
 {
+    if (stopSignal() && !p.finished) {
+        m_console.clearStatus();
+        throw RunStopped{};
+    }
+    m_last = p;
+    if (p.finished) {
+        ++m_tablesCopied;
+        m_rowsCopied += p.done - p.failed;
+        m_rowsFailed += p.failed;
+    }
     if (p.done == 0 && !p.finished) {
         m_table.start();
         if (m_console.errorIsTerminal())

@@ -2,6 +2,7 @@
 
 #include "batch/Console.h"
 #include "batch/NameEscapes.h"
+#include "batch/StopSignals.h"
 #include "core/AppInfo.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
@@ -160,6 +161,8 @@ void BatchRun::requireAnswers(const TableList& source) const
 
 int BatchRun::status(bool failed) const
 {
+    if (stopSignal())
+        return kExitStopped + stopSignal();
     if (m_prompter.unanswerable())
         return kExitUsage;
     return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ? kExitFailure
@@ -168,7 +171,9 @@ int BatchRun::status(bool failed) const
 
 void BatchRun::summary(const QString& text)
 {
-    m_console.line(QStringLiteral("Summary: ") + text +
+    const QString stop =
+        stopSignal() ? QStringLiteral("stopped by %1; ").arg(stopSignalName()) : QString();
+    m_console.line(QStringLiteral("Summary: ") + stop + text +
                    QStringLiteral(", %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
@@ -204,7 +209,12 @@ int BatchRun::send()
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };
-    const TransferSummary s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
+    TransferSummary s;
+    try {
+        s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
+    } catch (const RunStopped&) {
+        return stopped();
+    }
 
     summary(plural(s.tablesSent, "table done", "tables done") +
             QStringLiteral(" (%1 skipped, %2 failed), ")
@@ -212,6 +222,21 @@ int BatchRun::send()
             plural(s.rowsCopied, "row copied", "rows copied") + QStringLiteral(", ") +
             plural(s.rowsFailed, "row failed", "rows failed"));
     return status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected || s.cancelled);
+}
+
+int BatchRun::stopped()
+{
+    const RowProgress& table = m_host.lastTable();
+    const QString rows = countText(table.done) + QStringLiteral(" of ") + countText(table.total);
+    const QString left = m_options.side == Side::Paradox
+                             ? QStringLiteral("it is not sent")
+                             : QStringLiteral("the SQL Server table holds the rows copied so far");
+    summary(QStringLiteral("%1 was being copied (%2 rows); %3; before it ")
+                .arg(escapedName(table.table), rows, left) +
+            plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +
+            plural(m_host.rowsCopied(), "row copied", "rows copied") + QStringLiteral(", ") +
+            plural(m_host.rowsFailed(), "row failed", "rows failed"));
+    return status(true);
 }
 
 int BatchRun::remove()
