@@ -13,10 +13,10 @@ connections, statements and type mapping, so a table arrives the same either way
 Commands
   list sql|paradox
       Prints the tables of one side, one per line, as the table window lists
-      them (Paradox tables upper-cased, without .DB, also from subfolders). In a
-      name, \ is written \\, a line feed \n, a tab \t, a carriage return \r
-      and any other control character \x and two hex digits; table names on
-      the command line take the same escapes.
+      them (Paradox tables upper-cased, without the final .DB, also from
+      subfolders). In a name, \ is written \\, a line feed \n, a tab \t, a
+      carriage return \r and any other control character \x and two hex
+      digits; table names on the command line take the same escapes.
         tabulex-batch list paradox --folder /srv/paradox
 
   send --to paradox|sql (--all | TABLE...)
