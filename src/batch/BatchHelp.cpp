@@ -13,7 +13,10 @@ connections, statements and type mapping, so a table arrives the same either way
 Commands
   list sql|paradox
       Prints the tables of one side, one per line, as the table window lists
-      them (Paradox tables upper-cased, without .DB, also from subfolders).
+      them (Paradox tables upper-cased, without the final .DB, also from
+      subfolders). In a name, \ is written \\, a line feed \n, a tab \t, a
+      carriage return \r and any other control character \x and two hex
+      digits; table names on the command line take the same escapes.
         tabulex-batch list paradox --folder /srv/paradox
 
   send --to paradox|sql (--all | TABLE...)
@@ -65,6 +68,11 @@ Exit status
   0  everything succeeded
   1  some table or row failed, an error was reported, or nothing was done
   2  usage error (nothing was done)
+  130, 143  stopped by SIGINT or SIGTERM: the table being copied is not sent
+     (towards SQL Server it keeps the rows copied so far), a table being
+     written into the Paradox folder is finished first, questions are
+     answered no, and the summary says how far the run got; a second signal
+     ends the program at once
 
   -h, --help              this text
 )");

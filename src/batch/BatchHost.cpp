@@ -1,6 +1,8 @@
 #include "batch/BatchHost.h"
 
 #include "batch/Console.h"
+#include "batch/NameEscapes.h"
+#include "batch/StopSignals.h"
 
 #include <algorithm>
 
@@ -27,7 +29,7 @@ QString barText(const RowProgress& p, double seconds, int width)
 {
     const int filled =
         p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
-    QString text = p.table + QStringLiteral(" [") + QString(filled, u'#') +
+    QString text = escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
                    QString(kBarCells - filled, u'.') + QStringLiteral("] ") + countText(p.done) +
                    u'/' + rowsText(p.total);
     if (seconds > 0)
@@ -44,12 +46,22 @@ BatchHost::BatchHost(Console& console, Prompter& prompter)
 
 void BatchHost::setRowProgress(const RowProgress& p)
 {
+    if (stopSignal() && !p.finished) {
+        m_console.clearStatus();
+        throw RunStopped{};
+    }
+    m_last = p;
+    if (p.finished) {
+        ++m_tablesCopied;
+        m_rowsCopied += p.done - p.failed;
+        m_rowsFailed += p.failed;
+    }
     if (p.done == 0 && !p.finished) {
         m_table.start();
         if (m_console.errorIsTerminal())
             drawBar(p);
         else
-            m_console.line(p.table + QStringLiteral(": copying ") + rowsText(p.total));
+            m_console.line(escapedName(p.table) + QStringLiteral(": copying ") + rowsText(p.total));
         return;
     }
     if (!p.finished) {
@@ -58,7 +70,7 @@ void BatchHost::setRowProgress(const RowProgress& p)
         return;
     }
     const double seconds = double(m_table.elapsed()) / 1000.0;
-    m_console.line(p.table + QStringLiteral(": ") + rowsText(p.done - p.failed) +
+    m_console.line(escapedName(p.table) + QStringLiteral(": ") + rowsText(p.done - p.failed) +
                    QStringLiteral(" copied, ") + rowsText(p.failed) + QStringLiteral(" failed, ") +
                    QString::number(seconds, 'f', 1) + QStringLiteral(" s"));
 }

@@ -10,7 +10,8 @@ class Console;
 
 // The command host of tabulex-batch: no pointer and no window events; the rows of each
 // table as a bar redrawn at most ten times a second on a terminal, or as one line when a
-// table starts and one when it ends.
+// table starts and one when it ends. Once SIGINT or SIGTERM came, the next row (or a
+// table's first) throws RunStopped instead.
 class BatchHost : public CommandHost {
 public:
     BatchHost(Console& console, Prompter& prompter);
@@ -22,6 +23,12 @@ public:
     void setProgressText(const QString&) override {}
     void setRowProgress(const RowProgress& progress) override;
 
+    // The rows of the table copied last (or being copied), and of the tables copied before.
+    const RowProgress& lastTable() const { return m_last; }
+    int tablesCopied() const { return m_tablesCopied; }
+    qint64 rowsCopied() const { return m_rowsCopied; }
+    qint64 rowsFailed() const { return m_rowsFailed; }
+
 private:
     void drawBar(const RowProgress& progress);
 
@@ -29,6 +36,10 @@ private:
     Prompter& m_prompter;
     QElapsedTimer m_table;     // since the table started
     QElapsedTimer m_sinceDraw; // since the bar was last drawn
+    RowProgress m_last;
+    int m_tablesCopied = 0;
+    qint64 m_rowsCopied = 0;
+    qint64 m_rowsFailed = 0;
 };
 
 // "1,234,567": a count with thousands separators.

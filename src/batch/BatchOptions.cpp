@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/NameEscapes.h"
+
 #include <QCommandLineParser>
 
 #include <map>
@@ -101,7 +103,8 @@ void readConnectionOptions(const QCommandLineParser& parser, BatchOptions& o)
 // The names after the command, for the command that takes them.
 void readNames(const QCommandLineParser& parser, const QStringList& words, BatchOptions& o)
 {
-    o.names = words;
+    for (const QString& word : words)
+        o.names << unescapedName(word);
     for (const QString& name : std::as_const(o.names))
         if (name.isEmpty())
             throw UsageError(QStringLiteral("a table name cannot be empty"));

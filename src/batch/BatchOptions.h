@@ -55,5 +55,7 @@ QString helpText();
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// Plus the signal's number: stopped by SIGINT (130) or SIGTERM (143).
+inline constexpr int kExitStopped = 128;
 
 } // namespace tabulex::batch

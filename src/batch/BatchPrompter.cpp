@@ -1,6 +1,7 @@
 #include "batch/BatchPrompter.h"
 
 #include "batch/Console.h"
+#include "batch/StopSignals.h"
 #include "host/ErrorReport.h"
 
 namespace tabulex::batch {
@@ -22,7 +23,11 @@ bool BatchPrompter::question(const QString& text, const QString& title)
     const Answer answer = cut ? m_cut : title == kOverwriteTitle ? m_overwrite : Answer::Ask;
     const QString flag = cut ? QStringLiteral("--cut") : QStringLiteral("--overwrite");
     bool yes = false;
-    if (answer == Answer::Yes || answer == Answer::No) {
+    if (stopSignal()) {
+        // Stopping: no table is started, replaced or renamed any more.
+        m_console.line(title + u' ' + text + QStringLiteral(" no: stopping on ") +
+                       QLatin1String(stopSignalName()));
+    } else if (answer == Answer::Yes || answer == Answer::No) {
         yes = answer == Answer::Yes;
         m_console.line(title + u' ' + text + u' ' + (yes ? "yes" : "no") +
                        QStringLiteral(" (%1 %2)").arg(flag, yes ? "yes" : "no"));

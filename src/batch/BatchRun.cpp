@@ -1,6 +1,8 @@
 #include "batch/BatchRun.h"
 
 #include "batch/Console.h"
+#include "batch/NameEscapes.h"
+#include "batch/StopSignals.h"
 #include "core/AppInfo.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
@@ -112,8 +114,10 @@ void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names
         const auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
             return item.compare(name, Qt::CaseInsensitive) == 0;
         });
-        unknown << (like != items.end() ? QStringLiteral("%1 (listed as %2)").arg(name, *like)
-                                        : name);
+        unknown
+            << (like != items.end()
+                    ? QStringLiteral("%1 (listed as %2)").arg(escapedName(name), escapedName(*like))
+                    : escapedName(name));
     }
     if (!unknown.isEmpty())
         throw UsageError(QStringLiteral("not among the %1 tables: %2")
@@ -133,13 +137,13 @@ void BatchRun::requireAnswers(const TableList& source) const
             continue;
         QString name = source.item(i);
         if (toParadox && name.size() > kParadoxNameLength) {
-            longNames << name;
+            longNames << escapedName(name);
             if (m_cut == Answer::No)
                 continue;
             name.truncate(kParadoxNameLength);
         }
         if (listContains(target, name) || created.contains(name, Qt::CaseInsensitive))
-            existing << name;
+            existing << escapedName(name);
         if (!toParadox)
             created << name;
     }
@@ -157,6 +161,8 @@ void BatchRun::requireAnswers(const TableList& source) const
 
 int BatchRun::status(bool failed) const
 {
+    if (stopSignal())
+        return kExitStopped + stopSignal();
     if (m_prompter.unanswerable())
         return kExitUsage;
     return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ? kExitFailure
@@ -165,7 +171,9 @@ int BatchRun::status(bool failed) const
 
 void BatchRun::summary(const QString& text)
 {
-    m_console.line(QStringLiteral("Summary: ") + text +
+    const QString stop =
+        stopSignal() ? QStringLiteral("stopped by %1; ").arg(stopSignalName()) : QString();
+    m_console.line(QStringLiteral("Summary: ") + stop + text +
                    QStringLiteral(", %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
@@ -175,7 +183,7 @@ int BatchRun::list()
     if (!fill(list, m_options.side))
         return kExitFailure;
     for (const QString& name : list.items())
-        m_console.result(name);
+        m_console.result(escapedName(name));
     return status(false);
 }
 
@@ -201,7 +209,12 @@ int BatchRun::send()
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };
-    const TransferSummary s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
+    TransferSummary s;
+    try {
+        s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
+    } catch (const RunStopped&) {
+        return stopped();
+    }
 
     summary(plural(s.tablesSent, "table done", "tables done") +
             QStringLiteral(" (%1 skipped, %2 failed), ")
@@ -209,6 +222,21 @@ int BatchRun::send()
             plural(s.rowsCopied, "row copied", "rows copied") + QStringLiteral(", ") +
             plural(s.rowsFailed, "row failed", "rows failed"));
     return status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected || s.cancelled);
+}
+
+int BatchRun::stopped()
+{
+    const RowProgress& table = m_host.lastTable();
+    const QString rows = countText(table.done) + QStringLiteral(" of ") + countText(table.total);
+    const QString left = m_options.side == Side::Paradox
+                             ? QStringLiteral("it is not sent")
+                             : QStringLiteral("the SQL Server table holds the rows copied so far");
+    summary(QStringLiteral("%1 was being copied (%2 rows); %3; before it ")
+                .arg(escapedName(table.table), rows, left) +
+            plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +
+            plural(m_host.rowsCopied(), "row copied", "rows copied") + QStringLiteral(", ") +
+            plural(m_host.rowsFailed(), "row failed", "rows failed"));
+    return status(true);
 }
 
 int BatchRun::remove()
@@ -224,7 +252,7 @@ int BatchRun::remove()
                             : deleteParadoxTables(list, m_fields.paradoxFolder, m_host);
     // A table that could not be deleted stays listed and selected.
     for (const QString& kept : selectedItems(list))
-        m_console.line(kept + QStringLiteral(": not deleted"));
+        m_console.line(escapedName(kept) + QStringLiteral(": not deleted"));
     summary(plural(deleted, "table deleted", "tables deleted") + QStringLiteral(", ") +
             countText(selected - deleted) + QStringLiteral(" not deleted"));
     return status(deleted < selected);
@@ -244,8 +272,8 @@ int BatchRun::rename()
     const bool renamed = side == Side::Sql
                              ? renameSqlTable(list, sqlConnectionString(m_fields), m_host)
                              : renameParadoxTable(list, m_fields.paradoxFolder, m_host);
-    summary(oldName +
-            (renamed ? QStringLiteral(" renamed to ") + newName : QStringLiteral(" not renamed")));
+    summary(escapedName(oldName) + (renamed ? QStringLiteral(" renamed to ") + escapedName(newName)
+                                            : QStringLiteral(" not renamed")));
     // No to the overwrite question is an answer, not a failure.
     return status(!renamed && m_prompter.declined() == 0);
 }

@@ -27,6 +27,8 @@ private:
     int send();
     int remove();
     int rename();
+    // The summary of a send that a stop signal ended between two rows.
+    int stopped();
 
     void requireConnectionValues() const;
     // Fills the list of one side; false (after saying why) when it could not be read.

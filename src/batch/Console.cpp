@@ -1,5 +1,10 @@
 #include "batch/Console.h"
 
+#include "batch/StopSignals.h"
+
+#include <cerrno>
+
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -8,6 +13,8 @@ namespace tabulex::batch {
 namespace {
 
 constexpr int kDefaultColumns = 80;
+// How often a question waiting for its answer looks for a stop signal.
+constexpr int kStopCheckMs = 100;
 const char* const kClearLine = "\r\x1b[K";
 
 bool isTerminal(FILE* f) { return ::isatty(::fileno(f)) == 1; }
@@ -68,13 +75,25 @@ void Console::clearStatus()
     m_statusShown = false;
 }
 
+bool Console::waitForInput() const
+{
+    pollfd input{::fileno(m_in), POLLIN, 0};
+    for (;;) {
+        if (stopSignal())
+            return false;
+        const int ready = ::poll(&input, 1, kStopCheckMs);
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return true; // fgets reads the line, or meets the error
+    }
+}
+
 bool Console::ask(const QString& question)
 {
     clearStatus();
     for (;;) {
         write(m_err, withLineFeeds(question) + QStringLiteral(" [y/n] "));
         char buffer[256];
-        if (!std::fgets(buffer, sizeof buffer, m_in)) {
+        if (!waitForInput() || !std::fgets(buffer, sizeof buffer, m_in)) {
             write(m_err, QStringLiteral("\n"));
             return false;
         }

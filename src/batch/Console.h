@@ -27,10 +27,13 @@ public:
     void status(const QString& text);
     void clearStatus();
 
-    // Asks a yes/no question on the terminal until it gets y or n; end of input is no.
+    // Asks a yes/no question on the terminal until it gets y or n; end of input, SIGINT and
+    // SIGTERM are no.
     bool ask(const QString& question);
 
 private:
+    // False when a stop signal came before any input.
+    bool waitForInput() const;
     void write(FILE* f, const QString& text);
 
     FILE* m_in;

@@ -4,6 +4,7 @@
 #include "batch/BatchRun.h"
 #include "batch/ConnectionValues.h"
 #include "batch/Console.h"
+#include "batch/StopSignals.h"
 #include "core/AppInfo.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,8 @@ int usage(Console& console, const QString& message)
 
 int main(int argc, char** argv)
 {
+    disableCoreDumps();
+    catchStopSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tabulex-batch"));
     setAppTitle();

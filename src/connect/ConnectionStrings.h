@@ -15,12 +15,13 @@ struct ConnectionFields {
     bool localConnection = false;
 };
 
-// The ODBC connection string of the "SQL Server" driver. The fields go in exactly as typed:
-// nothing is trimmed, quoted or escaped, not even ";" in a password. A local connection
-// leaves the port out.
+// The ODBC connection string of the "SQL Server" driver. The fields go in as typed, nothing
+// trimmed; a value with ";", "{", "}" or a blank at either end goes in braces with "}"
+// doubled, so that any password reaches the server as it is. A local connection leaves the
+// port out.
 QString sqlConnectionString(const ConnectionFields& fields);
 
-// The Paradox connection string; the folder goes in twice, unquoted.
+// The Paradox connection string; the folder goes in twice, quoted as the SQL Server values.
 QString paradoxConnectionString(const QString& folder);
 
 } // namespace tabulex

@@ -10,6 +10,41 @@ std::optional<QString> ConnectionKeys::value(QStringView name) const
     return std::nullopt;
 }
 
+namespace {
+
+// The braced value from `from` (just after its "{") into value; the index after its "}".
+qsizetype readBraced(const QString& cs, qsizetype from, QString& value)
+{
+    const qsizetype n = cs.size();
+    qsizetype i = from;
+    for (; i < n; ++i) {
+        if (cs[i] != u'}') {
+            value += cs[i];
+        } else if (i + 1 < n && cs[i + 1] == u'}') {
+            value += u'}';
+            ++i;
+        } else if (i + 1 == n || cs[i + 1] == u';') {
+            break;
+        } else {
+            value += u'}';
+        }
+    }
+    return i + 1;
+}
+
+} // namespace
+
+QString quotedConnectionValue(const QString& value)
+{
+    const bool plain = !value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
+                       !value.startsWith(u' ') && !value.endsWith(u' ');
+    if (plain)
+        return value;
+    QString doubled = value;
+    doubled.replace(u'}', QStringLiteral("}}"));
+    return u'{' + doubled + u'}';
+}
+
 ConnectionKeys parseConnectionString(const QString& cs)
 {
     std::vector<ConnectionKey> keys;
@@ -24,12 +59,8 @@ ConnectionKeys parseConnectionString(const QString& cs)
         ConnectionKey key{cs.mid(i, eq - i).trimmed(), {}, false};
         i = eq + 1;
         if (i < n && cs[i] == u'{') {
-            qsizetype close = i + 1;
-            while (close < n && !(cs[close] == u'}' && (close + 1 == n || cs[close + 1] == u';')))
-                ++close;
-            key.value = cs.mid(i + 1, close - i - 1);
+            i = readBraced(cs, i + 1, key.value);
             key.braced = true;
-            i = close + 1;
         } else {
             qsizetype semi = cs.indexOf(u';', i);
             if (semi < 0)

@@ -32,8 +32,14 @@ private:
     std::vector<ConnectionKey> m_keys;
 };
 
-// Reads "Key=value;Key={value};": a braced value runs to the first "}" followed by ";" or
-// the end, so it may hold semicolons.
+// Reads "Key=value;Key={value};": a braced value may hold semicolons and braces, "}}" in it
+// standing for "}"; it ends at a single "}" followed by ";" or the end. (A single "}"
+// elsewhere is kept, as FreeTDS keeps it.)
 ConnectionKeys parseConnectionString(const QString& connectionString);
+
+// A value as a connection string holds it: in braces, with "}" doubled, when it contains ";",
+// "{" or "}" or begins or ends with a blank; else as it is. parseConnectionString reads it
+// back to the same text.
+QString quotedConnectionValue(const QString& value);
 
 } // namespace tabulex

@@ -10,11 +10,16 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
+#include <vector>
 
 namespace tabulex {
 
@@ -34,6 +39,15 @@ std::optional<FolderId> folderId(const QString& path)
     return FolderId{st.st_dev, st.st_ino};
 }
 
+std::optional<std::string> realPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (!resolved)
+        return std::nullopt;
+    return std::string(resolved.get());
+}
+
 bool acceptableName(const QString& name)
 {
     return name.size() < kMaxPathLength && !hasInvalidChars(name);
@@ -50,6 +64,8 @@ public:
         for (const QString& p : std::as_const(folders)) {
             if (const auto id = folderId(p))
                 m_added.insert(*id);
+            if (const auto real = realPath(nativePath(p).value_or(std::string())))
+                m_roots.push_back(*real);
         }
         walk(folders, recurse);
     }
@@ -59,6 +75,7 @@ private:
     void listSubfolders(const QString& parent, QStringList& found);
     std::optional<QString> subfolder(const QString& parent, const DirectoryReader& reader,
                                      const dirent& entry);
+    bool leadsInside(const QString& parent, const char* name) const;
     template <typename F> void underMainTrap(int line, F&& f);
     void letEventsRun();
 
@@ -66,7 +83,20 @@ private:
     QElapsedTimer m_sinceEvents;
     std::set<FolderId> m_listed;
     std::set<FolderId> m_added;
+    std::vector<std::string> m_roots; // the folders given, links resolved
 };
+
+// True when a symbolic link in parent leads to a folder at or below one of the roots.
+bool FolderWalk::leadsInside(const QString& parent, const char* name) const
+{
+    const std::optional<std::string> target =
+        realPath(nativePath(parent).value_or(std::string()) + '/' + name);
+    return target && std::any_of(m_roots.begin(), m_roots.end(), [&](const std::string& root) {
+               return *target == root || root == "/" ||
+                      (target->size() > root.size() && target->compare(0, root.size(), root) == 0 &&
+                       (*target)[root.size()] == '/');
+           });
+}
 
 void FolderWalk::letEventsRun()
 {
@@ -137,20 +167,23 @@ std::optional<QString> FolderWalk::subfolder(const QString& parent, const Direct
 {
     if (entry.d_type != DT_DIR && entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return std::nullopt;
-    const std::optional<QString> name = decodedName(entry.d_name);
-    if (!name || !acceptableName(*name))
+    const QString name = decodedName(entry.d_name);
+    if (!acceptableName(name))
         return std::nullopt;
     struct stat st {};
-    if (::fstatat(reader.fd(), entry.d_name, &st, 0) != 0) {
-        // A folder we cannot look into makes the parent unreadable; a link that leads
-        // nowhere is just skipped.
+    if (::fstatat(reader.fd(), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // A folder we cannot look into makes the parent unreadable.
         if (entry.d_type == DT_DIR)
-            throw FolderError::fromErrno(errno, parent + u'/' + *name);
+            throw FolderError::fromErrno(errno, parent + u'/' + name);
         return std::nullopt;
     }
+    // A link is taken only to a folder inside the chosen one; one leading nowhere is skipped.
+    if (S_ISLNK(st.st_mode) &&
+        (!leadsInside(parent, entry.d_name) || ::fstatat(reader.fd(), entry.d_name, &st, 0) != 0))
+        return std::nullopt;
     if (!S_ISDIR(st.st_mode) || !m_added.insert({st.st_dev, st.st_ino}).second)
         return std::nullopt;
-    return (parent.endsWith(u'/') ? parent : parent + u'/') + *name + u'/';
+    return (parent.endsWith(u'/') ? parent : parent + u'/') + name + u'/';
 }
 
 } // namespace

@@ -3,10 +3,13 @@
 #include "folders/DirectoryReader.h"
 #include "folders/FolderError.h"
 #include "host/Prompter.h"
+#include "paradox/FileNames.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -39,6 +42,31 @@ QRegularExpression wildcardExpression(const QString& pattern)
 
 bool holdsNoFiles(int number) { return number == kPathNotFound || number == kPermissionDenied; }
 
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The path with each name that is missing as UTF-8, but present as the code page 1252
+// bytes decodedName read it from, in those bytes.
+std::string withCodePageNames(const std::string& text)
+{
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = text.find('/', start);
+        const std::string name = text.substr(start, slash - start);
+        const std::optional<std::string> bytes =
+            name.empty() || exists(out + name) ? std::nullopt : paradox::codePageBytesOf(name);
+        out += bytes && exists(out + *bytes) ? *bytes : name;
+        if (slash == std::string::npos)
+            return out;
+        out += '/';
+        start = slash + 1;
+    }
+}
+
 } // namespace
 
 FolderError FolderError::fromErrno(int errnoValue, const QString& path)
@@ -56,16 +84,32 @@ std::optional<std::string> nativePath(const QString& path)
 {
     if (path.contains(QChar(u'\0')))
         return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+    const std::string text = path.toStdString();
+    struct stat st {};
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || ::lstat(text.c_str(), &st) == 0 || errno != ENOENT)
+        return text;
+    return withCodePageNames(text);
 }
 
-std::optional<QString> decodedName(const char* name)
+QString decodedName(const char* name)
 {
-    const QByteArray bytes(name);
-    QString text = QFile::decodeName(bytes);
-    if (QFile::encodeName(text) != bytes)
-        return std::nullopt;
-    return text;
+    return QString::fromStdString(paradox::fileNameText(name));
+}
+
+QString decodedPath(const std::string& path)
+{
+    QString text;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find('/', start);
+        text += decodedName(path.substr(start, slash - start).c_str());
+        if (slash == std::string::npos)
+            return text;
+        text += u'/';
+        start = slash + 1;
+    }
 }
 
 QStringList findFiles(const QString& folder, const QString& pattern)
@@ -78,9 +122,9 @@ QStringList findFiles(const QString& folder, const QString& pattern)
         DirectoryReader reader(base);
         const QRegularExpression matcher = wildcardExpression(pattern);
         while (const dirent* entry = reader.next()) {
-            const std::optional<QString> name = decodedName(entry->d_name);
-            if (name && matcher.match(*name).hasMatch() && isFile(base + *name))
-                names.append(*name);
+            const QString name = decodedName(entry->d_name);
+            if (matcher.match(name).hasMatch() && isFile(base + name))
+                names.append(name);
         }
     } catch (const FolderError& e) {
         if (!holdsNoFiles(e.number()))

@@ -16,8 +16,9 @@ inline constexpr int kMaxPathLength = 260;
 // Extends folders (each ending with "/") with their subfolders, breadth first: the entries
 // given, then every first-level subfolder grouped by parent, then the next level and so on
 // (only the first level when recurse is false). Entries that cannot be read (permission
-// denied, path not found) are removed. Symbolic links to folders are followed, but no
-// folder is listed or added twice, so a link back up the tree cannot make the walk loop.
+// denied, path not found) are removed. A symbolic link is followed only to a folder inside
+// one of the folders given, and no folder is listed or added twice, so a link can neither
+// lead the walk out of the chosen folder nor make it loop.
 // Pending window events run once per folder. Unexpected failures are shown as the walk's
 // error report through the prompter.
 void appendSubfolders(QStringList& folders, bool recurse, Prompter& prompter);
@@ -45,11 +46,16 @@ bool pathExists(const QString& path);
 // The folder picker: Cancel gives the empty text.
 QString browseFolder(const QString& title, const QString& initialFolder, Prompter& prompter);
 
-// The bytes of a path for the system calls; nothing when it holds a NUL character.
+// The bytes of a path for the system calls; nothing when it holds a NUL character. A name
+// that decodedName spelled in code page 1252 becomes its own bytes again where the folder
+// holds it under those bytes and not under the name's UTF-8.
 std::optional<std::string> nativePath(const QString& path);
 
-// A name read from a folder, or nothing when its bytes do not survive the round trip
-// through text (such a name could not be opened again by its text).
-std::optional<QString> decodedName(const char* name);
+// A name read from a folder as text: UTF-8 names as they are, any other name as code page
+// 1252 shows it, so that every file can be listed and opened again by its text.
+QString decodedName(const char* name);
+
+// A path of such names, each name decoded by itself.
+QString decodedPath(const std::string& path);
 
 } // namespace tabulex

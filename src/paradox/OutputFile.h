@@ -9,7 +9,9 @@
 namespace paradox {
 
 // A new file under a temporary name in the target folder, written through a buffer. The
-// destructor removes it unless it was moved into place with publish().
+// destructor removes it unless it was moved into place with publish(). The file is locked
+// (flock) for the object's lifetime: a temporary file that nobody holds locked belongs to a
+// run that died, and removeDeadTemporaryFiles may take it away.
 class OutputFile {
 public:
     // Creates "<folder>/~<stem>-XXXXXX.tmp"; `table` names the table in errors.
@@ -28,8 +30,9 @@ public:
 
     // Writes out the buffer, forces the bytes to disk when `durable`, and closes the file.
     void finish(bool durable);
-    // Renames the finished file to `target`, replacing a file of that name.
-    void publish(const std::filesystem::path& target);
+    // Renames the finished file to `target` unless a file has that name: false then, and
+    // nothing changed.
+    bool publish(const std::filesystem::path& target);
 
     const std::filesystem::path& path() const { return m_path; }
 
@@ -40,11 +43,16 @@ private:
     std::filesystem::path m_path;
     std::string m_table;
     int m_fd = -1;
+    int m_lock = -1; // the same open file as m_fd, holding its lock after finish()
     std::vector<unsigned char> m_buffer;
     std::uint64_t m_flushed = 0;
     std::uint64_t m_size = 0;
     bool m_published = false;
 };
+
+// Removes the temporary files that writers no longer running left in the folder: files
+// named as OutputFile names them that no one holds locked. Never throws.
+void removeDeadTemporaryFiles(const std::filesystem::path& folder);
 
 // Forces the folder's entries (renames, removals) to disk.
 void syncFolder(const std::filesystem::path& folder);

@@ -1,5 +1,7 @@
 #include "paradox/TableFiles.h"
 
+#include "paradox/FileNames.h"
+
 #include <algorithm>
 #include <cwctype>
 
@@ -47,21 +49,21 @@ bool isHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-// The name up to its last dot, and what follows the dot.
+constexpr std::string_view kDbExtension = ".db";
+
+// The name (as text) up to its last dot, and what follows the dot.
 std::pair<std::string, std::string> splitName(const fs::path& file)
 {
-    const std::string name = file.filename().string();
+    const std::string name = fileNameText(file.filename().native());
     const auto dot = name.rfind('.');
     if (dot == std::string::npos)
         return {name, {}};
     return {name.substr(0, dot), name.substr(dot + 1)};
 }
 
-std::string_view withoutDbExtension(std::string_view table)
+fs::path folderOf(const fs::path& file)
 {
-    if (table.size() > 3 && sameNameIgnoringCase(table.substr(table.size() - 3), ".db"))
-        table.remove_suffix(3);
-    return table;
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
 template <typename Keep> std::vector<fs::path> filesWhere(const fs::path& folder, Keep keep)
@@ -94,12 +96,40 @@ bool isFamilyExtension(std::string_view ext)
     return ext.size() == 3 && (ext[1] == 'G' || ext[1] == 'g') && isHexDigit(ext[2]); // .XGn
 }
 
+std::string tableFileName(std::string_view table)
+{
+    return std::string(table) + std::string(kDbExtension);
+}
+
+std::string tableNameOf(const fs::path& dbFile)
+{
+    const std::string name = fileNameText(dbFile.filename().native());
+    const bool db =
+        name.size() >= kDbExtension.size() &&
+        sameNameIgnoringCase(name.substr(name.size() - kDbExtension.size()), kDbExtension);
+    return db ? name.substr(0, name.size() - kDbExtension.size()) : name;
+}
+
+bool isFileableTableName(std::string_view table)
+{
+    if (table.empty() || table == "." || table == "..")
+        return false;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const auto b = static_cast<unsigned char>(table[i]);
+        // U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F in UTF-8.
+        const bool c1 =
+            b == 0xC2 && i + 1 < table.size() && static_cast<unsigned char>(table[i + 1]) < 0xA0;
+        if (b == '/' || b < 32 || b == 127 || c1)
+            return false;
+    }
+    return true;
+}
+
 std::optional<fs::path> findTableFile(const fs::path& folder, std::string_view table)
 {
-    const std::string_view base = withoutDbExtension(table);
     const auto found = filesWhere(folder, [&](const fs::path& p) {
         const auto [name, ext] = splitName(p);
-        return sameNameIgnoringCase(ext, "db") && sameNameIgnoringCase(name, base);
+        return sameNameIgnoringCase(ext, "db") && sameNameIgnoringCase(name, table);
     });
     if (found.empty())
         return std::nullopt;
@@ -110,8 +140,7 @@ std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view e
 {
     const std::string base = splitName(dbFile).first;
     std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(
-             dbFile.parent_path().empty() ? fs::path(".") : dbFile.parent_path(), ec)) {
+    for (const fs::directory_entry& e : fs::directory_iterator(folderOf(dbFile), ec)) {
         const auto [name, ext] = splitName(e.path());
         std::error_code ec2;
         if (e.is_regular_file(ec2) && sameNameIgnoringCase(ext, extension) &&
@@ -121,10 +150,10 @@ std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view e
     return std::nullopt;
 }
 
-std::vector<fs::path> tableFamily(const fs::path& folder, std::string_view table)
+std::vector<fs::path> tableFamily(const fs::path& dbFile)
 {
-    const std::string_view base = withoutDbExtension(table);
-    return filesWhere(folder, [&](const fs::path& p) {
+    const std::string base = tableNameOf(dbFile);
+    return filesWhere(folderOf(dbFile), [&](const fs::path& p) {
         const auto [name, ext] = splitName(p);
         return sameNameIgnoringCase(name, base) && isFamilyExtension(ext);
     });

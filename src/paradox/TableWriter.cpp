@@ -5,6 +5,7 @@
 #include "paradox/ByteOrder.h"
 #include "paradox/CodePage.h"
 #include "paradox/Error.h"
+#include "paradox/FolderLock.h"
 #include "paradox/HeaderWriter.h"
 #include "paradox/Layout.h"
 #include "paradox/OutputFile.h"
@@ -95,7 +96,7 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldDefinition> fi
     checkFields(fields);
     chooseBlockSize();
     if (!options.replace && existingTable())
-        throw Error(m_table, "the table already exists");
+        throw Error(m_table, kTableExists);
 
     m_perBlock = (m_blockSize - kBlockHeaderSize) / m_recordSize;
     m_block.assign(std::size_t(m_blockSize), 0);
@@ -108,6 +109,7 @@ TableWriter::TableWriter(const fs::path& dbFile, std::vector<FieldDefinition> fi
     m_headerSize = headerSizeFor(facts);
 
     const std::string stem = m_target.stem().string();
+    removeDeadTemporaryFiles(folderOf(m_target));
     m_db = std::make_unique<OutputFile>(folderOf(m_target), stem, m_table);
     m_db->appendZeros(m_headerSize);
     if (m_hasBlobFields)
@@ -244,7 +246,7 @@ void TableWriter::commit()
 std::optional<fs::path> TableWriter::existingTable() const
 {
     try {
-        return findTableFile(folderOf(m_target), m_target.stem().string());
+        return findTableFile(folderOf(m_target), tableNameOf(m_target));
     } catch (const fs::filesystem_error& e) {
         throw Error(m_table, "cannot list the folder: " + e.code().message());
     }
@@ -254,9 +256,11 @@ void TableWriter::publish()
 {
     const fs::path folder = folderOf(m_target);
     const std::string stem = m_target.stem().string();
+    // From the look for an old table to the last rename no other writer works in the folder.
+    const FolderLock publishing(folder, FolderLock::Mode::Exclusive);
     const auto existing = existingTable();
     if (existing && !m_options.replace)
-        throw Error(m_table, "the table already exists");
+        throw Error(m_table, kTableExists);
     // The old table goes first (its .db before the rest), so that no moment shows a .db
     // with a .MB that is not its own.
     std::error_code ec;
@@ -264,19 +268,27 @@ void TableWriter::publish()
         throw Error(m_table, "cannot remove the old table: " + ec.message());
     std::vector<fs::path> family;
     try {
-        family = tableFamily(folder, stem);
+        family = tableFamily(m_target);
     } catch (const fs::filesystem_error& e) {
         throw Error(m_table, "cannot list the folder: " + e.code().message());
     }
     for (const fs::path& old : family)
         if (!fs::remove(old, ec) && ec)
             throw Error(m_table, "cannot remove " + old.filename().string() + ": " + ec.message());
+    std::optional<fs::path> memo;
     if (m_blobs) {
         const std::string ext = m_target.extension().string();
         const bool lower = ext.size() > 1 && ext[1] >= 'a' && ext[1] <= 'z';
-        m_blobs->file().publish(folder / (stem + (lower ? ".mb" : ".MB")));
+        memo = folder / (stem + (lower ? ".mb" : ".MB"));
+        if (!m_blobs->file().publish(*memo))
+            throw Error(m_table, kTableExists);
     }
-    m_db->publish(m_target);
+    // Files that another program put there meanwhile are never replaced.
+    if (!m_db->publish(m_target)) {
+        if (memo)
+            fs::remove(*memo, ec); // the memo file of this writer, placed a moment ago
+        throw Error(m_table, kTableExists);
+    }
     if (m_options.durable)
         syncFolder(folder);
 }

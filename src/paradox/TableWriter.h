@@ -28,6 +28,9 @@ struct FieldDefinition {
 // Bytes a field of this definition takes in a record; nothing when its size is not allowed.
 std::optional<int> recordWidthOf(const FieldDefinition& definition);
 
+// The cause of the error for a table that is there already, or appeared while writing.
+inline constexpr const char* kTableExists = "the table already exists";
+
 struct WriteOptions {
     int codePage = 1252; // a Windows code page with a Paradox language driver
     // The rows the caller will append, when it knows them before the first one: the writer
@@ -42,8 +45,10 @@ struct WriteOptions {
 
 // Writes an unkeyed Paradox 5.x table (and its .MB when a field needs one), streaming the
 // records through one block in memory. Everything goes to temporary files in the target
-// folder; commit() gives them the table's name, the .MB first and the .db last. A writer
-// destroyed before commit() (an error, an interruption) removes its temporary files.
+// folder; commit() gives them the table's name, the .MB first and the .db last, never over
+// a file that has the name, and with the folder locked against other writers meanwhile. A
+// writer destroyed before commit() (an error, an interruption) removes its temporary files;
+// those of a writer that died are removed by the next writer in that folder.
 class TableWriter {
 public:
     // `dbFile` is the table's path, e.g. folder/ORDERS.db. Throws Error for fields or options

@@ -18,6 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The error number of a name that cannot be a file name.
+constexpr int kBadFileName = 52;
+
 // The Windows code pages an export may choose, in the order they are tried.
 constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
                               1257, 1258, 874,  932,  936,  949,  950};
@@ -101,6 +104,12 @@ int chooseCodePage(const StagingTable& t)
 
 } // namespace
 
+void checkParadoxTableName(const QString& paradoxName)
+{
+    if (!paradox::isFileableTableName(paradoxName.toStdString()))
+        throw DataError(QStringLiteral("Bad file name or number"), kBadFileName);
+}
+
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
                      const QString& paradoxName)
 {
@@ -112,12 +121,10 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
                                        "is spelled correctly and that you are connected to the "
                                        "server on which the file resides.")
                             .arg(folder));
+    checkParadoxTableName(paradoxName);
     const QString file = paradoxName + QStringLiteral(".db");
-    if (paradoxName.isEmpty())
-        throw DataError(
-            QStringLiteral("The table name '%1' is not a Paradox table file name.").arg(file));
     // Like SELECT INTO, the export never replaces a table that is there.
-    if (paradox::findTableFile(dir, file.toStdString()))
+    if (paradox::findTableFile(dir, paradoxName.toStdString()))
         throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
 
     try {
@@ -134,6 +141,9 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
         });
         writer.commit();
     } catch (const paradox::Error& err) {
+        // Another run put a table of that name there while this one was writing.
+        if (err.cause() == paradox::kTableExists)
+            throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
         throw DataError(QString::fromStdString(err.what()));
     }
 }

@@ -15,6 +15,10 @@ namespace tabulex::staging {
 // dates as timestamps at midnight, exact decimals as doubles.
 paradox::Value paradoxValueOf(const Value& v);
 
+// Throws DataError "Bad file name or number" (error 52) for a name whose file would not be
+// a file of the folder itself: empty, "." or "..", or holding "/", NUL or a control character.
+void checkParadoxTableName(const QString& paradoxName);
+
 // Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
 // the first Windows code page that holds its text. Like SELECT INTO it never replaces a
 // table that is there; the files are written under temporary names and renamed into place.

@@ -11,6 +11,8 @@
 
 #include <set>
 
+#include <unistd.h>
+
 namespace tabulex::staging {
 
 namespace {
@@ -157,11 +159,15 @@ StagingStore::StagingStore()
                             .arg(folder, file.errorString()));
     m_path = file.fileName();
     file.close();
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const QByteArray native = QFile::encodeName(m_path);
+    const int opened = sqlite3_open_v2(native.constData(), &m_db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // The name goes at once: SQLite keeps working on the open file, which no journal or
+    // other file by its name follows, and the rows never outlive the process.
+    ::unlink(native.constData());
+    if (opened != SQLITE_OK) {
         const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_close(m_db);
-        QFile::remove(m_path);
         throw DataError(QStringLiteral("Cannot open the staging store %1: %2").arg(m_path, why));
     }
     // Scratch data: no journal, no fsync, one transaction for the store's life.
@@ -175,7 +181,6 @@ StagingStore::~StagingStore()
 {
     m_tables.clear(); // finalizes the cached statements before the database closes
     sqlite3_close(m_db);
-    QFile::remove(m_path);
 }
 
 void StagingStore::exec(const QString& sql) const

@@ -58,7 +58,8 @@ struct StagingTable {
 };
 
 // The staging tables of one run towards Paradox: a scratch SQLite database in a per-user
-// temporary folder, deleted with the store. Tuned for scratch work: no journal, no fsync,
+// temporary folder whose file is unlinked as soon as it is open, so that nothing of it is
+// left however the process ends. Tuned for scratch work: no journal, no fsync,
 // one long transaction. Values are checked against their column's type before they are
 // stored, so what the store holds is what the export writes. Table names are matched
 // without regard to case; every failure throws DataError.
@@ -84,6 +85,7 @@ public:
     void readRows(const StagingTable& t,
                   const std::function<void(const std::vector<Value>&)>& row) const;
 
+    // Where the file was made; it no longer has that name.
     QString filePath() const { return m_path; }
 
 private:

@@ -6,6 +6,7 @@
 #include "folders/Folders.h"
 #include "host/CommandHost.h"
 #include "host/TableList.h"
+#include "paradox/TableFiles.h"
 
 namespace tabulex {
 
@@ -39,7 +40,8 @@ void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& h
         for (const QString& file : findFiles(path, QStringLiteral("*.db"))) {
             if (file.startsWith(u'~'))
                 continue;
-            list.addItem(file.toUpper().remove(QStringLiteral(".DB")));
+            list.addItem(
+                QString::fromStdString(paradox::tableNameOf(file.toStdString())).toUpper());
         }
     }
 }

@@ -13,8 +13,8 @@ class TableList;
 void fillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host);
 
 // Replaces the list's items with the Paradox tables of folder and every folder below it:
-// each "*.db" file not starting with "~", upper-cased, with every ".DB" removed. An empty
-// folder text leaves the list empty.
+// each "*.db" file not starting with "~", upper-cased, without its final ".DB" (the table
+// x.db.db is listed as X.DB). An empty folder text leaves the list empty.
 void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& host);
 
 } // namespace tabulex

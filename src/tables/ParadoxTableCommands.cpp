@@ -12,8 +12,6 @@
 #include "paradox/TableFiles.h"
 #include "tables/FileRoutines.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -27,11 +25,8 @@ namespace fs = std::filesystem;
 const QString kModule = QStringLiteral("Form2");
 const QString kTableExtension = QStringLiteral(".DB");
 
-std::string encoded(const QString& text) { return QFile::encodeName(text).toStdString(); }
-// The table argument of the file helpers, which take a trailing ".db" off a name: with one
-// added, a name that itself ends in ".db" stays whole.
-std::string tableArgument(const std::string& base) { return base + ".db"; }
-QString decoded(const fs::path& path) { return QFile::decodeName(path.native().c_str()); }
+std::string encoded(const QString& text) { return text.toStdString(); }
+QString decoded(const fs::path& path) { return decodedPath(path.native()); }
 
 bool isTableFile(const fs::path& file)
 {
@@ -42,17 +37,17 @@ bool isTableFile(const fs::path& file)
 // does not exist.
 std::optional<fs::path> tableFile(const QString& folder, const QString& table)
 {
-    if (folder.contains(QChar(u'\0')) || !isFolder(folder))
+    const std::optional<std::string> native = nativePath(folder);
+    if (!native || !isFolder(folder))
         return std::nullopt;
-    return paradox::findTableFile(fs::path(encoded(folder)), tableArgument(encoded(table)));
+    return paradox::findTableFile(fs::path(*native), encoded(table));
 }
 
 // The companion files of a table file: its family without the .db files.
 std::vector<fs::path> companions(const fs::path& dbFile)
 {
     std::vector<fs::path> found;
-    for (const fs::path& f :
-         paradox::tableFamily(dbFile.parent_path(), tableArgument(dbFile.stem().string())))
+    for (const fs::path& f : paradox::tableFamily(dbFile))
         if (!isTableFile(f))
             found.push_back(f);
     return found;
@@ -87,7 +82,7 @@ struct RenamePlan {
 
 RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
 {
-    if (newName.contains(u'/') || newName.contains(QChar(u'\0')))
+    if (!paradox::isFileableTableName(encoded(newName)))
         throw FolderError(kBadFileName, QStringLiteral("Bad file name or number"));
     const QString prefix = folder + u'/';
     RenamePlan plan;
@@ -105,7 +100,7 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         plan.moves.push_back({decoded(c), prefix + newName + decoded(c.extension())});
     }
     for (const fs::path& f :
-         paradox::tableFamily(db->parent_path(), tableArgument(encoded(newName)))) {
+         paradox::tableFamily(db->parent_path() / paradox::tableFileName(encoded(newName)))) {
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);

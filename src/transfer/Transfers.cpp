@@ -149,6 +149,10 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
         ++run.summary.tablesFailed;
         return true;
     }
+    if (!trap.step(119, [&] { staging::checkParadoxTableName(paradoxName); })) {
+        ++run.summary.tablesFailed;
+        return true;
+    }
 
     auto source = std::make_unique<Recordset>();
     trap.step(120, [&] {

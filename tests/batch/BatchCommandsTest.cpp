@@ -87,15 +87,25 @@ TEST_F(BatchTest, ListPrintsEachSideAsTheTableWindowListsIt)
     makeSqlTable("Zeta", 1);
     makeSqlTable("alpha", 0);
     makeSqlTable("MySysLog", 0);
+    makeSqlTable("two\nlines\\", 0);
     server->execute("CREATE VIEW [ZetaView] AS SELECT * FROM [Zeta]");
+    ASSERT_TRUE(QFile::copy(folder() + "/ORDERS.DB", folder() + "/tab\tbed.db"));
 
+    // One table, one line: control characters and the backslash are escaped.
     const BatchResult sql = batch(QStringList{"list", "sql"} + connection());
     EXPECT_EXIT_STATUS(sql, 0);
-    EXPECT_EQ(sql.out, "alpha\nZeta\n");
+    EXPECT_EQ(sql.out, "alpha\ntwo\\nlines\\\\\nZeta\n");
     const BatchResult paradox = batch(QStringList{"list", "paradox"} + connection());
     EXPECT_EXIT_STATUS(paradox, 0);
-    EXPECT_EQ(paradox.out, "CUSTOMER\nORDERS\nPARTS\n");
+    EXPECT_EQ(paradox.out, "CUSTOMER\nORDERS\nPARTS\nTAB\\tBED\n");
     EXPECT_EQ(paradox.err, "");
+    // Table arguments take the same escapes.
+    EXPECT_EXIT_STATUS(
+        batch(QStringList{"delete", "--side", "sql", "two\\nlines\\\\"} + connection()), 0);
+    EXPECT_EXIT_STATUS(
+        batch(QStringList{"delete", "--side", "paradox", "TAB\\tBED"} + connection()), 0);
+    EXPECT_EQ(sqlTables(), (QStringList{"alpha", "Zeta"}));
+    EXPECT_FALSE(QFile::exists(folder() + "/tab\tbed.db"));
 }
 
 TEST_P(BatchLogin, ConnectionValuesComeFromTheSettingsStoreUnlessFlagsGiveThem)

@@ -3,8 +3,14 @@
 
 #include "TestPaths.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
 
 using namespace tabulex;
 using namespace tabulex::test;
@@ -118,4 +124,38 @@ TEST_F(BatchTest, ProgressIsOneLinePerTableStartAndEndWithoutATerminalAndABarOnO
         << explain(bar);
     EXPECT_TRUE(bar.out.contains("Big: 30,000 rows copied, 0 rows failed")) << explain(bar);
     EXPECT_FALSE(bar.out.contains("copying")) << explain(bar);
+}
+
+// SIGTERM between two rows: the table in hand is not sent, nothing is left in the folder or
+// the temporary folder, and the summary says how far the run got. No core file is made.
+TEST_F(BatchTest, SigtermStopsTheRunBetweenTwoRowsAndLeavesNothingBehind)
+{
+    makeSqlTable("BIG", 0);
+    server->control("fill BIG 200000");
+    QTemporaryDir temporary;
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", temporary.path());
+    run.setProcessEnvironment(env);
+    run.start(TABULEX_BATCH_PROGRAM,
+              QStringList{"send", "--to", "paradox", "BIG", "--overwrite", "no"} + connection());
+    run.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("BIG: copying") && run.waitForReadyRead(60000))
+        err += run.readAllStandardError();
+    ASSERT_TRUE(err.contains("BIG: copying")) << err.toStdString();
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(run.processId()));
+    ASSERT_TRUE(limits.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        QString(limits.readAll()).contains(QRegularExpression("Max core file size +0 +0 ")));
+    ::kill(pid_t(run.processId()), SIGTERM);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    err += run.readAllStandardError();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 128 + SIGTERM) << err.toStdString();
+    EXPECT_TRUE(err.contains("Summary: stopped by SIGTERM; BIG was being copied ("))
+        << err.toStdString();
+    EXPECT_EQ(QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList());
 }

@@ -1,5 +1,6 @@
 #include "data/Connection.h"
 #include "FreePort.h"
+#include "StandinServer.h"
 #include "connect/ConnectionStrings.h"
 #include "connect/ParadoxFolder.h"
 #include "connect/SqlServerLogin.h"
@@ -31,7 +32,7 @@ ConnectionFields login(const QString& server, const QString& port, const QString
 
 } // namespace
 
-TEST(SqlConnectionString, FieldsGoInExactlyAsTyped)
+TEST(SqlConnectionString, FieldsGoInAsTypedAndInBracesWhereTheyNeedThem)
 {
     struct Row {
         ConnectionFields fields;
@@ -48,9 +49,9 @@ TEST(SqlConnectionString, FieldsGoInExactlyAsTyped)
         {login("", "", "", "", "", true), "Driver={SQL Server};Server=;Database=;Uid=;Pwd=;"},
         {login("db01", "1433", "Sales", "anna", "", false),
          "Driver={SQL Server};Server=db01,1433;Database=Sales;Uid=anna;Pwd=;"},
-        // Nothing is quoted, escaped or trimmed.
+        // Nothing is trimmed; ";", braces and blanks at either end put a value in braces.
         {login(" db01 ", "x1", "My DB", "a=b", "p;w={d}'\"", false),
-         "Driver={SQL Server};Server= db01 ,x1;Database=My DB;Uid=a=b;Pwd=p;w={d}'\";"},
+         "Driver={SQL Server};Server={ db01 ,x1};Database=My DB;Uid=a=b;Pwd={p;w={d}}'\"};"},
         {login("host\\SQLEXPRESS", "1433", "Σ", "Пользователь", "密码", true),
          "Driver={SQL Server};Server=host\\SQLEXPRESS;Database=Σ;Uid=Пользователь;Pwd=密码;"},
     };
@@ -58,14 +59,16 @@ TEST(SqlConnectionString, FieldsGoInExactlyAsTyped)
         EXPECT_EQ(sqlConnectionString(r.fields), r.expected);
 }
 
-TEST(ParadoxConnectionString, FolderGoesInTwiceUnquoted)
+TEST(ParadoxConnectionString, FolderGoesInTwice)
 {
     const QString prefix =
         "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=";
     for (const QString& folder :
-         {QString("/home/anna/Paradox Data"), QString("/data/px/"), QString(), QString("/a;b")})
+         {QString("/home/anna/Paradox Data"), QString("/data/px/"), QString()})
         EXPECT_EQ(paradoxConnectionString(folder),
                   prefix + folder + ";Dbq=" + folder + ";CollatingSequence=ASCII;");
+    EXPECT_EQ(paradoxConnectionString("/a;b}"),
+              prefix + "{/a;b}}};Dbq={/a;b}}};CollatingSequence=ASCII;");
 }
 
 TEST(ParadoxFolderHasTables, LooksForTableFilesOnly)
@@ -97,6 +100,20 @@ TEST(ParadoxFolderHasTables, LooksForTableFilesOnly)
     for (const Row& r : rows)
         EXPECT_EQ(paradoxFolderHasTables(r.folder), r.expected) << r.folder.toStdString();
     EXPECT_THROW(paradoxFolderHasTables(dir.filePath(QString(300, 'x'))), FolderError);
+}
+
+// A password with semicolons, braces and blanks at either end logs in as it is.
+TEST(OpenSqlConnection, PasswordsWithSemicolonsBracesAndBlanksLogIn)
+{
+    test::StandinServer::Options options;
+    options.password = " Se;c{r}e}}t ";
+    test::StandinServer server(options);
+    ConnectionFields f = login("127.0.0.1", QString::number(server.port()), options.database,
+                               options.user, options.password, false);
+    EXPECT_TRUE(openSqlConnection(sqlConnectionString(f)));
+    f.password = options.password.trimmed();
+    EXPECT_FALSE(openSqlConnection(sqlConnectionString(f)));
+    EXPECT_EQ(server.status().logins, 1);
 }
 
 TEST(OpenSqlConnection, FailsQuietlyWhereNothingListens)

@@ -1,4 +1,5 @@
 #include "core/ConnectionString.h"
+#include "core/DataError.h"
 #include "data/DriverSelector.h"
 #include "drivers/odbc/OdbcConnection.h"
 
@@ -19,13 +20,40 @@ TEST(ConnectionString, PicksTheDriverLikeAProvider)
     EXPECT_EQ(kind("Server=a;Database=b;"), DriverKind::Unknown);
 }
 
-TEST(ConnectionString, BracedValuesKeepSemicolons)
+TEST(ConnectionString, BracedValuesKeepSemicolonsAndBraces)
 {
     const auto keys = parseConnectionString("Driver={SQL Server};Pwd={p;w}}d};Uid=u");
     EXPECT_EQ(keys.value(u"DRIVER"), "SQL Server");
-    EXPECT_EQ(keys.value(u"pwd"), "p;w}}d");
+    EXPECT_EQ(keys.value(u"pwd"), "p;w}d");
     EXPECT_EQ(keys.value(u"Uid"), "u");
     EXPECT_EQ(keys.value(u"Server"), std::nullopt);
+}
+
+// Each value in the string the program builds, read back by the data layer, and as FreeTDS
+// is handed it (FreeTDS does not undo "}}").
+TEST(ConnectionString, AValueReachesTheDriverAsTyped)
+{
+    struct Row {
+        const char* value;
+        const char* quoted;
+        const char* toFreeTds;
+    };
+    for (const Row& r : {Row{"Se;cret", "{Se;cret}", "{Se;cret}"}, Row{"{x}", "{{x}}}", "{{x}}"},
+                         Row{"a}b", "{a}}b}", "{a}b}"}, Row{"x}", "{x}}}", "{x}}"},
+                         Row{" lead", "{ lead}", "{ lead}"}, Row{"trail ", "{trail }", "{trail }"},
+                         Row{"p=w'\"", "p=w'\"", "p=w'\""}, Row{"", "", ""}}) {
+        EXPECT_EQ(quotedConnectionValue(r.value), r.quoted) << r.value;
+        const auto keys = parseConnectionString(QStringLiteral("Uid=u;Pwd=") +
+                                                quotedConnectionValue(r.value) + ";Port=1");
+        EXPECT_EQ(keys.value(u"Pwd"), r.value);
+        EXPECT_EQ(keys.value(u"Port"), "1") << r.value;
+        EXPECT_EQ(odbc::OdbcConnection::driverConnectString(keys),
+                  QStringLiteral("Uid=u;Pwd=%1;Port=1;").arg(r.toFreeTds));
+    }
+    // FreeTDS ends a braced value at "};": such a value cannot be handed to it.
+    EXPECT_THROW(odbc::OdbcConnection::driverConnectString(
+                     parseConnectionString(QStringLiteral("Pwd=") + quotedConnectionValue("a};b"))),
+                 DataError);
 }
 
 TEST(ConnectionString, PortlessServerGetsTheDefaultPort)
@@ -38,6 +66,6 @@ TEST(ConnectionString, PortlessServerGetsTheDefaultPort)
     // A port or an instance name is left to the driver; braced values stay braced.
     for (const char* cs : {"Driver={SQL Server};Server=db1,1500;Database=d;Uid=u;Pwd=p;",
                            "Driver={SQL Server};Server=db1\\SQLEXPRESS;Database=d;Uid=u;Pwd=p;",
-                           "Driver={SQL Server};Server=db1;Port=1600;Uid=u;Pwd={p;w}}d};"})
+                           "Driver={SQL Server};Server=db1;Port=1600;Uid=u;Pwd={p;w}d};"})
         EXPECT_EQ(sent(cs), cs);
 }

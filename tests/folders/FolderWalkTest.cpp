@@ -108,15 +108,16 @@ TEST_F(FolderWalkTest, UnreadableFoldersAreRemovedAndTheirSiblingsKept)
     EXPECT_EQ(walk(under({"locked/", "open/"}), false), under({"open/", "open/sub/"}));
 }
 
-TEST_F(FolderWalkTest, FollowsLinksButNeverListsAFolderTwice)
+TEST_F(FolderWalkTest, FollowsLinksInsideTheFolderOnlyAndNeverListsAFolderTwice)
 {
     mkdirs({"a/b", "c"});
     QTemporaryDir outside;
     ASSERT_TRUE(QDir().mkpath(outside.path() + "/e/f"));
-    QFile::link(m_root, m_root + "a/b/up");      // back to the top
-    QFile::link(".", m_root + "a/self");         // to itself
-    QFile::link(m_root + "a", m_root + "alias"); // a second name for a
-    QFile::link(outside.path() + "/e", m_root + "ext");
+    QFile::link(m_root, m_root + "a/b/up");             // back to the top
+    QFile::link(".", m_root + "a/self");                // to itself
+    QFile::link(m_root + "a", m_root + "alias");        // a second name for a
+    QFile::link(outside.path() + "/e", m_root + "ext"); // out of the folder
+    QFile::link("/", m_root + "c/root");                // the whole file system
     QFile::link(m_root + "gone", m_root + "dangling");
 
     const QStringList all = walk(true);
@@ -125,10 +126,7 @@ TEST_F(FolderWalkTest, FollowsLinksButNeverListsAFolderTwice)
         real << QFileInfo(p).canonicalFilePath();
     EXPECT_EQ(real.size(), asSet(real).size()) << all.join(' ').toStdString();
     const QString top = QFileInfo(m_root).canonicalFilePath();
-    const QString ext = QFileInfo(outside.path()).canonicalFilePath();
-    EXPECT_EQ(asSet(real),
-              (QSet<QString>{top, top + "/a", top + "/a/b", top + "/c", ext + "/e", ext + "/e/f"}));
-    EXPECT_TRUE(all.contains(m_root + "ext/f/"));
+    EXPECT_EQ(asSet(real), (QSet<QString>{top, top + "/a", top + "/a/b", top + "/c"}));
 }
 
 TEST_F(FolderWalkTest, LongStartPathStaysButIsNotListed)

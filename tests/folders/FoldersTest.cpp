@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tabulex;
@@ -47,6 +50,30 @@ TEST_F(FindFilesTest, MatchesTheExtensionInAnyCaseWithHiddenFilesAndWithoutFolde
     // With or without the trailing separator the folder is the same.
     EXPECT_EQ(asSet(findFiles(m_dir.path() + "/", "*.db")), expected);
     EXPECT_EQ(findFiles(m_dir.path(), "*.db").size(), expected.size());
+}
+
+// Names written in a Windows code page are listed as code page 1252 shows them, beside a
+// UTF-8 name of another spelling, and their text leads back to their own bytes.
+TEST_F(FindFilesTest, NamesThatAreNotUtf8AreListedAndLeadBackToTheirFile)
+{
+    const std::string folder = QFile::encodeName(m_dir.path()).toStdString() + '/';
+    ASSERT_EQ(::mkdir((folder + "d\xe9p\xf4t").c_str(), 0700), 0);
+    for (const char* name :
+         {"caf\xe9.db", "caf\xc3\xa8.db", "\x80\x81\x9f.DB", "d\xe9p\xf4t/in.db"})
+        std::ofstream(folder + name) << "x";
+    const QString cafe = QString::fromUtf8("café.db");
+    const QString c1 = QString::fromUtf8("\u20ac\u0081\u0178.DB");
+    EXPECT_EQ(asSet(findFiles(m_dir.path(), "*.db")),
+              (QSet<QString>{cafe, QString::fromUtf8("cafè.db"), c1}));
+    const QString depot = m_dir.path() + QString::fromUtf8("/dépôt");
+    EXPECT_EQ(findFiles(depot, "*.db"), QStringList{"in.db"});
+    for (const auto& [text, bytes] : {std::pair{m_dir.path() + '/' + cafe, folder + "caf\xe9.db"},
+                                      {m_dir.path() + '/' + c1, folder + "\x80\x81\x9f.DB"},
+                                      {depot + "/in.db", folder + "d\xe9p\xf4t/in.db"},
+                                      {depot + "/new.db", folder + "d\xe9p\xf4t/new.db"}})
+        EXPECT_EQ(nativePath(text), bytes) << text.toStdString();
+    EXPECT_TRUE(isFile(depot + "/in.db"));
+    EXPECT_EQ(decodedPath(folder + "d\xe9p\xf4t/in.db"), depot + "/in.db");
 }
 
 TEST_F(FindFilesTest, ReturnsEveryOneOf150Tables)

@@ -25,37 +25,55 @@ std::vector<std::string> namesOf(const std::vector<fs::path>& paths)
     return names;
 }
 
-TEST(FindTableFile, matchesTheNameWithoutRegardToCase)
+TEST(FindTableFile, matchesTheWholeNameWithoutRegardToCase)
 {
     TempDir dir;
-    touch(dir, {"Orders.db", "CUSTOMER.DB", "ärger.Db", "Orders.txt", "SALES.DB2018.db"});
+    touch(dir, {"Orders.db", "CUSTOMER.DB", "ärger.Db", "Orders.txt", "SALES.DB2018.db", "X.DB",
+                "x.db.db", "caf\xe9.db"});
     fs::create_directory(dir / "Folder.db");
     struct Case {
         const char* table;
         const char* file;
     };
-    for (const Case& c : {Case{"ORDERS", "Orders.db"}, Case{"orders", "Orders.db"},
-                          Case{"Orders.DB", "Orders.db"}, Case{"customer", "CUSTOMER.DB"},
-                          Case{"ÄRGER", "ärger.Db"}, Case{"sales.db2018", "SALES.DB2018.db"}}) {
+    // A table's name is its file's name without the final ".db", and nothing else.
+    for (const Case& c :
+         {Case{"ORDERS", "Orders.db"}, Case{"orders", "Orders.db"}, Case{"customer", "CUSTOMER.DB"},
+          Case{"ÄRGER", "ärger.Db"}, Case{"sales.db2018", "SALES.DB2018.db"}, Case{"X", "X.DB"},
+          Case{"X.db", "x.db.db"}, Case{"CAFÉ", "caf\xe9.db"}}) {
         const auto found = findTableFile(dir.path(), c.table);
         ASSERT_TRUE(found) << c.table;
         EXPECT_EQ(found->filename(), c.file) << c.table;
     }
-    for (const char* missing : {"ORDER", "Orders.txt", "FOLDER", "SALES", ""})
+    for (const char* missing : {"ORDER", "Orders.txt", "FOLDER", "SALES", "Orders.DB", "SALES2018"})
         EXPECT_FALSE(findTableFile(dir.path(), missing)) << missing;
+    EXPECT_EQ(tableNameOf(dir / "x.db.db"), "x.db");
+    EXPECT_EQ(tableNameOf(dir / "caf\xe9.DB"), "café");
 }
 
 TEST(TableFamily, holdsTheCompanionsAndNothingElse)
 {
     TempDir dir;
-    touch(dir,
-          {"ORDERS.DB", "Orders.px", "ORDERS.MB", "ORDERS.VAL", "ORDERS.TV", "ORDERS.FAM",
-           "ORDERS.X02", "ORDERS.Y02", "orders.xg0", "ORDERS.YG1", "ORDERS.X0A", "ORDERS.txt",
-           "ORDERS2.DB", "ORDERS.DB.bak", "ORDERS.X123", "ORDERS.XZ1", "ORDERS", "XORDERS.PX"});
-    EXPECT_EQ(namesOf(tableFamily(dir.path(), "orders")),
+    touch(dir, {"ORDERS.DB",  "Orders.px",  "ORDERS.MB",  "ORDERS.VAL",    "ORDERS.TV",
+                "ORDERS.FAM", "ORDERS.X02", "ORDERS.Y02", "orders.xg0",    "ORDERS.YG1",
+                "ORDERS.X0A", "ORDERS.txt", "ORDERS2.DB", "ORDERS.DB.bak", "ORDERS.X123",
+                "ORDERS.XZ1", "ORDERS",     "XORDERS.PX", "ORDERS.DB.DB",  "ORDERS.DB.PX"});
+    EXPECT_EQ(namesOf(tableFamily(dir / "orders.db")),
               (std::vector<std::string>{"ORDERS.DB", "ORDERS.FAM", "ORDERS.MB", "ORDERS.TV",
                                         "ORDERS.VAL", "ORDERS.X02", "ORDERS.X0A", "ORDERS.Y02",
                                         "ORDERS.YG1", "Orders.px", "orders.xg0"}));
+    // The table ORDERS.DB is a family of its own.
+    EXPECT_EQ(namesOf(tableFamily(dir / "ORDERS.DB.DB")),
+              (std::vector<std::string>{"ORDERS.DB.DB", "ORDERS.DB.PX"}));
+}
+
+TEST(FileableTableName, refusesNamesThatLeaveTheFolderOrHoldControlCharacters)
+{
+    for (const char* name :
+         {"", ".", "..", "a/b", "../../x", "/x", "a\nb", "tab\t", "del\x7f", "c1\xc2\x85"})
+        EXPECT_FALSE(isFileableTableName(name)) << name;
+    for (const char* name : {"X.db", "...", ".x", "a..b", "a\\b", "ärger", "\xc2\xa0nbsp"})
+        EXPECT_TRUE(isFileableTableName(name)) << name;
+    EXPECT_FALSE(isFileableTableName(std::string("nul\0x", 5)));
 }
 
 TEST(ListTableFiles, listsDbFilesOfAnyCaseOnly)

@@ -5,9 +5,13 @@
 #include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/Error.h"
+#include "paradox/FolderLock.h"
+#include "paradox/OutputFile.h"
 
+#include <chrono>
 #include <cmath>
 #include <fstream>
+#include <thread>
 
 namespace paradox {
 namespace {
@@ -403,6 +407,51 @@ TEST(AtomicWrites, anExistingTableIsKeptUnlessReplacingWasAsked)
     EXPECT_EQ(errorOf([&] { late.commit(); }), "LATE.db: the table already exists");
     EXPECT_EQ(readAll(dir / "late.DB"), (Rows{{Value(3)}}));
     EXPECT_EQ(readAll(dir / "Orders.DB"), (Rows{{Value(1)}}));
+}
+
+// The temporary files of a writer that died go with the next writer in the folder; those of a
+// writer still at work, and files named otherwise, stay.
+TEST(AtomicWrites, theNextWriterRemovesOnlyTheTemporaryFilesOfDeadRuns)
+{
+    TempDir dir;
+    for (const char* name : {"~DEAD-ABC123.tmp", "~X.db-Z9Z9Z9.tmp", "~notes.tmp", "~A-abc123.tmp"})
+        std::ofstream(dir / name) << "left by a run that died";
+    TableWriter live(dir / "LIVE.db", {{"N", FieldType::Long}, {"M", FieldType::Memo, 11}});
+    live.append({Value(1), Value(std::string(3000, 'x'))});
+    const std::vector<std::string> afterFirst = dir.names();
+    EXPECT_EQ(afterFirst.size(), 4u); // two of LIVE's, and the two named otherwise
+    {
+        TableWriter next(dir / "NEXT.db", {{"N", FieldType::Long}});
+    }
+    EXPECT_EQ(dir.names(), afterFirst);
+    live.commit();
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{"LIVE.db", "LIVE.mb", "~A-abc123.tmp", "~notes.tmp"}));
+}
+
+// A writer has the folder to itself from its look for the table to its last rename, so a
+// table another run publishes meanwhile is found; and a file never replaces one of its name.
+TEST(AtomicWrites, publishingWaitsForOtherWritersAndNeverReplacesAFile)
+{
+    TempDir dir;
+    TableWriter writer(dir / "RACE.db", {{"N", FieldType::Long}, {"M", FieldType::Memo, 11}});
+    writer.append({Value(1), Value(std::string(3000, 'a'))});
+    auto otherRun = std::make_unique<FolderLock>(dir.path(), FolderLock::Mode::Exclusive);
+    std::string error;
+    std::thread commit([&] { error = errorOf([&] { writer.commit(); }); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(std::filesystem::exists(dir / "RACE.db"))
+        << "published while another writer held the folder";
+    std::ofstream(dir / "race.DB") << "the other run's table";
+    otherRun.reset();
+    commit.join();
+    EXPECT_EQ(error, "RACE.db: the table already exists");
+
+    OutputFile file(dir.path(), "RACE", "RACE.db");
+    file.append("mine", 4);
+    file.finish(false);
+    EXPECT_FALSE(file.publish(dir / "race.DB"));
+    EXPECT_EQ(fileBytes(dir / "race.DB"), "the other run's table");
 }
 
 TEST(AtomicWrites, replacingRemovesTheOldFamilyAndKeepsOtherFiles)

@@ -2,6 +2,7 @@
 
 #include "RowReader.h"
 #include "TestPaths.h"
+#include "core/ConnectionString.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 
@@ -126,8 +127,9 @@ QString StandinServer::connectionString(const QString& user, const QString& pass
                                         const QString& database) const
 {
     return QStringLiteral("Driver={SQL Server};Server=127.0.0.1,") + QString::number(m_port) +
-           QStringLiteral(";Database=") + database + QStringLiteral(";Uid=") + user +
-           QStringLiteral(";Pwd=") + password + u';';
+           QStringLiteral(";Database=") + quotedConnectionValue(database) +
+           QStringLiteral(";Uid=") + quotedConnectionValue(user) + QStringLiteral(";Pwd=") +
+           quotedConnectionValue(password) + u';';
 }
 
 void StandinServer::execute(const QString& sql) const

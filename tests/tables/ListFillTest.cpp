@@ -46,7 +46,7 @@ TEST(FillParadoxTableList, ListsTableFilesOfTheFolderAndBelow)
 {
     ParadoxFolder folder;
     for (const char* name : {"Customer.db", "Customer.px", "~tmp.db", "orders.DB", "notes.txt",
-                             "SALES.DB2018.db", ".hidden.db", "sub/Parts.db",
+                             "SALES.DB2018.db", ".hidden.db", "x.db.db", "X.DB", "sub/Parts.db",
                              "sub/deep/CUSTOMER.DB", "sub/deep/~lock.DB", "x.db/inside.txt"})
         folder.touch(name);
     ListBox box;
@@ -54,8 +54,8 @@ TEST(FillParadoxTableList, ListsTableFilesOfTheFolderAndBelow)
     TestHost host;
     for (const QString& typed : {folder.path(), folder.path() + "/"}) {
         fillParadoxTableList(box.list, typed, host);
-        EXPECT_EQ(itemsOf(box.list),
-                  (QStringList{".HIDDEN", "CUSTOMER", "CUSTOMER", "ORDERS", "PARTS", "SALES2018"}));
+        EXPECT_EQ(itemsOf(box.list), (QStringList{".HIDDEN", "CUSTOMER", "CUSTOMER", "ORDERS",
+                                                  "PARTS", "SALES.DB2018", "X", "X.DB"}));
     }
     for (const QString& typed : {QString(), folder.file("missing")}) {
         fillParadoxTableList(box.list, typed, host);

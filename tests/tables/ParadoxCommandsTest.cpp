@@ -7,6 +7,10 @@
 
 #include <QFile>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -158,6 +162,8 @@ TEST_F(ParadoxCommands, RenamesThatChangeNothingOrOnlyTheCase)
 
 TEST_F(ParadoxCommands, AFailedRenameIsReportedAndLeavesTheListAsItWas)
 {
+    const QString kBadName = "Bad file name or number\r\nin Verandi2021/08/31.Form2."
+                             "PushButton7_Click at line 112";
     m_folder.touch("sub/Parts.db");
     m_folder.touch("Orders.db");
     fill();
@@ -166,9 +172,9 @@ TEST_F(ParadoxCommands, AFailedRenameIsReportedAndLeavesTheListAsItWas)
     };
     const Row rows[] = {
         {"PARTS", "P2", "in Verandi2021/08/31.Main.RenameFile at line 100"},
-        {"ORDERS", "a/b",
-         "Bad file name or number\r\nin Verandi2021/08/31.Form2.PushButton7_Click "
-         "at line 112"},
+        {"ORDERS", "a/b", kBadName},
+        {"ORDERS", "..", kBadName},
+        {"ORDERS", "a\nb", kBadName},
     };
     for (const Row& r : rows) {
         m_host.prompts.clear();
@@ -182,6 +188,35 @@ TEST_F(ParadoxCommands, AFailedRenameIsReportedAndLeavesTheListAsItWas)
     }
     EXPECT_EQ(m_folder.files(), QStringList{"Orders.db"});
     EXPECT_TRUE(QFile::exists(m_folder.file("sub/Parts.db")));
+}
+
+// The table X.DB is the file x.db.db, not X.DB; a name that is not UTF-8 is listed as code
+// page 1252 shows it and reaches its own files.
+TEST_F(ParadoxCommands, EveryTableIsItsWholeNameWhateverItsBytes)
+{
+    const std::string folder = m_folder.path().toStdString() + '/';
+    for (const char* name : {"X.DB", "X.PX", "x.db.db", "x.db.PX", "caf\xe9.db", "caf\xe9.PX"})
+        std::ofstream(folder + name) << "x";
+    const auto files = [&] {
+        std::set<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    fill();
+    EXPECT_EQ(itemsOf(m_box.list), (QStringList{"CAFÉ", "X", "X.DB"}));
+    select({"X.DB"});
+    m_host.prompts.inputAnswers = {"Y"};
+    EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
+    select({"CAFÉ"});
+    m_host.prompts.inputAnswers = {"Z"};
+    EXPECT_TRUE(renameParadoxTable(m_box.list, m_folder.path(), m_host));
+    EXPECT_EQ(files(), (std::set<std::string>{"X.DB", "X.PX", "Y.DB", "Y.PX", "Z.DB", "Z.PX"}));
+    fill();
+    select({"Y", "Z"});
+    EXPECT_EQ(deleteParadoxTables(m_box.list, m_folder.path(), m_host), 2);
+    EXPECT_EQ(files(), (std::set<std::string>{"X.DB", "X.PX"}));
+    EXPECT_TRUE(m_host.prompts.errorReports().empty());
 }
 
 TEST_F(ParadoxCommands, SelectionMessages)

@@ -85,8 +85,8 @@ void TransferTest::copyFixtures(const QString& subfolder, const QStringList& tab
 {
     const QDir from(paradoxFixtures() + u'/' + subfolder);
     for (const QString& table : tables) {
-        for (const auto& file :
-             paradox::tableFamily(from.path().toStdString(), table.toStdString())) {
+        for (const auto& file : paradox::tableFamily(from.path().toStdString() + '/' +
+                                                     paradox::tableFileName(table.toStdString()))) {
             const QString source = QString::fromStdString(file.string());
             const QString target = folder() + u'/' + QFileInfo(source).fileName();
             ASSERT_TRUE(QFile::copy(source, target)) << source.toStdString();
@@ -99,8 +99,7 @@ void TransferTest::refillParadoxList()
 {
     paradoxList.clear();
     for (const auto& file : paradox::listTableFiles(folder().toStdString())) {
-        QString name = QString::fromStdString(file.filename().string()).toUpper();
-        paradoxList.addItem(name.remove(QStringLiteral(".DB")));
+        paradoxList.addItem(QString::fromStdString(paradox::tableNameOf(file)).toUpper());
     }
 }
 

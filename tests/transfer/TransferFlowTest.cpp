@@ -9,6 +9,7 @@
 #include "ui/datatype/DataTypeWindow.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -139,6 +140,37 @@ TEST_F(TransferTest, ExportNeverReplacesATableFileThatIsThere)
     ASSERT_EQ(host.prompts.errorReports().size(), 1u);
     EXPECT_TRUE(host.prompts.errorReports()[0].startsWith("Table 'Orders.db' already exists."));
     EXPECT_EQ(fileHash(folder() + "/ORDERS.DB"), before);
+}
+
+// The table X.db is the file X.db.db beside the table X; a name that would reach outside the
+// folder fails as one table and writes nothing.
+TEST_F(TransferTest, ATableNameIsItsFileNameInTheFolderAndNothingElse)
+{
+    makeSqlTable("X", {"plain"});
+    makeSqlTable("X.db", {"dotted"});
+    makeSqlTable("../x", {"up"});
+    makeSqlTable("a/b", {"down"});
+    TransferSummary s = toParadox({"X", "X.db"});
+    EXPECT_EQ(s.tablesSent, 2);
+    EXPECT_EQ(paradoxList.items(), QStringList({"X", "X.DB"}));
+    server->execute("INSERT INTO [X.db] VALUES(N'again')");
+    host.prompts.questionAnswers = {true};
+    toParadox({"X.db"});
+    EXPECT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(column(paradoxRows("X")), QStringList({"plain"}));
+    EXPECT_EQ(column(paradoxRows("X.db")), QStringList({"dotted", "again"}));
+
+    host.prompts.clear();
+    s = toParadox({"../x", "a/b"});
+    EXPECT_EQ(s.tablesFailed, 2);
+    ASSERT_EQ(host.prompts.errorReports().size(), 2u);
+    for (const QString& report : host.prompts.errorReports())
+        EXPECT_TRUE(report.startsWith("Bad file name or number\r\nin Verandi2021/08/31.Form2."
+                                      "PushButton3_Click at line 119"))
+            << report.toStdString();
+    EXPECT_EQ(QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList({"X.db", "X.db.db"}));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "/../x.db"));
 }
 
 TEST_F(TransferTest, TablesGoFromTheBottomOfTheListUp)

@@ -14,6 +14,23 @@ namespace {
 
 constexpr const char* kDefaultPort = "1433";
 
+// A value as FreeTDS 1.3 reads it back: a braced value runs to the first "}" that is
+// followed by ";" or the end, and "}}" is not undone, so braces go around the value as it
+// is. A value holding "};" has no such form.
+QString freeTdsValue(const ConnectionKey& k)
+{
+    const QString& v = k.value;
+    const bool braces = k.braced || v.contains(u';') || v.contains(u'{') || v.contains(u'}') ||
+                        v.startsWith(u' ') || v.endsWith(u' ');
+    if (!braces)
+        return v;
+    if (v.contains(QStringLiteral("};")))
+        throw DataError(QStringLiteral("The ODBC driver cannot take the %1 of this connection: "
+                                       "it holds \"};\".")
+                            .arg(k.name));
+    return u'{' + v + u'}';
+}
+
 } // namespace
 
 OdbcConnection::OdbcConnection() : m_cursors(std::make_shared<CursorRegistry>()) {}
@@ -29,15 +46,8 @@ OdbcConnection::~OdbcConnection()
 QString OdbcConnection::driverConnectString(const ConnectionKeys& keys)
 {
     QString out;
-    for (const ConnectionKey& k : keys.keys()) {
-        out += k.name + u'=';
-        // A braced value goes back in its braces; so does one that holds a semicolon.
-        if (k.braced || k.value.contains(u';'))
-            out += u'{' + k.value + u'}';
-        else
-            out += k.value;
-        out += u';';
-    }
+    for (const ConnectionKey& k : keys.keys())
+        out += k.name + u'=' + freeTdsValue(k) + u';';
     const auto server = keys.value(u"SERVER");
     if (server && !keys.contains(u"PORT") && !server->contains(u',') && !server->contains(u'\\'))
         out += QStringLiteral("Port=") + QLatin1String(kDefaultPort) + u';';

@@ -28,9 +28,10 @@ public:
     std::unique_ptr<DriverCursor> tables() override;
     void setCommandTimeout(int seconds) override { m_commandTimeout = seconds; }
 
-    // The string handed to SQLDriverConnect, written from the keys in their order: a server
-    // without port or instance gets the default port, since FreeTDS has no portless local
-    // connection.
+    // The string handed to SQLDriverConnect, written from the keys in their order, each value
+    // in the form FreeTDS reads back to the same text: a server without port or instance gets
+    // the default port, since FreeTDS has no portless local connection. Throws DataError for
+    // a value that FreeTDS cannot read back (one holding "};").
     static QString driverConnectString(const ConnectionKeys& keys);
 
 private:

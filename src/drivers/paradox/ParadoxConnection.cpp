@@ -6,6 +6,7 @@
 #include "drivers/paradox/ParadoxCursor.h"
 #include "drivers/paradox/ParadoxStatement.h"
 #include "paradox/Error.h"
+#include "paradox/FileNames.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableReader.h"
 
@@ -17,7 +18,10 @@ namespace {
 
 fs::path pathOf(const QString& s) { return fs::path(s.toStdString()); }
 
-QString textOf(const fs::path& p) { return QString::fromStdString(p.string()); }
+QString textOf(const fs::path& p)
+{
+    return QString::fromStdString(paradox::fileNameText(p.native()));
+}
 
 ParadoxStatement parsed(const QString& statement)
 {
@@ -98,7 +102,7 @@ void ParadoxConnection::dropTable(const QString& table)
                                               .arg(textOf(file.filename()),
                                                    QString::fromLocal8Bit(ec.message().c_str()))));
     try {
-        for (const fs::path& companion : paradox::tableFamily(m_path, file.stem().string()))
+        for (const fs::path& companion : paradox::tableFamily(file))
             if (!fs::remove(companion, ec) && ec)
                 throw DataError(
                     tableError(table, QStringLiteral("cannot delete %1: %2")
@@ -123,7 +127,8 @@ std::unique_ptr<DriverCursor> ParadoxConnection::tables()
         columns.push_back(ColumnInfo{QString::fromLatin1(name), ado::adVarWChar, 255, 0, 0});
     std::vector<std::vector<Value>> rows;
     for (const fs::path& f : files)
-        rows.push_back({Value(), Value(), Value(textOf(f.stem())), Value(QStringLiteral("TABLE"))});
+        rows.push_back({Value(), Value(), Value(QString::fromStdString(paradox::tableNameOf(f))),
+                        Value(QStringLiteral("TABLE"))});
     return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }
 

@@ -6,9 +6,58 @@
 #include "ui/tables/TableWindow.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM and SIGINT reach the event loop through this pair of sockets.
+int g_signalSockets[2] = {-1, -1};
+
+extern "C" void forwardSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalSockets[1], &byte, 1);
+}
+
+// No core file: a core dump would hold the password and the user's rows.
+void disableCoreDumps()
+{
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
+
+// SIGTERM and SIGINT end the program as closing its window does; a second one ends it at
+// once, as the signal itself does.
+void closeOnSignals(QApplication& app, tabulex::ConnectionWindow& window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalSockets[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [notifier, &window] {
+        notifier->setEnabled(false);
+        window.unload();
+    });
+    struct sigaction action {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    disableCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName(tabulex::kProductTitle);
     QApplication::setWindowIcon(tabulex::applicationIcon());
@@ -24,6 +73,7 @@ int main(int argc, char** argv)
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
+    closeOnSignals(app, window);
     window.load();
     return QApplication::exec();
 }

@@ -226,8 +226,10 @@ TEST_F(ConnectionWindowTest, StoredValuesComeBack)
     EXPECT_EQ(window.passwordEdit->text(), password);
     EXPECT_EQ(window.databaseEdit->text(), "Λογιστήριο");
     EXPECT_EQ(window.portEdit->text(), ""); // a stored empty port stays empty
-    EXPECT_EQ(window.sqlConnectionString(),
-              "Driver={SQL Server};Server=db01,;Database=Λογιστήριο;Uid=;Pwd=" + password + ";");
+    // The stored password stays as typed; the string carries it in braces.
+    EXPECT_EQ(window.sqlConnectionString(), "Driver={SQL Server};Server=db01,;Database=Λογιστήριο;"
+                                            "Uid=;Pwd={p;w=\"x\" 'y' {z}}};");
+    EXPECT_EQ(Settings::read(keys::Password), password);
 }
 
 TEST_F(ConnectionWindowTest, LocalConnectionTicksForAnyValueButZero)
