@@ -27,6 +27,9 @@ control commands (send as a statement on any connection, for example
                              (0: none), as over a network; kept by reset
   drop_after N               answer N more statements, then close the connection that sends the next
                              one without an answer (once; counted over all connections)
+  cut_after BYTES [PATTERN]  send only the first BYTES bytes of the reply to the next statement
+                             (that matches the regular expression PATTERN), then close its
+                             connection, as a network that fails in mid-reply (once)
   fail PATTERN NUMBER TEXT [SEVERITY [TIMES]]
                              statements matching PATTERN (regular expression, case-insensitive) fail
                              with that error number and text (severity 16; every time, or TIMES times)
@@ -102,6 +105,10 @@ def _drop_after(server, words):
     server.faults.drop_after = _int(words, 1, "drop_after")
 
 
+def _cut_after(server, words):
+    server.faults.set_cut(_int(words, 1, "cut_after"), " ".join(words[2:]) or None)
+
+
 def _fail(server, words):
     if len(words) < 4:
         raise SqlError(50000, 1, 16, "standin_control: fail PATTERN NUMBER TEXT "
@@ -147,5 +154,6 @@ def _log_clear(server, words):
 
 _COMMANDS = {"reset": _reset, "clear": _clear, "refuse_logins": _refuse,
              "delay_login": _delay_login, "delay": _delay, "latency": _latency, "drop_after": _drop_after,
+             "cut_after": _cut_after,
              "fail": _fail, "system_table": _system_table, "fill": _fill, "status": _status,
              "log": _log, "log_clear": _log_clear}

@@ -16,12 +16,14 @@ class Failure:
 
 
 class Plan:
-    """What happens to one statement: delay (ms), drop the connection, or fail."""
+    """What happens to one statement: delay (ms), drop the connection, fail, or cut the
+    reply after some bytes and close the connection."""
 
-    def __init__(self, delay=0, drop=False, error=None):
+    def __init__(self, delay=0, drop=False, error=None, cut=None):
         self.delay = delay
         self.drop = drop
         self.error = error
+        self.cut = cut
 
 
 class Faults:
@@ -35,12 +37,17 @@ class Faults:
         self.delay = 0
         self.delay_pattern = None
         self.drop_after = None
+        self.cut_after = None  # (bytes, pattern or None): the next matching reply is cut
         self.failures = []
 
     def set_delay(self, ms, pattern=None):
         with self.lock:
             self.delay = ms
             self.delay_pattern = re.compile(pattern, re.I | re.S) if pattern else None
+
+    def set_cut(self, size, pattern=None):
+        with self.lock:
+            self.cut_after = (size, re.compile(pattern, re.I | re.S) if pattern else None)
 
     def add_failure(self, failure):
         with self.lock:
@@ -56,6 +63,10 @@ class Faults:
             delay = self.delay
             if delay and self.delay_pattern and not self.delay_pattern.search(text):
                 delay = 0
+            cut = None
+            if self.cut_after and (not self.cut_after[1] or self.cut_after[1].search(text)):
+                cut = self.cut_after[0]
+                self.cut_after = None
             for f in self.failures:
                 if f.pattern.search(text):
                     if f.times is not None:
@@ -63,4 +74,4 @@ class Faults:
                         if f.times <= 0:
                             self.failures.remove(f)
                     return Plan(delay, error=SqlError(f.number, 1, f.severity, f.text))
-            return Plan(delay)
+            return Plan(delay, cut=cut)

@@ -36,6 +36,7 @@ class Channel:
         self._pending = []  # whole messages read ahead while looking for ATTENTION
         self._packet_id = 1
         self._out = bytearray()  # reply bytes not yet framed
+        self.cut_after = None  # bytes of the current reply to send before the connection ends
 
     # -- reading ------------------------------------------------------------------------
     def _fill(self, need):
@@ -132,6 +133,13 @@ class Channel:
                 time.sleep(delay / 1000.0)
         if final:
             self._reply_started = False
+        if self.cut_after is not None:
+            if len(frames) >= self.cut_after:
+                self._send(frames[:self.cut_after])
+                raise ConnectionClosed("reply cut by a fault")
+            self.cut_after -= len(frames)
+            if final:
+                self.cut_after = None
         self._send(frames)
 
     def end_message(self):

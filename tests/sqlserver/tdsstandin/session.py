@@ -125,6 +125,7 @@ class Session:
         if plan.error:
             self.write_failure(plan.error)
             return True
+        self.channel.cut_after = plan.cut
         return False
 
 
