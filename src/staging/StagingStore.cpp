@@ -21,8 +21,8 @@ constexpr qint64 kMsPerDay = 86400000;
 
 [[noreturn]] void sqliteFailed(sqlite3* db, const QString& what)
 {
-    throw DataError(QStringLiteral("The staging store failed (%1): %2")
-                        .arg(what, QString::fromUtf8(sqlite3_errmsg(db))));
+    throw StoreFailure(QStringLiteral("The staging store failed (%1): %2")
+                           .arg(what, QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 qint64 packTimestamp(const Timestamp& ts)
@@ -189,7 +189,7 @@ void StagingStore::exec(const QString& sql) const
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString why = QString::fromUtf8(err ? err : "unknown error");
         sqlite3_free(err);
-        throw DataError(QStringLiteral("The staging store failed: %1").arg(why));
+        throw StoreFailure(QStringLiteral("The staging store failed: %1").arg(why));
     }
 }
 
@@ -218,6 +218,7 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
         t.noteText(-1, f.name);
     }
     t.longest.assign(t.columns.size(), TextExtent());
+    t.rounded.assign(t.columns.size(), 0);
     exec(sql + u')');
     QString insert = QStringLiteral("INSERT INTO \"%1\" VALUES(").arg(t.sqliteName);
     for (size_t i = 0; i < t.columns.size(); ++i)
@@ -290,18 +291,26 @@ void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
     // Every value is checked before anything of the row is kept.
     std::vector<Value> values;
     values.reserve(row.size());
-    for (size_t i = 0; i < row.size(); ++i)
-        values.push_back(convertValue(row[i], t.columns[i].type, t.columns[i].name));
+    std::vector<size_t> rounded;
+    for (size_t i = 0; i < row.size(); ++i) {
+        bool wasRounded = false;
+        values.push_back(convertValue(row[i], t.columns[i].type, t.columns[i].name, &wasRounded));
+        if (wasRounded)
+            rounded.push_back(i);
+    }
     sqlite3_stmt* st = t.insert->get();
     sqlite3_reset(st);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (values[i].kind() == Value::Kind::Text)
-            t.noteText(int(i), values[i].toString());
+    for (size_t i = 0; i < values.size(); ++i)
         bindValue(st, int(i) + 1, values[i]);
-    }
     if (sqlite3_step(st) != SQLITE_DONE)
         sqliteFailed(m_db, QStringLiteral("storing a row"));
     ++t.rowCount;
+    // Only what was stored counts.
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i].kind() == Value::Kind::Text)
+            t.noteText(int(i), values[i].toString());
+    for (size_t i : rounded)
+        ++t.rounded[i];
 }
 
 void StagingStore::readRows(const StagingTable& t,

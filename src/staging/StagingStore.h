@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DataError.h"
 #include "core/Value.h"
 #include "staging/StagingTypes.h"
 
@@ -28,6 +29,12 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
+// A failure of the store itself (a full disk, say), as against a value it refuses.
+class StoreFailure : public DataError {
+public:
+    using DataError::DataError;
+};
+
 // A field of a staging table: its name and the store's column type.
 struct StagingField {
     QString name;
@@ -53,6 +60,8 @@ struct StagingTable {
     std::map<char32_t, int> nonAscii;
     std::vector<TextExtent> longest;
     qint64 rowCount = 0;
+    // Per column: the stored values whose time was rounded to whole milliseconds.
+    std::vector<qint64> rounded;
 
     void noteText(int column, QStringView text);
 };
@@ -62,7 +71,8 @@ struct StagingTable {
 // left however the process ends. Tuned for scratch work: no journal, no fsync,
 // one long transaction. Values are checked against their column's type before they are
 // stored, so what the store holds is what the export writes. Table names are matched
-// without regard to case; every failure throws DataError.
+// without regard to case; every failure throws DataError, and StoreFailure where SQLite
+// failed.
 class StagingStore {
 public:
     StagingStore();
@@ -75,7 +85,8 @@ public:
     void dropTable(const QString& table);
     bool hasTable(const QString& table) const;
     // One value per field, converted by convertValue; a value its field cannot hold fails
-    // the whole row, and nothing of it is kept.
+    // the whole row with DataError, and nothing of it is kept. A failure to store the row
+    // throws StoreFailure.
     void addRow(const QString& table, const std::vector<Value>& values);
 
     // The table of that name; throws DataError when there is none.

@@ -17,6 +17,8 @@ namespace {
 // Paradox keeps the smallest value of its integer fields as the blank marker.
 constexpr qint64 kShortMax = 32767;
 constexpr qint64 kLongMax = 2147483647;
+constexpr int kNanosPerMs = 1000000;
+constexpr qint64 kMsPerDay = 86400000;
 
 const std::map<QString, JetType>& typeNames()
 {
@@ -145,13 +147,34 @@ bool toBool(const QString& text, const QString& column)
     refuse(column, text, QStringLiteral("it is not a Boolean value."));
 }
 
-Value toDateTime(const QString& written, const QString& column)
+// Rounds the time to the nearest millisecond, a Paradox timestamp's finest step. A carry past
+// midnight moves the date on where there is one to move; otherwise the time stops at
+// 23:59:59.999.
+void roundToMilliseconds(Date& d, Time& t, bool dateMoves)
+{
+    qint64 ms = ((qint64(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 +
+                (t.nanos + kNanosPerMs / 2) / kNanosPerMs;
+    if (ms >= kMsPerDay) {
+        const QDate next = QDate(d.year, d.month, d.day).addDays(1);
+        if (dateMoves && next.isValid() && next.year() <= 9999) {
+            d = Date{next.year(), next.month(), next.day()};
+            ms -= kMsPerDay;
+        } else {
+            ms = kMsPerDay - 1;
+        }
+    }
+    t = Time{int(ms / 3600000), int(ms / 60000 % 60), int(ms / 1000 % 60),
+             int(ms % 1000) * kNanosPerMs};
+}
+
+Value toDateTime(const QString& written, const QString& column, bool* rounded)
 {
     const QString text = written.trimmed();
     // A time alone lands on Jet's day zero, 1899-12-30.
     Date d{1899, 12, 30};
     Time t;
     int used = parseDate(text, d);
+    const bool hasDate = used > 0;
     if (used && used < text.size()) {
         if (text[used] != u'T' && text[used] != u' ')
             used = -1;
@@ -165,9 +188,12 @@ Value toDateTime(const QString& written, const QString& column)
     if (used <= 0 || used != text.size() || d.year < 1 ||
         !QDate(d.year, d.month, d.day).isValid() || t.hour > 23 || t.minute > 59 || t.second > 59)
         refuse(column, written, QStringLiteral("it is not a valid date or time."));
-    if (t.nanos % 1000000 != 0)
-        refuse(column, written,
-               QStringLiteral("a Paradox timestamp holds milliseconds, not finer fractions."));
+    if (t.nanos % kNanosPerMs != 0) {
+        // A time of day alone has no date to carry into.
+        roundToMilliseconds(d, t, hasDate);
+        if (rounded)
+            *rounded = true;
+    }
     return Value(Timestamp{d, t});
 }
 
@@ -246,7 +272,8 @@ namespace {
 
 // The conversions that the source value settles without reading its text: the same result
 // as the text, for the kinds and columns where that is plain. nullopt: read the text.
-std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QString& column)
+std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QString& column,
+                                bool* rounded)
 {
     constexpr std::int64_t kExactLimit = std::int64_t(1) << 53;
     switch (type.type) {
@@ -263,11 +290,18 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
         return std::nullopt;
     case JetType::DateTime:
         if (v.kind() == Value::Kind::Timestamp) {
-            const Timestamp& ts = v.toTimestamp();
-            if (ts.time.nanos % 1000000 == 0 && ts.date.year >= 1 &&
-                QDate(ts.date.year, ts.date.month, ts.date.day).isValid() && ts.time.hour < 24 &&
-                ts.time.minute < 60 && ts.time.second < 60 && ts.date.year <= 9999)
+            Timestamp ts = v.toTimestamp();
+            if (ts.date.year < 1 || ts.date.year > 9999 ||
+                !QDate(ts.date.year, ts.date.month, ts.date.day).isValid() || ts.time.hour > 23 ||
+                ts.time.minute > 59 || ts.time.second > 59 || ts.time.nanos < 0 ||
+                ts.time.nanos >= 1000 * kNanosPerMs)
+                return std::nullopt;
+            if (ts.time.nanos % kNanosPerMs == 0)
                 return v;
+            roundToMilliseconds(ts.date, ts.time, true);
+            if (rounded)
+                *rounded = true;
+            return Value(ts);
         }
         return std::nullopt;
     case JetType::Byte:
@@ -302,7 +336,7 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
 }
 
 // A text as the column reads it.
-Value convertText(const QString& text, const ColumnType& type, const QString& column)
+Value convertText(const QString& text, const ColumnType& type, const QString& column, bool* rounded)
 {
     switch (type.type) {
     case JetType::Text:
@@ -334,7 +368,7 @@ Value convertText(const QString& text, const ColumnType& type, const QString& co
     case JetType::Bit:
         return Value(toBool(text, column));
     case JetType::DateTime:
-        return toDateTime(text, column);
+        return toDateTime(text, column, rounded);
     case JetType::Binary:
     case JetType::LongBinary:
         refuse(column, text, QStringLiteral("a binary field takes hexadecimal data (0x...)."));
@@ -358,15 +392,16 @@ Value convertBytes(const QByteArray& bytes, const ColumnType& type, const QStrin
 
 } // namespace
 
-Value convertValue(const Value& v, const ColumnType& type, const QString& column)
+Value convertValue(const Value& v, const ColumnType& type, const QString& column, bool* rounded)
 {
     if (v.isNull())
         return {};
     if (v.kind() == Value::Kind::Bytes)
         return convertBytes(v.toBytes(), type, column);
-    if (auto stored = fromSource(v, type, column))
+    if (auto stored = fromSource(v, type, column, rounded))
         return *stored;
-    return convertText(v.kind() == Value::Kind::Text ? v.toString() : v.toText(), type, column);
+    return convertText(v.kind() == Value::Kind::Text ? v.toString() : v.toText(), type, column,
+                       rounded);
 }
 
 } // namespace tabulex::staging

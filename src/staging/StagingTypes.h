@@ -51,7 +51,9 @@ ColumnType requireColumnType(const QString& text, const QString& field);
 // The value a column of this type stores for v, or throws DataError naming the column and
 // the value when the column cannot hold it exactly. Null stays Null; bytes are binary data,
 // which only the binary types take; every other value is taken as itself where that is
-// plain and as its default text conversion otherwise.
-Value convertValue(const Value& v, const ColumnType& type, const QString& column);
+// plain and as its default text conversion otherwise. A time finer than a millisecond is
+// rounded to the nearest one, and *rounded (when given) set.
+Value convertValue(const Value& v, const ColumnType& type, const QString& column,
+                   bool* rounded = nullptr);
 
 } // namespace tabulex::staging

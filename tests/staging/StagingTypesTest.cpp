@@ -126,9 +126,43 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{text("1.23456"), "CURRENCY"}, Refused{text("1234.5"), "DECIMAL(5,2)"},
                       Refused{text("0.125"), "DECIMAL(5,2)"}, Refused{text("maybe"), "BIT"},
                       Refused{text("2023-02-29"), "DATETIME"},
-                      Refused{text("2024-01-01T10:00:00.1234"), "DATETIME"},
                       Refused{text("tomorrow"), "DATETIME"}, Refused{text("abcdef"), "TEXT(5)"},
                       Refused{text("0102"), "OLEOBJECT"}, Refused{hex("0102"), "TEXT"},
                       Refused{hex("010203"), "BINARY(2)"}, Refused{Value(70000), "SHORT"},
-                      Refused{Value((std::int64_t(1) << 53) + 1), "FLOAT"},
-                      Refused{Value(Timestamp{{2024, 1, 1}, {10, 0, 0, 100}}), "DATETIME"}));
+                      Refused{Value((std::int64_t(1) << 53) + 1), "FLOAT"}));
+
+// A time finer than a millisecond is rounded to the nearest one, carrying into the next day
+// where there is a date; a time of day alone, or the last day, stops at 23:59:59.999.
+struct Rounded {
+    Value value;
+    Value stored;
+};
+
+class StagingRounds : public ::testing::TestWithParam<Rounded> {};
+
+TEST_P(StagingRounds, TimesToWholeMilliseconds)
+{
+    bool rounded = false;
+    EXPECT_EQ(convertValue(GetParam().value, *parseColumnType("DATETIME"), "c", &rounded),
+              GetParam().stored);
+    EXPECT_TRUE(rounded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StagingRounds,
+    ::testing::Values(Rounded{text("2024-01-01T10:00:00.1234"),
+                              Value(Timestamp{{2024, 1, 1}, {10, 0, 0, 123000000}})},
+                      Rounded{Value(Timestamp{{2024, 1, 1}, {10, 0, 0, 100}}),
+                              Value(Timestamp{{2024, 1, 1}, {10, 0, 0, 0}})},
+                      Rounded{Value(Timestamp{{2024, 1, 2}, {3, 4, 5, 123456700}}),
+                              Value(Timestamp{{2024, 1, 2}, {3, 4, 5, 123000000}})},
+                      Rounded{Value(Timestamp{{2024, 1, 2}, {3, 4, 5, 123500000}}),
+                              Value(Timestamp{{2024, 1, 2}, {3, 4, 5, 124000000}})},
+                      Rounded{Value(Timestamp{{2024, 12, 31}, {23, 59, 59, 999999900}}),
+                              Value(Timestamp{{2025, 1, 1}, {0, 0, 0, 0}})},
+                      Rounded{Value(Timestamp{{9999, 12, 31}, {23, 59, 59, 999999900}}),
+                              Value(Timestamp{{9999, 12, 31}, {23, 59, 59, 999000000}})},
+                      Rounded{text("23:59:59.9999999"),
+                              Value(Timestamp{{1899, 12, 30}, {23, 59, 59, 999000000}})},
+                      Rounded{Value(Time{23, 59, 59, 999999999}),
+                              Value(Timestamp{{1899, 12, 30}, {23, 59, 59, 999000000}})}));
