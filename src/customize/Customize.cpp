@@ -8,6 +8,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 #include <initializer_list>
 
 namespace tabulex {
@@ -22,6 +24,11 @@ bool isOneOf(const QString& name, std::initializer_list<const char*> names)
     return false;
 }
 
+bool isBinaryType(const QString& t)
+{
+    return isOneOf(t, {"adBinary", "adVarBinary", "adLongVarBinary"});
+}
+
 QString paradoxProposal(const QString& t)
 {
     if (isOneOf(
@@ -31,31 +38,49 @@ QString paradoxProposal(const QString& t)
         return QStringLiteral("LOGICAL");
     if (t == QLatin1String("adCurrency"))
         return QStringLiteral("MONEY");
-    if (isOneOf(t, {"adSingle", "adNumeric", "adDouble", "adDecimal"}))
+    // A Long Integer holds 32 bits; a Number holds wider integers exactly up to 2^53.
+    if (isOneOf(t, {"adSingle", "adNumeric", "adDouble", "adDecimal", "adUnsignedBigInt",
+                    "adBigInt", "adUnsignedInt"}))
         return QStringLiteral("NUMBER");
     if (isOneOf(t, {"adUnsignedSmallInt", "adSmallInt"}))
         return QStringLiteral("SHORT");
-    if (isOneOf(t, {"adUnsignedTinyInt", "adTinyInt", "adUnsignedBigInt", "adBigInt",
-                    "adUnsignedInt", "adInteger"}))
+    if (isOneOf(t, {"adUnsignedTinyInt", "adTinyInt", "adInteger"}))
         return QStringLiteral("LONG");
     if (isOneOf(t, {"adDBDate", "adDate", "adDBTime", "adDBTimeStamp", "adFileTime"}))
         return QStringLiteral("TIMESTAMP");
+    // Byte data goes into a binary field, which alone takes it.
+    if (isBinaryType(t))
+        return QStringLiteral("OLEOBJECT");
     return QStringLiteral("MEMO");
 }
 
-// The proposal for SQL Server, or an empty text where the sample rule decides.
-QString sqlServerProposal(const QString& t)
+// DECIMAL with the field's own precision and scale.
+QString decimalProposal(const Field& f)
 {
+    const int precision = f.precision > 0 ? std::min(f.precision, 38) : 18;
+    return QStringLiteral("DECIMAL(%1,%2)")
+        .arg(precision)
+        .arg(std::clamp(f.numericScale, 0, precision));
+}
+
+// The proposal for SQL Server, or an empty text where the sample rule decides. Each holds
+// every value of its field: numbers with decimals never go into NUMERIC(18,0), dates and
+// times keep their days and milliseconds, byte data goes into a binary column.
+QString sqlServerProposal(const Field& f)
+{
+    const QString t = adoTypeName(std::int16_t(f.type));
     if (isOneOf(t, {"adLongVarWChar", "adLongVarChar"}))
         return QStringLiteral("TEXT");
     if (isOneOf(t, {"adVarChar", "adChar", "adVarWChar", "adWChar"}))
         return {};
     if (t == QLatin1String("adBoolean"))
         return QStringLiteral("BIT");
-    if (isOneOf(t, {"adCurrency", "adSingle", "adNumeric", "adDouble"}))
-        return QStringLiteral("NUMERIC");
-    if (t == QLatin1String("adDecimal"))
-        return QStringLiteral("DECIMAL");
+    // A BCD field is a double with a precision.
+    if (isOneOf(t, {"adNumeric", "adDecimal"}) ||
+        (t == QLatin1String("adDouble") && f.precision > 0))
+        return decimalProposal(f);
+    if (isOneOf(t, {"adCurrency", "adSingle", "adDouble"}))
+        return QStringLiteral("FLOAT");
     if (isOneOf(t, {"adUnsignedSmallInt", "adSmallInt"}))
         return QStringLiteral("SMALLINT");
     if (isOneOf(t, {"adUnsignedTinyInt", "adTinyInt"}))
@@ -64,8 +89,18 @@ QString sqlServerProposal(const QString& t)
         return QStringLiteral("BIGINT");
     if (isOneOf(t, {"adUnsignedInt", "adInteger"}))
         return QStringLiteral("INT");
-    if (isOneOf(t, {"adDBDate", "adDate", "adDBTime", "adDBTimeStamp", "adFileTime"}))
-        return QStringLiteral("DATETIME");
+    if (isOneOf(t, {"adDBDate", "adDate"}))
+        return QStringLiteral("DATE");
+    if (t == QLatin1String("adDBTime"))
+        return QStringLiteral("TIME(3)");
+    if (isOneOf(t, {"adDBTimeStamp", "adFileTime"}))
+        return QStringLiteral("DATETIME2(3)");
+    if (t == QLatin1String("adLongVarBinary"))
+        return QStringLiteral("VARBINARY(MAX)");
+    if (isBinaryType(t))
+        return f.definedSize > 0 && f.definedSize <= 8000
+                   ? QStringLiteral("VARBINARY(%1)").arg(f.definedSize)
+                   : QStringLiteral("VARBINARY(MAX)");
     return {};
 }
 
@@ -142,7 +177,7 @@ void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table
              });
 }
 
-QString sampleRuleType(bool atEnd, const Value& value)
+QString sampleRuleType(bool atEnd, const Value& value, qint64 fieldSize)
 {
     if (atEnd || value.isNull())
         return QStringLiteral("VARCHAR(255)");
@@ -153,7 +188,9 @@ QString sampleRuleType(bool atEnd, const Value& value)
         return QStringLiteral("VARCHAR(255)");
     if (length > 255)
         return QStringLiteral("TEXT");
-    return QStringLiteral("VARCHAR(%1)").arg(length);
+    // Later rows may be as long as the field holds.
+    return QStringLiteral("VARCHAR(%1)")
+        .arg(std::max<qint64>(length, std::min<qint64>(fieldSize, 255)));
 }
 
 void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
@@ -164,8 +201,9 @@ void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString&
     firstRow(paradoxConnectionString, QStringLiteral("SELECT top 1 * FROM \"") + quoted + u'"',
              [&](const Field& f, bool atEnd) {
                  names << f.name;
-                 const QString proposal = sqlServerProposal(adoTypeName(std::int16_t(f.type)));
-                 types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.value) : proposal);
+                 const QString proposal = sqlServerProposal(f);
+                 types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.value, f.definedSize)
+                                              : proposal);
              });
 }
 

@@ -25,8 +25,9 @@ void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table
 void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString& table,
                           QStringList& names, QStringList& types);
 
-// The sample rule: the proposed type for a first-row value (absent when the table is empty).
-QString sampleRuleType(bool atEnd, const Value& value);
+// The sample rule: the proposed type for a first-row value (absent when the table is empty),
+// no shorter than the field's own size where it has one.
+QString sampleRuleType(bool atEnd, const Value& value, qint64 fieldSize = 0);
 
 // True when a field name converts in full to a number (2019, 3.5, -1, with blanks around).
 bool isNumericFieldName(const QString& name);

@@ -41,6 +41,9 @@ TEST(SampleRule, FollowsTheFirstValuesLength)
     EXPECT_EQ(sampleRuleType(false, Value(QString(255, u'x'))), "VARCHAR(255)");
     EXPECT_EQ(sampleRuleType(false, Value(QString(256, u'x'))), "TEXT");
     EXPECT_EQ(sampleRuleType(false, Value(QByteArray(12, 'x'))), "VARCHAR(12)");
+    // A field holds values as long as its size: a shorter first value does not bound it.
+    EXPECT_EQ(sampleRuleType(false, Value("Example"), 20), "VARCHAR(20)");
+    EXPECT_EQ(sampleRuleType(false, Value("Example"), 4), "VARCHAR(7)");
 }
 
 TEST(ApplyTypes, BuildsTheStatementOfEachTarget)
