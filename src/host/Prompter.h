@@ -27,11 +27,21 @@ public:
     virtual QString browseFolder(const QString& title, const QString& startFolder) = 0;
     // The error report: warning icon, OK only, title "Application Error".
     virtual void errorReport(const QString& text) = 0;
+    // The error report of a row that did not arrive, with the check box
+    // kQuietRowErrorsText; true when the user ticked it.
+    virtual bool rowErrorReport(const QString& text)
+    {
+        errorReport(text);
+        return false;
+    }
     // Opens a file or web address with the desktop's viewer; does not wait.
     virtual void openUrl(const QUrl& url) = 0;
     // The data type window for one table, modal; nothing when the user left it without
     // applying.
     virtual std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) = 0;
 };
+
+inline const QString kQuietRowErrorsText =
+    QStringLiteral("Do not show further row errors of this table");
 
 } // namespace tabulex

@@ -51,6 +51,16 @@ void ScriptedPrompter::errorReport(const QString& text)
     prompts.push_back({Kind::ErrorReport, text, QStringLiteral("Application Error"), {}});
 }
 
+bool ScriptedPrompter::rowErrorReport(const QString& text)
+{
+    prompts.push_back({Kind::RowErrorReport, text, QStringLiteral("Application Error"), {}});
+    if (rowErrorTicks.empty())
+        return false;
+    const bool ticked = rowErrorTicks.front();
+    rowErrorTicks.pop_front();
+    return ticked;
+}
+
 void ScriptedPrompter::openUrl(const QUrl& url)
 {
     prompts.push_back({Kind::OpenUrl, url.toString(), {}, {}});
@@ -85,8 +95,9 @@ std::vector<ScriptedPrompter::Prompt> ScriptedPrompter::of(Kind kind) const
 std::vector<QString> ScriptedPrompter::errorReports() const
 {
     std::vector<QString> out;
-    for (const Prompt& p : of(Kind::ErrorReport))
-        out.push_back(p.text);
+    for (const Prompt& p : prompts)
+        if (p.kind == Kind::ErrorReport || p.kind == Kind::RowErrorReport)
+            out.push_back(p.text);
     return out;
 }
 

@@ -16,7 +16,16 @@ namespace tabulex::test {
 // A prompt without a queued answer fails the running test.
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { Message, Question, Input, Folder, ErrorReport, OpenUrl, DataTypeWindow };
+    enum class Kind {
+        Message,
+        Question,
+        Input,
+        Folder,
+        ErrorReport,
+        RowErrorReport, // an error report with the check box for the table's row errors
+        OpenUrl,
+        DataTypeWindow
+    };
     struct Prompt {
         Kind kind;
         QString text;
@@ -27,6 +36,8 @@ public:
     std::deque<bool> questionAnswers;
     std::deque<QString> inputAnswers;
     std::deque<QString> folderAnswers;
+    // Whether the check box of each row error report is ticked; unticked once none is left.
+    std::deque<bool> rowErrorTicks;
     // Runs for each opening of the data type window, in order, against a real window built
     // and loaded for the request.
     std::deque<std::function<void(DataTypeWindow&)>> dataTypeWindowActions;
@@ -41,12 +52,13 @@ public:
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
+    bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The prompts of one kind, in order.
     std::vector<Prompt> of(Kind kind) const;
-    // The texts of every error report so far.
+    // The texts of every error report so far, row error reports included.
     std::vector<QString> errorReports() const;
     void clear()
     {

@@ -1,5 +1,5 @@
-// The main of every Qt test program: an offscreen application, a private settings store,
-// and no FreeTDS environment variables that would override the connection strings.
+// The main of every Qt test program: an offscreen application, a private settings store and
+// state folder, and no FreeTDS environment variables that would override the connection strings.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +17,11 @@ int main(int argc, char** argv)
     if (!config.isValid())
         return 2;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    // Rejected rows are kept in a folder of our own too.
+    QTemporaryDir state;
+    if (!state.isValid())
+        return 2;
+    setenv("XDG_STATE_HOME", state.path().toLocal8Bit().constData(), 1);
     // A runtime folder of our own, so that Qt need not complain about a missing one.
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {

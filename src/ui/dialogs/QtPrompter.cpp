@@ -4,6 +4,7 @@
 #include "ui/datatype/DataTypeWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -71,6 +72,16 @@ void QtPrompter::errorReport(const QString& text)
     QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
                     dialogOwner());
     box.exec();
+}
+
+bool QtPrompter::rowErrorReport(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
+                    dialogOwner());
+    // The box owns the check box.
+    box.setCheckBox(new QCheckBox(kQuietRowErrorsText));
+    box.exec();
+    return box.checkBox()->isChecked();
 }
 
 void QtPrompter::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

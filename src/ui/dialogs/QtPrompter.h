@@ -18,6 +18,7 @@ public:
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
+    bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 

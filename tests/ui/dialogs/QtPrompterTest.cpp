@@ -1,6 +1,7 @@
 #include "ui/dialogs/QtPrompter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -45,4 +46,27 @@ TEST(QtPrompter, MessagesOpenOverTheModalWindowElseOverTheOwnerWindow)
     EXPECT_EQ(ownerOfMessage(prompter), &dataTypeWindow);
     dataTypeWindow.hide();
     EXPECT_EQ(ownerOfMessage(prompter), &mainWindow);
+}
+
+TEST(QtPrompter, ARowErrorReportOffersToQuietTheTablesFurtherRowErrors)
+{
+    QtPrompter prompter;
+    for (const bool tick : {false, true}) {
+        QString caption, title;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    title = box->windowTitle();
+                    if (box->checkBox()) {
+                        caption = box->checkBox()->text();
+                        box->checkBox()->setChecked(tick);
+                    }
+                    box->done(QMessageBox::Ok);
+                }
+            }
+        });
+        EXPECT_EQ(prompter.rowErrorReport(QStringLiteral("The value ...")), tick);
+        EXPECT_EQ(caption, "Do not show further row errors of this table");
+        EXPECT_EQ(title, "Application Error");
+    }
 }
