@@ -70,10 +70,16 @@ void BatchHost::setRowProgress(const RowProgress& p)
         return;
     }
     const double seconds = double(m_table.elapsed()) / 1000.0;
-    m_console.line(escapedName(p.table) + QStringLiteral(": ") + rowsText(p.done - p.failed) +
-                   QStringLiteral(" copied, ") + rowsText(p.failed) + QStringLiteral(" failed, ") +
-                   QString::number(seconds, 'f', 1) + QStringLiteral(" s"));
+    const QString done = p.complete ? rowsText(p.done - p.failed) + QStringLiteral(" copied, ")
+                                    : QStringLiteral("stopped after ") + rowsText(p.done) +
+                                          QStringLiteral(" of ") + countText(p.total) +
+                                          QStringLiteral(", ");
+    m_console.line(escapedName(p.table) + QStringLiteral(": ") + done + rowsText(p.failed) +
+                   QStringLiteral(" failed, ") + QString::number(seconds, 'f', 1) +
+                   QStringLiteral(" s"));
 }
+
+void BatchHost::tableMessage(const QString& text) { m_console.line(text); }
 
 void BatchHost::drawBar(const RowProgress& p)
 {

@@ -22,6 +22,8 @@ public:
     void setProgress(int) override {}
     void setProgressText(const QString&) override {}
     void setRowProgress(const RowProgress& progress) override;
+    // A line on standard error.
+    void tableMessage(const QString& text) override;
 
     // The rows of the table copied last (or being copied), and of the tables copied before.
     const RowProgress& lastTable() const { return m_last; }

@@ -216,6 +216,13 @@ int BatchRun::send()
         return stopped();
     }
 
+    for (const TableFailure& f : s.failures)
+        m_console.line(f.table + QStringLiteral(": not sent: ") + f.cause);
+    for (const RejectedRowsFile& r : s.rejected)
+        m_console.line(r.table + QStringLiteral(": ") +
+                       plural(r.rows, "row failed", "rows failed") +
+                       (r.path.isEmpty() ? QStringLiteral(", not kept: ") + r.error
+                                         : QStringLiteral(", kept in ") + r.path));
     summary(plural(s.tablesSent, "table done", "tables done") +
             QStringLiteral(" (%1 skipped, %2 failed), ")
                 .arg(countText(s.tablesSkipped), countText(s.tablesFailed)) +

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/AppInfo.h"
+#include "host/Prompter.h"
+
 #include <QString>
 
 namespace tabulex {
-
-class Prompter;
 
 // The rows of the table being copied.
 struct RowProgress {
@@ -13,6 +14,7 @@ struct RowProgress {
     qint64 total = 0;      // rows of the source
     qint64 failed = 0;     // rows refused
     bool finished = false; // the copy of this table has ended
+    bool complete = true;  // ... and not by a failure before the source's end
 };
 
 // What a long command of the table window needs from its front end: the prompter, the
@@ -33,6 +35,9 @@ public:
     // Rows done of the table being copied: once before the first row, after every row and
     // once at the end. The window shows the percentage only and ignores it.
     virtual void setRowProgress(const RowProgress&) {}
+    // A message at the end of a table (rows that failed, values rounded): a message box in
+    // the window, a line of its own on the command line.
+    virtual void tableMessage(const QString& text) { prompter().message(text, appTitle()); }
 };
 
 } // namespace tabulex

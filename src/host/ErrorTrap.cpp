@@ -15,8 +15,13 @@ void ErrorTrap::report(int line, const std::exception& e) { report(line, describ
 
 void ErrorTrap::report(int line, const QString& description)
 {
-    m_prompter.errorReport(
-        errorReportText(description, ErrorLocation{m_module, m_procedure, line}, m_statement));
+    m_lastError = description;
+    m_prompter.errorReport(reportText(line, description));
+}
+
+QString ErrorTrap::reportText(int line, const QString& description) const
+{
+    return errorReportText(description, location(line), m_statement);
 }
 
 } // namespace tabulex

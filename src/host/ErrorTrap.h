@@ -40,14 +40,21 @@ public:
 
     void report(int line, const std::exception& e);
     void report(int line, const QString& description);
+    // Where a failure at the line stands, as the report names it.
+    ErrorLocation location(int line) const { return {m_module, m_procedure, line}; }
+    // The report's text for a failure at the line, with the statement in hand.
+    QString reportText(int line, const QString& description) const;
 
     Prompter& prompter() { return m_prompter; }
+    // The description of the last failure reported.
+    const QString& lastError() const { return m_lastError; }
 
 private:
     Prompter& m_prompter;
     QString m_module;
     QString m_procedure;
     const QString* m_statement = nullptr;
+    QString m_lastError;
 };
 
 // The description of an exception: a DataError's driver text, else what() as UTF-8.

@@ -111,7 +111,7 @@ void checkParadoxTableName(const QString& paradoxName)
 }
 
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
-                     const QString& paradoxName)
+                     const QString& paradoxName, bool replace)
 {
     const StagingTable& t = store.table(table);
     const fs::path dir(QFile::encodeName(folder).toStdString());
@@ -123,14 +123,16 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
                             .arg(folder));
     checkParadoxTableName(paradoxName);
     const QString file = paradoxName + QStringLiteral(".db");
-    // Like SELECT INTO, the export never replaces a table that is there.
-    if (paradox::findTableFile(dir, paradoxName.toStdString()))
+    // Like SELECT INTO, the export never replaces a table that is there unless asked to; the
+    // old table's family goes only when the new files are complete and take its name.
+    if (!replace && paradox::findTableFile(dir, paradoxName.toStdString()))
         throw DataError(QStringLiteral("Table '%1' already exists.").arg(file));
 
     try {
         paradox::WriteOptions options;
         options.codePage = chooseCodePage(t);
         options.rows = std::uint64_t(t.rowCount);
+        options.replace = replace;
         paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(),
                                     paradoxFields(t, options.codePage), options);
         std::vector<paradox::Value> out(t.columns.size());

@@ -20,9 +20,10 @@ paradox::Value paradoxValueOf(const Value& v);
 void checkParadoxTableName(const QString& paradoxName);
 
 // Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
-// the first Windows code page that holds its text. Like SELECT INTO it never replaces a
-// table that is there; the files are written under temporary names and renamed into place.
+// the first Windows code page that holds its text. The files are written under temporary
+// names and renamed into place only when complete; a table of that name is replaced then
+// when `replace` is given and otherwise, like SELECT INTO, never is.
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
-                     const QString& paradoxName);
+                     const QString& paradoxName, bool replace = false);
 
 } // namespace tabulex::staging

@@ -3,40 +3,87 @@
 #include "data/Recordset.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
+#include "transfer/RejectedRows.h"
 #include "transfer/RowTarget.h"
 
 #include <cmath>
 
 namespace tabulex {
 
-CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
-                    RowTarget& target)
-{
+namespace {
+
+// Counts the rows as the target settles them; a row that failed is reported (until the user
+// asks for no more of this table) and kept.
+class CopyOutcomes : public RowOutcomes {
+public:
+    CopyOutcomes(CommandHost& host, ErrorTrap& trap, int line, RejectedRows& rejected,
+                 QString& current)
+        : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current)
+    {
+    }
+
+    void arrived(qint64 rows) override { result.copied += rows; }
+
+    void failed(const QString& statement, const QString& description) override
+    {
+        ++result.failed;
+        m_current = statement;
+        m_rejected.add(errorReportText(description, m_trap.location(m_line)), statement);
+        if (!m_quiet)
+            m_quiet = m_host.prompter().rowErrorReport(m_trap.reportText(m_line, description));
+    }
+
     CopyResult result;
+
+private:
+    CommandHost& m_host;
+    ErrorTrap& m_trap;
+    int m_line;
+    RejectedRows& m_rejected;
+    QString& m_current;
+    bool m_quiet = false;
+};
+
+} // namespace
+
+CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
+                    Recordset& source, const QString& selectStatement, RowTarget& target)
+{
+    RejectedRows rejected(target.table());
+    CopyOutcomes outcomes(host, trap, line, rejected, current);
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
     const qint64 n = source.recordCount() - 1;
     RowProgress rows{target.table(), 0, n + 1};
     host.setRowProgress(rows);
-    for (qint64 r = 0; !source.atEnd(); ++r) {
+    bool complete = true;
+    for (qint64 r = 0; complete && !source.atEnd(); ++r) {
         host.processEvents();
         const double share = n >= 0 ? double(r + 1) / double(n + 1) : 1.0;
         host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
-        const bool ok = trap.step(line, [&] { target.write(source.fields()); });
-        ++(ok ? result.copied : result.failed);
+        complete = trap.step(line, [&] { target.add(source.fields(), outcomes); });
         rows.done = r + 1;
-        rows.failed = result.failed;
+        rows.failed = outcomes.result.failed;
         host.setRowProgress(rows);
-        if (!trap.step(line + 2, [&] { source.moveNext(); }))
-            break; // a source that cannot move on has no more rows to give
+        complete = complete && trap.step(line + 2, [&] {
+            current = selectStatement;
+            source.moveNext();
+        });
     }
-    target.finish();
+    if (complete)
+        complete = trap.step(line, [&] { target.flush(outcomes); });
+    rows.failed = outcomes.result.failed;
     rows.finished = true;
+    rows.complete = complete;
     host.setRowProgress(rows);
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);
     trap.step(line + 4, [&] { source.close(); });
+    CopyResult result = outcomes.result;
+    result.complete = complete;
+    result.rejectedFile = rejected.path();
+    result.rejectedError = rejected.error();
     return result;
 }
 

@@ -10,16 +10,24 @@ class Recordset;
 class RowTarget;
 
 struct CopyResult {
-    qint64 copied = 0;
-    qint64 failed = 0;
+    qint64 copied = 0; // rows that arrived
+    qint64 failed = 0; // rows that did not
+    // False when a failure ended the copy before the source's end (reported once).
+    bool complete = true;
+    QString rejectedFile;  // where the rows that failed are kept
+    QString rejectedError; // why they could not all be kept
 };
 
-// Copies every row of the source into the target, one row at a time, while the progress
-// bar shows the share of rows done. A row the target refuses is reported through the trap
-// under the given line label and skipped; the copy goes on with the next row. Ends with
-// the default pointer, the progress bar at 0 with its idle text, and the source closed.
-CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, Recordset& source,
-                    RowTarget& target);
+// Copies every row of the source into the target while the progress bar shows the share of
+// rows read. A row the target refuses is reported with its own INSERT statement under the
+// line label, with the offer to show no more of the table's row errors, and kept in a
+// rejected-rows file; the copy goes on with the next row. A failure that ends the table (the
+// source cannot be read on, the target is lost) is reported once, with the statement that
+// failed in hand: the target's, or selectStatement for the source. `current` is the
+// statement in hand that the trap shows. Ends with the default pointer, the progress bar at
+// 0 with its idle text, and the source closed.
+CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
+                    Recordset& source, const QString& selectStatement, RowTarget& target);
 
 inline const QString kProgressBarIdleText = QStringLiteral("Progress Bar");
 

@@ -6,19 +6,30 @@ namespace tabulex {
 
 class Fields;
 
-// Where the row copy writes the rows of one table. While a row is written its INSERT
-// statement is the statement in hand, so that an error report shows it.
+// What became of rows a target settled, told in the order of the rows.
+class RowOutcomes {
+public:
+    virtual ~RowOutcomes() = default;
+    // The next `rows` rows arrived.
+    virtual void arrived(qint64 rows) = 0;
+    // The next row did not arrive: its own INSERT statement and why.
+    virtual void failed(const QString& statement, const QString& description) = 0;
+};
+
+// Where the row copy writes the rows of one table. A row the target refuses fails alone and
+// the copy goes on; a failure that ends the table (the connection lost, the store full) is
+// thrown, with the statement that failed in hand.
 class RowTarget {
 public:
     virtual ~RowTarget() = default;
 
-    // The target table, as the INSERT statements name it.
+    // The target table, as the INSERT statements of reports name it.
     virtual const QString& table() const = 0;
-    // Writes the source's current row; throws when the target refuses it, with that row's
-    // INSERT statement in hand.
-    virtual void write(const Fields& row) = 0;
-    // After the last row: the statement in hand is the last row's INSERT.
-    virtual void finish() {}
+    // Takes the source's current row. The target may hold rows back and send them together;
+    // it tells the outcomes of the rows it settles, this one or earlier ones.
+    virtual void add(const Fields& row, RowOutcomes& outcomes) = 0;
+    // Settles the rows held back.
+    virtual void flush(RowOutcomes&) {}
 };
 
 } // namespace tabulex

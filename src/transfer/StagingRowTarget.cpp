@@ -49,7 +49,7 @@ StagingRowTarget::StagingRowTarget(staging::StagingStore* store, QString table,
 {
 }
 
-void StagingRowTarget::write(const Fields& row)
+void StagingRowTarget::add(const Fields& row, RowOutcomes& outcomes)
 {
     for (int i = 0; i < row.count(); ++i)
         m_host.processEvents();
@@ -57,19 +57,33 @@ void StagingRowTarget::write(const Fields& row)
         staging::StagingStore& store = openedStore(m_store);
         stagingValues(row, m_columns, m_values);
         store.addRow(m_table, m_values);
-        m_last = row;
-        m_lastPending = true;
-    } catch (...) {
+    } catch (const staging::StoreFailure&) {
         m_current = buildInsertStatement(m_table, row, m_columns);
-        m_lastPending = false;
         throw;
+    } catch (const DataError& e) {
+        // The store that could not be made throws as a closed connection does.
+        if (!m_store) {
+            m_current = buildInsertStatement(m_table, row, m_columns);
+            throw;
+        }
+        outcomes.failed(buildInsertStatement(m_table, row, m_columns), e.description());
+        return;
     }
+    outcomes.arrived(1);
 }
 
-void StagingRowTarget::finish()
+QString roundedValuesMessage(const staging::StagingStore& store, const QString& table)
 {
-    if (m_lastPending)
-        m_current = buildInsertStatement(m_table, m_last, m_columns);
+    if (!store.hasTable(table))
+        return {};
+    const staging::StagingTable& t = store.table(table);
+    QStringList lines;
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (t.rounded[i] > 0)
+            lines << QStringLiteral("%1 values of field %2 were rounded to whole milliseconds.")
+                         .arg(t.rounded[i])
+                         .arg(t.columns[i].name);
+    return lines.join(u'\n');
 }
 
 } // namespace tabulex

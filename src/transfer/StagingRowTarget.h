@@ -16,18 +16,16 @@ class StagingStore;
 }
 
 // Rows put into a staging table as values, with the same checks and outcome as their
-// INSERT statements would have; a statement is built only when a report may show it.
+// INSERT statements would have; a statement is built only when a report may show it. A value
+// the table refuses fails its row; a store that fails (or could not be made) ends the table.
 class StagingRowTarget : public RowTarget {
 public:
-    // A null store is one that could not be made: every row then fails as on a closed
-    // connection.
     StagingRowTarget(staging::StagingStore* store, QString table,
                      const std::vector<ColumnPlan>& columns, QString& currentStatement,
                      CommandHost& host);
 
     const QString& table() const override { return m_table; }
-    void write(const Fields& row) override;
-    void finish() override;
+    void add(const Fields& row, RowOutcomes& outcomes) override;
 
 private:
     staging::StagingStore* m_store;
@@ -36,9 +34,11 @@ private:
     QString& m_current;
     CommandHost& m_host;
     std::vector<Value> m_values;
-    Fields m_last;
-    bool m_lastPending = false;
 };
+
+// The message at a table's end for each field whose times were rounded to whole
+// milliseconds; empty when none was.
+QString roundedValuesMessage(const staging::StagingStore& store, const QString& table);
 
 // The run's staging store; throws as a closed connection does when it could not be made, so
 // that each step on it fails and is reported.

@@ -69,20 +69,33 @@ QString completeCreateTable(const QString& statement, const Fields& fields,
     return s + QLatin1String(");");
 }
 
+void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns,
+                  CommandHost* host)
+{
+    out += u'(';
+    for (int i = 0; i < fields.count(); ++i) {
+        if (host)
+            host->processEvents();
+        if (i)
+            out += QLatin1String(", ");
+        appendLiteral(out, fields[i], columns[size_t(i)]);
+    }
+    out += u')';
+}
+
+QString insertHead(const QString& table)
+{
+    return QLatin1String("INSERT INTO ") + bracketName(table) + QLatin1String(" VALUES");
+}
+
 QString buildInsertStatement(const QString& table, const Fields& fields,
                              const std::vector<ColumnPlan>& columns, CommandHost* host)
 {
     QString s;
     s.reserve(64 + fields.count() * 16);
-    s += QLatin1String("INSERT INTO ") + bracketName(table) + QLatin1String(" VALUES(");
-    for (int i = 0; i < fields.count(); ++i) {
-        if (host)
-            host->processEvents();
-        if (i)
-            s += QLatin1String(", ");
-        appendLiteral(s, fields[i], columns[size_t(i)]);
-    }
-    return s + u')';
+    s += insertHead(table);
+    appendValues(s, fields, columns, host);
+    return s;
 }
 
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns)

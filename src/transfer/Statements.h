@@ -23,6 +23,13 @@ QString completeCreateTable(const QString& statement, const Fields& fields,
 QString buildInsertStatement(const QString& table, const Fields& fields,
                              const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
 
+// "INSERT INTO [table] VALUES", to which the rows' value lists are appended.
+QString insertHead(const QString& table);
+
+// Appends the current row's value list "(...)" as buildInsertStatement writes it.
+void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns,
+                  CommandHost* host = nullptr);
+
 // True when an INSERT statement writes the value as NULL: Null, and an empty text, bytes
 // or decimal.
 bool writtenAsNull(const Value& v);

@@ -14,6 +14,7 @@
 #include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
+#include "transfer/SqlTableSwap.h"
 #include "transfer/StagingRowTarget.h"
 #include "transfer/Statements.h"
 
@@ -34,6 +35,20 @@ struct Run {
     {
         trap.showStatement(&current);
     }
+
+    // A step with its statement in hand (or none); false when it failed and was reported.
+    template <typename F> bool step(int line, const QString& statement, F&& f)
+    {
+        current = statement;
+        return trap.step(line, std::forward<F>(f));
+    }
+    // The table ends unsent; its cause is the failure reported last.
+    void tableFailed(const QString& table)
+    {
+        ++summary.tablesFailed;
+        summary.failures.push_back({table, trap.lastError()});
+    }
+
     TransferContext& ctx;
     ErrorTrap trap;
     QString current;
@@ -41,6 +56,32 @@ struct Run {
     std::optional<CustomizeResult> chosen;
     TransferSummary summary;
 };
+
+// The rows of a table at its end: counted, their file noted, and, for a table that was sent
+// with rows that failed, one message naming the file.
+void tableRows(Run& run, const QString& table, const CopyResult& rows, bool sent)
+{
+    if (sent)
+        run.summary.rowsCopied += rows.copied;
+    run.summary.rowsFailed += rows.failed;
+    if (rows.failed == 0)
+        return;
+    run.summary.rejected.push_back({table, rows.failed, rows.rejectedFile, rows.rejectedError});
+    if (!sent)
+        return;
+    const bool one = rows.failed == 1;
+    QString text = QStringLiteral("%1 %2 of the table %3 failed. ")
+                       .arg(rows.failed)
+                       .arg(one ? QStringLiteral("row") : QStringLiteral("rows"), table);
+    if (!rows.rejectedFile.isEmpty())
+        text += (one ? QStringLiteral("It is kept with its error report in ")
+                     : QStringLiteral("They are kept with their error reports in ")) +
+                rows.rejectedFile;
+    if (!rows.rejectedError.isEmpty())
+        text += (rows.rejectedFile.isEmpty() ? QString() : QStringLiteral(". ")) +
+                QStringLiteral("They could not all be kept: ") + rows.rejectedError;
+    run.ctx.host->tableMessage(text);
+}
 
 std::vector<ColumnPlan> defaultPlans(const Fields& fields, Direction d)
 {
@@ -102,23 +143,26 @@ std::vector<staging::StagingField> stagingFields(const Run& run, const Fields& f
     return out;
 }
 
+// The export as the staging database would have run it, for the reports.
+QString exportStatement(const QString& folder, const QString& paradoxName, const QString& source)
+{
+    return QStringLiteral("select * into [Paradox 5.x;Database=") + folder + QStringLiteral("].[") +
+           paradoxName + QStringLiteral(".db] from ") + bracketName(source);
+}
+
 void closeIfOpen(Connection& c)
 {
     if (c.state() != ado::adStateClosed)
         c.close();
 }
 
-// One table towards Paradox; false when the whole run ends (the window was left).
-bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* store,
-                    Connection& paradox, Connection& sql, QSet<QString>& writtenThisRun)
+// The questions before a table towards Paradox: the cut to eight characters, then the
+// overwrite. The answer: No skips the table, Yes replaces the table of that name.
+std::optional<bool> askParadoxName(Run& run, QString& paradoxName)
 {
-    TransferContext& ctx = run.ctx;
-    ErrorTrap& trap = run.trap;
-    Prompter& prompter = ctx.host->prompter();
-    QString paradoxName = sourceName;
+    Prompter& prompter = run.ctx.host->prompter();
     std::optional<bool> answer;
-    run.chosen.reset();
-    trap.step(114, [&] {
+    run.step(114, {}, [&] {
         if (paradoxName.size() <= 8)
             return;
         const QString cut = paradoxName.left(8);
@@ -131,85 +175,117 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
         else
             answer = false;
     });
-    trap.step(116, [&] {
-        if (answer != false && listContains(*ctx.paradoxList, paradoxName))
+    run.step(116, {}, [&] {
+        if (answer != false && listContains(*run.ctx.paradoxList, paradoxName))
             answer = prompter.question(QStringLiteral("Would you like to overwrite ") +
                                            paradoxName + u'?',
                                        QStringLiteral("Overwrite?"));
     });
+    return answer;
+}
+
+// The CREATE TABLE statement and column plans of a table, from the window or the default
+// mapping; false when the run ends (the window was left) or the table failed.
+bool planTable(Run& run, Recordset& source, const CustomizeRequest& request, Direction d,
+               std::vector<ColumnPlan>& plans, bool& runEnds)
+{
+    run.current = request.head;
+    if (run.ctx.customize) {
+        runEnds = !customize(run, source, request, d, plans);
+        return !runEnds;
+    }
+    return run.trap.step(124, [&] {
+        plans = defaultPlans(source.fields(), d);
+        run.current = completeCreateTable(request.head, source.fields(), plans, run.ctx.host);
+    });
+}
+
+// One table towards Paradox; false when the whole run ends (the window was left).
+bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* store,
+                    Connection& sql, QSet<QString>& writtenThisRun)
+{
+    TransferContext& ctx = run.ctx;
+    QString paradoxName = sourceName;
+    run.chosen.reset();
+    const std::optional<bool> answer = askParadoxName(run, paradoxName);
     if (answer == false) {
         ++run.summary.tablesSkipped;
         return true;
     }
     // Two names cut to the same eight characters must not replace each other.
     if (writtenThisRun.contains(paradoxName.toUpper())) {
-        trap.report(118, QStringLiteral("The Paradox table %1 was already written in this run "
-                                        "from another table; %2 is not sent.")
-                             .arg(paradoxName, sourceName));
-        ++run.summary.tablesFailed;
+        run.current.clear();
+        run.trap.report(118, QStringLiteral("The Paradox table %1 was already written in this "
+                                            "run from another table; %2 is not sent.")
+                                 .arg(paradoxName, sourceName));
+        run.tableFailed(sourceName);
         return true;
     }
-    if (!trap.step(119, [&] { staging::checkParadoxTableName(paradoxName); })) {
-        ++run.summary.tablesFailed;
+    if (!run.step(119, {}, [&] { staging::checkParadoxTableName(paradoxName); })) {
+        run.tableFailed(sourceName);
         return true;
     }
-
+    // The source is open and its fields known before anything on the target changes.
+    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(sourceName);
     auto source = std::make_unique<Recordset>();
-    trap.step(120, [&] {
-        source->cursorLocation = ado::adUseClient;
-        source->open(QStringLiteral("SELECT * FROM ") + bracketName(sourceName), sql);
-    });
-    const QString head = QStringLiteral("CREATE TABLE ") + graveName(sourceName) + u'(';
-    run.current = head;
     std::vector<ColumnPlan> plans;
-    if (ctx.customize) {
-        if (!customize(run, *source, {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
-                       Direction::ToParadox, plans))
-            return false;
-    } else {
-        trap.step(124, [&] {
-            plans = defaultPlans(source->fields(), Direction::ToParadox);
-            run.current = completeCreateTable(head, source->fields(), plans, ctx.host);
-        });
+    bool runEnds = false;
+    const QString head = QStringLiteral("CREATE TABLE ") + graveName(sourceName) + u'(';
+    if (!run.step(120, select,
+                  [&] {
+                      source->cursorLocation = ado::adUseClient;
+                      source->open(select, sql);
+                  }) ||
+        !planTable(run, *source, {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
+                   Direction::ToParadox, plans, runEnds)) {
+        if (!runEnds)
+            run.tableFailed(sourceName);
+        return !runEnds;
     }
-    // A table no Paradox table can hold fails here, before anything is dropped or copied.
-    if (!trap.step(122, [&] {
+    // A table no Paradox table can hold fails here, before anything is copied.
+    if (!run.step(122, {}, [&] {
             staging::requireParadoxCapacity(
                 paradoxName, stagingFields(run, source->fields(), plans), source->recordCount());
         })) {
-        ++run.summary.tablesFailed;
+        run.tableFailed(sourceName);
         return true;
     }
-    if (answer == true && trap.step(126, [&] {
-            paradox.execute(QStringLiteral("DROP TABLE ") + bracketName(paradoxName));
-        }))
-        trap.step(128, [&] { removeListItem(*ctx.paradoxList, paradoxName); });
+    const QString created = run.current;
     // A staging table left over under this name goes first.
-    trap.step(130, [&] {
-        if (openedStore(store).hasTable(sourceName))
-            openedStore(store).dropTable(sourceName);
-    });
-    trap.step(134, [&] {
-        openedStore(store).createTable(sourceName, stagingFields(run, source->fields(), plans));
-    });
-    StagingRowTarget target(store, sourceName, plans, run.current, *ctx.host);
-    const CopyResult rows = copyRows(*ctx.host, trap, 136, *source, target);
-    run.summary.rowsCopied += rows.copied;
-    run.summary.rowsFailed += rows.failed;
-    const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
-    const bool exported = trap.step(142, [&] {
-        staging::exportToParadox(openedStore(store), sourceName, folder, paradoxName);
-        ctx.host->processEvents();
-    });
-    if (exported)
-        writtenThisRun.insert(paradoxName.toUpper());
-    ++(exported && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
-    trap.step(144, [&] {
-        if (openedStore(store).hasTable(sourceName)) {
-            openedStore(store).dropTable(sourceName);
+    const auto dropStaging = [&](int line) {
+        return run.step(line, {}, [&] {
+            if (openedStore(store).hasTable(sourceName))
+                openedStore(store).dropTable(sourceName);
             ctx.host->processEvents();
-        }
-    });
+        });
+    };
+    if (!dropStaging(130) || !run.step(134, created, [&] {
+            openedStore(store).createTable(sourceName, stagingFields(run, source->fields(), plans));
+        })) {
+        run.tableFailed(sourceName);
+        return true;
+    }
+    StagingRowTarget target(store, sourceName, plans, run.current, *ctx.host);
+    const CopyResult rows =
+        copyRows(*ctx.host, run.trap, 136, run.current, *source, select, target);
+    const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
+    const bool exported =
+        rows.complete && run.step(142, exportStatement(folder, paradoxName, sourceName), [&] {
+            staging::exportToParadox(openedStore(store), sourceName, folder, paradoxName,
+                                     answer == true);
+            ctx.host->processEvents();
+        });
+    if (exported) {
+        writtenThisRun.insert(paradoxName.toUpper());
+        ++run.summary.tablesSent;
+        if (const QString rounded = roundedValuesMessage(openedStore(store), sourceName);
+            !rounded.isEmpty())
+            ctx.host->tableMessage(rounded);
+    } else {
+        run.tableFailed(sourceName);
+    }
+    dropStaging(144);
+    tableRows(run, sourceName, rows, exported);
     return true;
 }
 
@@ -219,7 +295,7 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
     TransferContext& ctx = run.ctx;
     ErrorTrap& trap = run.trap;
     std::optional<bool> answer;
-    trap.step(112, [&] {
+    run.step(112, {}, [&] {
         if (listContains(*ctx.sqlList, tableName))
             answer = ctx.host->prompter().question(QStringLiteral("Would you like to overwrite ") +
                                                        tableName + u'?',
@@ -229,43 +305,41 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
         ++run.summary.tablesSkipped;
         return true;
     }
-    const auto dropOld = [&] {
-        if (answer == true && trap.step(116, [&] {
-                sql.execute(QStringLiteral("DROP TABLE ") + bracketName(tableName));
-            }))
-            trap.step(118, [&] { removeListItem(*ctx.sqlList, tableName); });
-    };
-    // With the data type window the old table goes only once the window was applied.
-    if (!ctx.customize)
-        dropOld();
+    // The source is open and its fields known before anything on the server changes; the
+    // table is built under a name of its own and takes its name only once it is complete.
+    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(tableName);
     auto source = std::make_unique<Recordset>();
-    trap.step(120, [&] {
-        source->open(QStringLiteral("SELECT * FROM ") + bracketName(tableName), paradox);
-    });
-    const QString head = QStringLiteral("CREATE TABLE ") + bracketName(tableName) + u'(';
-    run.current = head;
     std::vector<ColumnPlan> plans;
-    if (ctx.customize) {
-        if (!customize(run, *source,
-                       {kSqlServerTarget, tableName, head, ctx.paradoxConnectionString()},
-                       Direction::ToSqlServer, plans))
-            return false;
-        dropOld();
-    } else {
-        trap.step(124, [&] {
-            plans = defaultPlans(source->fields(), Direction::ToSqlServer);
-            run.current = completeCreateTable(head, source->fields(), plans, ctx.host);
-        });
+    bool runEnds = false;
+    const QString head = QStringLiteral("CREATE TABLE ") + bracketName(tableName) + u'(';
+    SqlTableSwap swap(sql, tableName);
+    if (!run.step(120, select, [&] { source->open(select, paradox); }) ||
+        !planTable(run, *source, {kSqlServerTarget, tableName, head, ctx.paradoxConnectionString()},
+                   Direction::ToSqlServer, plans, runEnds) ||
+        !trap.step(126, [&] { swap.create(run.current, head); })) {
+        if (!runEnds)
+            run.tableFailed(tableName);
+        return !runEnds;
     }
-    const bool created = trap.step(126, [&] { sql.execute(run.current); });
-    SqlRowTarget target(sql, tableName, plans, run.current, *ctx.host);
-    const CopyResult rows = copyRows(*ctx.host, trap, 128, *source, target);
-    run.summary.rowsCopied += rows.copied;
-    run.summary.rowsFailed += rows.failed;
-    ++(created && rows.failed == 0 ? run.summary.tablesSent : run.summary.tablesFailed);
+    SqlRowTarget target(sql, tableName, swap.building(), plans, run.current, *ctx.host);
+    const CopyResult rows = copyRows(*ctx.host, trap, 128, run.current, *source, select, target);
+    const bool published = rows.complete && run.step(136, swap.publishStatement(),
+                                                     [&] { swap.publish(answer == true); });
+    if (!rows.complete)
+        swap.discard();
+    if (!published) {
+        run.tableFailed(tableName);
+        tableRows(run, tableName, rows, false);
+        return true;
+    }
+    ++run.summary.tablesSent;
+    trap.step(138, [&] { swap.dropReplaced(run.current); });
     // The list shows the table only when the server has it.
-    if (created)
-        trap.step(134, [&] { ctx.sqlList->addItem(tableName); });
+    run.step(134, {}, [&] {
+        removeListItem(*ctx.sqlList, tableName);
+        ctx.sqlList->addItem(tableName);
+    });
+    tableRows(run, tableName, rows, true);
     return true;
 }
 
@@ -298,7 +372,7 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     for (int i = ctx.sqlList->count() - 1; i >= 0; --i) {
         if (!ctx.sqlList->isSelected(i))
             continue;
-        if (!tableToParadox(run, ctx.sqlList->item(i), store.get(), paradox, sql, written)) {
+        if (!tableToParadox(run, ctx.sqlList->item(i), store.get(), sql, written)) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(paradox); });
             run.trap.step(152, [&] { closeIfOpen(sql); });

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace tabulex {
 
@@ -26,15 +27,32 @@ struct TransferContext {
     QString module = QStringLiteral("Form2");
 };
 
-// What a run did, for the command-line program's summary.
+// A table that was not sent, and why.
+struct TableFailure {
+    QString table;
+    QString cause;
+};
+
+// Rows of a table that did not arrive, kept in a file for the user to mend and send again.
+struct RejectedRowsFile {
+    QString table;
+    qint64 rows = 0;
+    QString path;  // empty when they could not be kept
+    QString error; // why not
+};
+
+// What a run did, for the command-line program's summary. A table is sent when it was copied
+// to its end and took its name on the target; its rows that failed are counted and kept.
 struct TransferSummary {
     int tablesSent = 0;
     int tablesSkipped = 0;
     int tablesFailed = 0;
-    qint64 rowsCopied = 0;
+    qint64 rowsCopied = 0; // rows that arrived in tables that were sent
     qint64 rowsFailed = 0;
     bool cancelled = false;
     bool nothingSelected = false;
+    std::vector<TableFailure> failures;
+    std::vector<RejectedRowsFile> rejected;
 };
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom

@@ -4,6 +4,7 @@
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "host/TableList.h"
+#include "paradox/TableWriter.h"
 #include "settings/Settings.h"
 #include "tables/ListFill.h"
 #include "transfer/Statements.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -90,7 +92,12 @@ TEST_F(CustomizeTransferTest, ThreeTablesAppliedCancelledAndNotReached)
     EXPECT_EQ(first.sourceConnectionString, paradoxConnectionString(m_folder.path()));
     EXPECT_EQ(m_prompter.customizeRequests[1].tableName, "BETA");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"GAMMA"}));
-    EXPECT_TRUE(s_server->statementLog().contains("CREATE TABLE [GAMMA](\"n\" bigint)"));
+    // Built under a name of its own, then given its name.
+    EXPECT_EQ(s_server->statementLog()
+                  .filter(QRegularExpression("^CREATE TABLE \\[GAMMA~tabulex-new-[0-9a-f]{16}\\]"
+                                             "\\(\"n\" bigint\\)$"))
+                  .size(),
+              1);
     EXPECT_EQ(s_server->query("SELECT * FROM [GAMMA]").size(), 2u);
     EXPECT_THROW(s_server->query("SELECT * FROM [BETA]"), std::exception);
     EXPECT_TRUE(m_window->sendToSqlServerButton->isEnabled());
@@ -188,4 +195,77 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
     EXPECT_TRUE(
         m_prompter.errorReports()[0].contains("sql: INSERT INTO [NUMS] VALUES('1', '1.25')"));
     EXPECT_EQ(s_server->query("SELECT * FROM [NUMS]").size(), 0u);
+}
+
+// The window's proposals, accepted unchanged, hold every value of a field of each type.
+TEST_F(CustomizeTransferTest, ProposalsAcceptedUnchangedTakeEveryRowInBothDirections)
+{
+    using paradox::FieldType;
+    using P = paradox::Value;
+    {
+        paradox::TableWriter w((m_folder.path() + "/EVERY.db").toStdString(),
+                               {{"Name", FieldType::Alpha, 20},
+                                {"Price", FieldType::Number, 0},
+                                {"Total", FieldType::Money, 0},
+                                {"Qty", FieldType::Short, 0},
+                                {"Id", FieldType::Long, 0},
+                                {"Exact", FieldType::Bcd, 2},
+                                {"Born", FieldType::Date, 0},
+                                {"At", FieldType::Time, 0},
+                                {"Stamp", FieldType::Timestamp, 0},
+                                {"Paid", FieldType::Logical, 0},
+                                {"Notes", FieldType::Memo, 11},
+                                {"Code", FieldType::Bytes, 4},
+                                {"Photo", FieldType::Graphic, 10},
+                                {"Seq", FieldType::AutoIncrement, 0}});
+        w.append({P("Example"), P(1.5), P(2.5), P(3), P(4), P(paradox::Decimal{"5.25"}),
+                  P(paradox::Date{2024, 1, 2}), P(paradox::Time{3, 4, 5, 0}),
+                  P(paradox::Timestamp{{2024, 1, 2}, {3, 4, 5, 0}}), P(true), P("a memo"),
+                  P(paradox::Bytes{"\x01\x02\x03\x04"}), P(paradox::Bytes{std::string(300, 'b')}),
+                  P(1)});
+        // Longer text, decimals, milliseconds and dates that a DATETIME would not hold.
+        w.append({P("A much longer name"), P(0.1), P(19.99), P(-32767), P(2147483647),
+                  P(paradox::Decimal{"-123456.78"}), P(paradox::Date{1600, 7, 4}),
+                  P(paradox::Time{23, 59, 59, 999}),
+                  P(paradox::Timestamp{{1700, 1, 1}, {12, 0, 0, 125}}), P(false),
+                  P(std::string(1000, 'm')), P(paradox::Bytes{"\xff\x00\xff\x00"}),
+                  P(paradox::Bytes{"x"}), P(2)});
+        w.commit();
+    }
+    fillLists();
+    m_window->customizeToSqlServerCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply()};
+    select(m_window->paradoxTables(), {"EVERY"});
+    m_window->sendToSqlServerButton->click();
+    for (const QString& report : m_prompter.errorReports())
+        ADD_FAILURE() << report.toStdString();
+    EXPECT_EQ(s_server->query("SELECT * FROM [EVERY]").size(), 2u);
+
+    // And from SQL Server to Paradox.
+    makeTable("Types",
+              "[a] NVARCHAR(10), [b] VARCHAR(10), [c] NTEXT, [d] CHAR(5), [e] BIT, [f] MONEY, "
+              "[g] REAL, [h] DECIMAL(10,2), [i] FLOAT, [j] SMALLINT, [k] TINYINT, [l] BIGINT, "
+              "[m] INT, [n] DATE, [o] DATETIME, [p] TIME, [q] DATETIME2(7), [r] VARBINARY(10), "
+              "[s] UNIQUEIDENTIFIER, [t] VARCHAR(MAX), [u] VARBINARY(MAX), [v] SMALLMONEY",
+              {"N'x', 'y', N'z', 'abc', 1, 12.3456, 1.5, 12345678.90, 0.1, -32767, 255, "
+               "1099511627776, 2147483647, '1600-07-04', '2024-01-02T03:04:05.997', "
+               "'23:59:59.1234567', '2024-01-02T03:04:05.1234567', 0x0102, "
+               "'6F9619FF-8B86-D011-B42D-00C04FC964FF', 'long', 0x" +
+                   QString(600, u'A') + ", 1.5",
+               "NULL, NULL, NULL, NULL, 0, -1, NULL, NULL, NULL, NULL, 0, -9007199254740992, "
+               "-5, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL"});
+    m_prompter.clear();
+    fillLists();
+    m_window->customizeToParadoxCheck->setChecked(true);
+    m_prompter.dataTypeWindowActions = {apply()};
+    select(m_window->sqlTables(), {"Types"});
+    m_window->sendToParadoxButton->click();
+    for (const QString& report : m_prompter.errorReports())
+        ADD_FAILURE() << report.toStdString();
+    Connection c;
+    c.open(paradoxConnectionString(m_folder.path()));
+    Recordset rs;
+    rs.cursorLocation = ado::adUseClient;
+    rs.open("SELECT * FROM [Types]", c);
+    EXPECT_EQ(rs.recordCount(), 2);
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QtEndian>
 
 using namespace tabulex;
@@ -256,7 +257,12 @@ TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByThePa
 
     host.prompts.questionAnswers = {true};
     toSqlServer({"CUSTOMER"});
-    EXPECT_TRUE(server->statementLog().contains("DROP TABLE [CUSTOMER]"));
+    // The old table is set aside by the Paradox name, and dropped once the new one has it.
+    EXPECT_EQ(server->statementLog()
+                  .filter(QRegularExpression("^sp_rename '\\[CUSTOMER\\]', "
+                                             "'CUSTOMER~tabulex-old-"))
+                  .size(),
+              1);
     EXPECT_EQ(column(sqlRows("CUSTOMER")), QStringList({"server"}));
     // The exact-case removal keeps Customer; CUSTOMER is added beside it.
     EXPECT_EQ(sqlList.items(), QStringList({"Customer", "CUSTOMER"}));
@@ -271,10 +277,9 @@ TEST_F(TransferTest, ATableTheServerRefusesToCreateIsNotListed)
     server->failStatements("^CREATE TABLE", 1105, "Could not allocate space for object.");
     const TransferSummary s = toSqlServer({"ORDERS"});
     EXPECT_EQ(s.tablesFailed, 1);
-    // The CREATE TABLE and each INSERT are reported in turn.
-    ASSERT_EQ(host.prompts.errorReports().size(), 3u);
-    EXPECT_TRUE(host.prompts.errorReports()[0].contains("sql: CREATE TABLE [ORDERS]([v] NTEXT);"));
-    EXPECT_TRUE(host.prompts.errorReports()[1].contains("Invalid object name 'ORDERS'."));
+    // The table stops there, with one report.
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].endsWith("sql: CREATE TABLE [ORDERS]([v] NTEXT);"));
     EXPECT_FALSE(sqlList.items().contains("ORDERS"));
 }
 

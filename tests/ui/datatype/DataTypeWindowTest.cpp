@@ -113,7 +113,7 @@ TEST_F(DataTypeWindowTest, ProposesParadoxTypesForEverySqlServerType)
     // Money arrives from SQL Server as a numeric, not as an ADO currency.
     EXPECT_EQ(items(m_window->typeList),
               QString("MEMO MEMO MEMO MEMO MEMO LOGICAL NUMBER NUMBER NUMBER NUMBER SHORT LONG "
-                      "LONG LONG TIMESTAMP TIMESTAMP TIMESTAMP MEMO MEMO MEMO")
+                      "NUMBER LONG TIMESTAMP TIMESTAMP TIMESTAMP OLEOBJECT MEMO MEMO")
                   .split(' '));
     EXPECT_TRUE(m_window->typeEdit->text().isEmpty());
     // Only the first row is asked for.
@@ -127,14 +127,14 @@ TEST_F(DataTypeWindowTest, ProposesSqlServerTypesFromTheFirstRow)
     open("MSSQL", "FULL", "CREATE TABLE [FULL](");
     EXPECT_TRUE(m_prompter.errorReports().empty());
     EXPECT_EQ(items(m_window->typeList),
-              QStringList({"VARCHAR(7)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
-                           "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
-                           "TEXT", "VARCHAR(4)", "TEXT"}));
+              QStringList({"VARCHAR(20)", "VARCHAR(255)", "VARCHAR(255)", "FLOAT", "FLOAT",
+                           "SMALLINT", "INT", "DECIMAL(32,2)", "DATE", "TIME(3)", "DATETIME2(3)",
+                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)"}));
     open("MSSQL", "EMPTY", "CREATE TABLE [EMPTY](");
     EXPECT_EQ(items(m_window->typeList),
-              QStringList({"VARCHAR(255)", "VARCHAR(255)", "VARCHAR(255)", "NUMERIC", "NUMERIC",
-                           "SMALLINT", "INT", "NUMERIC", "DATETIME", "DATETIME", "DATETIME", "BIT",
-                           "TEXT", "VARCHAR(255)", "VARCHAR(255)"}));
+              QStringList({"VARCHAR(255)", "VARCHAR(255)", "VARCHAR(255)", "FLOAT", "FLOAT",
+                           "SMALLINT", "INT", "DECIMAL(32,2)", "DATE", "TIME(3)", "DATETIME2(3)",
+                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)"}));
 }
 
 TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
@@ -144,7 +144,7 @@ TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
     m_window->fieldList->setCurrentRow(3);
     m_window->onFieldClicked();
     EXPECT_EQ(m_window->typeList->currentRow(), 3);
-    EXPECT_EQ(m_window->typeEdit->text(), "NUMERIC");
+    EXPECT_EQ(m_window->typeEdit->text(), "FLOAT");
     m_window->typeEdit->setText("decimal(10, 2)");
     m_window->onChange();
     EXPECT_EQ(m_window->typeList->item(3)->text(), "decimal(10, 2)");
@@ -203,7 +203,7 @@ TEST_F(DataTypeWindowTest, OkCompletesTheStatementWithoutAsking)
     const CustomizeResult& applied = *m_window->outcome();
     EXPECT_TRUE(applied.statement.startsWith(
         "CREATE TABLE [FULL](\"Name\" nvarchar (50),\"Empty\" VARCHAR(255),"));
-    EXPECT_TRUE(applied.statement.endsWith("\"Code\" VARCHAR(4),\"Photo\" TEXT)"));
+    EXPECT_TRUE(applied.statement.endsWith("\"Code\" VARBINARY(4),\"Photo\" VARBINARY(MAX))"));
     ASSERT_EQ(applied.columnNames.size(), 15u);
     ASSERT_EQ(applied.columnTypes.size(), 15u);
     EXPECT_EQ(applied.columnNames[14], "Photo");

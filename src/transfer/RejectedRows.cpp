@@ -1,0 +1,96 @@
+#include "transfer/RejectedRows.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tabulex {
+
+namespace {
+
+// A table name as part of a file name: no folder separators, no leading dot.
+QString fileNamePart(const QString& table)
+{
+    QString part = table;
+    part.replace(u'/', u'_').replace(QChar(0), u'_');
+    if (part.isEmpty() || part.startsWith(u'.'))
+        part.prepend(u'_');
+    return part.left(100);
+}
+
+// Each line of the text behind "-- ".
+QString commentLines(const QString& text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QString out;
+    for (const QString& line : text.split(lineBreak))
+        out += QStringLiteral("-- ") + line + u'\n';
+    return out;
+}
+
+} // namespace
+
+QString rejectedRowsFolder()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification ignores a relative path.
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Quorvane/rejected");
+}
+
+RejectedRows::RejectedRows(QString table) : m_table(std::move(table)) {}
+
+RejectedRows::~RejectedRows() = default;
+
+bool RejectedRows::open()
+{
+    const QString folder = rejectedRowsFolder();
+    if (!QDir().mkpath(folder)) {
+        m_error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString stem = folder + u'/' + fileNamePart(m_table) + u'-' +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString path = stem + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + ".sql";
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            break;
+        m_file = std::make_unique<QFile>();
+        m_file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+        m_path = path;
+        m_file->write(
+            commentLines(QStringLiteral("Rows of the table %1 that did not arrive, each with its "
+                                        "error report. Mend them and run the statements again.")
+                             .arg(m_table))
+                .toUtf8());
+        return true;
+    }
+    m_error = QStringLiteral("cannot create a file in %1: %2")
+                  .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+}
+
+void RejectedRows::add(const QString& report, const QString& statement)
+{
+    ++m_rows;
+    if (!m_error.isEmpty() || (!m_file && !open()))
+        return;
+    const QByteArray text =
+        (u'\n' + commentLines(report) + statement + QStringLiteral(";\n")).toUtf8();
+    if (m_file->write(text) != text.size() || !m_file->flush())
+        m_error = m_file->errorString();
+}
+
+} // namespace tabulex

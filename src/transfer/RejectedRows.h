@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QFile;
+
+namespace tabulex {
+
+// The rows of one table that did not arrive, kept so that the user can mend them and send
+// them again: one file per table and run in rejectedRowsFolder(), named after the table and
+// the time, readable by the user alone. Each row is its error report as comment lines, then
+// its INSERT statement as it can be run. The file is made at the first row.
+class RejectedRows {
+public:
+    explicit RejectedRows(QString table);
+    ~RejectedRows();
+    RejectedRows(const RejectedRows&) = delete;
+    RejectedRows& operator=(const RejectedRows&) = delete;
+
+    void add(const QString& report, const QString& statement);
+
+    qint64 rows() const { return m_rows; }
+    // The file, once a row is in it.
+    const QString& path() const { return m_path; }
+    // Why rows could not be kept, when they could not.
+    const QString& error() const { return m_error; }
+
+private:
+    bool open();
+
+    QString m_table;
+    QString m_path;
+    QString m_error;
+    std::unique_ptr<QFile> m_file;
+    qint64 m_rows = 0;
+};
+
+// $XDG_STATE_HOME/Quorvane/rejected, by default ~/.local/state/Quorvane/rejected.
+QString rejectedRowsFolder();
+
+} // namespace tabulex
