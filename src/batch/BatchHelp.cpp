@@ -69,7 +69,7 @@ Exit status
   1  some table or row failed, an error was reported, or nothing was done
   2  usage error (nothing was done)
   130, 143  stopped by SIGINT or SIGTERM: the table being copied is not sent
-     (towards SQL Server it keeps the rows copied so far), a table being
+     and a table it replaces stays as it was, a table being
      written into the Paradox folder is finished first, questions are
      answered no, and the summary says how far the run got; a second signal
      ends the program at once

@@ -235,11 +235,8 @@ int BatchRun::stopped()
 {
     const RowProgress& table = m_host.lastTable();
     const QString rows = countText(table.done) + QStringLiteral(" of ") + countText(table.total);
-    const QString left = m_options.side == Side::Paradox
-                             ? QStringLiteral("it is not sent")
-                             : QStringLiteral("the SQL Server table holds the rows copied so far");
-    summary(QStringLiteral("%1 was being copied (%2 rows); %3; before it ")
-                .arg(escapedName(table.table), rows, left) +
+    summary(QStringLiteral("%1 was being copied (%2 rows); it is not sent; before it ")
+                .arg(escapedName(table.table), rows) +
             plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +
             plural(m_host.rowsCopied(), "row copied", "rows copied") + QStringLiteral(", ") +
             plural(m_host.rowsFailed(), "row failed", "rows failed"));

@@ -44,6 +44,12 @@ SqlTableSwap::SqlTableSwap(Connection& connection, QString table)
 {
 }
 
+SqlTableSwap::~SqlTableSwap()
+{
+    if (m_built)
+        discard();
+}
+
 void SqlTableSwap::create(const QString& statement, const QString& head)
 {
     if (!statement.startsWith(head))
@@ -51,6 +57,7 @@ void SqlTableSwap::create(const QString& statement, const QString& head)
     try {
         m_connection.execute(QStringLiteral("CREATE TABLE ") + bracketName(m_building) + u'(' +
                              statement.mid(head.size()));
+        m_built = true;
     } catch (const DataError& e) {
         QString text = e.description();
         throw DataError(text.replace(m_building, m_table), e.nativeError(), e.state());
@@ -65,6 +72,7 @@ void SqlTableSwap::publish(bool replace)
     m_setAside = replace && executeQuietly(m_connection, renameStatement(m_table, m_aside));
     try {
         m_connection.execute(publishStatement());
+        m_built = false;
     } catch (const DataError& e) {
         if (m_setAside)
             m_setAside = !executeQuietly(m_connection, renameStatement(m_aside, m_table));
@@ -90,6 +98,7 @@ void SqlTableSwap::dropReplaced(QString& statement)
 
 void SqlTableSwap::discard()
 {
+    m_built = false;
     executeQuietly(m_connection, QStringLiteral("DROP TABLE ") + bracketName(m_building));
 }
 

@@ -8,10 +8,14 @@ class Connection;
 
 // A table towards SQL Server is built under a name of its own until it is complete, and only
 // then takes the table's name; a table it replaces is renamed aside meanwhile and dropped
-// once the new one has its name.
+// once the new one has its name. A table built but not published (a stop that unwinds the
+// run, say) is dropped with the object, where the connection still allows.
 class SqlTableSwap {
 public:
     SqlTableSwap(Connection& connection, QString table);
+    ~SqlTableSwap();
+    SqlTableSwap(const SqlTableSwap&) = delete;
+    SqlTableSwap& operator=(const SqlTableSwap&) = delete;
 
     // The name the new table is built under: the table's name with a random mark.
     const QString& building() const { return m_building; }
@@ -36,6 +40,7 @@ private:
     QString m_building;
     QString m_aside;
     bool m_setAside = false;
+    bool m_built = false; // created and not yet published or dropped
 };
 
 // "sp_rename '[old]', 'new'", the old name in brackets so that dots and brackets in it are
