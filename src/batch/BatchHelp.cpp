@@ -44,6 +44,12 @@ Questions of the windows
   on standard input, ask is refused and every question that would come up
   needs its flag. No skips the table.
 
+Loading SQL Server
+  --rows-per-statement N  rows sent in one INSERT statement (send --to sql),
+                          1 to 1000, default 1000; 1 sends one INSERT per row.
+                          A statement the server refuses is sent again row by
+                          row, so the same rows fail either way.
+
 Connection values (default: what the connection window last stored)
   --server NAME           SQL Server name or address
   --port PORT             TCP port (left out with a local connection)

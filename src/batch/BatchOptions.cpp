@@ -15,6 +15,7 @@ const QString kSide = QStringLiteral("side");
 const QString kAll = QStringLiteral("all");
 const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
+const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -31,6 +32,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kTo, {Command::Send}},
     {kAll, {Command::Send}},
     {kCut, {Command::Send}},
+    {kRowsPerStatement, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
 };
@@ -39,8 +41,8 @@ void addOptions(QCommandLineParser& parser)
 {
     for (const QString& flag : {kAll, kLocal, kNoLocal})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kServer, kPort, kDatabase, kUser,
-                                  kPasswordFile, kFolder, kPassword})
+    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kServer, kPort,
+                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -52,6 +54,18 @@ Side sideValue(const QString& option, const QString& value)
     if (value == QLatin1String("paradox"))
         return Side::Paradox;
     throw UsageError(QStringLiteral("%1 takes sql or paradox, not \"%2\"").arg(option, value));
+}
+
+int rowsPerStatementValue(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < 1 || n > kMaxRowsPerStatement)
+        throw UsageError(QStringLiteral("--rows-per-statement takes a number from 1 to %1, not "
+                                        "\"%2\"")
+                             .arg(kMaxRowsPerStatement)
+                             .arg(value));
+    return n;
 }
 
 Answer answerValue(const QString& option, const QString& value)
@@ -167,6 +181,8 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.overwrite = answerValue(kOverwrite, parser.value(kOverwrite));
     if (parser.isSet(kCut))
         o.cut = answerValue(kCut, parser.value(kCut));
+    if (parser.isSet(kRowsPerStatement))
+        o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
     return o;
 }
 

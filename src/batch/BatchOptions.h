@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/SqlRowTarget.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ struct BatchOptions {
     QStringList names;     // send and delete: the tables; rename: the old and the new name
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
+    int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

@@ -206,6 +206,7 @@ int BatchRun::send()
         return paradoxConnectionString(m_fields.paradoxFolder);
     };
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
+    ctx.rowsPerStatement = m_options.rowsPerStatement;
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };

@@ -4,6 +4,8 @@
 #include "data/Connection.h"
 #include "transfer/Statements.h"
 
+#include <algorithm>
+
 namespace tabulex {
 
 namespace {
@@ -14,6 +16,9 @@ constexpr int kLogFull = 9002;
 
 // FreeTDS's own numbers for a connection that failed, timed out, or ended: at times they come
 // with the warning state 01000 alone ("Unexpected EOF from the server", 20017).
+// A statement of several rows stays below this many characters; a longer row goes alone.
+constexpr qsizetype kMaxStatementChars = qsizetype(1) << 20;
+
 bool isFreeTdsConnectionError(int native)
 {
     for (int n : {20002, 20003, 20004, 20006, 20009, 20017, 20047})
@@ -34,10 +39,10 @@ bool endsTheTable(const DataError& error)
 
 SqlRowTarget::SqlRowTarget(Connection& connection, QString table, QString target,
                            const std::vector<ColumnPlan>& columns, QString& currentStatement,
-                           CommandHost& host)
+                           CommandHost& host, int rowsPerStatement)
     : m_connection(connection), m_table(std::move(table)), m_target(std::move(target)),
       m_targetHead(insertHead(m_target)), m_columns(columns), m_current(currentStatement),
-      m_host(host)
+      m_host(host), m_rowsPerStatement(std::clamp(rowsPerStatement, 1, kMaxRowsPerStatement))
 {
 }
 
@@ -54,19 +59,65 @@ void SqlRowTarget::add(const Fields& row, RowOutcomes& outcomes)
     try {
         verifyValuesFit(row, m_columns);
     } catch (const DataError& e) {
+        // The rows before it are settled first: outcomes come in the order of the rows.
+        sendHeld(outcomes);
         outcomes.failed(insertHead(m_table) + m_values, e.description());
         return;
     }
-    try {
-        m_connection.execute(m_targetHead + m_values);
-    } catch (const DataError& e) {
-        m_current = insertHead(m_table) + m_values;
-        if (endsTheTable(e))
-            throw DataError(ownName(e.description()), e.nativeError(), e.state());
-        outcomes.failed(m_current, ownName(e.description()));
+    if (!m_rowEnds.empty() && m_held.size() + 2 + m_values.size() > kMaxStatementChars)
+        sendHeld(outcomes);
+    if (!m_rowEnds.empty())
+        m_held += QLatin1String(", ");
+    m_held += m_values;
+    m_rowEnds.push_back(m_held.size());
+    if (qsizetype(m_rowEnds.size()) >= m_rowsPerStatement)
+        sendHeld(outcomes);
+}
+
+void SqlRowTarget::flush(RowOutcomes& outcomes) { sendHeld(outcomes); }
+
+void SqlRowTarget::sendHeld(RowOutcomes& outcomes)
+{
+    if (m_rowEnds.empty())
         return;
+    QString description;
+    if (m_rowEnds.size() == 1) {
+        sendRow(m_held, outcomes);
+    } else if (execute(m_held, description)) {
+        outcomes.arrived(qint64(m_rowEnds.size()));
+    } else {
+        qsizetype begin = 0;
+        for (qsizetype end : m_rowEnds) {
+            sendRow(m_held.mid(begin, end - begin), outcomes);
+            begin = end + 2;
+        }
     }
-    outcomes.arrived(1);
+    m_held.truncate(0);
+    m_rowEnds.clear();
+}
+
+void SqlRowTarget::sendRow(const QString& values, RowOutcomes& outcomes)
+{
+    QString description;
+    if (execute(values, description))
+        outcomes.arrived(1);
+    else
+        outcomes.failed(insertHead(m_table) + values, description);
+}
+
+bool SqlRowTarget::execute(const QString& values, QString& description)
+{
+    try {
+        m_connection.execute(m_targetHead + values);
+        return true;
+    } catch (const DataError& e) {
+        if (endsTheTable(e)) {
+            m_current = insertHead(m_table) + values;
+            throw DataError(ownName(e.description()), e.nativeError(), e.state());
+        }
+        description = ownName(e.description());
+        return false;
+    }
 }
 
 } // namespace tabulex

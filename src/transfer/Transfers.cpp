@@ -321,7 +321,8 @@ bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, C
             run.tableFailed(tableName);
         return !runEnds;
     }
-    SqlRowTarget target(sql, tableName, swap.building(), plans, run.current, *ctx.host);
+    SqlRowTarget target(sql, tableName, swap.building(), plans, run.current, *ctx.host,
+                        ctx.rowsPerStatement);
     const CopyResult rows = copyRows(*ctx.host, trap, 128, run.current, *source, select, target);
     const bool published = rows.complete && run.step(136, swap.publishStatement(),
                                                      [&] { swap.publish(answer == true); });

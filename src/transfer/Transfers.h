@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/SqlRowTarget.h"
+
 #include <QString>
 
 #include <functional>
@@ -23,6 +25,8 @@ struct TransferContext {
     bool customize = false;
     // Refills the Paradox list from the folder (the end of a run towards Paradox).
     std::function<void()> refillParadoxList;
+    // Rows in one INSERT statement towards SQL Server (1: one statement per row).
+    int rowsPerStatement = kDefaultRowsPerStatement;
     // The module and procedure the error reports name.
     QString module = QStringLiteral("Form2");
 };

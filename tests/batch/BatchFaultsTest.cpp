@@ -76,7 +76,8 @@ TEST_F(BatchTest, AServerThatDropsTheConnectionMidRunFailsEachTableWithOneReport
     server->control("drop_after 30");
     QElapsedTimer clock;
     clock.start();
-    const BatchResult r = batch(QStringList{"send", "--to", "sql", "--all"} + connection());
+    const BatchResult r = batch(
+        QStringList{"send", "--to", "sql", "--all", "--rows-per-statement", "1"} + connection());
     EXPECT_EQ(r.exitCode, 1) << explain(r);
     EXPECT_LT(clock.elapsed(), 60000);
     EXPECT_EQ(r.err.count("Application Error\n"), 2) << explain(r);

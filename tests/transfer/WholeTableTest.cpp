@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "CREATE TABLE [ORDERS]([N] INT,[Text] NTEXT);"},
         SqlFault{"ConnectionLost",
-                 [](const QString&, StandinServer& server) { server.control("drop_after 50"); },
+                 [](const QString&, StandinServer& server) { server.control("drop_after 2"); },
                  "INSERT INTO [ORDERS] VALUES('", true}),
     [](const auto& test) { return std::string(test.param.name); });
 
