@@ -1,14 +1,16 @@
 // The two transfers against the SQL Server stand-in on loopback, each measured against a
 // bare baseline in the same run:
-//   Paradox to SQL Server: the transfer, against a loop that executes the same INSERT texts
-//   through the same ODBC driver (only the statements, nothing read or built);
+//   Paradox to SQL Server: the transfer, against a loop that executes the same multi-row
+//   INSERT texts through the same ODBC driver (only the statements, nothing read or built);
 //   SQL Server to Paradox: the transfer (client-side recordset, staging store, export),
 //   against a plain fetch of the same rows streamed straight into the Paradox writer.
 // Then a table too large for blocks of 4 KB (1,200,000 rows of a varchar(40), a
 // decimal(9,0), a float and a datetime) sent to Paradox, and read back by pxlib: does it
 // arrive whole, with the server's values? Then the peak memory of each transfer at a larger
-// row count, each in a child process.
-// Last line: p2s_ratio=<x> s2p_ratio=<y> peak_mb=<z> big_rows=<pxlib's rows> big_whole=<yes|no>
+// row count, each in a child process. Then, with every reply of the stand-in delayed by 1 ms
+// as on a network, the transfer to SQL Server with one INSERT per row against the same with
+// many rows to a statement.
+// Last line: p2s_ratio=<x> s2p_ratio=<y> peak_mb=<z> latency_speedup=<w>
 #include "BenchTable.h"
 #include "BigTable.h"
 #include "StandinServer.h"
@@ -82,7 +84,7 @@ private:
 };
 
 TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folder,
-                            const QString& table)
+                            const QString& table, int rowsPerStatement = kDefaultRowsPerStatement)
 {
     BenchHost host;
     MemoryTableList sqlList, paradoxList;
@@ -93,6 +95,7 @@ TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folde
     ctx.sqlConnectionString = [sql] { return sql; };
     ctx.paradoxConnectionString = [folder] { return paradoxConnectionString(folder); };
     ctx.paradoxFolder = [folder] { return folder; };
+    ctx.rowsPerStatement = rowsPerStatement;
     (toSql ? paradoxList : sqlList).addItem(table);
     (toSql ? paradoxList : sqlList).select({table});
     return toSql ? sendTablesToSqlServer(ctx) : sendTablesToParadox(ctx);
@@ -132,7 +135,8 @@ void writeParadoxTable(const QString& folder, const QString& table, int rows)
 
 double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
-// The INSERT texts the transfer sends for a Paradox table, built before the clock starts.
+// The INSERT texts the transfer sends for a Paradox table, as many rows to a statement as it
+// puts there, built before the clock starts.
 QStringList insertTexts(const QString& folder, const QString& table, QString& create)
 {
     Connection pdx;
@@ -146,8 +150,19 @@ QStringList insertTexts(const QString& folder, const QString& table, QString& cr
     create = completeCreateTable(QStringLiteral("CREATE TABLE [%1](").arg(table + "_BARE"),
                                  rs.fields(), plans);
     QStringList out;
-    for (; !rs.atEnd(); rs.moveNext())
-        out << buildInsertStatement(table + "_BARE", rs.fields(), plans);
+    QString statement;
+    int rows = 0;
+    for (; !rs.atEnd(); rs.moveNext()) {
+        statement += rows == 0 ? insertHead(table + "_BARE") : QStringLiteral(", ");
+        appendValues(statement, rs.fields(), plans);
+        if (++rows == kDefaultRowsPerStatement) {
+            out << statement;
+            statement.clear();
+            rows = 0;
+        }
+    }
+    if (rows > 0)
+        out << statement;
     return out;
 }
 
@@ -255,6 +270,33 @@ double peakInChild(const QString& direction, const QString& sql, const QString& 
     return f.value(1).toDouble();
 }
 
+// One INSERT per row against many rows to a statement, every reply 1 ms late.
+double latencySpeedup(test::StandinServer& server, const QString& folder, int rows)
+{
+    const QString sql = server.connectionString();
+    writeParadoxTable(folder, QStringLiteral("SLOW"), rows);
+    server.control(QStringLiteral("latency 1"));
+    double took[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (runTransfer(true, sql, folder, QStringLiteral("SLOW"),
+                        i == 0 ? 1 : kDefaultRowsPerStatement)
+                .rowsCopied != rows)
+            throw std::runtime_error("the transfer with latency copied too few rows");
+        took[i] = seconds(t);
+        server.control(QStringLiteral("latency 0"));
+        server.execute(QStringLiteral("DROP TABLE [SLOW]"));
+        server.control(QStringLiteral("latency 1"));
+    }
+    server.control(QStringLiteral("latency 0"));
+    std::printf("paradox->sqlserver  %d rows, 1 ms latency: one INSERT per row %.1f s, %d rows "
+                "to a statement %.2f s\n",
+                rows, took[0], kDefaultRowsPerStatement, took[1]);
+    std::fflush(stdout);
+    return took[0] / took[1];
+}
+
 int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s)
 {
     test::StandinServer server;
@@ -330,9 +372,16 @@ int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s)
                     memoryRows, p, s);
         peak = std::max(p, s);
     }
-    std::printf("p2s_ratio=%.3f s2p_ratio=%.3f peak_mb=%.1f big_rows=%lld big_whole=%s\n",
-                oursP2s / bareP2s, oursS2p / bareS2p, peak, static_cast<long long>(bigRead),
+    double speedup = 0;
+    if (!skipP2s) {
+        const QString slow = dir.path() + QStringLiteral("/slow");
+        QDir().mkpath(slow);
+        speedup = latencySpeedup(server, slow, 100000);
+    }
+    std::printf("big_rows=%lld big_whole=%s\n", static_cast<long long>(bigRead),
                 bigRead == bigRows ? "yes" : "no");
+    std::printf("p2s_ratio=%.3f s2p_ratio=%.3f peak_mb=%.1f latency_speedup=%.1f\n",
+                oursP2s / bareP2s, oursS2p / bareS2p, peak, speedup);
     return bigRead == bigRows ? 0 : 1;
 }
 
