@@ -2,6 +2,7 @@
 #include "BatchTestSupport.h"
 
 #include "TestPaths.h"
+#include "paradox/TableWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -91,6 +92,36 @@ TEST_F(BatchTest, AServerThatDropsTheConnectionMidRunFailsEachTableWithOneReport
         << explain(r);
     for (const QString& table : sqlTables())
         EXPECT_TRUE(table.contains("~tabulex-new-")) << table.toStdString();
+}
+
+// SIGTERM while a table is copied to SQL Server over one of that name: the table it was
+// building is dropped and the old one stays.
+TEST_F(BatchTest, SigtermTowardsSqlServerKeepsTheOldTableAndDropsTheNewOne)
+{
+    server->execute("CREATE TABLE [BIG]([old] INT)");
+    server->execute("INSERT INTO [BIG] VALUES(1)");
+    {
+        paradox::TableWriter w((folder() + "/BIG.db").toStdString(),
+                               {{"N", paradox::FieldType::Long, 0}});
+        for (int i = 0; i < 300000; ++i)
+            w.append({paradox::Value(i)});
+        w.commit();
+    }
+    QProcess run;
+    run.start(TABULEX_BATCH_PROGRAM,
+              QStringList{"send", "--to", "sql", "BIG", "--overwrite", "yes"} + connection());
+    run.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("BIG: copying") && run.waitForReadyRead(60000))
+        err += run.readAllStandardError();
+    ASSERT_TRUE(err.contains("BIG: copying")) << err.toStdString();
+    ::kill(pid_t(run.processId()), SIGTERM);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    err += run.readAllStandardError();
+    EXPECT_EQ(run.exitCode(), 128 + SIGTERM) << err.toStdString();
+    EXPECT_TRUE(err.contains("; it is not sent;")) << err.toStdString();
+    EXPECT_EQ(sqlTables(), QStringList({"BIG"}));
+    EXPECT_EQ(server->query("SELECT * FROM [BIG]"), Rows({{Value(1)}}));
 }
 
 TEST_F(BatchTest, ProgressIsOneLinePerTableStartAndEndWithoutATerminalAndABarOnOne)
