@@ -218,9 +218,9 @@ int BatchRun::send()
     }
 
     for (const TableFailure& f : s.failures)
-        m_console.line(f.table + QStringLiteral(": not sent: ") + f.cause);
+        m_console.line(escapedName(f.table) + QStringLiteral(": not sent: ") + f.cause);
     for (const RejectedRowsFile& r : s.rejected)
-        m_console.line(r.table + QStringLiteral(": ") +
+        m_console.line(escapedName(r.table) + QStringLiteral(": ") +
                        plural(r.rows, "row failed", "rows failed") +
                        (r.path.isEmpty() ? QStringLiteral(", not kept: ") + r.error
                                          : QStringLiteral(", kept in ") + r.path));

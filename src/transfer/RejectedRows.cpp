@@ -14,11 +14,14 @@ namespace tabulex {
 
 namespace {
 
-// A table name as part of a file name: no folder separators, no leading dot.
+// A table name as part of a file name: no folder separators or control characters, no
+// leading dot.
 QString fileNamePart(const QString& table)
 {
     QString part = table;
-    part.replace(u'/', u'_').replace(QChar(0), u'_');
+    for (QChar& c : part)
+        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'_';
     if (part.isEmpty() || part.startsWith(u'.'))
         part.prepend(u'_');
     return part.left(100);

@@ -242,15 +242,15 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
             run.tableFailed(sourceName);
         return !runEnds;
     }
+    const QString created = run.current;
     // A table no Paradox table can hold fails here, before anything is copied.
-    if (!run.step(122, {}, [&] {
+    if (!run.step(122, created, [&] {
             staging::requireParadoxCapacity(
                 paradoxName, stagingFields(run, source->fields(), plans), source->recordCount());
         })) {
         run.tableFailed(sourceName);
         return true;
     }
-    const QString created = run.current;
     // A staging table left over under this name goes first.
     const auto dropStaging = [&](int line) {
         return run.step(line, {}, [&] {

@@ -342,6 +342,9 @@ TEST_F(TransferTest, ATableNoParadoxTableHoldsFailsBeforeAnythingIsDroppedOrCopi
         "Huge.db: 600,000,000 rows do not fit a Paradox table: its 65,535 blocks of 32 KB hold "
         "at most 536,731,650 records of 4 bytes\r\n"))
         << host.prompts.errorReports()[0].toStdString();
+    // The statement in hand is the table's CREATE TABLE.
+    EXPECT_TRUE(host.prompts.errorReports()[0].endsWith("\r\rsql: CREATE TABLE `Huge`([n] INT);"))
+        << host.prompts.errorReports()[0].toStdString();
     EXPECT_EQ(paradoxRows("Huge"), Rows({{Value(7)}}));
 }
 
