@@ -10,14 +10,19 @@ namespace tabulex {
 
 namespace {
 
-// SQL Server names hold 128 characters; the mark keeps its own 25.
-constexpr int kNameRoom = 100;
+// SQL Server names hold 128 characters.
+constexpr qsizetype kMaxName = 128;
 
 QString markedName(const QString& table, const char* role)
 {
     const quint64 mark = QRandomGenerator::system()->generate64();
-    return table.left(kNameRoom) + QStringLiteral("~tabulex-%1-").arg(QLatin1String(role)) +
-           QString::number(mark, 16).rightJustified(16, u'0');
+    const QString tail = QStringLiteral("~tabulex-%1-").arg(QLatin1String(role)) +
+                         QString::number(mark, 16).rightJustified(16, u'0');
+    qsizetype room = kMaxName - tail.size();
+    // Never half a surrogate pair.
+    if (room < table.size() && room > 0 && table[room - 1].isHighSurrogate())
+        --room;
+    return table.left(room) + tail;
 }
 
 bool executeQuietly(Connection& c, const QString& statement)

@@ -1,6 +1,8 @@
 #include "transfer/Statements.h"
 #include "core/DataError.h"
+#include "data/Connection.h"
 #include "data/Recordset.h"
+#include "transfer/SqlTableSwap.h"
 
 #include <gtest/gtest.h>
 
@@ -86,4 +88,17 @@ TEST(Statements, QuotingDoublesTheClosingCharacter)
     EXPECT_EQ(bracketName("Q1]; DROP TABLE [Orders"), "[Q1]]; DROP TABLE [Orders]");
     EXPECT_EQ(graveName("a`b"), "`a``b`");
     EXPECT_EQ(quotedText("O'Brien"), "'O''Brien'");
+}
+
+// The name a table is built under is a server name for any name of the table.
+TEST(SqlTableSwap, BuildsUnderANameTheServerTakes)
+{
+    Connection unused;
+    for (const QString& table : {QStringLiteral("T"), QString(99, u'a'), QString(128, u'a'),
+                                 QString(98, u'a') + QStringLiteral("\U0001F600")}) {
+        const SqlTableSwap swap(unused, table);
+        EXPECT_LE(swap.building().size(), 128) << table.size();
+        EXPECT_TRUE(swap.building().isValidUtf16()) << table.size();
+        EXPECT_TRUE(swap.building().startsWith(table.left(20)));
+    }
 }
