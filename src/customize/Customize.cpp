@@ -9,7 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
-
+#include <cmath>
 #include <initializer_list>
 
 namespace tabulex {
@@ -213,10 +213,11 @@ bool isNumericFieldName(const QString& name)
     if (t.isEmpty())
         return false;
     bool ok = false;
-    QLocale::system().toDouble(t, &ok);
+    double value = QLocale::system().toDouble(t, &ok);
     if (!ok)
-        t.toDouble(&ok);
-    return ok;
+        value = t.toDouble(&ok);
+    // Qt also reads "nan" and "inf", which are no numbers a field name could mean.
+    return ok && std::isfinite(value);
 }
 
 QString newFieldName(const QStringList& fieldNames, const QStringList& generated)

@@ -29,7 +29,8 @@ void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString&
 // no shorter than the field's own size where it has one.
 QString sampleRuleType(bool atEnd, const Value& value, qint64 fieldSize = 0);
 
-// True when a field name converts in full to a number (2019, 3.5, -1, with blanks around).
+// True when a field name converts in full to a finite number (2019, 3.5, -1, with blanks
+// around); NaN and Inf are names.
 bool isNumericFieldName(const QString& name);
 
 // The first of newfieldname0, tempid1, tempid2 ... that equals no field name and no name

@@ -74,3 +74,11 @@ TEST(ApplyTypes, NumericFieldNamesGetNamesOfTheirOwn)
     EXPECT_FALSE(isNumericFieldName("Q1"));
     EXPECT_FALSE(isNumericFieldName(""));
 }
+
+TEST(ApplyTypes, OnlyFiniteNumbersAreNumericNames)
+{
+    for (const char* name : {"NaN", "nan", "Inf", "inf", "-inf", "+INF", "Infinity", "1e999"})
+        EXPECT_FALSE(isNumericFieldName(name)) << name;
+    for (const char* name : {"2019", " 3.5 ", "-1", "1e3"})
+        EXPECT_TRUE(isNumericFieldName(name)) << name;
+}
