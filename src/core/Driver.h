@@ -32,6 +32,14 @@ public:
     // The number of rows the cursor will deliver, when the driver knows it before the first
     // fetch without reading them all; the data access layer spools the rows otherwise.
     virtual std::optional<qint64> knownRowCount() const { return std::nullopt; }
+
+    // True when the next fetch may wait on a network; the data access layer then waits for it
+    // so that the front end keeps answering.
+    virtual bool mayBlock() const { return false; }
+    // From another thread while a fetch waits: cancel() asks the server to stop sending,
+    // interrupt() ends the wait at once and loses the connection.
+    virtual void cancel() {}
+    virtual void interrupt() {}
 };
 
 // Settings a caller gives before opening or running statements.
@@ -63,6 +71,14 @@ public:
     virtual std::unique_ptr<DriverCursor> tables() = 0;
 
     virtual void setCommandTimeout(int seconds) = 0;
+
+    // True when its calls may wait on a network (see DriverCursor::mayBlock).
+    virtual bool mayBlock() const { return false; }
+    // From another thread while a call waits: cancel() asks the server to stop the statement
+    // in hand and leaves the connection usable; interrupt() ends every wait of the connection
+    // at once, and the connection with it.
+    virtual void cancel() {}
+    virtual void interrupt() {}
 };
 
 } // namespace tabulex

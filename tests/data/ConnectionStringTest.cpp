@@ -48,7 +48,7 @@ TEST(ConnectionString, AValueReachesTheDriverAsTyped)
         EXPECT_EQ(keys.value(u"Pwd"), r.value);
         EXPECT_EQ(keys.value(u"Port"), "1") << r.value;
         EXPECT_EQ(odbc::OdbcConnection::driverConnectString(keys),
-                  QStringLiteral("Uid=u;Pwd=%1;Port=1;").arg(r.toFreeTds));
+                  QStringLiteral("Uid=u;Pwd=%1;Port=1;TDS_Version=7.4;").arg(r.toFreeTds));
     }
     // FreeTDS ends a braced value at "};": such a value cannot be handed to it.
     EXPECT_THROW(odbc::OdbcConnection::driverConnectString(
@@ -56,16 +56,20 @@ TEST(ConnectionString, AValueReachesTheDriverAsTyped)
                  DataError);
 }
 
-TEST(ConnectionString, PortlessServerGetsTheDefaultPort)
+TEST(ConnectionString, PortlessServerGetsTheDefaultPortAndEveryLoginAPinnedProtocol)
 {
-    const auto sent = [](const char* cs) {
+    const auto sent = [](const QString& cs) {
         return odbc::OdbcConnection::driverConnectString(parseConnectionString(cs));
     };
+    const QString pinned = "TDS_Version=7.4;";
     EXPECT_EQ(sent("Driver={SQL Server};Server=db1;Database=d;Uid=u;Pwd=p;"),
-              "Driver={SQL Server};Server=db1;Database=d;Uid=u;Pwd=p;Port=1433;");
+              "Driver={SQL Server};Server=db1;Database=d;Uid=u;Pwd=p;Port=1433;" + pinned);
     // A port or an instance name is left to the driver; braced values stay braced.
     for (const char* cs : {"Driver={SQL Server};Server=db1,1500;Database=d;Uid=u;Pwd=p;",
                            "Driver={SQL Server};Server=db1\\SQLEXPRESS;Database=d;Uid=u;Pwd=p;",
                            "Driver={SQL Server};Server=db1;Port=1600;Uid=u;Pwd={p;w}d};"})
-        EXPECT_EQ(sent(cs), cs);
+        EXPECT_EQ(sent(cs), cs + pinned);
+    // A version the string names stays the one used.
+    const QString own = "Driver={SQL Server};Server=db1,1500;TDS_Version=7.2;";
+    EXPECT_EQ(sent(own), own);
 }

@@ -13,6 +13,22 @@ namespace tabulex::odbc {
 namespace {
 
 constexpr const char* kDefaultPort = "1433";
+constexpr const char* kTdsVersion = "7.4";
+
+// The port FreeTDS will connect to, or 0 when the driver finds it (an instance name) or the
+// environment chooses it.
+int serverPort(const ConnectionKeys& keys)
+{
+    if (qEnvironmentVariableIsSet("TDSPORT"))
+        return 0;
+    if (const auto port = keys.value(u"PORT"))
+        return port->trimmed().toInt();
+    const QString server = keys.value(u"SERVER").value_or(QString());
+    if (server.contains(u'\\'))
+        return 0;
+    const qsizetype comma = server.indexOf(u',');
+    return comma >= 0 ? server.mid(comma + 1).trimmed().toInt() : QString(kDefaultPort).toInt();
+}
 
 // A value as FreeTDS 1.3 reads it back: a braced value runs to the first "}" that is
 // followed by ";" or the end, and "}}" is not undone, so braces go around the value as it
@@ -33,6 +49,23 @@ QString freeTdsValue(const ConnectionKey& k)
 
 } // namespace
 
+// Marks the statement a call is running, for cancel() from another thread.
+class OdbcConnection::InFlight {
+public:
+    InFlight(OdbcConnection& c, SQLHSTMT h) : m_c(c) { set(h); }
+    ~InFlight() { set(SQL_NULL_HSTMT); }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+
+private:
+    void set(SQLHSTMT h)
+    {
+        const std::lock_guard lock(m_c.m_inFlightMutex);
+        m_c.m_inFlight = h;
+    }
+    OdbcConnection& m_c;
+};
+
 OdbcConnection::OdbcConnection() : m_cursors(std::make_shared<CursorRegistry>()) {}
 OdbcConnection::~OdbcConnection()
 {
@@ -51,6 +84,8 @@ QString OdbcConnection::driverConnectString(const ConnectionKeys& keys)
     const auto server = keys.value(u"SERVER");
     if (server && !keys.contains(u"PORT") && !server->contains(u',') && !server->contains(u'\\'))
         out += QStringLiteral("Port=") + QLatin1String(kDefaultPort) + u';';
+    if (!keys.contains(u"TDS_VERSION"))
+        out += QStringLiteral("TDS_Version=") + QLatin1String(kTdsVersion) + u';';
     return out;
 }
 
@@ -68,13 +103,35 @@ std::unique_ptr<OdbcConnection> OdbcConnection::open(const ConnectionKeys& keys,
     const QString cs = driverConnectString(keys);
     SQLWCHAR out[1024];
     SQLSMALLINT outLen = 0;
+    const std::set<ino_t> before = ServerSocket::socketsNow();
     const SQLRETURN rc =
         SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR*>(wide(cs)), SQLSMALLINT(cs.size()),
                           out, SQLSMALLINT(std::size(out)), &outLen, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc))
         c->m_dbc->fail("SQLDriverConnect");
     c->m_connected = true;
+    c->findSocket(keys, before);
     return c;
+}
+
+void OdbcConnection::findSocket(const ConnectionKeys& keys, const std::set<ino_t>& before)
+{
+    m_cursors->socket = ServerSocket::find(before, serverPort(keys));
+    if (m_cursors->socket)
+        m_cursors->socket->limitSilence();
+}
+
+void OdbcConnection::cancel()
+{
+    const std::lock_guard lock(m_inFlightMutex);
+    if (m_inFlight != SQL_NULL_HSTMT)
+        SQLCancel(m_inFlight);
+}
+
+void OdbcConnection::interrupt()
+{
+    if (m_cursors->socket)
+        m_cursors->socket->shutDown();
 }
 
 std::unique_ptr<Handle> OdbcConnection::newStatement()
@@ -99,6 +156,7 @@ void OdbcConnection::execute(const QString& statement)
                         reinterpret_cast<SQLPOINTER>(SQLULEN(std::max(m_commandTimeout, 0))), 0);
         m_executorTimeout = m_commandTimeout;
     }
+    const InFlight running(*this, h);
     stmt.check(
         SQLExecDirectW(h, const_cast<SQLWCHAR*>(wide(statement)), SQLINTEGER(statement.size())),
         "SQLExecDirect");
@@ -122,6 +180,7 @@ void OdbcConnection::execute(const QString& statement)
 std::unique_ptr<DriverCursor> OdbcConnection::query(const QString& statement)
 {
     auto stmt = newStatement();
+    const InFlight running(*this, stmt->get());
     stmt->check(SQLExecDirectW(stmt->get(), const_cast<SQLWCHAR*>(wide(statement)),
                                SQLINTEGER(statement.size())),
                 "SQLExecDirect");
@@ -139,6 +198,7 @@ std::unique_ptr<DriverCursor> OdbcConnection::queryCounted(const QString& statem
     std::optional<qint64> rows;
     try {
         auto count = newStatement();
+        const InFlight running(*this, count->get());
         const QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + m.captured(1);
         count->check(
             SQLExecDirectW(count->get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())),
@@ -165,6 +225,7 @@ std::unique_ptr<DriverCursor> OdbcConnection::queryCounted(const QString& statem
 std::unique_ptr<DriverCursor> OdbcConnection::tables()
 {
     auto stmt = newStatement();
+    const InFlight running(*this, stmt->get());
     stmt->check(SQLTablesW(stmt->get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
                 "SQLTables");
     return std::make_unique<OdbcCursor>(std::move(stmt), m_cursors);

@@ -2,7 +2,9 @@
 
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
+#include "core/StopRequest.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -19,6 +21,7 @@ constexpr SQLSMALLINT kSsTime2 = -154;
 constexpr SQLSMALLINT kSsTimestampOffset = -155;
 
 constexpr size_t kChunkChars = 32 * 1024;
+constexpr auto kCancelGrace = std::chrono::milliseconds(500);
 
 // "-.5" and ".5" as some drivers render them become "-0.5" and "0.5".
 QString canonicalDecimal(QString s)
@@ -179,6 +182,7 @@ struct OdbcCursor::ReadAhead {
     size_t bytes = 0;
     bool finished = false;
     bool stop = false;
+    bool exited = false;
     std::exception_ptr error;
 };
 
@@ -205,6 +209,15 @@ void OdbcCursor::startReadAhead()
         return;
     m_ahead = std::make_unique<ReadAhead>();
     m_ahead->worker = std::thread([this, ahead = m_ahead.get()] {
+        struct Exit {
+            ReadAhead* ahead;
+            ~Exit()
+            {
+                const std::lock_guard lock(ahead->mutex);
+                ahead->exited = true;
+                ahead->changed.notify_all();
+            }
+        } exit{ahead};
         while (true) {
             std::vector<Value> row;
             bool got = false;
@@ -249,6 +262,12 @@ void OdbcCursor::stopReadAhead()
             SQLCancel(m_stmt->get());
     }
     m_ahead->changed.notify_all();
+    // Once the program is closing, a server that does not answer the cancel is not waited for.
+    if (stopRequested()) {
+        std::unique_lock lock(m_ahead->mutex);
+        if (!m_ahead->changed.wait_for(lock, kCancelGrace, [this] { return m_ahead->exited; }))
+            interrupt();
+    }
     m_ahead->worker.join();
     m_ahead.reset();
 }
@@ -268,6 +287,26 @@ void OdbcCursor::release()
     if (m_stmt)
         SQLFreeStmt(m_stmt->get(), SQL_CLOSE);
     m_stmt.reset();
+}
+
+bool OdbcCursor::mayBlock() const
+{
+    if (!m_ahead)
+        return m_stmt && !m_done;
+    const std::lock_guard lock(m_ahead->mutex);
+    return m_ahead->rows.empty() && !m_ahead->finished;
+}
+
+void OdbcCursor::cancel()
+{
+    if (m_stmt)
+        SQLCancel(m_stmt->get());
+}
+
+void OdbcCursor::interrupt()
+{
+    if (m_registry->socket)
+        m_registry->socket->shutDown();
 }
 
 bool OdbcCursor::fetch(std::vector<Value>& row)

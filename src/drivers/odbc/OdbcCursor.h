@@ -2,6 +2,7 @@
 
 #include "core/Driver.h"
 #include "drivers/odbc/OdbcHandle.h"
+#include "drivers/odbc/ServerSocket.h"
 
 #include <memory>
 #include <optional>
@@ -13,9 +14,11 @@ namespace tabulex::odbc {
 class OdbcCursor;
 
 // The cursors open on one connection: closing the connection first releases their statements,
-// since the driver manager frees them with the connection.
+// since the driver manager frees them with the connection. The socket, when found, lets the
+// connection and its cursors end a wait from another thread.
 struct CursorRegistry {
     std::set<OdbcCursor*> cursors;
+    std::optional<ServerSocket> socket;
 };
 
 // The rows of one executed statement, read with SQLFetch and SQLGetData; long values are
@@ -29,6 +32,9 @@ public:
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
     bool fetch(std::vector<Value>& row) override;
     std::optional<qint64> knownRowCount() const override { return m_knownRows; }
+    bool mayBlock() const override;
+    void cancel() override;
+    void interrupt() override;
 
     // The row count learned by the connection before the rows are read.
     void setKnownRowCount(qint64 rows) { m_knownRows = rows; }
