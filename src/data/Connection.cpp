@@ -2,8 +2,11 @@
 
 #include "core/ConnectionString.h"
 #include "core/DataError.h"
+#include "data/BlockingCall.h"
 #include "data/DriverSelector.h"
 #include "data/Recordset.h"
+
+#include <atomic>
 
 namespace tabulex {
 
@@ -14,26 +17,51 @@ DataError closedError()
     return DataError(QStringLiteral("Operation is not allowed when the object is closed."), 3704);
 }
 
+// 0 for none: the connections' own time-outs hold.
+std::atomic<int> g_timeoutOverride{0};
+
+int effective(int seconds)
+{
+    const int override = g_timeoutOverride.load();
+    return override > 0 ? override : seconds;
+}
+
 } // namespace
 
 Connection::~Connection() = default;
+
+void Connection::overrideTimeouts(std::optional<int> seconds)
+{
+    g_timeoutOverride.store(seconds.value_or(0));
+}
+
+int Connection::effectiveCommandTimeout() const { return effective(commandTimeout); }
 
 void Connection::open(const QString& connectionString)
 {
     if (m_driver)
         throw DataError(QStringLiteral("Operation is not allowed when the object is open."), 3705);
     DriverOptions options;
-    options.commandTimeout = commandTimeout;
-    options.connectionTimeout = connectionTimeout;
+    options.commandTimeout = effective(commandTimeout);
+    options.connectionTimeout = effective(connectionTimeout);
     // The one reading of the string: the driver takes its settings from the keys.
-    m_driver = openDriverConnection(parseConnectionString(connectionString), options);
+    const ConnectionKeys keys = parseConnectionString(connectionString);
+    if (driverKindFor(keys) != DriverKind::Odbc) {
+        m_driver = openDriverConnection(keys, options);
+        return;
+    }
+    // The login owns what it works on, so that a closing program can leave it to itself.
+    auto opened = std::make_shared<std::unique_ptr<DriverConnection>>();
+    runBlocking(
+        {[opened, keys, options] { *opened = openDriverConnection(keys, options); }, {}, {}, true});
+    m_driver = std::move(*opened);
 }
 
 void Connection::execute(const QString& statement)
 {
     DriverConnection& d = driver();
-    d.setCommandTimeout(commandTimeout);
-    d.execute(statement);
+    d.setCommandTimeout(effectiveCommandTimeout());
+    runDriverCall(d, [&] { d.execute(statement); });
 }
 
 std::unique_ptr<Recordset> Connection::openSchema(int schema)
@@ -43,7 +71,8 @@ std::unique_ptr<Recordset> Connection::openSchema(int schema)
                                        "operation."),
                         3251);
     auto rs = std::make_unique<Recordset>();
-    rs->openCursor(driver().tables(), true);
+    DriverConnection& d = driver();
+    runDriverCall(d, [&] { rs->openCursor(d.tables(), true); });
     return rs;
 }
 

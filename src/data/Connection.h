@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace tabulex {
 
@@ -13,7 +14,8 @@ class Recordset;
 
 // A database connection in the manner of an ADO Connection: set the properties, open with
 // a connection string, execute statements, close. The connection string picks the driver.
-// Every failure throws DataError; closing happens at destruction at the latest.
+// Every failure throws DataError; closing happens at destruction at the latest. A login or
+// statement that may wait on a network runs through runBlocking (data/BlockingCall.h).
 class Connection {
 public:
     Connection() = default;
@@ -35,6 +37,12 @@ public:
 
     // The open driver connection; throws DataError when closed.
     DriverConnection& driver();
+
+    // tabulex-batch's --timeout: from now on every login and statement of the process waits
+    // this long instead of its connection's own time-outs; nothing undoes it but nullopt.
+    static void overrideTimeouts(std::optional<int> seconds);
+    // The statement time-out in force: the override, else commandTimeout.
+    int effectiveCommandTimeout() const;
 
 private:
     std::unique_ptr<DriverConnection> m_driver;

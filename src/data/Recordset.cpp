@@ -1,6 +1,7 @@
 #include "data/Recordset.h"
 
 #include "core/DataError.h"
+#include "data/BlockingCall.h"
 #include "data/Connection.h"
 #include "data/RowSpool.h"
 
@@ -45,8 +46,10 @@ void Recordset::open(const QString& statement, Connection& connection, int curso
                          connection.cursorLocation == ado::adUseClient ||
                          cursorType == ado::adOpenStatic;
     DriverConnection& driver = connection.driver();
-    driver.setCommandTimeout(connection.commandTimeout);
-    openCursor(counted ? driver.queryCounted(statement) : driver.query(statement), counted);
+    driver.setCommandTimeout(connection.effectiveCommandTimeout());
+    runDriverCall(driver, [&] {
+        openCursor(counted ? driver.queryCounted(statement) : driver.query(statement), counted);
+    });
 }
 
 void Recordset::openCursor(std::unique_ptr<DriverCursor> cursor, bool counted)
@@ -78,7 +81,11 @@ void Recordset::openCursor(std::unique_ptr<DriverCursor> cursor, bool counted)
 
 void Recordset::readRow()
 {
-    const bool got = m_spool ? m_spool->read(m_row) : m_cursor->fetch(m_row);
+    bool got = false;
+    if (m_spool)
+        got = m_spool->read(m_row);
+    else
+        runCursorCall(*m_cursor, [&] { got = m_cursor->fetch(m_row); });
     m_eof = !got;
     for (size_t i = 0; i < m_row.size(); ++i)
         m_fields.m_fields[i].value = got ? std::move(m_row[i]) : Value();

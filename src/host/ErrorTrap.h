@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StopRequest.h"
 #include "host/ErrorReport.h"
 #include "host/Prompter.h"
 
@@ -14,7 +15,8 @@ namespace tabulex {
 // The error trap of one handler or routine: each step runs under its line label; a step
 // that throws is reported with the program's error report and the handler goes on with
 // its next step. step() tells whether the step succeeded, for the places where a failure
-// counts as a failed test instead.
+// counts as a failed test instead. A command stopped because the program is closing is no
+// error: CommandStopped passes through every trap.
 class ErrorTrap {
 public:
     ErrorTrap(Prompter& prompter, QString module, QString procedure)
@@ -30,6 +32,8 @@ public:
         try {
             std::forward<F>(f)();
             return true;
+        } catch (const CommandStopped&) {
+            throw;
         } catch (const std::exception& e) {
             report(line, e);
         } catch (...) {
