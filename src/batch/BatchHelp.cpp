@@ -60,6 +60,9 @@ Connection values (default: what the connection window last stored)
                           input with "-". A password is never given on the
                           command line.
   --folder PATH           the Paradox folder
+  --timeout SECONDS       how long a login and a statement may wait for the
+                          server before they fail (default: the time-outs
+                          the windows use)
   The data type window is not offered: tables are created with the default
   type mapping.
 

@@ -24,6 +24,7 @@ const QString kDatabase = QStringLiteral("database");
 const QString kUser = QStringLiteral("user");
 const QString kPasswordFile = QStringLiteral("password-file");
 const QString kFolder = QStringLiteral("folder");
+const QString kTimeout = QStringLiteral("timeout");
 const QString kPassword = QStringLiteral("password");
 const QString kHelp = QStringLiteral("help");
 
@@ -42,7 +43,7 @@ void addOptions(QCommandLineParser& parser)
     for (const QString& flag : {kAll, kLocal, kNoLocal})
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kServer, kPort,
-                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword})
+                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -92,6 +93,17 @@ Command commandValue(const QString& word)
     return it->second;
 }
 
+// Whole seconds from 1 to a day.
+int timeoutValue(const QString& value)
+{
+    bool ok = false;
+    const int seconds = value.toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 86400)
+        throw UsageError(
+            QStringLiteral("--timeout takes whole seconds from 1 to 86400, not \"%1\"").arg(value));
+    return seconds;
+}
+
 void readConnectionOptions(const QCommandLineParser& parser, BatchOptions& o)
 {
     const auto valueOf = [&](const QString& name) -> std::optional<QString> {
@@ -109,6 +121,8 @@ void readConnectionOptions(const QCommandLineParser& parser, BatchOptions& o)
         throw UsageError(QStringLiteral("--local and --no-local contradict each other"));
     if (parser.isSet(kLocal) || parser.isSet(kNoLocal))
         o.local = parser.isSet(kLocal);
+    if (parser.isSet(kTimeout))
+        o.timeout = timeoutValue(parser.value(kTimeout));
     if (o.passwordFile && o.passwordFile->isEmpty())
         throw UsageError(QStringLiteral("--password-file needs a file name (or - for standard "
                                         "input)"));

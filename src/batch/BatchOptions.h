@@ -34,6 +34,8 @@ struct BatchOptions {
     std::optional<QString> passwordFile; // "-" is standard input
     std::optional<QString> folder;
     std::optional<bool> local;
+    // --timeout: seconds every login and statement may wait, in place of the windows' own.
+    std::optional<int> timeout;
 };
 
 // A command line that cannot be run; exit status 2.

@@ -6,6 +6,7 @@
 #include "batch/Console.h"
 #include "batch/StopSignals.h"
 #include "core/AppInfo.h"
+#include "data/Connection.h"
 
 #include <QCoreApplication>
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
             console.result(helpText());
             return kExitSuccess;
         }
+        Connection::overrideTimeouts(options.timeout);
         BatchRun run(options, connectionFields(options), console);
         return run.run();
     } catch (const UsageError& e) {

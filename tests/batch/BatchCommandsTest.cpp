@@ -340,5 +340,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"UnknownTable",
                   {"delete", "--side", "sql", "Other", "Nope"},
                   "not among the SQL Server tables: Nope"},
+        UsageCase{"TimeoutNotSeconds",
+                  {"list", "sql", "--timeout", "0"},
+                  "--timeout takes whole seconds from 1 to 86400, not \"0\""},
         UsageCase{"NoServerAnywhere", {"list", "sql"}, "no SQL Server", false}),
     caseName<UsageCase>);

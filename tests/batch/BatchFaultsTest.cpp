@@ -1,6 +1,7 @@
 // tabulex-batch when rows fail or the server goes away, and what it shows meanwhile.
 #include "BatchTestSupport.h"
 
+#include "SilentListener.h"
 #include "TestPaths.h"
 #include "paradox/TableWriter.h"
 
@@ -122,6 +123,24 @@ TEST_F(BatchTest, SigtermTowardsSqlServerKeepsTheOldTableAndDropsTheNewOne)
     EXPECT_TRUE(err.contains("; it is not sent;")) << err.toStdString();
     EXPECT_EQ(sqlTables(), QStringList({"BIG"}));
     EXPECT_EQ(server->query("SELECT * FROM [BIG]"), Rows({{Value(1)}}));
+}
+
+// --timeout bounds a login to a server that never answers and a statement it holds.
+TEST_F(BatchTest, TimeoutBoundsTheLoginAndTheStatement)
+{
+    SilentListener silent;
+    QStringList toSilent = connection();
+    toSilent[toSilent.indexOf("--port") + 1] = QString::number(silent.port());
+    server->control("delay 30000 sp_tables");
+    for (const QStringList& flags : {toSilent, connection()}) {
+        QElapsedTimer clock;
+        clock.start();
+        const BatchResult r = batch(QStringList{"list", "sql", "--timeout", "2"} + flags);
+        EXPECT_EQ(r.exitCode, 1) << explain(r);
+        EXPECT_LT(clock.elapsed(), 15000) << explain(r);
+        EXPECT_TRUE(r.out.isEmpty()) << explain(r);
+    }
+    server->control("delay 0");
 }
 
 TEST_F(BatchTest, ProgressIsOneLinePerTableStartAndEndWithoutATerminalAndABarOnOne)
