@@ -1,5 +1,6 @@
 #include "connect/SqlServerLogin.h"
 
+#include "core/StopRequest.h"
 #include "data/Connection.h"
 
 namespace tabulex {
@@ -10,6 +11,8 @@ bool openSqlConnection(const QString& connectionString)
         Connection connection;
         connection.open(connectionString);
         return true;
+    } catch (const CommandStopped&) {
+        throw; // not a failed login: the program is closing
     } catch (...) {
         return false;
     }

@@ -4,8 +4,8 @@
 
 namespace tabulex {
 
-// True when a connection opens with connectionString; it is closed again at once. Never
-// throws and shows nothing: every failure, whatever its cause, gives false.
+// True when a connection opens with connectionString; it is closed again at once. Shows
+// nothing: every failure, whatever its cause, gives false. Only CommandStopped passes.
 bool openSqlConnection(const QString& connectionString);
 
 } // namespace tabulex

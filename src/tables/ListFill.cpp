@@ -1,6 +1,7 @@
 #include "tables/ListFill.h"
 
 #include "core/AdoTypes.h"
+#include "core/StopRequest.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "folders/Folders.h"
@@ -20,6 +21,7 @@ void fillSqlTableList(TableList& list, const QString& connectionString, CommandH
         if (rs->fields()[QStringLiteral("TABLE_TYPE")].value.toText() != QLatin1String("TABLE"))
             continue;
         host.processEvents();
+        stopIfRequested();
         const QString name = rs->fields()[QStringLiteral("TABLE_NAME")].value.toText();
         if (!name.toUpper().contains(QLatin1String("SYS")))
             list.addItem(name);

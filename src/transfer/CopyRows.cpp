@@ -1,5 +1,6 @@
 #include "transfer/CopyRows.h"
 
+#include "core/StopRequest.h"
 #include "data/Recordset.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
@@ -59,6 +60,7 @@ CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& curre
     bool complete = true;
     for (qint64 r = 0; complete && !source.atEnd(); ++r) {
         host.processEvents();
+        stopIfRequested(); // a closing program stops at the next row
         const double share = n >= 0 ? double(r + 1) / double(n + 1) : 1.0;
         host.setProgress(int(std::lround(std::min(share, 1.0) * 100.0)));
         complete = trap.step(line, [&] { target.add(source.fields(), outcomes); });

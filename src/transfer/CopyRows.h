@@ -25,7 +25,8 @@ struct CopyResult {
 // source cannot be read on, the target is lost) is reported once, with the statement that
 // failed in hand: the target's, or selectStatement for the source. `current` is the
 // statement in hand that the trap shows. Ends with the default pointer, the progress bar at
-// 0 with its idle text, and the source closed.
+// 0 with its idle text, and the source closed. Once a stop is asked for, it throws
+// CommandStopped before the next row.
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
                     Recordset& source, const QString& selectStatement, RowTarget& target);
 

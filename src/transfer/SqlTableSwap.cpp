@@ -2,9 +2,13 @@
 
 #include "core/DataError.h"
 #include "core/SqlQuoting.h"
+#include "core/StopRequest.h"
+#include "data/BlockingCall.h"
 #include "data/Connection.h"
 
 #include <QRandomGenerator>
+
+#include <optional>
 
 namespace tabulex {
 
@@ -104,6 +108,10 @@ void SqlTableSwap::dropReplaced(QString& statement)
 void SqlTableSwap::discard()
 {
     m_built = false;
+    // A closing program still drops it, within a second or two.
+    std::optional<CleanupAfterStop> cleanup;
+    if (stopRequested())
+        cleanup.emplace();
     executeQuietly(m_connection, QStringLiteral("DROP TABLE ") + bracketName(m_building));
 }
 

@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "core/AppInfo.h"
 #include "core/DataError.h"
+#include "core/StopRequest.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "host/CommandHost.h"
@@ -373,6 +374,7 @@ TransferSummary sendTablesToParadox(TransferContext& ctx)
     for (int i = ctx.sqlList->count() - 1; i >= 0; --i) {
         if (!ctx.sqlList->isSelected(i))
             continue;
+        stopIfRequested();
         if (!tableToParadox(run, ctx.sqlList->item(i), store.get(), sql, written)) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(paradox); });
@@ -418,6 +420,7 @@ TransferSummary sendTablesToSqlServer(TransferContext& ctx)
     for (int i = ctx.paradoxList->count() - 1; i >= 0; --i) {
         if (!ctx.paradoxList->isSelected(i))
             continue;
+        stopIfRequested();
         if (!tableToSqlServer(run, ctx.paradoxList->item(i), paradox, sql)) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(paradox); });

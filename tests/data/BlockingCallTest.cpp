@@ -30,11 +30,6 @@ protected:
                 requestStop();
         });
     }
-    void TearDown() override
-    {
-        waitForCallsWith({});
-        clearStopRequest();
-    }
 
     static inline std::unique_ptr<StandinServer> s_server;
     int m_waits = 0;

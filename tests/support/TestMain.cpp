@@ -1,5 +1,9 @@
 // The main of every Qt test program: an offscreen application, a private settings store and
-// state folder, and no FreeTDS environment variables that would override the connection strings.
+// state folder, no FreeTDS environment variables that would override the connection strings,
+// and every test started as a fresh program would start.
+#include "core/StopRequest.h"
+#include "data/BlockingCall.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,6 +11,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+namespace {
+
+// Closing a window asks the running command to stop, for the rest of the program's life;
+// a test that does so must not stop the next one. Calls wait on the calling thread unless a
+// test says otherwise.
+class FreshStart : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        tabulex::clearStopRequest();
+        tabulex::waitForCallsWith({});
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,5 +51,6 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStart);
     return RUN_ALL_TESTS();
 }

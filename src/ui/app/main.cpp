@@ -1,6 +1,8 @@
 // Tabulex: starts with the connection window; closing it ends the program.
 #include "core/AppInfo.h"
+#include "core/StopRequest.h"
 #include "ui/common/AppIcon.h"
+#include "ui/common/WindowCommands.h"
 #include "ui/connection/ConnectionWindow.h"
 #include "ui/dialogs/QtPrompter.h"
 #include "ui/tables/TableWindow.h"
@@ -62,6 +64,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(tabulex::kProductTitle);
     QApplication::setWindowIcon(tabulex::applicationIcon());
 
+    tabulex::keepWindowsAnswering();
     tabulex::QtPrompter prompter;
     tabulex::ConnectionWindow window(prompter);
     // Dialogs open over whichever of the two main windows is showing.
@@ -69,11 +72,16 @@ int main(int argc, char** argv)
         tabulex::TableWindow* tables = window.tableWindow();
         return tables && tables->isVisible() ? tables : static_cast<QWidget*>(&window);
     });
+    // The window that was closed has asked the running command to stop; it unwinds before the
+    // event loop ends.
     QObject::connect(&window, &tabulex::ConnectionWindow::unloaded, &app, [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
     closeOnSignals(app, window);
     window.load();
+    // Closed while the automatic advance waited: the event loop's quit came before it ran.
+    if (tabulex::stopRequested())
+        return 0;
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "connect/ParadoxFolder.h"
 #include "connect/SqlServerLogin.h"
 #include "core/AppInfo.h"
+#include "core/StopRequest.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
@@ -12,6 +13,7 @@
 #include "ui/common/AppIcon.h"
 #include "ui/common/CommandGuard.h"
 #include "ui/common/WindowChrome.h"
+#include "ui/common/WindowCommands.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/tables/TableWindow.h"
 
@@ -189,14 +191,17 @@ void ConnectionWindow::connectHandlers()
     connect(portEdit, &QLineEdit::textChanged, this, [this] { onPortChanged(); });
     connect(localConnectionCheck, &QCheckBox::toggled, this,
             [this] { onLocalConnectionClicked(); });
-    connect(helpButton, &QPushButton::clicked, this, [this] { onHelp(); });
-    connect(nextButton, &QPushButton::clicked, this, [this] { onNext(); });
-    connect(testParadoxFolderButton, &QPushButton::clicked, this,
-            [this] { onTestParadoxFolder(); });
-    connect(loadSampleButton, &QPushButton::clicked, this, [this] { onLoadSample(); });
-    connect(browseButton, &QPushButton::clicked, this, [this] { onBrowse(); });
-    connect(testSqlConnectionButton, &QPushButton::clicked, this,
-            [this] { onTestSqlConnection(); });
+    const std::pair<QPushButton*, void (ConnectionWindow::*)()> buttons[] = {
+        {helpButton, &ConnectionWindow::onHelp},
+        {nextButton, &ConnectionWindow::onNext},
+        {testParadoxFolderButton, &ConnectionWindow::onTestParadoxFolder},
+        {loadSampleButton, &ConnectionWindow::onLoadSample},
+        {browseButton, &ConnectionWindow::onBrowse},
+        {testSqlConnectionButton, &ConnectionWindow::onTestSqlConnection},
+    };
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this,
+                [this, h = handler] { runWindowCommand([&] { (this->*h)(); }); });
     for (QLineEdit* box : lineEdits())
         box->installEventFilter(this);
 }
@@ -260,16 +265,33 @@ void ConnectionWindow::load()
         localConnectionCheck->setChecked(
             Settings::read(keys::LocalConnection, QStringLiteral("0")) != QStringLiteral("0"));
     });
-    trap.step(124, [&] {
-        if (!folderEdit->text().isEmpty() && !serverEdit->text().isEmpty() &&
-            paradoxFolderHasTables(folderEdit->text()) && openSqlConnection(sqlConnectionString()))
-            onNext();
-    });
-    // Shown unless the table window took its place.
-    trap.step(126, [&] {
-        if (!m_tableWindow || !m_tableWindow->isVisible())
+    runWindowCommand([&] {
+        // On screen with the stored values while the advance tests them.
+        trap.step(124, [&] {
             show();
+            advance();
+        });
+        // Shown unless the table window took its place.
+        trap.step(126, [&] {
+            if (!m_tableWindow || !m_tableWindow->isVisible())
+                show();
+        });
     });
+}
+
+void ConnectionWindow::advance()
+{
+    const CommandGuard busy(commandButtons());
+    Hourglass wait(*m_pointer);
+    if (!folderEdit->text().isEmpty() && !serverEdit->text().isEmpty() &&
+        paradoxFolderHasTables(folderEdit->text()) && openSqlConnection(sqlConnectionString()))
+        onNext();
+}
+
+QList<QWidget*> ConnectionWindow::commandButtons() const
+{
+    return {helpButton,       nextButton,   testParadoxFolderButton,
+            loadSampleButton, browseButton, testSqlConnectionButton};
 }
 
 void ConnectionWindow::loadHandCursor()
@@ -279,7 +301,11 @@ void ConnectionWindow::loadHandCursor()
         m_pointer->loadMouseIcon(file); // an unreadable file keeps the standard hand
 }
 
-void ConnectionWindow::unload() { emit unloaded(); }
+void ConnectionWindow::unload()
+{
+    requestStop(); // whatever runs ends at its next row or statement
+    emit unloaded();
+}
 
 void ConnectionWindow::closeEvent(QCloseEvent* event)
 {
@@ -335,8 +361,7 @@ void ConnectionWindow::onNext()
 {
     ErrorTrap trap(m_prompter, kModule, kNextProcedure);
     // One "Next >" at a time: the fills let window events run.
-    const CommandGuard busy({helpButton, nextButton, testParadoxFolderButton, loadSampleButton,
-                             browseButton, testSqlConnectionButton});
+    const CommandGuard busy(commandButtons());
     Hourglass wait(*m_pointer);
     bool works = false;
     if (!trap.step(102, [&] { works = paradoxFolderHasTables(folderEdit->text()); }) || !works)
@@ -389,6 +414,7 @@ void ConnectionWindow::onBrowse()
 
 void ConnectionWindow::onTestSqlConnection()
 {
+    const CommandGuard busy(commandButtons());
     Hourglass wait(*m_pointer);
     const bool opened = openSqlConnection(sqlConnectionString());
     m_prompter.message(opened ? kConnectionSuccessful : kLoginFailed, appTitle());

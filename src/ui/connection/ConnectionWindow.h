@@ -60,9 +60,10 @@ public:
     TableWindow* tableWindow() const { return m_tableWindow.get(); }
 
     // Start-up: look, caption, icon, application title, hand cursor, stored values, and the
-    // automatic advance to the table window when the stored connections work.
+    // automatic advance to the table window when the stored connections work; the window is
+    // on screen with the stored values while the advance tests them.
     void load();
-    // Ends the program (emits unloaded).
+    // Ends the program: the running command is asked to stop and unloaded is emitted.
     void unload();
 
     // How to check the login elsewhere, and the picture of a local connection on request.
@@ -103,6 +104,9 @@ private:
     void attachPointer();
     void loadHandCursor();
     QList<QLineEdit*> lineEdits() const;
+    QList<QWidget*> commandButtons() const;
+    // "Next >" when both stored connections work.
+    void advance();
     TableWindow& loadTableWindow();
     void fillTableWindow(TableWindow& window, ErrorTrap& trap);
 

@@ -1,6 +1,7 @@
 #include "ui/datatype/DataTypeWindow.h"
 
 #include "core/AppInfo.h"
+#include "core/StopRequest.h"
 #include "customize/Customize.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
@@ -216,7 +217,7 @@ const QString kCloseProcedure = QStringLiteral("Form_QueryUnload");
 
 bool DataTypeWindow::confirmClose()
 {
-    if (!m_changed)
+    if (!m_changed || stopRequested())
         return true;
     bool leave = true;
     ErrorTrap trap(m_prompter, kModule, kCloseProcedure);

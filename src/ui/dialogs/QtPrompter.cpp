@@ -1,5 +1,6 @@
 #include "ui/dialogs/QtPrompter.h"
 
+#include "core/StopRequest.h"
 #include "host/ErrorReport.h"
 #include "ui/datatype/DataTypeWindow.h"
 
@@ -40,12 +41,16 @@ QWidget* QtPrompter::dialogOwner() const
 
 void QtPrompter::message(const QString& text, const QString& title)
 {
+    if (stopRequested())
+        return;
     QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Ok, dialogOwner());
     box.exec();
 }
 
 bool QtPrompter::question(const QString& text, const QString& title)
 {
+    if (stopRequested())
+        return false;
     QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Yes | QMessageBox::No,
                     dialogOwner());
     box.setDefaultButton(QMessageBox::Yes);
@@ -55,6 +60,8 @@ bool QtPrompter::question(const QString& text, const QString& title)
 QString QtPrompter::inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText)
 {
+    if (stopRequested())
+        return {};
     bool ok = false;
     const QString answer = QInputDialog::getText(dialogOwner(), title, shown(prompt),
                                                  QLineEdit::Normal, defaultText, &ok);
@@ -63,12 +70,16 @@ QString QtPrompter::inputBox(const QString& prompt, const QString& title,
 
 QString QtPrompter::browseFolder(const QString& title, const QString& startFolder)
 {
+    if (stopRequested())
+        return {};
     return QFileDialog::getExistingDirectory(dialogOwner(), title, startFolder,
                                              QFileDialog::ShowDirsOnly);
 }
 
 void QtPrompter::errorReport(const QString& text)
 {
+    if (stopRequested())
+        return;
     QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
                     dialogOwner());
     box.exec();
@@ -88,6 +99,8 @@ void QtPrompter::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
 std::optional<CustomizeResult> QtPrompter::customizeTypes(const CustomizeRequest& request)
 {
+    if (stopRequested())
+        return std::nullopt;
     // A fresh window for each table, without an owner window.
     DataTypeWindow window(*this, request);
     window.load();

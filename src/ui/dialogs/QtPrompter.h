@@ -9,7 +9,8 @@ class QWidget;
 namespace tabulex {
 
 // The Prompter of the running program: Qt message boxes, input dialog, folder dialog and a
-// fresh data type window for each opening.
+// fresh data type window for each opening. Once the program is closing nothing opens: the
+// answers are No, Cancel and the empty text.
 class QtPrompter : public Prompter {
 public:
     void message(const QString& text, const QString& title) override;

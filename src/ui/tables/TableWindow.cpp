@@ -1,6 +1,7 @@
 #include "ui/tables/TableWindow.h"
 
 #include "core/AppInfo.h"
+#include "core/StopRequest.h"
 #include "folders/Folders.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
@@ -11,6 +12,7 @@
 #include "transfer/Transfers.h"
 #include "ui/common/AppIcon.h"
 #include "ui/common/WindowChrome.h"
+#include "ui/common/WindowCommands.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/tables/ListBoxTableList.h"
 
@@ -170,7 +172,8 @@ void TableWindow::connectHandlers()
         {helpButton, &TableWindow::onHelp},
     };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+        connect(button, &QPushButton::clicked, this,
+                [this, h = handler] { runWindowCommand([&] { (this->*h)(); }); });
 }
 
 QList<QPushButton*> TableWindow::pushButtons() const
@@ -237,7 +240,11 @@ void TableWindow::setHeightBelowBack()
     resize(width(), backButton->geometry().bottom() + 1 + below);
 }
 
-void TableWindow::unload() { emit unloaded(); }
+void TableWindow::unload()
+{
+    requestStop(); // whatever runs ends at its next row or statement
+    emit unloaded();
+}
 
 void TableWindow::closeEvent(QCloseEvent* event)
 {

@@ -65,7 +65,7 @@ public:
 
     // Look, icon, hand cursor, caption and height.
     void load();
-    // Ends the program (emits unloaded).
+    // Ends the program: the running command is asked to stop and unloaded is emitted.
     void unload();
 
     // Each stores its "Send with data type customization" box under its settings key.

@@ -1,11 +1,13 @@
 // "Next >", the automatic advance at start-up and "Help" of the connection window.
 #include "FreePort.h"
 #include "ScriptedPrompter.h"
+#include "SilentListener.h"
 #include "StandinServer.h"
 #include "core/AppInfo.h"
 #include "host/TableList.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
+#include "ui/common/WindowCommands.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/connection/ConnectionWindow.h"
 #include "ui/tables/TableWindow.h"
@@ -15,9 +17,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 using namespace tabulex;
@@ -215,4 +219,52 @@ TEST_F(ConnectionWindowFlowTest, TestConnectionTellsWhetherTheLoginWorks)
     EXPECT_EQ(test(), failed);
     // The other tests of the program need a server again.
     s_server = std::make_unique<test::StandinServer>();
+}
+
+TEST_F(ConnectionWindowFlowTest, StartUpShowsTheStoredValuesWhileTheAdvanceLogsIn)
+{
+    keepWindowsAnswering();
+    storeWorkingSetup();
+    s_server->control("delay_login 700");
+    ConnectionWindow window(m_prompter);
+    // What the screen shows while the logins wait.
+    bool shown = false, hourglass = false, tableWindowShown = true;
+    QString folder;
+    QTimer::singleShot(100, &window, [&] {
+        shown = window.isVisible();
+        hourglass = window.pointer().mousePointer() == MousePointer::Hourglass;
+        folder = window.folderEdit->text();
+        tableWindowShown = window.tableWindow() && window.tableWindow()->isVisible();
+    });
+    window.load();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(hourglass);
+    EXPECT_EQ(folder, m_tables.path());
+    EXPECT_FALSE(tableWindowShown);
+    ASSERT_NE(window.tableWindow(), nullptr);
+    EXPECT_TRUE(window.tableWindow()->isVisible());
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ConnectionWindowFlowTest, ClosingDuringTestConnectionEndsItWithoutAMessage)
+{
+    keepWindowsAnswering();
+    test::SilentListener silent;
+    ConnectionWindow window(m_prompter);
+    window.serverEdit->setText("127.0.0.1");
+    window.portEdit->setText(QString::number(silent.port()));
+    window.userEdit->setText(s_server->user());
+    window.show();
+    int unloaded = 0;
+    QObject::connect(&window, &ConnectionWindow::unloaded, [&] { ++unloaded; });
+    std::chrono::steady_clock::time_point closed;
+    QTimer::singleShot(200, &window, [&] {
+        closed = std::chrono::steady_clock::now();
+        window.close();
+    });
+    window.testSqlConnectionButton->click();
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_EQ(unloaded, 1);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(m_prompter.prompts.empty());
 }

@@ -1,25 +1,33 @@
 #include "TableWindowFixture.h"
 #include "TestHost.h"
 #include "connect/ConnectionStrings.h"
+#include "core/DataError.h"
+#include "core/StopRequest.h"
 #include "host/TableList.h"
+#include "paradox/TableWriter.h"
 #include "settings/Settings.h"
 #include "tables/ListFill.h"
 #include "transfer/Statements.h"
+#include "ui/common/WindowCommands.h"
 #include "ui/tables/TableWindow.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 using namespace tabulex;
 using namespace tabulex::test;
 using Kind = ScriptedPrompter::Kind;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -55,6 +63,25 @@ protected:
         for (int i = 1; i <= rows; ++i)
             s_server->execute("INSERT INTO " + bracketName(name) +
                               QStringLiteral(" VALUES(%1, N'row %1')").arg(i));
+    }
+
+    void writeParadoxNumbers(const QString& name, int rows)
+    {
+        paradox::TableWriter w((m_folder.path() + u'/' + name + ".db").toStdString(),
+                               {{"n", paradox::FieldType::Long, 0}});
+        for (int i = 1; i <= rows; ++i)
+            w.append({paradox::Value(i)});
+        w.commit();
+    }
+
+    // Runs f once, when the progress bar shows percent.
+    void atProgress(int percent, std::function<void()> f)
+    {
+        QObject::connect(m_window->progressBar, &QProgressBar::valueChanged, m_window.get(),
+                         [percent, f = std::move(f)](int v) {
+                             if (v == percent)
+                                 f();
+                         });
     }
 
     std::vector<int> m_progress;
@@ -133,4 +160,43 @@ TEST_F(TransferWindowTest, NothingSelectedAsksForASelection)
     EXPECT_EQ(messages[0].text, "Please select a table to send.");
     EXPECT_EQ(messages[1].text, "Please select a table to send.");
     EXPECT_EQ(messages[0].title, "Tabulex");
+}
+
+TEST_F(TransferWindowTest, ClosingDuringASendToSqlServerEndsTheHeldStatementAndDropsTheTable)
+{
+    keepWindowsAnswering();
+    writeParadoxNumbers("NUMS", 10);
+    fillLists();
+    select(m_window->paradoxTables(), {"NUMS"});
+    Clock::time_point closed;
+    // The server holds the third row's INSERT when the window is closed.
+    atProgress(30, [&] {
+        s_server->control("delay 60000 INSERT");
+        QTimer::singleShot(100, m_window.get(), [&] {
+            closed = Clock::now();
+            m_window->close();
+        });
+    });
+    m_window->sendToSqlServerButton->click();
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_TRUE(m_prompter.prompts.empty());
+    EXPECT_TRUE(items(m_window->sqlTables()).isEmpty());
+    clearStopRequest();
+    EXPECT_THROW(s_server->query("SELECT * FROM [NUMS]"), DataError);
+}
+
+TEST_F(TransferWindowTest, ClosingDuringASendToParadoxStopsAtTheNextRowAndWritesNothing)
+{
+    keepWindowsAnswering();
+    makeTable("Many", 10);
+    fillLists();
+    select(m_window->sqlTables(), {"Many"});
+    atProgress(30, [&] { m_window->close(); });
+    m_window->sendToParadoxButton->click();
+    EXPECT_EQ(m_progress, std::vector<int>({10, 20, 30}));
+    EXPECT_TRUE(m_prompter.prompts.empty());
+    EXPECT_TRUE(items(m_window->paradoxTables()).isEmpty());
+    EXPECT_TRUE(QDir(m_folder.path())
+                    .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }
