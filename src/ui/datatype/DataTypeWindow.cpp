@@ -41,6 +41,12 @@ DataTypeWindow::DataTypeWindow(Prompter& prompter, CustomizeRequest request, QWi
     createControls();
     connect(fieldList, &QListWidget::itemClicked, this, [this] { onFieldClicked(); });
     connect(typeList, &QListWidget::itemClicked, this, [this] { onTypeClicked(); });
+    // Arrows, Home, End, the page keys and typing select as a click does.
+    for (QListWidget* list : {fieldList, typeList})
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+            if (const QList<QListWidgetItem*> chosen = list->selectedItems(); !chosen.isEmpty())
+                selectRow(list->row(chosen.first()));
+        });
     connect(changeButton, &QPushButton::clicked, this, [this] { onChange(); });
     connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
     connect(helpButton, &QPushButton::clicked, this, [this] { onHelp(); });

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,40 @@ TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
     EXPECT_EQ(m_prompter.of(Kind::Message)[0].text, "Invalid datatype.");
     EXPECT_EQ(m_window->typeList->item(5)->text(), "SMALLINT");
     EXPECT_EQ(m_window->typeEdit->text(), "NUMBER");
+}
+
+// Each key moves one list; the other list and the Change box follow, and Change writes into
+// the row shown.
+TEST_F(DataTypeWindowTest, KeyboardSelectionKeepsTheListsAndTheChangeBoxTogether)
+{
+    writeParadoxTable("FULL", true);
+    struct Case {
+        bool inFields;
+        std::vector<Qt::Key> keys;
+        int row;
+    };
+    for (const Case& c :
+         {Case{true, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, 5},
+          Case{false, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, 3}, Case{true, {Qt::Key_End}, 14},
+          Case{false, {Qt::Key_End, Qt::Key_Home}, 0}, Case{true, {Qt::Key_PageDown}, -1},
+          Case{true, {Qt::Key_T}, 4}}) {
+        open("MSSQL", "FULL", "CREATE TABLE [FULL](");
+        m_window->show();
+        QListWidget* list = c.inFields ? m_window->fieldList : m_window->typeList;
+        list->setFocus();
+        list->setCurrentRow(2);
+        for (Qt::Key key : c.keys)
+            QTest::keyClick(list, key);
+        const int row = c.row >= 0 ? c.row : list->currentRow();
+        ASSERT_NE(row, 2) << c.keys.front();
+        EXPECT_EQ(m_window->fieldList->currentRow(), row) << c.keys.front();
+        EXPECT_EQ(m_window->typeList->currentRow(), row) << c.keys.front();
+        EXPECT_EQ(m_window->typeEdit->text(), m_window->typeList->item(row)->text());
+        m_window->typeEdit->setText("int");
+        m_window->onChange();
+        EXPECT_EQ(items(m_window->typeList).indexOf("int"), row) << c.keys.front();
+        m_window->hide();
+    }
 }
 
 TEST_F(DataTypeWindowTest, LeavingAfterAChangeAsksFirst)

@@ -1,9 +1,11 @@
 #include "ui/dialogs/QtPrompter.h"
+#include "ui/datatype/DataTypeWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -69,4 +71,38 @@ TEST(QtPrompter, ARowErrorReportOffersToQuietTheTablesFurtherRowErrors)
         EXPECT_EQ(caption, "Do not show further row errors of this table");
         EXPECT_EQ(title, "Application Error");
     }
+}
+
+// Each opening of the data type window starts where the first did, whatever the last one
+// left focused: Enter never cancels the run.
+TEST(QtPrompter, EveryDataTypeWindowOpensAsTheFirstDid)
+{
+    QtPrompter prompter;
+    struct Start {
+        QString focus;
+        QString defaultButton;
+    };
+    std::vector<Start> starts;
+    const auto openAndLeave = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<DataTypeWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(window, nullptr);
+            Start s;
+            if (QWidget* f = window->focusWidget())
+                s.focus = f->metaObject()->className();
+            for (QPushButton* b : window->findChildren<QPushButton*>())
+                if (b->isDefault())
+                    s.defaultButton = b->text();
+            starts.push_back(s);
+            window->cancelButton->setFocus();
+            window->cancelButton->click();
+        });
+        EXPECT_FALSE(prompter.customizeTypes({"Other", "T", "CREATE TABLE [T](", ""}));
+    };
+    openAndLeave();
+    openAndLeave();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].focus, starts[0].focus);
+    EXPECT_EQ(starts[1].defaultButton, starts[0].defaultButton);
+    EXPECT_NE(starts[1].defaultButton, "Cancel");
 }
