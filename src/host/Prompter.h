@@ -34,7 +34,8 @@ public:
         errorReport(text);
         return false;
     }
-    // Opens a file or web address with the desktop's viewer; does not wait.
+    // Opens a file or web address with the desktop's viewer; does not wait. When no viewer
+    // takes it, a message gives the path or the address.
     virtual void openUrl(const QUrl& url) = 0;
     // The data type window for one table, modal; nothing when the user left it without
     // applying.

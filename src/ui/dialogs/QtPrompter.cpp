@@ -1,5 +1,6 @@
 #include "ui/dialogs/QtPrompter.h"
 
+#include "core/AppInfo.h"
 #include "core/StopRequest.h"
 #include "host/ErrorReport.h"
 #include "ui/datatype/DataTypeWindow.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -87,6 +89,8 @@ void QtPrompter::errorReport(const QString& text)
 
 bool QtPrompter::rowErrorReport(const QString& text)
 {
+    if (stopRequested())
+        return false;
     QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
                     dialogOwner());
     // The box owns the check box.
@@ -95,7 +99,16 @@ bool QtPrompter::rowErrorReport(const QString& text)
     return box.checkBox()->isChecked();
 }
 
-void QtPrompter::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void QtPrompter::openUrl(const QUrl& url)
+{
+    if (QDesktopServices::openUrl(url))
+        return;
+    // No viewer took it: the user opens it by hand.
+    const QString where =
+        url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    message(QStringLiteral("Nothing on this computer could open the help. It is at:\r\n") + where,
+            appTitle());
+}
 
 std::optional<CustomizeResult> QtPrompter::customizeTypes(const CustomizeRequest& request)
 {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -105,4 +106,30 @@ TEST(QtPrompter, EveryDataTypeWindowOpensAsTheFirstDid)
     EXPECT_EQ(starts[1].focus, starts[0].focus);
     EXPECT_EQ(starts[1].defaultButton, starts[0].defaultButton);
     EXPECT_NE(starts[1].defaultButton, "Cancel");
+}
+
+TEST(QtPrompter, HelpThatNothingOpensSaysWhereItIs)
+{
+    // No program on the path to open anything.
+    QTemporaryDir empty;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", empty.path().toUtf8());
+    QtPrompter prompter;
+    const QList<QUrl> urls = {QUrl::fromLocalFile("/opt/tabulex/local-connection-example.jpg"),
+                              QUrl("https://example.com/paradox/data-types.html")};
+    QStringList shown;
+    for (const QUrl& url : urls) {
+        QTimer::singleShot(0, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        prompter.openUrl(url);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].endsWith("/opt/tabulex/local-connection-example.jpg"));
+    EXPECT_TRUE(shown[1].endsWith("https://example.com/paradox/data-types.html"));
+    qputenv("PATH", path);
 }
