@@ -12,6 +12,7 @@
 #include "tables/ListFill.h"
 #include "ui/common/AppIcon.h"
 #include "ui/common/CommandGuard.h"
+#include "ui/common/PlainFrameStyle.h"
 #include "ui/common/WindowChrome.h"
 #include "ui/common/WindowCommands.h"
 #include "ui/common/WindowPointer.h"
@@ -56,6 +57,7 @@ constexpr int kFontPointSize = 9;
 constexpr int kTextWidth = 260;
 constexpr int kPortWidth = 64;
 constexpr int kNextWidth = 96;
+constexpr int kCaptionPadding = 12;
 
 } // namespace
 
@@ -105,6 +107,9 @@ void ConnectionWindow::createControls()
     databaseLabel->setBuddy(databaseEdit);
     folderLabel->setBuddy(folderEdit);
 
+    // One white for the frames' bodies, their titles, the labels and the check box.
+    for (QGroupBox* frame : {paradoxFrame, loginFrame})
+        frame->setStyle(PlainFrameStyle::instance());
     for (QWidget* w : {static_cast<QWidget*>(paradoxFrame), static_cast<QWidget*>(loginFrame),
                        static_cast<QWidget*>(localConnectionCheck)})
         setBackground(w, Qt::white);
@@ -119,6 +124,10 @@ void ConnectionWindow::arrangeControls()
     portEdit->setFixedWidth(kPortWidth);
     browseButton->setFixedWidth(browseButton->sizeHint().height() + 8);
     nextButton->setMinimumWidth(kNextWidth);
+    // The buttons beside each other in the frames have the same room around their captions.
+    for (QPushButton* b :
+         {testParadoxFolderButton, loadSampleButton, testSqlConnectionButton, helpButton})
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 2 * kCaptionPadding);
     int labelWidth = 0;
     for (QLabel* label : {serverLabel, folderLabel, databaseLabel, userLabel, passwordLabel})
         labelWidth = qMax(labelWidth, label->sizeHint().width());

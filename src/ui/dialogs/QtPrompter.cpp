@@ -10,7 +10,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace tabulex {
@@ -23,6 +25,31 @@ QString shown(QString text)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     return text;
+}
+
+// Room the window manager takes beside a title: icon, buttons and margins.
+constexpr int kTitleBarExtra = 120;
+
+// The box is at least as wide as its title needs, and a line that holds a web address is not
+// broken: the box sizes itself from its layout's minimum width, which spacers raise.
+void fitBox(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!grid || !label)
+        return;
+    const int title = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                          .horizontalAdvance(box.windowTitle()) +
+                      kTitleBarExtra;
+    grid->addItem(new QSpacerItem(title, 0), grid->rowCount(), 0, 1, grid->columnCount());
+    int address = 0;
+    for (const QString& line : box.text().split(u'\n'))
+        if (line.contains(QLatin1String("://")))
+            address = qMax(address, label->fontMetrics().horizontalAdvance(line) + 2);
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(grid->indexOf(label), &row, &column, &rows, &columns);
+    if (address > 0)
+        grid->addItem(new QSpacerItem(address, 0), grid->rowCount(), column);
 }
 
 } // namespace
@@ -46,6 +73,7 @@ void QtPrompter::message(const QString& text, const QString& title)
     if (stopRequested())
         return;
     QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Ok, dialogOwner());
+    fitBox(box);
     box.exec();
 }
 
@@ -56,6 +84,7 @@ bool QtPrompter::question(const QString& text, const QString& title)
     QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Yes | QMessageBox::No,
                     dialogOwner());
     box.setDefaultButton(QMessageBox::Yes);
+    fitBox(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -84,6 +113,7 @@ void QtPrompter::errorReport(const QString& text)
         return;
     QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
                     dialogOwner());
+    fitBox(box);
     box.exec();
 }
 
