@@ -111,7 +111,7 @@ void checkParadoxTableName(const QString& paradoxName)
 }
 
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
-                     const QString& paradoxName, bool replace)
+                     const QString& paradoxName, bool replace, const std::function<void()>& eachRow)
 {
     const StagingTable& t = store.table(table);
     const fs::path dir(QFile::encodeName(folder).toStdString());
@@ -140,6 +140,8 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
             for (size_t i = 0; i < row.size(); ++i)
                 out[i] = paradoxValueOf(row[i]);
             writer.append(out);
+            if (eachRow)
+                eachRow();
         });
         writer.commit();
     } catch (const paradox::Error& err) {

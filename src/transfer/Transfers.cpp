@@ -272,8 +272,12 @@ bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* 
     const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
     const bool exported =
         rows.complete && run.step(142, exportStatement(folder, paradoxName, sourceName), [&] {
+            // A closing program stops the writing; the table is not placed.
             staging::exportToParadox(openedStore(store), sourceName, folder, paradoxName,
-                                     answer == true);
+                                     answer == true, [&] {
+                                         ctx.host->processEvents();
+                                         stopIfRequested();
+                                     });
             ctx.host->processEvents();
         });
     if (exported) {

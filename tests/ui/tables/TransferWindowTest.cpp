@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -185,18 +186,27 @@ TEST_F(TransferWindowTest, ClosingDuringASendToSqlServerEndsTheHeldStatementAndD
     EXPECT_THROW(s_server->query("SELECT * FROM [NUMS]"), DataError);
 }
 
+// Closed during the copy (at the third row) or after the last row, while the table is
+// written: nothing is placed in the folder.
 TEST_F(TransferWindowTest, ClosingDuringASendToParadoxStopsAtTheNextRowAndWritesNothing)
 {
     keepWindowsAnswering();
     makeTable("Many", 10);
-    fillLists();
-    select(m_window->sqlTables(), {"Many"});
-    atProgress(30, [&] { m_window->close(); });
-    m_window->sendToParadoxButton->click();
-    EXPECT_EQ(m_progress, std::vector<int>({10, 20, 30}));
-    EXPECT_TRUE(m_prompter.prompts.empty());
-    EXPECT_TRUE(items(m_window->paradoxTables()).isEmpty());
-    EXPECT_TRUE(QDir(m_folder.path())
-                    .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
-                    .isEmpty());
+    for (int closeAt : {30, 100}) {
+        clearStopRequest();
+        fillLists();
+        select(m_window->sqlTables(), {"Many"});
+        m_progress.clear();
+        QObject::disconnect(m_window->progressBar, &QProgressBar::valueChanged, m_window.get(),
+                            nullptr);
+        atProgress(closeAt, [&] { m_window->close(); });
+        m_window->sendToParadoxButton->click();
+        EXPECT_EQ(std::count(m_progress.begin(), m_progress.end(), closeAt), 1) << closeAt;
+        EXPECT_TRUE(m_prompter.prompts.empty());
+        EXPECT_TRUE(items(m_window->paradoxTables()).isEmpty());
+        EXPECT_TRUE(QDir(m_folder.path())
+                        .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
+                        .isEmpty())
+            << closeAt;
+    }
 }
