@@ -125,6 +125,7 @@ bool QtPrompter::rowErrorReport(const QString& text)
                     dialogOwner());
     // The box owns the check box.
     box.setCheckBox(new QCheckBox(kQuietRowErrorsText));
+    fitBox(box);
     box.exec();
     return box.checkBox()->isChecked();
 }
