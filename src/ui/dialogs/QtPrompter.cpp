@@ -52,6 +52,21 @@ void fitBox(QMessageBox& box)
         grid->addItem(new QSpacerItem(address, 0), grid->rowCount(), column);
 }
 
+// A report longer than this (a statement of a thousand rows) shows its start in the box and
+// the whole text under "Show Details...", so that the box stays on the screen.
+constexpr qsizetype kLongReport = 2000;
+
+void setReportText(QMessageBox& box, const QString& text)
+{
+    const QString all = shown(text);
+    if (all.size() <= kLongReport) {
+        box.setText(all);
+        return;
+    }
+    box.setText(all.left(kLongReport) + QChar(0x2026));
+    box.setDetailedText(all);
+}
+
 } // namespace
 
 void QtPrompter::setOwnerWindow(std::function<QWidget*()> ownerWindow)
@@ -111,8 +126,9 @@ void QtPrompter::errorReport(const QString& text)
 {
     if (stopRequested())
         return;
-    QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Warning, kErrorReportTitle, QString(), QMessageBox::Ok,
                     dialogOwner());
+    setReportText(box, text);
     fitBox(box);
     box.exec();
 }
@@ -121,8 +137,9 @@ bool QtPrompter::rowErrorReport(const QString& text)
 {
     if (stopRequested())
         return false;
-    QMessageBox box(QMessageBox::Warning, kErrorReportTitle, shown(text), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Warning, kErrorReportTitle, QString(), QMessageBox::Ok,
                     dialogOwner());
+    setReportText(box, text);
     // The box owns the check box.
     box.setCheckBox(new QCheckBox(kQuietRowErrorsText));
     fitBox(box);

@@ -74,6 +74,33 @@ TEST(QtPrompter, ARowErrorReportOffersToQuietTheTablesFurtherRowErrors)
     }
 }
 
+// A report holding a statement of a thousand rows keeps the box on the screen: its start in the
+// box, the whole text under the details.
+TEST(QtPrompter, ALongReportShowsItsStartAndKeepsTheWholeTextInTheDetails)
+{
+    QtPrompter prompter;
+    const QString statement =
+        QStringLiteral("INSERT INTO [T] VALUES('1')") + QStringLiteral(", ('1')").repeated(5000);
+    const QString report = QStringLiteral("Connection lost\r\rsql: ") + statement;
+    QString shownText, details;
+    int height = 0;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                shownText = box->text();
+                details = box->detailedText();
+                height = box->sizeHint().height();
+                box->done(QMessageBox::Ok);
+            }
+        }
+    });
+    prompter.errorReport(report);
+    EXPECT_TRUE(shownText.startsWith(QStringLiteral("Connection lost\n\nsql: INSERT INTO [T]")));
+    EXPECT_LT(shownText.size(), 2100);
+    EXPECT_TRUE(details.endsWith(statement));
+    EXPECT_LT(height, 1000);
+}
+
 // Each opening of the data type window starts where the first did, whatever the last one
 // left focused: Enter never cancels the run.
 TEST(QtPrompter, EveryDataTypeWindowOpensAsTheFirstDid)
