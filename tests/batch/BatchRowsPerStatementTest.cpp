@@ -69,13 +69,7 @@ protected:
 TEST_F(BatchRowsPerStatement, ManyRowsToAStatementArriveAndFailAsOneRowToAStatement)
 {
     TABULEX_REQUIRE_FIXTURES();
-    for (const char* sub : {"db", "fields"}) {
-        QStringList here;
-        for (const auto& f :
-             paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
-            here << QString::fromStdString(f.stem().string());
-        copyFixtures(QString::fromLatin1(sub), here);
-    }
+    copyAllFixtures();
     writeFailingTable(folder());
 
     const auto [oneByOne, oneByOneReports] = sendTo({"--rows-per-statement", "1"});

@@ -87,15 +87,7 @@ protected:
 TEST_F(BatchSameAsWindow, EveryFixtureTableArrivesTheSameBothWays)
 {
     TABULEX_REQUIRE_FIXTURES();
-    QStringList names;
-    for (const char* sub : {"db", "fields"}) {
-        QStringList here;
-        for (const auto& f :
-             paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
-            here << QString::fromStdString(f.stem().string());
-        copyFixtures(QString::fromLatin1(sub), here);
-        names += here;
-    }
+    const QStringList names = copyAllFixtures();
 
     // Paradox to SQL Server: once by tabulex-batch, once by "Send Table/s To SQL Server".
     const BatchResult toSql = batch(QStringList{"send", "--to", "sql", "--all"} + connection());

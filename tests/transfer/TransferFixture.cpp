@@ -95,6 +95,20 @@ void TransferTest::copyFixtures(const QString& subfolder, const QStringList& tab
     }
 }
 
+QStringList TransferTest::copyAllFixtures()
+{
+    QStringList names;
+    for (const char* sub : {"db", "fields"}) {
+        QStringList here;
+        for (const auto& f :
+             paradox::listTableFiles((paradoxFixtures() + u'/' + sub).toStdString()))
+            here << QString::fromStdString(f.stem().string());
+        copyFixtures(QString::fromLatin1(sub), here);
+        names += here;
+    }
+    return names;
+}
+
 void TransferTest::refillParadoxList()
 {
     paradoxList.clear();

@@ -39,6 +39,8 @@ protected:
 
     // Copies fixture tables (with their companions) into the Paradox folder, writable.
     void copyFixtures(const QString& subfolder, const QStringList& tables);
+    // Every fixture table of the db and fields folders; gives their names.
+    QStringList copyAllFixtures();
     // The Paradox list as the table window would show it after a refill.
     void refillParadoxList();
     QString folder() const { return m_folder->path(); }
