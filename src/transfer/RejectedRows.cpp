@@ -42,7 +42,7 @@ QString commentLines(const QString& text)
 QString rejectedRowsFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // XDG rule: a relative XDG_STATE_HOME counts as unset.
     if (state.isEmpty() || !QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/Quorvane/rejected");
