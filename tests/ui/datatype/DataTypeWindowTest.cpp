@@ -2,7 +2,6 @@
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
 #include "connect/ConnectionStrings.h"
-#include "customize/Customize.h"
 #include "paradox/TableWriter.h"
 
 #include <QLineEdit>
