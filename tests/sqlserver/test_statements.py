@@ -2,6 +2,7 @@
 
 import argparse
 import os
+import random
 import struct
 import sys
 import unittest
@@ -10,9 +11,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tdsstandin import procs, tokens  # noqa: E402
 from tdsstandin.catalogue import Database  # noqa: E402
-from tdsstandin.engine import Engine  # noqa: E402
+from tdsstandin.engine import Engine, _fast_insert  # noqa: E402
+from tdsstandin.errors import SqlError  # noqa: E402
 from tdsstandin.faults import Failure, Faults  # noqa: E402
-from tdsstandin.parser import Parser  # noqa: E402
+from tdsstandin.parser import Parser, parse_batch  # noqa: E402
 from tdsstandin.prepared import PreparedStatements  # noqa: E402
 from tdsstandin.server import Server  # noqa: E402
 
@@ -265,6 +267,99 @@ class FaultsTest(unittest.TestCase):
         f = Faults()
         f.set_delay(500, "^SELECT")
         self.assertEqual([f.plan(s).delay for s in ("SELECT 1", "INSERT")], [500, 0])
+
+
+def _spaces(rnd):
+    return rnd.choice(["", "", " ", " ", "  ", "\t", "\r\n", "\u3000"])
+
+
+def _case(rnd, word):
+    return "".join(c.lower() if rnd.random() < 0.3 else c for c in word)
+
+
+def _insert(rnd):
+    """A generated INSERT and whether it is in the form a transfer sends (the fast path's)."""
+    sent_form = True
+    kind = rnd.randrange(6)
+    if kind == 0:
+        name = "[" + rnd.choice(["Products", "a]]b", "Order Details", "", "x" * 127 + "]]",
+                                 "y" * 129, "[q", "VALUES"]) + "]"
+        sent_form = len(name[1:-1].replace("]]", "]")) <= 128
+    elif kind == 1:
+        name = rnd.choice(["Products", "_t1", "T#@$", "NULL", "VALUES", "P" + "VALUES"])
+    elif kind == 2:
+        name = rnd.choice(["dbo.Products", "[dbo].[T]", '"Quoted"', "\u00dcml", "#tmp", "1st"])
+        sent_form = False
+    else:
+        name = "[T%d]" % rnd.randrange(3)
+    rows = []
+    for _ in range(rnd.choice([1, 1, 2, 3, 5])):
+        values = []
+        for _ in range(rnd.randint(1, 4)):
+            form = rnd.randrange(12)
+            if form < 4:
+                text = "".join(rnd.choice("ab ',()N\u00e9\u0416\n0x-;") for _ in range(
+                    rnd.randrange(6))).replace("'", "''")
+                values.append(rnd.choice(["", "N", "n"]) + "'" + text + "'")
+            elif form == 4:
+                values.append(_case(rnd, "NULL"))
+            elif form < 7:
+                values.append(rnd.choice(["", "-"]) + str(rnd.choice([0, 7, 42, 2**31, 10**40]))
+                              .zfill(rnd.randint(1, 3)))
+            elif form < 9:
+                values.append(rnd.choice(["0x", "0X"]) + "".join(
+                    rnd.choice("0123456789abcdefABCDEF") for _ in range(rnd.randrange(5))))
+            else:
+                values.append(rnd.choice(["1.5", "- 5", "+5", "1e3", ".5", "@p", "0x1G", "1a",
+                                          "--5", "NULLL", "x", "DEFAULT"]))
+                sent_form = False
+        rows.append("(" + ",".join(_spaces(rnd) + v + _spaces(rnd) for v in values) + ")")
+    gap = _spaces(rnd) if name.endswith("]") else rnd.choice([" ", "\n"])
+    head = [_case(rnd, "INSERT"), " ", _case(rnd, "INTO"), " ", name, gap,
+            _case(rnd, "VALUES"), _spaces(rnd)]
+    tail = rnd.choice(["", "", ";", " ; ", "\n"])
+    twist = rnd.randrange(10)
+    if twist == 0:
+        head[1:4] = [" "]                                   # no INTO
+    elif twist == 1:
+        head[4] += "(a, b)"                                 # a column list
+    elif twist == 2:
+        tail += rnd.choice([",", "; SELECT 1", " -- done", ",(1", "/**/"])
+    elif twist == 3:
+        head[5] = ""                                        # the name against VALUES
+        sent_form = sent_form and name.endswith("]")
+    if twist in (0, 1, 2):
+        sent_form = False
+    return "".join(head) + (_spaces(rnd) + "," + _spaces(rnd)).join(rows) + tail, sent_form
+
+
+def _parsed(sql):
+    try:
+        statements = parse_batch(sql)
+    except SqlError as err:
+        return "error %d" % err.number
+    if len(statements) != 1 or statements[0].kind != "insert":
+        return [s.kind for s in statements]
+    stmt = statements[0]
+    return (stmt.name.parts, stmt.columns,
+            [[(v.kind, v.value) for v in row] for row in stmt.rows])
+
+
+class FastInsertTest(unittest.TestCase):
+    def test_the_fast_insert_path_reads_every_statement_as_the_parser_does(self):
+        rnd = random.Random(27)
+        statements = [_insert(rnd) for _ in range(4000)]
+        statements.append(("INSERT INTO [Products] VALUES (1, N'Widget', 'a'), (2, 'x', NULL), "
+                           "(3, 'y', 0x00)", True))
+        taken = 0
+        for sql, sent_form in statements:
+            fast = _fast_insert(sql)
+            if fast is None:
+                self.assertFalse(sent_form, sql)
+                continue
+            taken += 1
+            self.assertEqual((fast.name.parts, fast.columns, fast.rows), _parsed(sql), sql)
+        self.assertGreater(taken, 500)
 
 
 if __name__ == "__main__":

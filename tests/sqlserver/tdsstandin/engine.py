@@ -12,11 +12,14 @@ from .sqltypes import SqlType
 
 # INSERT INTO [name] VALUES(...)[, (...)] with literal values: the statements a transfer sends.
 # The whole statement is checked by one expression, then its values are picked out by another.
-_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+)|0x([0-9A-Fa-f]*+))\s*"
-_ROW = r"\((?:%s,)*+%s\)" % (_VALUE, _VALUE)
-_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*)\s*"
-                          r"VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*" % (_ROW, _ROW), re.I)
-_FAST_VALUES = re.compile(_VALUE + r"([,)])", re.I)
+# No capturing group may sit inside a possessive repeat: Python 3.11's re module then fails
+# with "SystemError: The span of capturing group is wrong" (CPython issue 101955).
+_FORM = r"\s*(?:N?'[^']*+(?:''[^']*+)*+'|NULL|-?[0-9]++|0x[0-9A-Fa-f]*+)\s*"
+_ROW = r"\((?:%s,)*+%s\)" % (_FORM, _FORM)
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*+)"
+                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*" % (_ROW, _ROW), re.I)
+_FAST_VALUES = re.compile(r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]++)|"
+                          r"0x([0-9A-Fa-f]*+))\s*([,)])", re.I)
 _MAX_INSERT_ROWS = 1000
 
 
