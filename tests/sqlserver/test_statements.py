@@ -345,6 +345,64 @@ def _parsed(sql):
             [[(v.kind, v.value) for v in row] for row in stmt.rows])
 
 
+class KeysTest(StandinCase):
+    def test_keys_identity_and_not_null_behave_as_sql_server(self):
+        self.run_batch("CREATE TABLE [Parts]([id] INT IDENTITY(10, 5) PRIMARY KEY, [code] "
+                       "NVARCHAR(20) NOT NULL CONSTRAINT [UQ_code] UNIQUE, [note] NVARCHAR(MAX))")
+        self.run_batch("CREATE TABLE [Lines]([o] INT, [n] SMALLINT, [qty] MONEY, "
+                       "CONSTRAINT [PK_Lines] PRIMARY KEY ([n], [o]))")
+        self.assertEqual(self.run_batch("INSERT INTO [Parts] VALUES(N'a', NULL), ('b', 'x')"),
+                         [("DONE", tokens.DONE_COUNT, 2)])
+        self.assertEqual(self.rows("SELECT IDENT_CURRENT('Parts')"), [("15",)])
+        pk = self.rows("SELECT * FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS")
+        generated = [r[2] for r in pk if r[5] == "Parts" and r[6] == "PRIMARY KEY"][0]
+        self.assertRegex(generated, r"^PK__Parts__[0-9A-F]{16}$")
+        cases = [
+            ("INSERT INTO [Parts] VALUES(N'A ', NULL)", 2627, "Violation of UNIQUE KEY "
+             "constraint 'UQ_code'. Cannot insert duplicate key in object 'dbo.Parts'. The "
+             "duplicate key value is (A )."),
+            ("INSERT INTO [Lines] VALUES(1, 2, 3), ('1', '2', '4')", 2627, "Violation of "
+             "PRIMARY KEY constraint 'PK_Lines'. Cannot insert duplicate key in object "
+             "'dbo.Lines'. The duplicate key value is (2, 1)."),
+            ("INSERT INTO [Lines] VALUES(1, NULL, 3)", 515, "Cannot insert the value NULL into "
+             "column 'n', table 'shop.dbo.Lines'; column does not allow nulls. INSERT fails."),
+            ("INSERT INTO [Parts]([id], [code]) VALUES(1, 'c')", 544, "Cannot insert explicit "
+             "value for identity column in table 'Parts' when IDENTITY_INSERT is set to OFF."),
+            ("INSERT INTO [Parts] VALUES(1, 'c', NULL)", 8101, "An explicit value for the "
+             "identity column in table 'Parts' can only be specified when a column list is used "
+             "and IDENTITY_INSERT is ON."),
+            ("SET IDENTITY_INSERT [Lines] ON", 8106, "Table 'Lines' does not have the identity "
+             "property. Cannot perform SET operation."),
+            ("CREATE TABLE [x]([a] INT PRIMARY KEY, [b] INT PRIMARY KEY)", 8110, "Cannot add "
+             "multiple PRIMARY KEY constraints to table 'x'."),
+            ("CREATE TABLE [x]([a] INT NULL PRIMARY KEY)", 8111, "Cannot define PRIMARY KEY "
+             "constraint on nullable column in table 'x'."),
+            ("CREATE TABLE [x]([a] FLOAT IDENTITY)", 2749, "Identity column 'a' must be of data "
+             "type int, bigint, smallint, tinyint, or decimal or numeric with a scale of 0, and "
+             "constrained to be nonnullable."),
+            ("CREATE TABLE [x]([a] INT, CONSTRAINT [PK_Lines] PRIMARY KEY ([a]))", 2714,
+             "There is already an object named 'PK_Lines' in the database."),
+        ]
+        for sql, number, text in cases:
+            with self.subTest(sql=sql):
+                self.assertEqual(self.error_of(sql), (number, text))
+        # Explicit values under IDENTITY_INSERT move the current value only forwards.
+        self.run_batch("SET IDENTITY_INSERT [dbo].[Parts] ON; INSERT INTO [Parts]([code], [id]) "
+                       "VALUES('c', 100), ('d', 50); SET IDENTITY_INSERT [Parts] OFF")
+        self.run_batch("INSERT INTO [Parts]([code]) VALUES('e')")
+        self.assertEqual(self.rows("SELECT [id], [code] FROM [Parts]"),
+                         [(10, "a"), (15, "b"), (100, "c"), (50, "d"), (105, "e")])
+        self.assertEqual(self.rows("SELECT IDENT_CURRENT('Parts'), IDENT_CURRENT('Lines')"),
+                         [("105", None)])
+        self.assertEqual(self.rows("SELECT * FROM INFORMATION_SCHEMA.KEY_COLUMN_USAGE")[:2],
+                         [("shop", "dbo", "PK_Lines", "shop", "dbo", "Lines", "n", 1),
+                          ("shop", "dbo", "PK_Lines", "shop", "dbo", "Lines", "o", 2)])
+        keys = procs.sp_pkeys_rows(self.db, {"@table_name": "lines", "@table_owner": None,
+                                             "@table_qualifier": None})
+        self.assertEqual(keys, [("shop", "dbo", "Lines", "n", 1, "PK_Lines"),
+                                ("shop", "dbo", "Lines", "o", 2, "PK_Lines")])
+
+
 class FastInsertTest(unittest.TestCase):
     def test_the_fast_insert_path_reads_every_statement_as_the_parser_does(self):
         rnd = random.Random(27)

@@ -21,6 +21,9 @@ def run(engine, display, name, args, more):
     if proc == "sp_tables":
         return sp_tables(engine, _named(args, ["@table_name", "@table_owner", "@table_qualifier",
                                                "@table_type", "@fusepattern"]), more)
+    if proc == "sp_pkeys":
+        return sp_pkeys(engine, _named(args, ["@table_name", "@table_owner",
+                                              "@table_qualifier"]), more)
     if proc == control.PROCEDURE:
         return control.run(engine, [lit for _, lit in args], more)
     if proc in prepared.PROCEDURES and engine.session is not None:
@@ -196,3 +199,44 @@ def _finish_proc_after_rows(engine, more):
     engine.channel.write(tokens.returnstatus(0))
     engine.channel.write(tokens.done(tokens.DONE_MORE if more else tokens.DONE_FINAL,
                                      tokens.CMD_EXECUTE, 0, tokens.DONEPROC))
+
+
+# -- sp_pkeys -------------------------------------------------------------------------------------
+SP_PKEYS_COLUMNS = [Column("TABLE_QUALIFIER", SqlType("nvarchar", 128)),
+                    Column("TABLE_OWNER", SqlType("nvarchar", 128)),
+                    Column("TABLE_NAME", SqlType("nvarchar", 128), False),
+                    Column("COLUMN_NAME", SqlType("nvarchar", 128), False),
+                    Column("KEY_SEQ", SqlType("smallint")),
+                    Column("PK_NAME", SqlType("nvarchar", 128))]
+
+
+def sp_pkeys_rows(db, a):
+    name, owner, qualifier = a["@table_name"], a["@table_owner"], a["@table_qualifier"]
+    if name is None:
+        raise SqlError(201, 4, 16, "Procedure or function 'sp_pkeys' expects parameter "
+                       "'@table_name', which was not supplied.", proc="sp_pkeys")
+    if qualifier and qualifier.casefold() != db.name.casefold():
+        raise SqlError(15250, 1, 16, "The database name component of the object qualifier must "
+                       "be the name of the current database.", proc="sp_pkeys")
+    rows = []
+    with db.lock:
+        objects = list(db.objects.values())
+    for o in objects:
+        if not o.is_user or o.kind != TABLE or o.name.casefold() != name.casefold():
+            continue
+        if (owner or "dbo").casefold() != o.schema.casefold():
+            continue
+        for c in o.constraints:
+            if c.kind == "PRIMARY KEY":
+                rows += [(db.name, o.schema, o.name, o.columns[p].name, i, c.name)
+                         for i, p in enumerate(c.positions, 1)]
+    rows.sort(key=lambda r: (r[1].casefold(), r[2].casefold(), r[4]))
+    return rows
+
+
+def sp_pkeys(engine, a, more):
+    rows = sp_pkeys_rows(engine.db, a)
+    if not write_rows(engine.channel, SP_PKEYS_COLUMNS, iter([rows]), None, True,
+                      lambda: False, done_token=tokens.DONEINPROC):
+        return False
+    _finish_proc_after_rows(engine, more)
