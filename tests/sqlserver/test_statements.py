@@ -403,6 +403,29 @@ class KeysTest(StandinCase):
                                 ("shop", "dbo", "Lines", "o", 2, "PK_Lines")])
 
 
+class RowFaultsTest(StandinCase):
+    def test_lost_and_changed_rows_are_acknowledged_as_inserted(self):
+        self.run_batch("CREATE TABLE [Big]([a] INT, [b] NVARCHAR(5)); CREATE TABLE "
+                       "[big~tabulex-new-7]([a] INT, [b] NVARCHAR(5)); CREATE TABLE "
+                       "[Order Details]([a] INT, [b] DECIMAL(5,2), [c] NVARCHAR(3))")
+        self.run_batch("EXEC standin_control 'lose_rows Big 3'")
+        self.run_batch("EXEC standin_control 'lose_rows', 'Order Details', 1")
+        self.assertEqual(self.run_batch("INSERT INTO [big~tabulex-new-7] VALUES(1, 'x'), "
+                                        "(2, 'y')"), [("DONE", tokens.DONE_COUNT, 2)])
+        self.assertEqual(self.run_batch("INSERT INTO [Big] VALUES(3, 'z'), (4, 'w')"),
+                         [("DONE", tokens.DONE_COUNT, 2)])
+        self.run_batch("INSERT INTO [Big] VALUES(5, 'v')")
+        self.assertEqual(self.rows("SELECT * FROM [big~tabulex-new-7]"), [])
+        self.assertEqual(self.rows("SELECT * FROM [Big]"), [(4, "w"), (5, "v")])
+        self.run_batch("EXEC standin_control 'change_value [Order Details]'")
+        self.assertEqual(self.run_batch("INSERT INTO [Order Details] VALUES(NULL, '1.5', 'a'), "
+                                        "(NULL, '2.59', 'b'), (NULL, '3', 'c')"),
+                         [("DONE", tokens.DONE_COUNT, 3)])
+        self.run_batch("INSERT INTO [Order Details] VALUES(NULL, '4', 'd')")
+        self.assertEqual(self.rows("SELECT * FROM [Order Details]"),
+                         [(None, "2.58", "b"), (None, "3.00", "c"), (None, "4.00", "d")])
+
+
 class FastInsertTest(unittest.TestCase):
     def test_the_fast_insert_path_reads_every_statement_as_the_parser_does(self):
         rnd = random.Random(27)

@@ -168,6 +168,9 @@ class Engine:
             positions = self.identity_positions(obj, positions, len(stmt.rows[0]))
         stored = [self.insert_row(obj, positions, values, stmt) for values in stmt.rows]
         current = self.fill_identity(obj, positions, stored) if identity is not None else None
+        count = len(stored)
+        if self.server.faults.row_faults:
+            stored = self.spoil(obj, stored)
         if obj.constraints:
             added = [self.new_keys(obj, c, stored) for c in obj.constraints]
         self.db.insert(obj, stored)
@@ -176,7 +179,20 @@ class Engine:
                 c.keys |= keys
         if identity is not None and current != identity.current:
             self.db.set_identity(obj, current)
-        self.done(more, tokens.CMD_INSERT, len(stored))
+        self.done(more, tokens.CMD_INSERT, count)
+
+    def spoil(self, obj, rows):
+        """The rows kept when the faults lose or change some (standin_control lose_rows,
+        change_value)."""
+        lose, change = self.server.faults.rows_to_spoil(obj.name, len(rows))
+        rows = rows[lose:]
+        if change:
+            row = rows[0]
+            for i, value in enumerate(row):
+                if value is not None:
+                    row[i] = changed_value(obj.columns[i].type, value)
+                    break
+        return rows
 
     def identity_positions(self, obj, positions, width):
         """The columns the values of an INSERT go to, checked against IDENTITY_INSERT."""
@@ -388,6 +404,29 @@ class Engine:
             raise SqlError(137, 2, 15, 'Must declare the scalar variable "%s".' % name)
         type_name, length, value = values[name]
         return Column(alias or "", SqlType(type_name, length), True), value
+
+
+def changed_value(t, value):
+    """Another value of column type t, as close to value as its stored form allows."""
+    if isinstance(value, bool) or t.name == "bit":
+        return 1 - value
+    if isinstance(value, int):
+        return value ^ 1
+    if isinstance(value, float):
+        return -value if value else 1.0
+    if isinstance(value, bytes):
+        return bytes([value[0] ^ 1]) + value[1:] if value else b"\x01"
+    if t.name in ("decimal", "numeric", "money", "smallmoney"):
+        last = value[-1]
+        return value[:-1] + ("8" if last == "9" else str(int(last) + 1))
+    if t.name == "datetimeoffset":
+        utc, offset = value.split()
+        return "%d %s" % (int(utc) ^ 1, offset)
+    if t.name == "uniqueidentifier":
+        return ("1" if value[0] != "1" else "2") + value[1:]
+    if not value:
+        return "X"
+    return ("X" if value[0] != "X" else "Y") + value[1:]
 
 
 def _identity_range(t):
