@@ -321,14 +321,17 @@ def _insert(rnd):
     twist = rnd.randrange(10)
     if twist == 0:
         head[1:4] = [" "]                                   # no INTO
-    elif twist == 1:
-        head[4] += "(a, b)"                                 # a column list
+    elif twist == 1:                                        # a column list
+        head[4] += _spaces(rnd) + "(" + ",".join(_spaces(rnd) + rnd.choice(
+            ["a", "[b]", "[c]]d]", "[x(y)]", "NULL", "[" + "z" * 129 + "]", "1a", "[a].[b]"]) +
+            _spaces(rnd) for _ in range(rnd.randint(1, 3))) + ")"
+        sent_form = sent_form and not any(n in head[4] for n in ("zzz", "1a", "].["))
     elif twist == 2:
         tail += rnd.choice([",", "; SELECT 1", " -- done", ",(1", "/**/"])
     elif twist == 3:
         head[5] = ""                                        # the name against VALUES
         sent_form = sent_form and name.endswith("]")
-    if twist in (0, 1, 2):
+    if twist in (0, 2):
         sent_form = False
     return "".join(head) + (_spaces(rnd) + "," + _spaces(rnd)).join(rows) + tail, sent_form
 

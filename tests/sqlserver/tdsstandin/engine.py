@@ -16,8 +16,11 @@ from .sqltypes import SqlType, int_range
 # with "SystemError: The span of capturing group is wrong" (CPython issue 101955).
 _FORM = r"\s*(?:N?'[^']*+(?:''[^']*+)*+'|NULL|-?[0-9]++|0x[0-9A-Fa-f]*+)\s*"
 _ROW = r"\((?:%s,)*+%s\)" % (_FORM, _FORM)
-_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*+)"
-                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*" % (_ROW, _ROW), re.I)
+_NAME = r"\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*+"
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(%s)(?:\s*\(\s*((?:%s)(?:\s*,\s*(?:%s))*+)\s*\))?"
+                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*"
+                          % (_NAME, _NAME, _NAME, _ROW, _ROW), re.I)
+_FAST_NAMES = re.compile(_NAME)
 _FAST_VALUES = re.compile(r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]++)|"
                           r"0x([0-9A-Fa-f]*+))\s*([,)])", re.I)
 _MAX_INSERT_ROWS = 1000
@@ -452,9 +455,15 @@ def _fast_insert(sql):
     m = _FAST_INSERT.fullmatch(sql)
     if not m:
         return None
+    names = m.group(2)
+    columns = None
+    if names is not None:
+        columns = [_unbracket(n) for n in _FAST_NAMES.findall(names)]
+        if any(len(c) > 128 for c in columns):
+            return None
     rows = []
     values = []
-    pos = sql.index("(", m.end(1))
+    pos = sql.index("(", m.end(2) if names is not None else m.end(1))
     while True:
         v = _FAST_VALUES.match(sql, pos + 1)
         n, text, null, number, hexdigits, end = v.groups()
@@ -474,9 +483,11 @@ def _fast_insert(sql):
             pos = sql.find("(", pos + 1)
             if pos < 0:
                 break
-    name = m.group(1)
-    if name.startswith("["):
-        name = name[1:-1].replace("]]", "]")
+    name = _unbracket(m.group(1))
     if len(name) > 128:
         return None
-    return Stmt("insert", name=Name([name]), columns=None, rows=rows, text=sql)
+    return Stmt("insert", name=Name([name]), columns=columns, rows=rows, text=sql)
+
+
+def _unbracket(name):
+    return name[1:-1].replace("]]", "]") if name.startswith("[") else name
