@@ -236,14 +236,18 @@ class CatalogueTest(StandinCase):
         try:
             first = Database("shop", path)
             self.server.db = first
-            self.run_batch("CREATE TABLE [t]([a] DECIMAL(9,3) NOT NULL, [b] NVARCHAR(MAX))")
+            self.run_batch("CREATE TABLE [t]([a] DECIMAL(9,3) NOT NULL, [b] NVARCHAR(MAX), "
+                           "[c] INT IDENTITY(5, 2), CONSTRAINT [k] PRIMARY KEY ([a]))")
             self.run_batch("INSERT INTO [t] VALUES('1.5', N'\u0416')")
             first.conn.close()
             self.server.db = self.db = Database("shop", path)
             obj = self.db.resolve(Parser("t").name())
             self.assertEqual([(c.type.declared(), c.nullable) for c in obj.columns],
-                             [("decimal(9,3)", False), ("nvarchar(max)", True)])
-            self.assertEqual(self.rows("SELECT * FROM [t]"), [("1.500", "\u0416")])
+                             [("decimal(9,3)", False), ("nvarchar(max)", True), ("int", False)])
+            self.assertEqual(self.error_of("INSERT INTO [t] VALUES('1.50', NULL)")[0], 2627)
+            self.run_batch("INSERT INTO [t] VALUES('2', NULL)")
+            self.assertEqual(self.rows("SELECT * FROM [t]"), [("1.500", "\u0416", 5),
+                                                               ("2.000", None, 7)])
         finally:
             os.remove(path)
 

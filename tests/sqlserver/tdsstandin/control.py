@@ -156,9 +156,22 @@ def _fill(server, words):
     start = server.db.count(obj)
     types = [c.type for c in obj.columns]
     batch = 5000
-    for first in range(start, start + total, batch):
-        last = min(first + batch, start + total)
-        server.db.insert(obj, [[samples.sample(t, i) for t in types] for i in range(first, last)])
+    identity = obj.identity
+    with server.db.lock:
+        current = identity.current if identity else None
+        for first in range(start, start + total, batch):
+            last = min(first + batch, start + total)
+            rows = [[samples.sample(t, i) for t in types] for i in range(first, last)]
+            if identity:
+                for row in rows:
+                    current = identity.next_value(current)
+                    row[identity.position] = current if types[identity.position].storage == \
+                        "INTEGER" else str(current)
+            server.db.insert(obj, rows)
+        if identity and total:
+            server.db.set_identity(obj, current)
+        for c in obj.constraints:
+            c.keys = None   # read again from the table when next needed
 
 
 def _status(server, words):

@@ -170,19 +170,25 @@ class Engine:
         if identity is not None:
             positions = self.identity_positions(obj, positions, len(stmt.rows[0]))
         stored = [self.insert_row(obj, positions, values, stmt) for values in stmt.rows]
-        current = self.fill_identity(obj, positions, stored) if identity is not None else None
         count = len(stored)
+        if identity is None and not obj.constraints and not self.server.faults.row_faults:
+            self.db.insert(obj, stored)
+        else:
+            with self.db.lock:  # numbers and keys stay unique across connections
+                self.insert_checked(obj, positions, stored)
+        self.done(more, tokens.CMD_INSERT, count)
+
+    def insert_checked(self, obj, positions, stored):
+        identity = obj.identity
+        current = self.fill_identity(obj, positions, stored) if identity is not None else None
         if self.server.faults.row_faults:
             stored = self.spoil(obj, stored)
-        if obj.constraints:
-            added = [self.new_keys(obj, c, stored) for c in obj.constraints]
+        added = [self.new_keys(obj, c, stored) for c in obj.constraints]
         self.db.insert(obj, stored)
-        if obj.constraints:
-            for c, keys in zip(obj.constraints, added):
-                c.keys |= keys
+        for c, keys in zip(obj.constraints, added):
+            c.keys |= keys
         if identity is not None and current != identity.current:
             self.db.set_identity(obj, current)
-        self.done(more, tokens.CMD_INSERT, count)
 
     def spoil(self, obj, rows):
         """The rows kept when the faults lose or change some (standin_control lose_rows,
