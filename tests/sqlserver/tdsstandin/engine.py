@@ -12,17 +12,19 @@ from .sqltypes import SqlType, int_range
 
 # INSERT INTO [name] VALUES(...)[, (...)] with literal values: the statements a transfer sends.
 # The whole statement is checked by one expression, then its values are picked out by another.
-# No capturing group may sit inside a possessive repeat: Python 3.11's re module then fails
-# with "SystemError: The span of capturing group is wrong" (CPython issue 101955).
-_FORM = r"\s*(?:N?'[^']*+(?:''[^']*+)*+'|NULL|-?[0-9]++|0x[0-9A-Fa-f]*+)\s*"
-_ROW = r"\((?:%s,)*+%s\)" % (_FORM, _FORM)
-_NAME = r"\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*+"
-_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(%s)(?:\s*\(\s*((?:%s)(?:\s*,\s*(?:%s))*+)\s*\))?"
-                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*"
+# Possessive repeats only of single characters: Python 3.11's re module mishandles possessive
+# repeats of groups ("SystemError: The span of capturing group is wrong", CPython issue 101955,
+# and wrong matches that depend on the process's memory). A quoted form ends at a quote not
+# followed by another, so the greedy group repeats cannot backtrack far.
+_FORM = r"\s*+(?:N?'[^']*+(?:''[^']*+)*'(?!')|NULL|-?[0-9]++|0x[0-9A-Fa-f]*+)\s*+"
+_ROW = r"\((?:%s,)*%s\)" % (_FORM, _FORM)
+_NAME = r"\[[^\]]*+(?:\]\][^\]]*+)*\](?!\])|[A-Za-z_][\w@#$]*+"
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(%s)(?:\s*\(\s*((?:%s)(?:\s*,\s*(?:%s))*)\s*\))?"
+                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*\s*;?\s*"
                           % (_NAME, _NAME, _NAME, _ROW, _ROW), re.I)
 _FAST_NAMES = re.compile(_NAME)
-_FAST_VALUES = re.compile(r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]++)|"
-                          r"0x([0-9A-Fa-f]*+))\s*([,)])", re.I)
+_FAST_VALUES = re.compile(r"\s*+(?:(N?)'([^']*+(?:''[^']*+)*)'(?!')|(NULL)|(-?[0-9]++)|"
+                          r"0x([0-9A-Fa-f]*+))\s*+([,)])", re.I)
 _MAX_INSERT_ROWS = 1000
 
 
