@@ -302,7 +302,7 @@ class Database:
         for kind, name, names in constraints:
             if kind == "PRIMARY KEY" and any(c.kind == kind for c in made):
                 raise SqlError(8110, 1, 16, "Cannot add multiple PRIMARY KEY constraints to "
-                               "table '%s'." % table, terminated=False)
+                               "table '%s'." % table)
             positions = []
             for n in names:
                 if n.casefold() not in lookup:

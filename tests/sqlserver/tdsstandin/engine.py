@@ -214,6 +214,9 @@ class Engine:
                 raise SqlError(8101, 1, 16, "An explicit value for the identity column in table "
                                "'%s' can only be specified when a column list is used and "
                                "IDENTITY_INSERT is ON." % obj.name)
+            if width != len(obj.columns) - 1:
+                raise SqlError(213, 1, 16, "Column name or number of supplied values does not "
+                               "match table definition.")
             return [i for i in range(len(obj.columns)) if i != at]
         if at in positions and not on:
             raise SqlError(544, 1, 16, "Cannot insert explicit value for identity column in "
