@@ -463,11 +463,7 @@ def _hex_bytes(digits):
 def _fast_insert(sql):
     """The common INSERT of literal rows, or None for the general parser. Values are
     (kind, value) pairs."""
-    try:
-        m = _FAST_INSERT.fullmatch(sql)
-    except SystemError:
-        # Python 3.11's re fails on some rows (a NULL before a 0x literal): the parser reads them.
-        return None
+    m = _FAST_INSERT.fullmatch(sql)
     if not m:
         return None
     names = m.group(2)
