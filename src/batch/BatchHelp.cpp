@@ -44,6 +44,12 @@ Questions of the windows
   on standard input, ask is refused and every question that would come up
   needs its flag. No skips the table.
 
+Rows that fail
+  --max-row-errors N      a table fails as a whole after N failed rows (send),
+                          default 10, 0 for no limit; the old table stays and
+                          the run goes on with the next table. A table none of
+                          whose rows arrived never replaces a table.
+
 Loading SQL Server
   --rows-per-statement N  rows sent in one INSERT statement (send --to sql),
                           1 to 1000, default 1000; 1 sends one INSERT per row.

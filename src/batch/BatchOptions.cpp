@@ -16,6 +16,7 @@ const QString kAll = QStringLiteral("all");
 const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
+const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -34,6 +35,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kAll, {Command::Send}},
     {kCut, {Command::Send}},
     {kRowsPerStatement, {Command::Send}},
+    {kMaxRowErrors, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
 };
@@ -42,8 +44,9 @@ void addOptions(QCommandLineParser& parser)
 {
     for (const QString& flag : {kAll, kLocal, kNoLocal})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kServer, kPort,
-                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+    for (const QString& valued :
+         {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kMaxRowErrors, kServer, kPort, kDatabase,
+          kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -65,6 +68,18 @@ int rowsPerStatementValue(const QString& value)
         throw UsageError(QStringLiteral("--rows-per-statement takes a number from 1 to %1, not "
                                         "\"%2\"")
                              .arg(kMaxRowsPerStatement)
+                             .arg(value));
+    return n;
+}
+
+// A count of rows from 0 (no limit) up.
+int maxRowErrorsValue(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < 0)
+        throw UsageError(QStringLiteral("--max-row-errors takes a number of rows (0: no limit), "
+                                        "not \"%1\"")
                              .arg(value));
     return n;
 }
@@ -197,6 +212,8 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.cut = answerValue(kCut, parser.value(kCut));
     if (parser.isSet(kRowsPerStatement))
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
+    if (parser.isSet(kMaxRowErrors))
+        o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
     return o;
 }
 

@@ -10,6 +10,9 @@
 
 namespace tabulex::batch {
 
+// Failed rows after which a table fails as a whole, unless --max-row-errors says otherwise.
+inline constexpr int kDefaultMaxRowErrors = 10;
+
 enum class Command { Help, List, Send, Delete, Rename };
 enum class Side { Sql, Paradox };
 // How a question of the windows is answered: on the terminal, or always Yes or No. Unset
@@ -25,6 +28,8 @@ struct BatchOptions {
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
+    // send: failed rows after which a table fails as a whole (0: no limit)
+    int maxRowErrors = kDefaultMaxRowErrors;
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;
