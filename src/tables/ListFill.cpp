@@ -9,6 +9,7 @@
 #include "host/CommandHost.h"
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
+#include "tables/FileDeleteRename.h"
 #include "tables/SqlRunMark.h"
 
 namespace tabulex {
@@ -44,6 +45,7 @@ void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& h
     appendSubfolders(folders, true, host);
     for (const QString& entry : std::as_const(folders)) {
         const QString path = entry.chopped(1);
+        removeDeadScratchFiles(path);
         for (const QString& file : findFiles(path, QStringLiteral("*.db"))) {
             if (file.startsWith(u'~'))
                 continue;

@@ -1,4 +1,5 @@
-// What runs that ended early leave on SQL Server, and the lists and commands after them.
+// What runs that ended early leave on SQL Server and in a Paradox folder, and the lists and
+// commands after them.
 #include "StandinServer.h"
 #include "TablesTestSupport.h"
 #include "core/SqlQuoting.h"
@@ -7,7 +8,13 @@
 #include "tables/SqlRunMark.h"
 #include "tables/SqlTableCommands.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace tabulex;
 using namespace tabulex::test;
@@ -63,4 +70,27 @@ TEST(SqlLeftovers, ListAndDeleteRemoveWhatDeadRunsLeftAndRestoreASetAsideTable)
     setUpList(box.list, itemsOf(box.list), {"ORDERS"});
     EXPECT_EQ(deleteSqlTables(box.list, server.connectionString(), host), 1);
     EXPECT_EQ(catalogue(server), QStringList{"CUSTOMER"});
+}
+
+TEST(ParadoxLeftovers, AListRemovesTheScratchFilesOfRunsThatAreGoneAndKeepsALiveOne)
+{
+    ParadoxFolder folder;
+    folder.copyTable("db", "AREACODE");
+    // A killed export's temporary file, a killed rename's copy, and a live rename's copy.
+    for (const char* name :
+         {"~AREACODE-Q7ZK2M.tmp", "sub/.tabulex-copy-aB3xYz", ".tabulex-copy-Live01"})
+        folder.touch(name);
+    const QByteArray live = QFile::encodeName(folder.file(".tabulex-copy-Live01"));
+    const int fd = ::open(live.constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+
+    ListBox box;
+    TestHost host;
+    fillParadoxTableList(box.list, folder.path(), host);
+    EXPECT_EQ(itemsOf(box.list), QStringList{"AREACODE"});
+    EXPECT_EQ(folder.files(),
+              (QStringList{".tabulex-copy-Live01", "AREACODE.DB", "AREACODE.PX", "AREACODE.VAL"}));
+    EXPECT_FALSE(QFileInfo::exists(folder.file("sub/.tabulex-copy-aB3xYz")));
+    ::close(fd);
 }
