@@ -174,16 +174,19 @@ void forceDeleteFile(const QString& path)
         throw FolderError::fromErrno(errno, path);
 }
 
-void removeFile(const QString& path, CommandHost& host)
+std::optional<FolderError> removeFile(const QString& path, CommandHost& host)
 {
     host.processEvents();
     const std::optional<std::string> p = nativePath(path);
     if (p && ::unlink(p->c_str()) == 0)
-        return;
+        return std::nullopt;
     try {
         forceDeleteFile(path);
+        return std::nullopt;
+    } catch (const FolderError& e) {
+        return e; // the file stays; callers look for it afterwards where it matters
     } catch (...) {
-        // The file stays; callers look for it afterwards where it matters.
+        return FolderError(kPathAccessError, path);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "tables/ListFill.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -136,9 +137,12 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
             continue;
         const QString dbPath = decoded(*db);
-        removeFile(dbPath, host);
-        if (pathExists(dbPath))
-            continue; // the table is still there, so it stays listed
+        const std::optional<FolderError> failure = removeFile(dbPath, host);
+        if (pathExists(dbPath)) {
+            // The table is still there, so it stays listed; the report says why.
+            trap.step(108, [&] { throw failure.value_or(FolderError::fromErrno(EEXIST, dbPath)); });
+            continue;
+        }
         trap.step(110, [&] {
             for (const fs::path& c : companions(*db))
                 removeFile(decoded(c), host);
