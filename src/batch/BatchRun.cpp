@@ -236,7 +236,10 @@ int BatchRun::send()
 int BatchRun::stopped()
 {
     const RowProgress& table = m_host.lastTable();
-    const QString rows = countText(table.done) + QStringLiteral(" of ") + countText(table.total);
+    const QString rows =
+        table.total >= table.done
+            ? countText(table.done) + QStringLiteral(" of ") + countText(table.total)
+            : countText(table.done);
     summary(QStringLiteral("%1 was being copied (%2 rows); it is not sent; before it ")
                 .arg(escapedName(table.table), rows) +
             plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +
