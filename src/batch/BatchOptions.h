@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -9,9 +10,6 @@
 #include <stdexcept>
 
 namespace tabulex::batch {
-
-// Failed rows after which a table fails as a whole, unless --max-row-errors says otherwise.
-inline constexpr int kDefaultMaxRowErrors = 10;
 
 enum class Command { Help, List, Send, Delete, Rename };
 enum class Side { Sql, Paradox };

@@ -1,5 +1,6 @@
 #include "transfer/CopyRows.h"
 
+#include "core/DataError.h"
 #include "core/StopRequest.h"
 #include "data/Recordset.h"
 #include "host/CommandHost.h"
@@ -18,20 +19,26 @@ namespace {
 class CopyOutcomes : public RowOutcomes {
 public:
     CopyOutcomes(CommandHost& host, ErrorTrap& trap, int line, RejectedRows& rejected,
-                 QString& current)
-        : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current)
+                 QString& current, qint64 maxRowErrors)
+        : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current),
+          m_maxRowErrors(maxRowErrors)
     {
     }
 
     void arrived(qint64 rows) override { result.copied += rows; }
 
-    void failed(const QString& statement, const QString& description) override
+    void failed(const QString& statement, const QString& description, const QString& sent) override
     {
         ++result.failed;
-        m_current = statement;
+        m_current = sent.isEmpty() ? statement : sent;
         m_rejected.add(errorReportText(description, m_trap.location(m_line)), statement);
         if (!m_quiet)
             m_quiet = m_host.prompter().rowErrorReport(m_trap.reportText(m_line, description));
+        if (m_maxRowErrors > 0 && result.failed >= m_maxRowErrors)
+            throw DataError(QStringLiteral("%1 rows of the table %2 failed, as many as a table may "
+                                           "have; it is not sent.")
+                                .arg(result.failed)
+                                .arg(m_rejected.table()));
     }
 
     CopyResult result;
@@ -42,16 +49,18 @@ private:
     int m_line;
     RejectedRows& m_rejected;
     QString& m_current;
+    qint64 m_maxRowErrors;
     bool m_quiet = false;
 };
 
 } // namespace
 
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
-                    Recordset& source, const QString& selectStatement, RowTarget& target)
+                    Recordset& source, const QString& selectStatement, RowTarget& target,
+                    qint64 maxRowErrors)
 {
-    RejectedRows rejected(target.table());
-    CopyOutcomes outcomes(host, trap, line, rejected, current);
+    RejectedRows rejected(target.table(), target.statementsRun());
+    CopyOutcomes outcomes(host, trap, line, rejected, current, maxRowErrors);
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
     const qint64 n = source.recordCount() - 1;
