@@ -199,6 +199,8 @@ public:
                         const std::vector<ColumnPlan>& plans) = 0;
     virtual std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) = 0;
     virtual int copyLine() const = 0;
+    // True when the table would replace one of its name on the target.
+    virtual bool replaces() const = 0;
     // The complete table takes its name on the target.
     virtual bool publish(Run& run) = 0;
     // After the table took its name, or after it did not (`complete`: all its rows came).
@@ -284,7 +286,8 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     const CopyResult rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source,
                                      select, *target, run.ctx.maxRowErrors);
     // A table none of whose rows arrived replaces nothing.
-    const bool worthSending = !rows.complete || rows.copied > 0 || rows.failed == 0;
+    const bool worthSending =
+        !rows.complete || rows.copied > 0 || rows.failed == 0 || !d.replaces();
     if (!worthSending) {
         run.current.clear();
         run.trap.report(d.copyLine(),
@@ -369,6 +372,7 @@ public:
         return m_table->rows(plans, run.current);
     }
     int copyLine() const override { return 136; }
+    bool replaces() const override { return m_answer == true; }
     bool publish(Run& run) override;
     void published(Run&) override
     {
@@ -532,6 +536,7 @@ public:
                                               ctx.rowsPerStatement);
     }
     int copyLine() const override { return 128; }
+    bool replaces() const override { return m_answer == true; }
     bool publish(Run& run) override
     {
         return run.step(136, m_swap->publishStatement(),
