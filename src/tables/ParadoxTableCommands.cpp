@@ -4,6 +4,7 @@
 #include "core/AppInfo.h"
 #include "folders/FolderError.h"
 #include "folders/Folders.h"
+#include "folders/TableLocks.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/HostHourglass.h"
@@ -53,6 +54,14 @@ std::vector<fs::path> companions(const fs::path& dbFile)
     return found;
 }
 
+// Deletes a file, read-only or not; throws FolderError with the system's reason when it
+// cannot.
+void deleteFile(const QString& path, CommandHost& host)
+{
+    host.processEvents();
+    forceDeleteFile(path);
+}
+
 // Removes the first item that equals text without regard to case.
 void removeOneItem(TableList& list, const QString& text)
 {
@@ -77,7 +86,8 @@ int selectedCount(const TableList& list)
 struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
-    bool replacesTable = false; // a .db among them: that table has an item of its own
+    bool replacesTable = false;   // a .db among them: that table has an item of its own
+    std::vector<fs::path> tables; // the .db files the rename changes, for their locks
 };
 
 RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
@@ -94,6 +104,7 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         return plan;
     }
     std::vector<fs::path> sources{*db};
+    plan.tables.push_back(*db);
     plan.moves.push_back({decoded(*db), prefix + newName + kTableExtension});
     for (const fs::path& c : companions(*db)) {
         sources.push_back(c);
@@ -104,7 +115,10 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);
-        plan.replacesTable = plan.replacesTable || isTableFile(f);
+        if (isTableFile(f)) {
+            plan.replacesTable = true;
+            plan.tables.push_back(f);
+        }
     }
     return plan;
 }
@@ -127,6 +141,7 @@ void removeReplaced(const RenamePlan& plan, CommandHost& host)
 int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& host)
 {
     ErrorTrap trap(host.prompter(), kModule, QStringLiteral("PushButton5_Click"));
+    Prompter& prompter = host.prompter();
     HostHourglass wait(host);
     if (list.currentIndex() == -1) {
         trap.step(102, [&] {
@@ -139,17 +154,19 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!list.isSelected(i))
             continue;
         const QString name = list.item(i);
+        // A table that is locked or not deleted stays listed; the report says why.
         std::optional<fs::path> db;
-        if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
+        bool mayDelete = false;
+        if (!trap.step(106,
+                       [&] {
+                           db = tableFile(folder, name);
+                           mayDelete = db && mayChangeParadoxTable({*db}, name, TableChange::Delete,
+                                                                   prompter);
+                       }) ||
+            !mayDelete || !trap.step(108, [&] { deleteFile(decoded(*db), host); }))
             continue;
-        const QString dbPath = decoded(*db);
-        removeFile(dbPath, host);
-        if (pathExists(dbPath))
-            continue; // the table is still there, so it stays listed
-        trap.step(110, [&] {
-            for (const fs::path& c : companions(*db))
-                removeFile(decoded(c), host);
-        });
+        for (const fs::path& c : companions(*db))
+            trap.step(110, [&] { deleteFile(decoded(c), host); });
         if (trap.step(112, [&] { list.removeItem(i); }))
             ++deleted;
     }
@@ -186,8 +203,15 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         if (newName.isEmpty() || newName == oldName)
             continue; // nothing to rename
         RenamePlan plan;
-        if (!trap.step(112, [&] { plan = planRename(folder, oldName, newName); }))
-            continue;
+        bool unlocked = false;
+        if (!trap.step(112,
+                       [&] {
+                           plan = planRename(folder, oldName, newName);
+                           unlocked = mayChangeParadoxTable(plan.tables, oldName,
+                                                            TableChange::Rename, prompter);
+                       }) ||
+            !unlocked)
+            continue; // locked: the message said so
         bool replace = plan.replaced.isEmpty();
         if (!replace)
             trap.step(114, [&] {
