@@ -1,7 +1,7 @@
 #include "folders/TableLocks.h"
 
 #include "core/AppInfo.h"
-#include "folders/Folders.h"
+#include "folders/PathEncoding.h"
 #include "host/Prompter.h"
 #include "paradox/LockFiles.h"
 

@@ -1,9 +1,10 @@
 // Delete and rename on the Paradox side: a table is its .db file and its companion files.
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
 
 #include "core/AppInfo.h"
+#include "folders/FileTests.h"
 #include "folders/FolderError.h"
-#include "folders/Folders.h"
+#include "folders/PathEncoding.h"
 #include "folders/TableLocks.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
@@ -11,7 +12,8 @@
 #include "host/Prompter.h"
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
-#include "tables/FileRoutines.h"
+#include "tables/FileDeleteRename.h"
+#include "tables/ListFill.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -62,17 +64,6 @@ void deleteFile(const QString& path, CommandHost& host)
     forceDeleteFile(path);
 }
 
-// Removes the first item that equals text without regard to case.
-void removeOneItem(TableList& list, const QString& text)
-{
-    for (int i = 0; i < list.count(); ++i) {
-        if (list.item(i).compare(text, Qt::CaseInsensitive) == 0) {
-            list.removeItem(i);
-            return;
-        }
-    }
-}
-
 int selectedCount(const TableList& list)
 {
     int n = 0;
@@ -86,7 +77,7 @@ int selectedCount(const TableList& list)
 struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
-    bool replacesTable = false;   // a .db among them: that table has an item of its own
+    QString replacedItem; // a .db among them: the list item of that table, as the fill gave it
     std::vector<fs::path> tables; // the .db files the rename changes, for their locks
 };
 
@@ -116,7 +107,7 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
             continue;
         plan.replaced << decoded(f);
         if (isTableFile(f)) {
-            plan.replacesTable = true;
+            plan.replacedItem = paradoxListItem(decoded(f.filename()));
             plan.tables.push_back(f);
         }
     }
@@ -223,8 +214,8 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
             continue; // both tables stay as they were
         removeReplaced(plan, host);
         trap.step(118, [&] { list.removeItem(i); });
-        if (plan.replacesTable) // the replaced table's item now stands for the renamed one
-            trap.step(120, [&] { removeOneItem(list, newName); });
+        if (!plan.replacedItem.isEmpty()) // that item would stand for the renamed table
+            trap.step(120, [&] { removeListItem(list, plan.replacedItem); });
         trap.step(122, [&] { list.addItem(newName); });
         trap.step(124, [&] {
             if (list.count() > 0)

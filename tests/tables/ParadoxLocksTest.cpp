@@ -4,7 +4,7 @@
 #include "TestPaths.h"
 #include "folders/TableLocks.h"
 #include "tables/ListFill.h"
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
 
 #include <gtest/gtest.h>
 
