@@ -66,27 +66,53 @@ QString describeAll(const paradox::LockCheck& check)
 
 } // namespace
 
-bool mayChangeParadoxTable(const std::vector<std::filesystem::path>& dbFiles, const QString& table,
-                           TableChange change, Prompter& prompter)
+LockVerdict paradoxLockVerdict(const std::vector<std::filesystem::path>& dbFiles,
+                               const QString& table, TableChange change)
 {
     const paradox::LockCheck check = paradox::checkLocks(dbFiles);
     const QString reason = QString::fromStdString(check.reason);
     switch (check.state) {
     case paradox::LockCheck::State::Free:
-        return true;
+        break;
     case paradox::LockCheck::State::Locked:
-        prompter.message(QStringLiteral("%1 was not %2: a Paradox program may have it open.\n"
-                                        "Lock files: %3.\n%4.")
-                             .arg(table, verbOf(change), describeAll(check), reason),
-                         appTitle());
-        return false;
+        return {LockVerdict::State::Locked,
+                QStringLiteral("%1 was not %2: a Paradox program may have it open.\n"
+                               "Lock files: %3.\n%4.")
+                    .arg(table, verbOf(change), describeAll(check), reason)};
     case paradox::LockCheck::State::Stale:
+        return {LockVerdict::State::Stale,
+                QStringLiteral("%1 has the lock files of a Paradox program: %2.\n"
+                               "They are stale: %3.\n%4 %1 all the same?")
+                    .arg(table, describeAll(check), reason, commandOf(change))};
+    }
+    return {};
+}
+
+QString lockRefusal(const LockVerdict& verdict, const QString& table, TableChange change)
+{
+    if (verdict.state != LockVerdict::State::Stale)
+        return verdict.text;
+    QString text = verdict.text;
+    text.truncate(text.lastIndexOf(u'\n'));
+    return QStringLiteral("%1 was not %2 without the user's agreement: ")
+               .arg(table, verbOf(change)) +
+           text;
+}
+
+bool mayChangeParadoxTable(const std::vector<std::filesystem::path>& dbFiles, const QString& table,
+                           TableChange change, Prompter& prompter)
+{
+    const LockVerdict verdict = paradoxLockVerdict(dbFiles, table, change);
+    switch (verdict.state) {
+    case LockVerdict::State::Free:
+        return true;
+    case LockVerdict::State::Locked:
+        prompter.message(verdict.text, appTitle());
+        return false;
+    case LockVerdict::State::Stale:
         break;
     }
-    return prompter.question(QStringLiteral("%1 has the lock files of a Paradox program: %2.\n"
-                                            "They are stale: %3.\n%4 %1 all the same?")
-                                 .arg(table, describeAll(check), reason, commandOf(change)),
-                             kStaleLockTitle);
+    return prompter.question(verdict.text, kStaleLockTitle);
 }
 
 } // namespace tabulex

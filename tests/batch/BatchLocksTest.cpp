@@ -36,12 +36,15 @@ TEST_F(BatchTest, ParadoxTablesInUseAreRefusedWithTheirLockNamed)
 {
     TABULEX_REQUIRE_FIXTURES();
     copyFixtures("db", {"ORDERS", "CUSTOMER"});
+    makeSqlTable("ORDERS", 3);
     const QStringList locks = writeParadoxLockFiles(folder(), "ORDERS");
     const QStringList files = folderFiles();
     const QMap<QString, QByteArray> before = contents(folder(), files);
     const QStringList remove = QStringList{"delete", "--side", "paradox", "ORDERS"} + connection();
     const QStringList rename =
         QStringList{"rename", "--side", "paradox", "ORDERS", "Sales"} + connection();
+    const QStringList overwrite =
+        QStringList{"send", "--to", "paradox", "ORDERS", "--overwrite", "yes"} + connection();
     const QString named = "ORDERS.LCK (" + kLockFileTime + ")";
     {
         const OpenFiles program(locks);
@@ -50,11 +53,14 @@ TEST_F(BatchTest, ParadoxTablesInUseAreRefusedWithTheirLockNamed)
             EXPECT_RUN(batch(remove + flag), 1, named);
             EXPECT_RUN(batch(rename + flag), 1, "ORDERS was not renamed: a Paradox program may");
             EXPECT_RUN(batch(rename + flag), 1, "ORDERS not renamed");
+            EXPECT_RUN(batch(overwrite + flag), 1, "ORDERS was not overwritten: a Paradox program");
+            EXPECT_RUN(batch(overwrite + flag), 1, named);
         }
     }
     // Stale: kept without the flag, and the user told how to go ahead.
     EXPECT_RUN(batch(remove), 1, "They are stale: no process on this machine has them open");
     EXPECT_RUN(batch(rename), 1, " no: give --ignore-stale-locks to go ahead");
+    EXPECT_RUN(batch(overwrite), 1, "Overwrite ORDERS all the same? no: give --ignore-stale-locks");
     EXPECT_EQ(folderFiles(), files);
     EXPECT_EQ(contents(folder(), files), before);
 

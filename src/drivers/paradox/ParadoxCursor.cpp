@@ -87,7 +87,7 @@ void ParadoxCursor::requireUnchanged() const
     if (!m_dbFile.empty() && paradox::stampOf(m_dbFile) != m_stamp)
         throw DataError(tableError(m_table, QStringLiteral("the table changed while it was read "
                                                            "(its size, time or header)")),
-                        kTableChangedError);
+                        kSourceChangedError);
 }
 
 bool ParadoxCursor::fetch(std::vector<Value>& row)

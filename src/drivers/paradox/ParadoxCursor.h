@@ -15,13 +15,9 @@ class TableReader;
 
 namespace tabulex::paradoxdriver {
 
-// The native error number of a table that changed while it was read: reading it again may
-// succeed.
-inline constexpr int kTableChangedError = 0x7A01;
-
 // The rows of one Paradox table, streamed from its file; the row count comes from the
 // header, so the data access layer needs no spool. A table whose files change while it is
-// read to its end (stamp taken before the reader opened it) fails with kTableChangedError.
+// read to its end (stamp taken before the reader opened it) fails with kSourceChangedError.
 class ParadoxCursor : public DriverCursor {
 public:
     // `table` is the name the statement gave, for messages; `limit` -1 for every row.
@@ -34,7 +30,7 @@ public:
     std::optional<qint64> knownRowCount() const override { return m_count; }
 
 private:
-    // Throws kTableChangedError when the files no longer match the stamp.
+    // Throws kSourceChangedError when the files no longer match the stamp.
     void requireUnchanged() const;
 
     std::unique_ptr<paradox::TableReader> m_reader;

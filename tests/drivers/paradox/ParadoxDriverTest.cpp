@@ -4,7 +4,6 @@
 #include "core/DataError.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
-#include "drivers/paradox/ParadoxCursor.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -249,7 +248,7 @@ TEST_F(ParadoxFolder, aTableThatChangesWhileItIsReadFailsAsChanged)
             for (; !rs.atEnd(); rs.moveNext()) {
             }
         } catch (const DataError& e) {
-            EXPECT_EQ(e.nativeError(), paradoxdriver::kTableChangedError);
+            EXPECT_EQ(e.nativeError(), kSourceChangedError);
             return e.description();
         }
         return QStringLiteral("no error");
