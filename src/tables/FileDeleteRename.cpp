@@ -168,25 +168,26 @@ void forceDeleteFile(const QString& path)
 {
     const std::string p = native(path);
     struct stat st {};
-    if (::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR);
-    if (::unlink(p.c_str()) != 0)
-        throw FolderError::fromErrno(errno, path);
+    const bool madeWritable = ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                              ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    if (::unlink(p.c_str()) != 0) {
+        const int error = errno;
+        if (madeWritable) // a file that stays keeps its mode
+            ::chmod(p.c_str(), st.st_mode & 07777);
+        throw FolderError::fromErrno(error, path);
+    }
 }
 
-std::optional<FolderError> removeFile(const QString& path, CommandHost& host)
+void removeFile(const QString& path, CommandHost& host)
 {
     host.processEvents();
     const std::optional<std::string> p = nativePath(path);
     if (p && ::unlink(p->c_str()) == 0)
-        return std::nullopt;
+        return;
     try {
         forceDeleteFile(path);
-        return std::nullopt;
-    } catch (const FolderError& e) {
-        return e; // the file stays; callers look for it afterwards where it matters
     } catch (...) {
-        return FolderError(kPathAccessError, path);
+        // The file stays; callers look for it afterwards where it matters.
     }
 }
 

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "folders/FolderError.h"
-
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 // The file routines of module Main, used by the table window's delete and rename commands.
@@ -19,8 +16,8 @@ struct FileMove {
 };
 
 // Deletes a file if it can, read-only or not. Never throws and shows nothing; lets pending
-// window events run once. Why it could not, when it could not.
-std::optional<FolderError> removeFile(const QString& path, CommandHost& host);
+// window events run once.
+void removeFile(const QString& path, CommandHost& host);
 
 // Deletes a file, clearing its read-only state first; throws FolderError when it cannot.
 void forceDeleteFile(const QString& path);

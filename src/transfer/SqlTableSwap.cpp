@@ -47,10 +47,14 @@ SqlTableSwap::~SqlTableSwap()
 
 void SqlTableSwap::create(QString& statement, const QString& head)
 {
-    if (!statement.startsWith(head))
-        throw DataError(QStringLiteral("The statement does not create the table %1.").arg(m_table));
-    statement = QStringLiteral("CREATE TABLE ") + bracketName(m_building) + u'(' +
-                statement.mid(head.size());
+    // The statement names the table, or already the table being built (a second try).
+    const QString built = QStringLiteral("CREATE TABLE ") + bracketName(m_building) + u'(';
+    if (!statement.startsWith(built)) {
+        if (!statement.startsWith(head))
+            throw DataError(
+                QStringLiteral("The statement does not create the table %1.").arg(m_table));
+        statement = built + statement.mid(head.size());
+    }
     m_connection.execute(statement);
     m_built = true;
 }
