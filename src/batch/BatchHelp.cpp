@@ -44,6 +44,12 @@ Questions of the windows
   on standard input, ask is refused and every question that would come up
   needs its flag. No skips the table.
 
+Rows that fail
+  --max-row-errors N      a table fails as a whole after N failed rows (send),
+                          default 10, 0 for no limit; the old table stays and
+                          the run goes on with the next table. A table none of
+                          whose rows arrived never replaces a table.
+
 Paradox locks
   A Paradox table that a Paradox or BDE program may have open (its .LCK file,
   or PDOXUSRS.LCK or PARADOX.LCK in its folder) is not deleted, renamed or

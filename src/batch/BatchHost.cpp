@@ -29,9 +29,10 @@ QString barText(const RowProgress& p, double seconds, int width)
 {
     const int filled =
         p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
-    QString text = escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
-                   QString(kBarCells - filled, u'.') + QStringLiteral("] ") + countText(p.done) +
-                   u'/' + rowsText(p.total);
+    QString text =
+        escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
+        QString(kBarCells - filled, u'.') + QStringLiteral("] ") +
+        (p.done > p.total ? rowsText(p.done) : countText(p.done) + u'/' + rowsText(p.total));
     if (seconds > 0)
         text += u' ' + countText(qint64(double(p.done) / seconds)) + QStringLiteral(" rows/s");
     if (p.failed > 0)
@@ -50,12 +51,9 @@ void BatchHost::setRowProgress(const RowProgress& p)
         m_console.clearStatus();
         throw RunStopped{};
     }
+    if (!p.finished && p.done == 0 && m_ending)
+        tableEnded(false);
     m_last = p;
-    if (p.finished) {
-        ++m_tablesCopied;
-        m_rowsCopied += p.done - p.failed;
-        m_rowsFailed += p.failed;
-    }
     if (p.done == 0 && !p.finished) {
         m_table.start();
         if (m_console.errorIsTerminal())
@@ -69,14 +67,31 @@ void BatchHost::setRowProgress(const RowProgress& p)
             drawBar(p);
         return;
     }
-    const double seconds = double(m_table.elapsed()) / 1000.0;
-    const QString done = p.complete ? rowsText(p.done - p.failed) + QStringLiteral(" copied, ")
-                                    : QStringLiteral("stopped after ") + rowsText(p.done) +
-                                          QStringLiteral(" of ") + countText(p.total) +
-                                          QStringLiteral(", ");
-    m_console.line(escapedName(p.table) + QStringLiteral(": ") + done + rowsText(p.failed) +
-                   QStringLiteral(" failed, ") + QString::number(seconds, 'f', 1) +
-                   QStringLiteral(" s"));
+    m_console.clearStatus();
+    m_ending = true;
+    m_rowsSeconds = double(m_table.elapsed()) / 1000.0;
+}
+
+void BatchHost::tableEnded(bool sent)
+{
+    if (!m_ending)
+        return;
+    m_ending = false;
+    const RowProgress& p = m_last;
+    m_rowsFailed += p.failed;
+    if (sent) {
+        ++m_tablesCopied;
+        m_rowsCopied += p.done - p.failed;
+    }
+    const QString rows =
+        p.complete && sent ? rowsText(p.done - p.failed) + QStringLiteral(" copied")
+        : p.complete
+            ? rowsText(p.done) + QStringLiteral(" read, not sent")
+            : QStringLiteral("stopped after ") + rowsText(p.done) +
+                  (p.total >= p.done ? QStringLiteral(" of ") + countText(p.total) : QString());
+    m_console.line(escapedName(p.table) + QStringLiteral(": ") + rows + QStringLiteral(", ") +
+                   rowsText(p.failed) + QStringLiteral(" failed, ") +
+                   QString::number(m_rowsSeconds, 'f', 1) + QStringLiteral(" s"));
 }
 
 void BatchHost::tableMessage(const QString& text) { m_console.line(text); }

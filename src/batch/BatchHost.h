@@ -10,8 +10,8 @@ class Console;
 
 // The command host of tabulex-batch: no pointer and no window events; the rows of each
 // table as a bar redrawn at most ten times a second on a terminal, or as one line when a
-// table starts and one when it ends. Once SIGINT or SIGTERM came, the next row (or a
-// table's first) throws RunStopped instead.
+// table starts and one when it ends, once it is known whether it was sent. Once SIGINT or SIGTERM
+// came, the next row (or a table's first) throws RunStopped instead.
 class BatchHost : public CommandHost {
 public:
     BatchHost(Console& console, Prompter& prompter);
@@ -22,10 +22,12 @@ public:
     void setProgress(int) override {}
     void setProgressText(const QString&) override {}
     void setRowProgress(const RowProgress& progress) override;
+    // The table's end line: "copied" only for a table that was sent.
+    void tableEnded(bool sent) override;
     // A line on standard error.
     void tableMessage(const QString& text) override;
 
-    // The rows of the table copied last (or being copied), and of the tables copied before.
+    // The rows of the table copied last (or being copied), and of the tables sent before.
     const RowProgress& lastTable() const { return m_last; }
     int tablesCopied() const { return m_tablesCopied; }
     qint64 rowsCopied() const { return m_rowsCopied; }
@@ -39,6 +41,8 @@ private:
     QElapsedTimer m_table;     // since the table started
     QElapsedTimer m_sinceDraw; // since the bar was last drawn
     RowProgress m_last;
+    bool m_ending = false;    // the last table's rows are done, its end line not yet shown
+    double m_rowsSeconds = 0; // how long its rows took
     int m_tablesCopied = 0;
     qint64 m_rowsCopied = 0;
     qint64 m_rowsFailed = 0;
@@ -46,7 +50,8 @@ private:
 
 // "1,234,567": a count with thousands separators.
 QString countText(qint64 n);
-// "ORDERS [#####.....] 500/1,000 rows 250 rows/s", cut to the width.
+// "ORDERS [#####.....] 500/1,000 rows 250 rows/s", cut to the width; a count of rows beyond
+// the total (a header that said too few) shows no total.
 QString barText(const RowProgress& progress, double seconds, int width);
 
 } // namespace tabulex::batch

@@ -17,6 +17,7 @@ const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
 const QString kIgnoreStaleLocks = QStringLiteral("ignore-stale-locks");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
+const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -35,6 +36,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kAll, {Command::Send}},
     {kCut, {Command::Send}},
     {kRowsPerStatement, {Command::Send}},
+    {kMaxRowErrors, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
     {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
@@ -44,8 +46,9 @@ void addOptions(QCommandLineParser& parser)
 {
     for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kServer, kPort,
-                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+    for (const QString& valued :
+         {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kMaxRowErrors, kServer, kPort, kDatabase,
+          kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -67,6 +70,18 @@ int rowsPerStatementValue(const QString& value)
         throw UsageError(QStringLiteral("--rows-per-statement takes a number from 1 to %1, not "
                                         "\"%2\"")
                              .arg(kMaxRowsPerStatement)
+                             .arg(value));
+    return n;
+}
+
+// A count of rows from 0 (no limit) up.
+int maxRowErrorsValue(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < 0)
+        throw UsageError(QStringLiteral("--max-row-errors takes a number of rows (0: no limit), "
+                                        "not \"%1\"")
                              .arg(value));
     return n;
 }
@@ -200,6 +215,8 @@ BatchOptions parseArguments(const QStringList& arguments)
     o.ignoreStaleLocks = parser.isSet(kIgnoreStaleLocks);
     if (parser.isSet(kRowsPerStatement))
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
+    if (parser.isSet(kMaxRowErrors))
+        o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
     return o;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -26,6 +27,8 @@ struct BatchOptions {
     Answer cut = Answer::Unset;
     bool ignoreStaleLocks = false; // go ahead over a Paradox table's stale lock files
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
+    // send: failed rows after which a table fails as a whole (0: no limit)
+    int maxRowErrors = kDefaultMaxRowErrors;
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

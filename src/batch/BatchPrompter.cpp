@@ -70,6 +70,18 @@ void BatchPrompter::errorReport(const QString& text)
     m_console.line(kErrorReportTitle + u'\n' + text);
 }
 
+bool BatchPrompter::rowErrorReport(const QString& text)
+{
+    ++m_errorReports;
+    if (++m_rowReports > kFullRowReports)
+        return false;
+    m_console.line(kErrorReportTitle + u'\n' + text);
+    if (m_rowReports == kFullRowReports)
+        m_console.line(QStringLiteral("Further row errors are not shown: each table's line counts "
+                                      "them and its rejected-rows file keeps them."));
+    return false;
+}
+
 void BatchPrompter::openUrl(const QUrl& url) { m_console.line(url.toDisplayString()); }
 
 std::optional<CustomizeResult> BatchPrompter::customizeTypes(const CustomizeRequest& request)

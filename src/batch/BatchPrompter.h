@@ -22,6 +22,9 @@ public:
     // Cancelled: the folder comes from the command line or the settings store.
     QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
+    // The first kFullRowReports row errors of a run in full, then one line saying the rest
+    // are counted (the table's end line and the rejected-rows file have them).
+    bool rowErrorReport(const QString& text) override;
     // A terminal cannot open it: the address goes to standard error.
     void openUrl(const QUrl& url) override;
     // The batch offers no data type window: the head comes back unchanged, so the transfer
@@ -45,10 +48,13 @@ private:
     bool m_ignoreStaleLocks = false;
     int m_staleLocksKept = 0;
     int m_errorReports = 0;
+    int m_rowReports = 0;
     int m_messages = 0;
     int m_declined = 0;
     bool m_unanswerable = false;
 };
+
+inline constexpr int kFullRowReports = 5;
 
 inline const QString kOverwriteTitle = QStringLiteral("Overwrite?");
 inline const QString kContinueTitle = QStringLiteral("Continue?");

@@ -211,6 +211,7 @@ int BatchRun::send()
     };
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
     ctx.rowsPerStatement = m_options.rowsPerStatement;
+    ctx.maxRowErrors = m_options.maxRowErrors;
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };
@@ -239,7 +240,10 @@ int BatchRun::send()
 int BatchRun::stopped()
 {
     const RowProgress& table = m_host.lastTable();
-    const QString rows = countText(table.done) + QStringLiteral(" of ") + countText(table.total);
+    const QString rows =
+        table.total >= table.done
+            ? countText(table.done) + QStringLiteral(" of ") + countText(table.total)
+            : countText(table.done);
     summary(QStringLiteral("%1 was being copied (%2 rows); it is not sent; before it ")
                 .arg(escapedName(table.table), rows) +
             plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +

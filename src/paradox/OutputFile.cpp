@@ -25,6 +25,16 @@ constexpr std::size_t kBufferSize = 1 << 18;
 constexpr std::string_view kTemporaryExtension = ".tmp";
 constexpr std::size_t kSuffixLength = 6;
 
+// ".tabulex-copy-XXXXXX", a copy made for a rename across file systems (mkstemp's letters).
+bool isCopyName(std::string_view name)
+{
+    constexpr std::string_view prefix = ".tabulex-copy-";
+    return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix) &&
+           std::all_of(name.begin() + prefix.size(), name.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+           });
+}
+
 // "~<stem>-XXXXXX.tmp", the names this file gives.
 bool isTemporaryName(std::string_view name)
 {
@@ -214,7 +224,7 @@ void removeDeadTemporaryFiles(const std::filesystem::path& folder)
     if (!dir)
         return;
     while (const dirent* entry = ::readdir(dir.get()))
-        if (isTemporaryName(entry->d_name))
+        if (isTemporaryName(entry->d_name) || isCopyName(entry->d_name))
             removeIfDead(::dirfd(dir.get()), entry->d_name);
 }
 

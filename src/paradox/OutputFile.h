@@ -51,7 +51,8 @@ private:
 };
 
 // Removes the temporary files that writers no longer running left in the folder: files
-// named as OutputFile names them that no one holds locked. Never throws.
+// named as OutputFile names them, or as a rename names its copies (".tabulex-copy-XXXXXX",
+// locked the same way while they live), that no one holds locked. Never throws.
 void removeDeadTemporaryFiles(const std::filesystem::path& folder);
 
 // Forces the folder's entries (renames, removals) to disk.

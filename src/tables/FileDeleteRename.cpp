@@ -4,11 +4,16 @@
 #include "folders/PathEncoding.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
+#include "paradox/FolderLock.h"
+#include "paradox/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,10 +109,19 @@ public:
         std::string name =
             (slash == std::string::npos ? std::string() : m_destination.substr(0, slash + 1)) +
             ".tabulex-copy-XXXXXX";
+        // Locked while it lives (a second descriptor keeps the lock once the file is closed),
+        // so that the next command in the folder removes it only once this run is gone
+        // (paradox::removeDeadTemporaryFiles).
+        std::optional<paradox::FolderLock> creating;
+        creating.emplace(std::filesystem::path(m_destination).parent_path(),
+                         paradox::FolderLock::Mode::Shared);
         Descriptor to(::mkostemp(name.data(), O_CLOEXEC));
         if (to.get() < 0)
             throw FolderError::fromErrno(errno, move.destination);
         m_temp.path = name;
+        ::flock(to.get(), LOCK_EX | LOCK_NB);
+        m_lock = std::make_unique<Descriptor>(::dup(to.get()));
+        creating.reset();
         copyContents(from.get(), to.get(), move, host);
         if (::fchmod(to.get(), st.st_mode & 07777) != 0 || ::fsync(to.get()) != 0 ||
             to.close() != 0)
@@ -126,7 +140,8 @@ public:
 private:
     FileMove m_move;
     std::string m_destination;
-    TemporaryPath m_temp;
+    std::unique_ptr<Descriptor> m_lock; // the copy's lock, held until the object goes
+    TemporaryPath m_temp;               // unlinked before the lock is let go
 };
 
 void renameInPlace(const FileMove& move)
@@ -209,6 +224,12 @@ bool renameFile(const std::vector<FileMove>& moves, CommandHost& host)
 bool renameFile(const QString& source, const QString& destination, CommandHost& host)
 {
     return renameFile(std::vector<FileMove>{{source, destination}}, host);
+}
+
+void removeDeadScratchFiles(const QString& folder)
+{
+    if (const auto native = nativePath(folder); native && !native->empty())
+        paradox::removeDeadTemporaryFiles(*native);
 }
 
 } // namespace tabulex

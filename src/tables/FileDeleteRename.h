@@ -35,4 +35,8 @@ bool renameFile(const QString& source, const QString& destination, CommandHost& 
 // True when both paths name the same existing file.
 bool sameFile(const QString& a, const QString& b);
 
+// Removes what runs that are gone left in the folder: a writer's temporary files and a
+// rename's copies that no one holds locked. Never throws.
+void removeDeadScratchFiles(const QString& folder);
+
 } // namespace tabulex

@@ -9,6 +9,8 @@
 #include "host/CommandHost.h"
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
+#include "tables/FileDeleteRename.h"
+#include "tables/SqlRunMark.h"
 
 namespace tabulex {
 
@@ -16,6 +18,7 @@ void fillSqlTableList(TableList& list, const QString& connectionString, CommandH
 {
     Connection connection;
     connection.open(connectionString);
+    const std::vector<RestoredTable> restored = removeLeftovers(connection);
     std::unique_ptr<Recordset> rs = connection.openSchema(ado::adSchemaTables);
     list.clear();
     for (; !rs->atEnd(); rs->moveNext()) {
@@ -24,11 +27,13 @@ void fillSqlTableList(TableList& list, const QString& connectionString, CommandH
         host.processEvents();
         stopIfRequested();
         const QString name = rs->fields()[QStringLiteral("TABLE_NAME")].value.toText();
-        if (!name.toUpper().contains(QLatin1String("SYS")))
+        if (!name.toUpper().contains(QLatin1String("SYS")) && !isMarkedTableName(name))
             list.addItem(name);
     }
     rs->close();
     connection.close();
+    for (const RestoredTable& t : restored)
+        host.tableMessage(t.message);
 }
 
 void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& host)
@@ -40,6 +45,7 @@ void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& h
     appendSubfolders(folders, true, host);
     for (const QString& entry : std::as_const(folders)) {
         const QString path = entry.chopped(1);
+        removeDeadScratchFiles(path);
         for (const QString& file : findFiles(path, QStringLiteral("*.db"))) {
             if (file.startsWith(u'~'))
                 continue;

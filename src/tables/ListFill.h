@@ -8,7 +8,9 @@ class CommandHost;
 class TableList;
 
 // Replaces the list's items with the user tables of the SQL Server database: catalogue rows
-// of type "TABLE" whose upper-cased name holds no "SYS", by bare name. Throws the data
+// of type "TABLE" whose upper-cased name holds no "SYS", by bare name, without Tabulex's own
+// tables being built or set aside. First removes what runs that ended early left there
+// (removeLeftovers), telling the host of each table given back its name. Throws the data
 // layer's error; the list is cleared only once the catalogue could be read.
 void fillSqlTableList(TableList& list, const QString& connectionString, CommandHost& host);
 

@@ -140,6 +140,7 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         });
         return 0;
     }
+    removeDeadScratchFiles(folder);
     int deleted = 0;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))
@@ -181,6 +182,7 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         });
         return false;
     }
+    removeDeadScratchFiles(folder);
     bool renamed = false;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))

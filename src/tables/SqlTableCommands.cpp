@@ -4,10 +4,15 @@
 #include "core/AppInfo.h"
 #include "core/SqlQuoting.h"
 #include "data/Connection.h"
+#include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/HostHourglass.h"
 #include "host/Prompter.h"
 #include "host/TableList.h"
+#include "tables/SqlRunMark.h"
+
+#include <optional>
+#include <vector>
 
 namespace tabulex {
 
@@ -20,10 +25,14 @@ const QString kSelectOne = QStringLiteral("Please select just one table to renam
 // Opens, runs one statement, closes, each under its own line label as the window does.
 // True when the statement ran.
 bool executeOnOwnConnection(ErrorTrap& trap, int firstLine, const QString& connectionString,
-                            const QString& statement)
+                            const QString& statement,
+                            std::optional<std::vector<RestoredTable>>* leftovers = nullptr)
 {
     Connection connection;
-    trap.step(firstLine, [&] { connection.open(connectionString); });
+    // What runs that ended early left goes first, on the first connection that opens.
+    if (trap.step(firstLine, [&] { connection.open(connectionString); }) && leftovers &&
+        !*leftovers)
+        *leftovers = removeLeftovers(connection);
     const bool ran = trap.step(firstLine + 2, [&] { connection.execute(statement); });
     trap.step(firstLine + 4, [&] { connection.close(); });
     return ran;
@@ -39,6 +48,7 @@ int deleteSqlTables(TableList& list, const QString& connectionString, CommandHos
         return 0;
     }
     HostHourglass wait(host);
+    std::optional<std::vector<RestoredTable>> restored;
     int dropped = 0;
     for (int i = list.count() - 1; i >= 0; --i) {
         host.processEvents();
@@ -46,10 +56,17 @@ int deleteSqlTables(TableList& list, const QString& connectionString, CommandHos
             continue;
         const QString statement =
             QStringLiteral("DROP TABLE ") + bracketName(list.item(i)) + QStringLiteral(";");
-        if (!executeOnOwnConnection(trap, 110, connectionString, statement))
+        if (!executeOnOwnConnection(trap, 110, connectionString, statement, &restored))
             continue; // the table is still there, so it stays listed
         if (trap.step(116, [&] { list.removeItem(i); }))
             ++dropped;
+    }
+    // A table given back its name is listed (after the loop: a new item takes its sorted
+    // place and would move the others).
+    for (const RestoredTable& t : restored.value_or(std::vector<RestoredTable>{})) {
+        if (!listContains(list, t.table))
+            list.addItem(t.table);
+        host.tableMessage(t.message);
     }
     return dropped;
 }

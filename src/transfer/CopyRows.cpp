@@ -19,20 +19,26 @@ namespace {
 class CopyOutcomes : public RowOutcomes {
 public:
     CopyOutcomes(CommandHost& host, ErrorTrap& trap, int line, RejectedRows& rejected,
-                 QString& current)
-        : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current)
+                 QString& current, qint64 maxRowErrors)
+        : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current),
+          m_maxRowErrors(maxRowErrors)
     {
     }
 
     void arrived(qint64 rows) override { result.copied += rows; }
 
-    void failed(const QString& statement, const QString& description) override
+    void failed(const QString& statement, const QString& description, const QString& sent) override
     {
         ++result.failed;
-        m_current = statement;
+        m_current = sent.isEmpty() ? statement : sent;
         m_rejected.add(errorReportText(description, m_trap.location(m_line)), statement);
         if (!m_quiet)
             m_quiet = m_host.prompter().rowErrorReport(m_trap.reportText(m_line, description));
+        if (m_maxRowErrors > 0 && result.failed >= m_maxRowErrors)
+            throw DataError(QStringLiteral("%1 rows of the table %2 failed, as many as a table may "
+                                           "have; it is not sent.")
+                                .arg(result.failed)
+                                .arg(m_rejected.table()));
     }
 
     CopyResult result;
@@ -43,6 +49,7 @@ private:
     int m_line;
     RejectedRows& m_rejected;
     QString& m_current;
+    qint64 m_maxRowErrors;
     bool m_quiet = false;
 };
 
@@ -66,10 +73,10 @@ bool moveNext(Recordset& source, SourceChange onChange)
 
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
                     Recordset& source, const QString& selectStatement, RowTarget& target,
-                    SourceChange onChange)
+                    SourceChange onChange, qint64 maxRowErrors)
 {
-    RejectedRows rejected(target.table());
-    CopyOutcomes outcomes(host, trap, line, rejected, current);
+    RejectedRows rejected(target.table(), target.statementsRun());
+    CopyOutcomes outcomes(host, trap, line, rejected, current, maxRowErrors);
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
     const qint64 n = source.recordCount() - 1;

@@ -9,6 +9,9 @@ class ErrorTrap;
 class Recordset;
 class RowTarget;
 
+// Failed rows after which a table fails as a whole, unless the caller says otherwise.
+inline constexpr int kDefaultMaxRowErrors = 10;
+
 struct CopyResult {
     qint64 copied = 0; // rows that arrived
     qint64 failed = 0; // rows that did not
@@ -34,12 +37,13 @@ enum class SourceChange {
 // rejected-rows file; the copy goes on with the next row. A failure that ends the table (the
 // source cannot be read on, the target is lost) is reported once, with the statement that
 // failed in hand: the target's, or selectStatement for the source. `current` is the
-// statement in hand that the trap shows. Ends with the default pointer, the progress bar at
+// statement in hand that the trap shows. Once `maxRowErrors` rows failed (0: no limit), the
+// table fails as a whole with one more report. Ends with the default pointer, the progress bar at
 // 0 with its idle text, and the source closed. Once a stop is asked for, it throws
 // CommandStopped before the next row.
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
                     Recordset& source, const QString& selectStatement, RowTarget& target,
-                    SourceChange onChange = SourceChange::Report);
+                    SourceChange onChange = SourceChange::Report, qint64 maxRowErrors = 0);
 
 inline const QString kProgressBarIdleText = QStringLiteral("Progress Bar");
 

@@ -48,7 +48,10 @@ QString rejectedRowsFolder()
     return state + QStringLiteral("/Quorvane/rejected");
 }
 
-RejectedRows::RejectedRows(QString table) : m_table(std::move(table)) {}
+RejectedRows::RejectedRows(QString table, bool statementsRun)
+    : m_table(std::move(table)), m_statementsRun(statementsRun)
+{
+}
 
 RejectedRows::~RejectedRows() = default;
 
@@ -73,10 +76,17 @@ bool RejectedRows::open()
         m_file = std::make_unique<QFile>();
         m_file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
         m_path = path;
+        const QString advice =
+            m_statementsRun
+                ? QStringLiteral("Mend them and run the statements again.")
+                : QStringLiteral("The statements show each row's values as the Paradox table "
+                                 "would have taken them; they cannot be run. Mend the rows in "
+                                 "the source table and send it again.");
         m_file->write(
             commentLines(QStringLiteral("Rows of the table %1 that did not arrive, each with its "
-                                        "error report. Mend them and run the statements again.")
-                             .arg(m_table))
+                                        "error report. ")
+                             .arg(m_table) +
+                         advice)
                 .toUtf8());
         return true;
     }

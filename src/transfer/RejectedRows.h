@@ -11,10 +11,11 @@ namespace tabulex {
 // The rows of one table that did not arrive, kept so that the user can mend them and send
 // them again: one file per table and run in rejectedRowsFolder(), named after the table and
 // the time, readable by the user alone. Each row is its error report as comment lines, then
-// its INSERT statement as it can be run. The file is made at the first row.
+// its INSERT statement: one that can be run where `statementsRun`, else the row's values as
+// the staging store would have taken them. The file is made at the first row.
 class RejectedRows {
 public:
-    explicit RejectedRows(QString table);
+    explicit RejectedRows(QString table, bool statementsRun = true);
     ~RejectedRows();
     RejectedRows(const RejectedRows&) = delete;
     RejectedRows& operator=(const RejectedRows&) = delete;
@@ -22,6 +23,7 @@ public:
     void add(const QString& report, const QString& statement);
 
     qint64 rows() const { return m_rows; }
+    const QString& table() const { return m_table; }
     // The file, once a row is in it.
     const QString& path() const { return m_path; }
     // Why rows could not be kept, when they could not.
@@ -31,6 +33,7 @@ private:
     bool open();
 
     QString m_table;
+    bool m_statementsRun;
     QString m_path;
     QString m_error;
     std::unique_ptr<QFile> m_file;

@@ -12,8 +12,10 @@ public:
     virtual ~RowOutcomes() = default;
     // The next `rows` rows arrived.
     virtual void arrived(qint64 rows) = 0;
-    // The next row did not arrive: its own INSERT statement and why.
-    virtual void failed(const QString& statement, const QString& description) = 0;
+    // The next row did not arrive: its own INSERT statement as it can be run on the table,
+    // why, and the statement that was sent when it differs (the table being built).
+    virtual void failed(const QString& statement, const QString& description,
+                        const QString& sent = {}) = 0;
 };
 
 // Where the row copy writes the rows of one table. A row the target refuses fails alone and
@@ -30,6 +32,8 @@ public:
     virtual void add(const Fields& row, RowOutcomes& outcomes) = 0;
     // Settles the rows held back.
     virtual void flush(RowOutcomes&) {}
+    // True when the statements of rows that failed can be run on the target as they are.
+    virtual bool statementsRun() const { return true; }
 };
 
 } // namespace tabulex

@@ -46,12 +46,6 @@ SqlRowTarget::SqlRowTarget(Connection& connection, QString table, QString target
 {
 }
 
-QString SqlRowTarget::ownName(const QString& description) const
-{
-    QString text = description;
-    return m_target == m_table ? text : text.replace(m_target, m_table);
-}
-
 void SqlRowTarget::add(const Fields& row, RowOutcomes& outcomes)
 {
     m_values.clear();
@@ -102,7 +96,7 @@ void SqlRowTarget::sendRow(const QString& values, RowOutcomes& outcomes)
     if (execute(values, description))
         outcomes.arrived(1);
     else
-        outcomes.failed(insertHead(m_table) + values, description);
+        outcomes.failed(insertHead(m_table) + values, description, m_targetHead + values);
 }
 
 bool SqlRowTarget::execute(const QString& values, QString& description)
@@ -111,11 +105,12 @@ bool SqlRowTarget::execute(const QString& values, QString& description)
         m_connection.execute(m_targetHead + values);
         return true;
     } catch (const DataError& e) {
+        // The reports show the statement as it was sent, and the server's text as it came.
         if (endsTheTable(e)) {
-            m_current = insertHead(m_table) + values;
-            throw DataError(ownName(e.description()), e.nativeError(), e.state());
+            m_current = m_targetHead + values;
+            throw;
         }
-        description = ownName(e.description());
+        description = e.description();
         return false;
     }
 }

@@ -20,8 +20,9 @@ inline constexpr int kDefaultRowsPerStatement = kMaxRowsPerStatement;
 // "INSERT INTO [t] VALUES(...), (...)" of bounded size, with the literals of the single-row
 // statements; a statement the server refuses is sent again row by row, so that the rows
 // that fail are exactly those that fail alone, each reported with its own INSERT. The rows
-// go into the table being built (`target`); the statements of reports and of the rejected
-// rows name the table by its own name.
+// go into the table being built (`target`): reports show the statement as it was sent, to
+// that table, and the rejected rows name the table by its own name, so that they can be run
+// once it has it.
 class SqlRowTarget : public RowTarget {
 public:
     SqlRowTarget(Connection& connection, QString table, QString target,
@@ -33,8 +34,6 @@ public:
     void flush(RowOutcomes& outcomes) override;
 
 private:
-    // The server's text with the name of the table being built replaced by the table's own.
-    QString ownName(const QString& description) const;
     // Sends the rows held back in one statement, or row by row when it fails.
     void sendHeld(RowOutcomes& outcomes);
     // Sends one row's INSERT and tells its outcome.

@@ -5,29 +5,14 @@
 #include "core/StopRequest.h"
 #include "data/BlockingCall.h"
 #include "data/Connection.h"
-
-#include <QRandomGenerator>
+#include "tables/SqlRunMark.h"
+#include "transfer/SqlRowTarget.h"
 
 #include <optional>
 
 namespace tabulex {
 
 namespace {
-
-// SQL Server names hold 128 characters.
-constexpr qsizetype kMaxName = 128;
-
-QString markedName(const QString& table, const char* role)
-{
-    const quint64 mark = QRandomGenerator::system()->generate64();
-    const QString tail = QStringLiteral("~tabulex-%1-").arg(QLatin1String(role)) +
-                         QString::number(mark, 16).rightJustified(16, u'0');
-    qsizetype room = kMaxName - tail.size();
-    // Never half a surrogate pair.
-    if (room < table.size() && room > 0 && table[room - 1].isHighSurrogate())
-        --room;
-    return table.left(room) + tail;
-}
 
 bool executeQuietly(Connection& c, const QString& statement)
 {
@@ -47,9 +32,10 @@ QString renameStatement(const QString& oldName, const QString& newName)
            quotedText(newName);
 }
 
-SqlTableSwap::SqlTableSwap(Connection& connection, QString table)
-    : m_connection(connection), m_table(std::move(table)), m_building(markedName(m_table, "new")),
-      m_aside(markedName(m_table, "old"))
+SqlTableSwap::SqlTableSwap(Connection& connection, QString table, const QString& mark)
+    : m_connection(connection), m_table(std::move(table)),
+      m_building(markedTableName(m_table, QStringLiteral("new"), mark)),
+      m_aside(markedTableName(m_table, QStringLiteral("old"), mark))
 {
 }
 
@@ -59,28 +45,40 @@ SqlTableSwap::~SqlTableSwap()
         discard();
 }
 
-void SqlTableSwap::create(const QString& statement, const QString& head)
+void SqlTableSwap::create(QString& statement, const QString& head)
 {
-    if (!statement.startsWith(head))
-        throw DataError(QStringLiteral("The statement does not create the table %1.").arg(m_table));
-    try {
-        m_connection.execute(QStringLiteral("CREATE TABLE ") + bracketName(m_building) + u'(' +
-                             statement.mid(head.size()));
-        m_built = true;
-    } catch (const DataError& e) {
-        QString text = e.description();
-        throw DataError(text.replace(m_building, m_table), e.nativeError(), e.state());
+    // The statement names the table, or already the table being built (a second try).
+    const QString built = QStringLiteral("CREATE TABLE ") + bracketName(m_building) + u'(';
+    if (!statement.startsWith(built)) {
+        if (!statement.startsWith(head))
+            throw DataError(
+                QStringLiteral("The statement does not create the table %1.").arg(m_table));
+        statement = built + statement.mid(head.size());
     }
+    m_connection.execute(statement);
+    m_built = true;
 }
 
 QString SqlTableSwap::publishStatement() const { return renameStatement(m_building, m_table); }
 
-void SqlTableSwap::publish(bool replace)
+void SqlTableSwap::publish(bool replace, QString& statement)
 {
-    // A table that is gone already needs no setting aside.
-    m_setAside = replace && executeQuietly(m_connection, renameStatement(m_table, m_aside));
+    // A table that is gone already needs no setting aside; a lost connection ends the table.
+    if (replace) {
+        statement = renameStatement(m_table, m_aside);
+        try {
+            m_connection.execute(statement);
+            m_setAside = true;
+        } catch (const DataError& e) {
+            if (endsTheTable(e)) {
+                discard();
+                throw;
+            }
+        }
+    }
     try {
-        m_connection.execute(publishStatement());
+        statement = publishStatement();
+        m_connection.execute(statement);
         m_built = false;
     } catch (const DataError& e) {
         if (m_setAside)

@@ -9,26 +9,28 @@ class Connection;
 // A table towards SQL Server is built under a name of its own until it is complete, and only
 // then takes the table's name; a table it replaces is renamed aside meanwhile and dropped
 // once the new one has its name. A table built but not published (a stop that unwinds the
-// run, say) is dropped with the object, where the connection still allows.
+// run, say) is dropped with the object, where the connection still allows. Both names carry
+// the run's mark (tables/SqlRunMark), so that what a run that died left can be told apart.
 class SqlTableSwap {
 public:
-    SqlTableSwap(Connection& connection, QString table);
+    SqlTableSwap(Connection& connection, QString table, const QString& mark);
     ~SqlTableSwap();
     SqlTableSwap(const SqlTableSwap&) = delete;
     SqlTableSwap& operator=(const SqlTableSwap&) = delete;
 
-    // The name the new table is built under: the table's name with a random mark.
+    // The name the new table is built under: the table's name with the run's mark.
     const QString& building() const { return m_building; }
     // Executes the CREATE TABLE statement of the table, begun with head ("CREATE TABLE
-    // [t]("), for the table being built. Throws DataError, naming the table by its own name.
-    void create(const QString& statement, const QString& head);
+    // [t]("), for the table being built; `statement` becomes the statement sent. Throws
+    // DataError.
+    void create(QString& statement, const QString& head);
 
     // "sp_rename '[new table]', 'table'" that gives the new table its name.
     QString publishStatement() const;
     // Gives the new table the table's name. With `replace` an old table of that name is
     // renamed aside first (when there is one) and put back when the new one cannot take the
-    // name. Throws the failure of the rename.
-    void publish(bool replace);
+    // name. Throws the failure of the rename, the statement that failed in `statement`.
+    void publish(bool replace, QString& statement);
     // Drops the table set aside by publish(); throws its failure. The statement in `statement`.
     void dropReplaced(QString& statement);
     // Drops the table being built, where the connection still allows.

@@ -23,6 +23,8 @@ public:
 
     const QString& table() const override { return m_table; }
     void add(const Fields& row, RowOutcomes& outcomes) override;
+    // Its statements show rows as the staging store took them; nothing runs them.
+    bool statementsRun() const override { return false; }
 
 private:
     staging::StagingStore* m_store;

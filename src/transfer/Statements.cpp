@@ -16,6 +16,7 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
         out += QLatin1String("NULL");
         return;
     }
+    bool national = false;
     switch (plan.style) {
     case LiteralStyle::Hex:
         if (v.kind() == Value::Kind::Bytes) {
@@ -31,16 +32,19 @@ void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
         }
         break;
     case LiteralStyle::UnicodeQuoted:
-        out += u'N';
+        national = true;
         break;
     case LiteralStyle::Quoted:
         break;
     }
+    // Text goes as the same characters, a NUL or other control character included.
     if (v.kind() == Value::Kind::Text) {
-        appendQuoted(out, v.toString());
+        appendTextLiteral(out, v.toString(), national);
         return;
     }
     // Numbers, dates and the like hold no apostrophe.
+    if (national)
+        out += u'N';
     out += u'\'';
     v.appendText(out);
     out += u'\'';

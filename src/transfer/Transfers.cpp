@@ -14,6 +14,7 @@
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
 #include "staging/StagingStore.h"
+#include "tables/SqlRunMark.h"
 #include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
@@ -75,9 +76,10 @@ void tableRows(Run& run, const QString& table, const CopyResult& rows, bool sent
     if (!sent)
         return;
     const bool one = rows.failed == 1;
-    QString text = QStringLiteral("%1 %2 of the table %3 failed. ")
+    QString text = QStringLiteral("%1 %2 of the table %3 failed, %4 arrived. ")
                        .arg(rows.failed)
-                       .arg(one ? QStringLiteral("row") : QStringLiteral("rows"), table);
+                       .arg(one ? QStringLiteral("row") : QStringLiteral("rows"), table)
+                       .arg(rows.copied);
     if (!rows.rejectedFile.isEmpty())
         text += (one ? QStringLiteral("It is kept with its error report in ")
                      : QStringLiteral("They are kept with their error reports in ")) +
@@ -200,6 +202,8 @@ public:
                         const std::vector<ColumnPlan>& plans) = 0;
     virtual std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) = 0;
     virtual int copyLine() const = 0;
+    // True when the table would replace one of its name on the target.
+    virtual bool replaces() const = 0;
     // The complete table takes its name on the target.
     virtual bool publish(Run& run) = 0;
     // After the table took its name, or after it did not (`complete`: all its rows came).
@@ -218,6 +222,19 @@ public:
     Connection sql;
 
 protected:
+    // What runs that died left on the server goes (none of this run's, marked `ownMark`); a
+    // table given back its name is listed, and the user told.
+    void removeServerLeftovers(const QString& ownMark = {})
+    {
+        if (sql.state() == ado::adStateClosed)
+            return;
+        for (const RestoredTable& t : removeLeftovers(sql, ownMark)) {
+            if (!listContains(*ctx.sqlList, t.table))
+                ctx.sqlList->addItem(t.table);
+            ctx.host->tableMessage(t.message);
+        }
+    }
+
     // Opens the Paradox connection at `line`, then the SQL Server one at line + 2.
     void openConnections(Run& run, int line)
     {
@@ -271,7 +288,7 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     const QString created = run.current;
     std::unique_ptr<RowTarget> target = d.rows(run, plans);
     CopyResult rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
-                               *target, SourceChange::Retry);
+                               *target, SourceChange::Retry, run.ctx.maxRowErrors);
     if (rows.sourceChanged) {
         // A program wrote the source meanwhile: read it once more into a table made anew.
         target.reset();
@@ -285,14 +302,26 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
         }
         target = d.rows(run, plans);
         rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
-                        *target, SourceChange::ReportAgain);
+                        *target, SourceChange::ReportAgain, run.ctx.maxRowErrors);
     }
-    const bool published = rows.complete && d.publish(run);
+    // A table none of whose rows arrived replaces nothing.
+    const bool worthSending =
+        !rows.complete || rows.copied > 0 || rows.failed == 0 || !d.replaces();
+    if (!worthSending) {
+        run.current.clear();
+        run.trap.report(d.copyLine(),
+                        QStringLiteral("None of the %1 rows of the table %2 arrived; it is not "
+                                       "sent.")
+                            .arg(rows.failed)
+                            .arg(table));
+    }
+    const bool published = rows.complete && worthSending && d.publish(run);
+    run.ctx.host->tableEnded(published);
     if (published) {
         ++run.summary.tablesSent;
         d.published(run);
     } else {
-        d.unpublished(rows.complete);
+        d.unpublished(rows.complete && worthSending);
         run.tableFailed(table);
     }
     d.cleanUp(run);
@@ -342,6 +371,7 @@ public:
     {
         run.trap.step(106, [&] { m_store = std::make_unique<staging::StagingStore>(); });
         openConnections(run, 108);
+        removeServerLeftovers();
     }
     TableStart begin(Run& run, const QString& table) override;
     void openSource(Recordset& source, const QString& select) override
@@ -361,6 +391,7 @@ public:
         return m_table->rows(plans, run.current);
     }
     int copyLine() const override { return 136; }
+    bool replaces() const override { return m_answer == true; }
     bool publish(Run& run) override;
     void published(Run&) override
     {
@@ -516,7 +547,19 @@ public:
 
     QString procedure() const override { return QStringLiteral("PushButton4_Click"); }
     TableList& sources() override { return *ctx.paradoxList; }
-    void open(Run& run) override { openConnections(run, 106); }
+    void open(Run& run) override
+    {
+        openConnections(run, 106);
+        // The run's mark: its lock, held by this connection, says that the run lives.
+        if (sql.state() != ado::adStateClosed) {
+            try {
+                holdRunLock(sql, m_mark);
+            } catch (const DataError&) {
+                // Without the lock the run still sends; its tables just look unowned.
+            }
+        }
+        removeServerLeftovers(m_mark);
+    }
     TableStart begin(Run& run, const QString& table) override
     {
         m_answer.reset();
@@ -527,7 +570,7 @@ public:
         if (m_answer == false)
             return TableStart::Skip;
         m_table = table;
-        m_swap.emplace(sql, table);
+        m_swap.emplace(sql, table, m_mark);
         return TableStart::Send;
     }
     void openSource(Recordset& source, const QString& select) override
@@ -549,10 +592,11 @@ public:
                                               ctx.rowsPerStatement);
     }
     int copyLine() const override { return 128; }
+    bool replaces() const override { return m_answer == true; }
     bool publish(Run& run) override
     {
         return run.step(136, m_swap->publishStatement(),
-                        [&] { m_swap->publish(m_answer == true); });
+                        [&] { m_swap->publish(m_answer == true, run.current); });
     }
     void published(Run& run) override
     {
@@ -581,6 +625,7 @@ private:
         return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';
     }
 
+    const QString m_mark = newRunMark();
     QString m_table;
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;

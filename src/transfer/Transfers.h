@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -27,6 +28,8 @@ struct TransferContext {
     std::function<void()> refillParadoxList;
     // Rows in one INSERT statement towards SQL Server (1: one statement per row).
     int rowsPerStatement = kDefaultRowsPerStatement;
+    // Failed rows after which a table fails as a whole and is not sent (0: no limit).
+    int maxRowErrors = kDefaultMaxRowErrors;
     // The module and procedure the error reports name.
     QString module = QStringLiteral("Form2");
 };

@@ -252,6 +252,40 @@ class CatalogueTest(StandinCase):
             os.remove(path)
 
 
+class SessionsTest(StandinCase):
+    def test_application_locks_belong_to_their_session_until_it_ends(self):
+        one, two = FakeSession(), FakeSession()
+        two.spid = 52
+
+        def batch(session, sql):
+            channel = Capture()
+            Engine(self.server, channel, session).run_batch(sql)
+            return decode(bytes(channel.data))
+
+        def test(session):
+            stmt = Parser("SELECT APPLOCK_TEST('public', N'run-1', 'Exclusive', 'Session')").select()
+            source = Engine(self.server, Capture(), session).plan(stmt)
+            return [row for chunk in source.chunks([0]) for row in chunk][0][0]
+
+        take = ("EXEC sp_getapplock @Resource = N'run-1', @LockMode = 'Exclusive', "
+                "@LockOwner = 'Session', @LockTimeout = 0")
+        self.assertEqual(test(two), 1)
+        self.assertIn(("RETURNSTATUS", 0, None), batch(one, take))
+        self.assertEqual((test(one), test(two)), (1, 0))
+        self.assertIn(("RETURNSTATUS", -1, None), batch(two, take))
+        self.server.session_ended(one)
+        self.assertEqual(test(two), 1)
+        self.assertIn(("RETURNSTATUS", 0, None), batch(two, take))
+        batch(two, "EXEC sp_releaseapplock @Resource = N'run-1', @LockOwner = 'Session'")
+        self.assertEqual(test(one), 1)
+
+    def test_text_joined_with_nchar_keeps_control_characters(self):
+        self.run_batch("CREATE TABLE [t]([a] NVARCHAR(10), [b] VARCHAR(10))")
+        self.run_batch("INSERT INTO [t] VALUES(N'a' + NCHAR(0) + N'b' + NCHAR(1), "
+                       "'x' + CHAR(9) + CHAR(0))")
+        self.assertEqual(self.rows("SELECT * FROM [t]"), [("a\x00b\x01", "x\t\x00")])
+
+
 class FaultsTest(unittest.TestCase):
     def test_drop_after_counts_statements_then_fires_once(self):
         f = Faults()

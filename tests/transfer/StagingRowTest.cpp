@@ -34,7 +34,7 @@ class StagingRow : public ::testing::TestWithParam<RowCase> {};
 // The outcome of the one row.
 struct Outcome : RowOutcomes {
     void arrived(qint64 rows) override { arrivedRows += rows; }
-    void failed(const QString& sql, const QString& description) override
+    void failed(const QString& sql, const QString& description, const QString&) override
     {
         statement = sql;
         refusal = description;

@@ -2,6 +2,7 @@
 #include "core/DataError.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
+#include "tables/SqlRunMark.h"
 #include "transfer/SqlTableSwap.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,7 @@ TEST(SqlTableSwap, BuildsUnderANameTheServerTakes)
     Connection unused;
     for (const QString& table : {QStringLiteral("T"), QString(99, u'a'), QString(128, u'a'),
                                  QString(98, u'a') + QStringLiteral("\U0001F600")}) {
-        const SqlTableSwap swap(unused, table);
+        const SqlTableSwap swap(unused, table, newRunMark());
         EXPECT_LE(swap.building().size(), 128) << table.size();
         EXPECT_TRUE(swap.building().isValidUtf16()) << table.size();
         EXPECT_TRUE(swap.building().startsWith(table.left(20)));

@@ -391,6 +391,9 @@ class Engine:
                     self.ident_current(value)
             elif kind == "count":
                 column, stored = Column(alias or "", SqlType("int"), True), 1
+            elif kind == "applock_test":
+                column, stored = Column(alias or "", SqlType("int"), True), \
+                    procs.applock_test(self, value)
             else:
                 raise invalid_column(value) if kind == "column" else SqlError(
                     263, 1, 16, "Must specify table to select from.")

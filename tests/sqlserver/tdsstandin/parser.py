@@ -309,11 +309,44 @@ class Parser:
 
     def value_row(self):
         self.expect_op("(")
-        values = [self.literal()]
+        values = [self.value()]
         while self.op(","):
-            values.append(self.literal())
+            values.append(self.value())
         self.expect_op(")")
         return values
+
+    def value(self):
+        """A literal, or text joined with + from literals and NCHAR(n) / CHAR(n)."""
+        first = self.text_part()
+        lit = first if first is not None else self.literal()
+        if not lit.is_text or not self.peek().is_op("+"):
+            return lit
+        parts, national = [lit.value], lit.kind == "nvarchar"
+        while self.op("+"):
+            part = self.text_part()
+            if part is None:
+                part = self.literal()
+                if not part.is_text:
+                    raise self.fail()
+            parts.append(part.value)
+            national = national or part.kind == "nvarchar"
+        return Literal("nvarchar" if national else "varchar", "".join(parts))
+
+    def text_part(self):
+        """NCHAR(n) or CHAR(n) as a one-character literal, else None (nothing read)."""
+        tok = self.peek()
+        if not (tok.is_word("NCHAR", "CHAR") and self.peek(1).is_op("(")):
+            return None
+        self.pos += 2
+        code = self.number()
+        self.expect_op(")")
+        if tok.is_word("NCHAR"):
+            if code > 0xFFFF:
+                return NULL
+            return Literal("nvarchar", chr(code))
+        if code > 255:
+            return NULL
+        return Literal("varchar", bytes([code]).decode("cp1252", "replace"))
 
     def select(self):
         self.pos += 1
@@ -347,6 +380,13 @@ class Parser:
             table = self.literal()
             self.expect_op(")")
             return ("ident_current", table, self.alias())
+        if tok.is_word("APPLOCK_TEST") and self.peek(1).is_op("("):
+            self.pos += 2
+            args = [self.literal()]
+            while self.op(","):
+                args.append(self.literal())
+            self.expect_op(")")
+            return ("applock_test", args, self.alias())
         if tok.kind == "var":
             self.pos += 1
             if tok.value.lower() in self.variables:

@@ -28,6 +28,11 @@ def run(engine, display, name, args, more):
     if proc == "sp_pkeys":
         return sp_pkeys(engine, _named(args, ["@table_name", "@table_owner",
                                               "@table_qualifier"]), more)
+    if proc == "sp_getapplock":
+        return sp_getapplock(engine, _named(args, APPLOCK_PARAMETERS), more)
+    if proc == "sp_releaseapplock":
+        return sp_releaseapplock(engine, _named(args, ["@resource", "@lockowner",
+                                                       "@dbprincipal"]), more)
     if proc == control.PROCEDURE:
         return control.run(engine, [lit for _, lit in args], more)
     if proc in prepared.PROCEDURES and engine.session is not None:
@@ -121,6 +126,48 @@ def sp_rename(engine, a, more):
                                         "name could break scripts and stored procedures.",
                                         proc="sp_rename", line=1))
     _finish_proc(engine, 0, more)
+
+
+# -- application locks -----------------------------------------------------------------------------
+APPLOCK_PARAMETERS = ["@resource", "@lockmode", "@lockowner", "@locktimeout", "@dbprincipal"]
+APPLOCK_MODES = ("shared", "update", "intentshared", "intentexclusive", "exclusive")
+
+
+def applock_arguments(resource, mode, owner):
+    """The resource and mode of a lock request; only session-owned locks are kept (a
+    transaction-owned one needs a transaction, which the stand-in does not keep)."""
+    if not resource or (mode or "").lower() not in APPLOCK_MODES:
+        raise SqlError(50000, 1, 16, "The stand-in takes application locks with @Resource and "
+                       "@LockMode (Shared, Update, IntentShared, IntentExclusive, Exclusive).")
+    if (owner or "Transaction").lower() != "session":
+        raise SqlError(1223, 1, 16, "The stand-in keeps only application locks of "
+                       "@LockOwner = 'Session'.")
+    return resource, mode.lower()
+
+
+def sp_getapplock(engine, a, more):
+    """Granted at once (0) or not (-1, as after a time-out): the stand-in never waits."""
+    resource, mode = applock_arguments(a["@resource"], a["@lockmode"], a["@lockowner"])
+    granted = engine.server.take_applock(resource, mode, engine.session.spid)
+    _finish_proc(engine, 0 if granted else -1, more)
+
+
+def sp_releaseapplock(engine, a, more):
+    resource, _ = applock_arguments(a["@resource"], "exclusive", a["@lockowner"])
+    if not engine.server.release_applock(resource, engine.session.spid):
+        raise SqlError(1223, 1, 16, "Cannot release the application lock (Database Principal: "
+                       "'public', Resource: '%s') because it is not currently held." % resource)
+    _finish_proc(engine, 0, more)
+
+
+def applock_test(engine, args):
+    """APPLOCK_TEST('public', resource, mode, owner): 1 when the lock could be granted."""
+    if len(args) != 4:
+        raise SqlError(174, 1, 15, "The applock_test function requires 4 argument(s).")
+    texts = [None if lit.kind == "null" else str(lit.value) for lit in args]
+    resource, mode = applock_arguments(texts[1], texts[2], texts[3])
+    with engine.server.lock:
+        return 1 if engine.server.applock_free(resource, mode, engine.session.spid) else 0
 
 
 # -- sp_tables ------------------------------------------------------------------------------------

@@ -33,6 +33,7 @@ class Server:
         self.last_activity = time.monotonic()
         self._log = collections.deque(maxlen=LOG_SIZE)
         self._spids = itertools.count(51)
+        self.applocks = {}  # resource (casefolded) -> {spid: mode}, session-owned
 
     # -- counters and the statement log ---------------------------------------------------------
     def session_started(self):
@@ -45,6 +46,11 @@ class Server:
     def session_ended(self, session):
         with self.lock:
             self.open_connections -= 1
+            for resource in list(self.applocks):
+                holders = self.applocks[resource]
+                holders.pop(session.spid, None)
+                if not holders:
+                    del self.applocks[resource]
             self.last_activity = time.monotonic()
 
     def login_succeeded(self):
@@ -74,6 +80,29 @@ class Server:
             if self.open_connections:
                 return 0.0
             return time.monotonic() - self.last_activity
+
+    # -- application locks (sp_getapplock, APPLOCK_TEST) ------------------------------------------
+    def applock_free(self, resource, mode, spid):
+        """True when spid could take the lock: held by no other session in a conflicting mode
+        (Shared goes with Shared only)."""
+        holders = self.applocks.get(resource.casefold(), {})
+        return all(s == spid or (m == "shared" and mode == "shared") for s, m in holders.items())
+
+    def take_applock(self, resource, mode, spid):
+        with self.lock:
+            if not self.applock_free(resource, mode, spid):
+                return False
+            self.applocks.setdefault(resource.casefold(), {})[spid] = mode
+            return True
+
+    def release_applock(self, resource, spid):
+        with self.lock:
+            holders = self.applocks.get(resource.casefold(), {})
+            if holders.pop(spid, None) is None:
+                return False
+            if not holders:
+                del self.applocks[resource.casefold()]
+            return True
 
     # -- listening ----------------------------------------------------------------------------
     def serve_forever(self, listener):
