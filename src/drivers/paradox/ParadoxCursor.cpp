@@ -68,12 +68,12 @@ QString tableError(const QString& table, const QString& cause)
 }
 
 ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
-                             qint64 limit)
+                             qint64 limit, std::optional<qint64> records)
     : m_reader(std::move(reader)), m_table(std::move(table))
 {
     for (const paradox::Field& f : m_reader->header().fields)
         m_columns.push_back(columnOf(f));
-    m_count = qint64(m_reader->header().recordCount);
+    m_count = records.value_or(qint64(m_reader->header().recordCount));
     if (limit >= 0 && limit < m_count)
         m_count = limit;
     m_limit = limit;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace paradox {
 class TableReader;
@@ -14,11 +15,13 @@ class TableReader;
 namespace tabulex::paradoxdriver {
 
 // The rows of one Paradox table, streamed from its file; the row count comes from the
-// header, so the data access layer needs no spool.
+// header (or from whoever salvaged the table), so the data access layer needs no spool.
 class ParadoxCursor : public DriverCursor {
 public:
-    // `table` is the name the statement gave, for messages; `limit` -1 for every row.
-    ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit);
+    // `table` is the name the statement gave, for messages; `limit` -1 for every row;
+    // `records` the count in place of the header's.
+    ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit,
+                  std::optional<qint64> records = std::nullopt);
     ~ParadoxCursor() override;
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
