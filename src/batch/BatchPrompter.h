@@ -12,7 +12,8 @@ class Console;
 // error reports go to standard error with the text the windows show.
 class BatchPrompter : public Prompter {
 public:
-    BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName = {});
+    BatchPrompter(Console& console, Answer overwrite, Answer cut, Answer damaged,
+                  QString newName = {});
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
@@ -38,6 +39,7 @@ private:
     Console& m_console;
     Answer m_overwrite;
     Answer m_cut;
+    Answer m_damaged;
     QString m_newName;
     int m_errorReports = 0;
     int m_messages = 0;
