@@ -40,6 +40,12 @@ Questions of the windows
                           target side (send, and the Paradox rename).
   --cut ask|yes|no        "Continue?": cut a name longer than 8 characters to
                           its first 8 for the Paradox file (send --to paradox).
+  --damaged ask|salvage|skip
+                          "Salvage?": a Paradox table that cannot be read
+                          whole sends the records it still holds, and the
+                          report of its damage is kept beside the rejected
+                          rows (send --to sql); skip leaves it to fail as it
+                          did before.
   ask is the default on a terminal and answers y/n there; without a terminal
   on standard input, ask is refused and every question that would come up
   needs its flag. No skips the table.

@@ -16,6 +16,7 @@ const QString kAll = QStringLiteral("all");
 const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
 const QString kIgnoreStaleLocks = QStringLiteral("ignore-stale-locks");
+const QString kDamaged = QStringLiteral("damaged");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kServer = QStringLiteral("server");
@@ -35,6 +36,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kTo, {Command::Send}},
     {kAll, {Command::Send}},
     {kCut, {Command::Send}},
+    {kDamaged, {Command::Send}},
     {kRowsPerStatement, {Command::Send}},
     {kMaxRowErrors, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
@@ -47,8 +49,8 @@ void addOptions(QCommandLineParser& parser)
     for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued :
-         {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kMaxRowErrors, kServer, kPort, kDatabase,
-          kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+         {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kServer, kPort,
+          kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -95,6 +97,18 @@ Answer answerValue(const QString& option, const QString& value)
     if (value == QLatin1String("no"))
         return Answer::No;
     throw UsageError(QStringLiteral("--%1 takes ask, yes or no, not \"%2\"").arg(option, value));
+}
+
+// --damaged: salvage sends what a damaged table still holds, skip leaves it as it fails.
+Answer damagedValue(const QString& value)
+{
+    if (value == QLatin1String("ask"))
+        return Answer::Ask;
+    if (value == QLatin1String("salvage"))
+        return Answer::Yes;
+    if (value == QLatin1String("skip"))
+        return Answer::No;
+    throw UsageError(QStringLiteral("--damaged takes ask, salvage or skip, not \"%1\"").arg(value));
 }
 
 Command commandValue(const QString& word)
@@ -213,6 +227,8 @@ BatchOptions parseArguments(const QStringList& arguments)
     if (parser.isSet(kCut))
         o.cut = answerValue(kCut, parser.value(kCut));
     o.ignoreStaleLocks = parser.isSet(kIgnoreStaleLocks);
+    if (parser.isSet(kDamaged))
+        o.damaged = damagedValue(parser.value(kDamaged));
     if (parser.isSet(kRowsPerStatement))
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
     if (parser.isSet(kMaxRowErrors))

@@ -25,7 +25,8 @@ struct BatchOptions {
     QStringList names;     // send and delete: the tables; rename: the old and the new name
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
-    bool ignoreStaleLocks = false; // go ahead over a Paradox table's stale lock files
+    bool ignoreStaleLocks = false;  // go ahead over a Paradox table's stale lock files
+    Answer damaged = Answer::Unset; // --damaged: salvage is Yes, skip is No
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
     // send: failed rows after which a table fails as a whole (0: no limit)
     int maxRowErrors = kDefaultMaxRowErrors;

@@ -4,13 +4,25 @@
 #include "batch/StopSignals.h"
 #include "folders/TableLocks.h"
 #include "host/ErrorReport.h"
+#include "transfer/TableDamage.h"
 
 namespace tabulex::batch {
 
-BatchPrompter::BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName,
-                             bool ignoreStaleLocks)
-    : m_console(console), m_overwrite(overwrite), m_cut(cut), m_newName(std::move(newName)),
-      m_ignoreStaleLocks(ignoreStaleLocks)
+namespace {
+
+// The flag that answers a question, and its two values.
+struct Flag {
+    QString name;
+    const char* yes;
+    const char* no;
+};
+
+} // namespace
+
+BatchPrompter::BatchPrompter(Console& console, Answer overwrite, Answer cut, Answer damaged,
+                             QString newName, bool ignoreStaleLocks)
+    : m_console(console), m_overwrite(overwrite), m_cut(cut), m_damaged(damaged),
+      m_newName(std::move(newName)), m_ignoreStaleLocks(ignoreStaleLocks)
 {
 }
 
@@ -32,8 +44,14 @@ bool BatchPrompter::question(const QString& text, const QString& title)
         return yes;
     }
     const bool cut = title == kContinueTitle;
-    const Answer answer = cut ? m_cut : title == kOverwriteTitle ? m_overwrite : Answer::Ask;
-    const QString flag = cut ? QStringLiteral("--cut") : QStringLiteral("--overwrite");
+    const bool damaged = title == kSalvageTitle;
+    const Answer answer = cut                        ? m_cut
+                          : damaged                  ? m_damaged
+                          : title == kOverwriteTitle ? m_overwrite
+                                                     : Answer::Ask;
+    const Flag flag = cut       ? Flag{QStringLiteral("--cut"), "yes", "no"}
+                      : damaged ? Flag{QStringLiteral("--damaged"), "salvage", "skip"}
+                                : Flag{QStringLiteral("--overwrite"), "yes", "no"};
     bool yes = false;
     if (stopSignal()) {
         // Stopping: no table is started, replaced or renamed any more.
@@ -42,15 +60,15 @@ bool BatchPrompter::question(const QString& text, const QString& title)
     } else if (answer == Answer::Yes || answer == Answer::No) {
         yes = answer == Answer::Yes;
         m_console.line(title + u' ' + text + u' ' + (yes ? "yes" : "no") +
-                       QStringLiteral(" (%1 %2)").arg(flag, yes ? "yes" : "no"));
+                       QStringLiteral(" (%1 %2)").arg(flag.name, yes ? flag.yes : flag.no));
     } else if (m_console.inputIsTerminal()) {
         yes = m_console.ask(title + u' ' + text);
     } else {
         m_unanswerable = true;
         m_console.line(title + u' ' + text +
                        QStringLiteral(" no: standard input is not a terminal to ask on; give "
-                                      "%1 yes or %1 no")
-                           .arg(flag));
+                                      "%1 %2 or %1 %3")
+                           .arg(flag.name, QLatin1String(flag.yes), QLatin1String(flag.no)));
     }
     if (!yes)
         ++m_declined;

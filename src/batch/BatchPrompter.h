@@ -12,8 +12,8 @@ class Console;
 // error reports go to standard error with the text the windows show.
 class BatchPrompter : public Prompter {
 public:
-    BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName = {},
-                  bool ignoreStaleLocks = false);
+    BatchPrompter(Console& console, Answer overwrite, Answer cut, Answer damaged,
+                  QString newName = {}, bool ignoreStaleLocks = false);
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
@@ -44,6 +44,7 @@ private:
     Console& m_console;
     Answer m_overwrite;
     Answer m_cut;
+    Answer m_damaged;
     QString m_newName;
     bool m_ignoreStaleLocks = false;
     int m_staleLocksKept = 0;

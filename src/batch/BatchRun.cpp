@@ -9,6 +9,7 @@
 #include "tables/ListFill.h"
 #include "tables/ParadoxTableCommands.h"
 #include "tables/SqlTableCommands.h"
+#include "transfer/TableDamage.h"
 #include "transfer/Transfers.h"
 
 #include <algorithm>
@@ -46,7 +47,8 @@ QString plural(qint64 n, const char* one, const char* many)
 BatchRun::BatchRun(const BatchOptions& options, const ConnectionFields& fields, Console& console)
     : m_options(options), m_fields(fields), m_console(console),
       m_overwrite(resolved(options.overwrite, console)), m_cut(resolved(options.cut, console)),
-      m_prompter(console, m_overwrite, m_cut,
+      m_damaged(resolved(options.damaged, console)),
+      m_prompter(console, m_overwrite, m_cut, m_damaged,
                  options.command == Command::Rename ? options.names.value(1) : QString(),
                  options.ignoreStaleLocks),
       m_host(console, m_prompter)
@@ -56,7 +58,8 @@ BatchRun::BatchRun(const BatchOptions& options, const ConnectionFields& fields, 
 int BatchRun::run()
 {
     m_clock.start();
-    if ((m_overwrite == Answer::Ask || m_cut == Answer::Ask) && !m_console.inputIsTerminal())
+    if ((m_overwrite == Answer::Ask || m_cut == Answer::Ask || m_damaged == Answer::Ask) &&
+        !m_console.inputIsTerminal())
         throw UsageError(QStringLiteral("ask needs a terminal on standard input"));
     requireConnectionValues();
     switch (m_options.command) {
@@ -133,11 +136,15 @@ void BatchRun::requireAnswers(const TableList& source) const
     const TableList& target = toParadox ? m_paradoxList : m_sqlList;
     QStringList longNames;
     QStringList existing;
+    QStringList damaged;
     QStringList created; // names the run adds to the SQL Server list before a later table
     for (int i = source.count() - 1; i >= 0; --i) {
         if (!source.isSelected(i))
             continue;
         QString name = source.item(i);
+        if (!toParadox && m_damaged == Answer::Unset &&
+            findDamage(m_fields.paradoxFolder, name, [] {}))
+            damaged << escapedName(name);
         if (toParadox && name.size() > kParadoxNameLength) {
             longNames << escapedName(name);
             if (m_cut == Answer::No)
@@ -159,6 +166,10 @@ void BatchRun::requireAnswers(const TableList& source) const
                          QStringLiteral("%1 already on the %2 side; give "
                                         "--overwrite yes or --overwrite no")
                              .arg(existing.join(QStringLiteral(", ")), sideName(m_options.side)));
+    if (!damaged.isEmpty())
+        throw UsageError(noTerminal + QStringLiteral("%1 damaged; give --damaged salvage or "
+                                                     "--damaged skip")
+                                          .arg(damaged.join(QStringLiteral(", "))));
 }
 
 int BatchRun::status(bool failed) const
@@ -224,6 +235,8 @@ int BatchRun::send()
 
     for (const TableFailure& f : s.failures)
         m_console.line(escapedName(f.table) + QStringLiteral(": not sent: ") + f.cause);
+    for (const SalvagedTable& t : s.salvaged)
+        m_console.line(escapedName(t.table) + QStringLiteral(": ") + salvagedText(t));
     for (const RejectedRowsFile& r : s.rejected)
         m_console.line(escapedName(r.table) + QStringLiteral(": ") +
                        plural(r.rows, "row failed", "rows failed") +

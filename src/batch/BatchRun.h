@@ -47,6 +47,7 @@ private:
     Console& m_console;
     Answer m_overwrite;
     Answer m_cut;
+    Answer m_damaged;
     BatchPrompter m_prompter;
     BatchHost m_host;
     MemoryTableList m_sqlList;

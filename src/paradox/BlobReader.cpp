@@ -16,9 +16,9 @@ BlobReader::BlobReader(std::unique_ptr<ByteSource> file, std::string table, std:
 
 BlobReader::~BlobReader() = default;
 
-void BlobReader::fail(const std::string& what) const
+void BlobReader::fail(const std::string& what, BlobError::Kind kind) const
 {
-    throw Error(m_table, "memo file " + m_fileName + ": " + what);
+    throw BlobError(m_table, "memo file " + m_fileName + ": " + what, kind);
 }
 
 void BlobReader::read(std::uint32_t offsetIndex, std::uint32_t length, std::string& out)
@@ -29,7 +29,8 @@ void BlobReader::read(std::uint32_t offsetIndex, std::uint32_t length, std::stri
         fail("a value points to offset " + std::to_string(offset) + ", which starts no block");
     unsigned char type = 0;
     if (m_file->readAt(offset, &type, 1) != 1)
-        fail("a value points to offset " + std::to_string(offset) + ", beyond the end of the file");
+        fail("a value points to offset " + std::to_string(offset) + ", beyond the end of the file",
+             BlobError::Kind::Cut);
     switch (type) {
     case kMbSingleBlock:
         return readSingle(offset, index, length, out);
@@ -48,7 +49,8 @@ void BlobReader::readSingle(std::uint64_t offset, std::uint32_t index, std::uint
         fail("a value gives entry " + std::to_string(index) + " of a single-value block");
     unsigned char head[kMbSingleHeader];
     if (m_file->readAt(offset, head, sizeof head) != sizeof head)
-        fail("the file ends inside the block at offset " + std::to_string(offset));
+        fail("the file ends inside the block at offset " + std::to_string(offset),
+             BlobError::Kind::Cut);
     const std::uint32_t stored = bytes::le32(head + 3);
     const std::uint64_t units = bytes::le16(head + 1);
     if (stored != length)
@@ -67,7 +69,8 @@ void BlobReader::readSub(std::uint64_t offset, std::uint32_t index, std::uint32_
     unsigned char entry[kMbSubEntrySize];
     const std::uint64_t at = offset + kMbSubEntryAt + kMbSubEntrySize * index;
     if (m_file->readAt(at, entry, sizeof entry) != sizeof entry)
-        fail("the file ends inside the block at offset " + std::to_string(offset));
+        fail("the file ends inside the block at offset " + std::to_string(offset),
+             BlobError::Kind::Cut);
     const std::uint32_t chunks = entry[1];
     const std::uint32_t lastBytes = entry[4];
     if (entry[0] == 0 || chunks == 0 || lastBytes == 0 || lastBytes > kMbChunk)
@@ -89,11 +92,12 @@ void BlobReader::copy(std::uint64_t offset, std::uint32_t length, std::string& o
 {
     // The length is checked against the file before anything is allocated for it.
     if (offset > m_file->size() || length > m_file->size() - offset)
-        fail("a value of " + std::to_string(length) + " bytes runs past the end of the file");
+        fail("a value of " + std::to_string(length) + " bytes runs past the end of the file",
+             BlobError::Kind::Cut);
     const std::size_t base = out.size();
     out.resize(base + length);
     if (m_file->readAt(offset, out.data() + base, length) != length)
-        fail("the file ends inside a value");
+        fail("the file ends inside a value", BlobError::Kind::Cut);
 }
 
 } // namespace paradox

@@ -35,8 +35,8 @@ RecordDecoder::RecordDecoder(const TableHeader& header, std::string table,
 
 void RecordDecoder::fail(const Field& field, const std::string& what) const
 {
-    throw Error(m_table,
-                "record " + std::to_string(m_record) + ", field " + field.name + ": " + what);
+    throw ValueError(m_table,
+                     "record " + std::to_string(m_record) + ", field " + field.name + ": " + what);
 }
 
 void RecordDecoder::decode(const unsigned char* record, std::vector<Value>& row,
@@ -130,7 +130,16 @@ void RecordDecoder::decodeBlob(const Field& f, const unsigned char* p, Value& ou
         if (offsetIndex == 0)
             fail(f, "a value of " + std::to_string(length) +
                         " bytes is neither in the record nor in the memo file");
-        m_blobs().read(offsetIndex, length, m_scratch);
+        if (!m_lost) {
+            m_blobs().read(offsetIndex, length, m_scratch);
+        } else {
+            try {
+                m_blobs().read(offsetIndex, length, m_scratch);
+            } catch (const BlobError& e) {
+                m_lost(f, e.kind());
+                return out.setNull();
+            }
+        }
     }
     if (f.type == FieldType::Memo)
         return m_text.decode(reinterpret_cast<const unsigned char*>(m_scratch.data()),

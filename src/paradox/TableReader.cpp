@@ -1,8 +1,10 @@
 #include "paradox/TableReader.h"
 
 #include "paradox/BlobReader.h"
+#include "paradox/BlockPlan.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/ByteSource.h"
+#include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 #include "paradox/Layout.h"
 #include "paradox/RecordDecoder.h"
@@ -40,29 +42,46 @@ TableReader::TableReader(std::unique_ptr<ByteSource> db, std::string table, Blob
     m_nextBlock = m_header.firstBlock;
     if (m_header.encrypted)
         m_scramble = std::make_unique<Scramble>(m_header.passwordChecksum);
+    if (options.salvage) {
+        m_plan = std::make_unique<BlockPlan>(planBlocks(*m_db, m_header, m_scramble.get()));
+        m_damage = std::make_unique<DamageReport>(m_header, mbName());
+        m_damage->plan(*m_plan, m_header.fileBlocks);
+        m_decoder->keepLostValues(
+            [this](const Field& f, BlobError::Kind kind) { m_damage->lostValue(f, kind); });
+    }
 }
 
 TableReader::~TableReader() = default;
 
+std::string TableReader::mbName() const
+{
+    std::string name = m_table;
+    if (const auto dot = name.rfind('.'); dot != std::string::npos)
+        name.erase(dot);
+    return name + ".MB";
+}
+
 BlobReader& TableReader::blobs()
 {
     if (!m_blobs) {
-        auto file = m_openBlobs ? m_openBlobs() : nullptr;
-        if (!file)
-            throw Error(m_table, "a value is stored in the memo file, which is missing");
+        auto file = m_openBlobs && !m_noBlobs ? m_openBlobs() : nullptr;
+        if (!file) {
+            m_noBlobs = true;
+            throw BlobError(m_table, "a value is stored in the memo file, which is missing",
+                            BlobError::Kind::Missing);
+        }
         if (m_header.encrypted)
             file =
                 std::make_unique<ScrambledMemoSource>(std::move(file), m_header.passwordChecksum);
-        std::string name = m_table;
-        if (const auto dot = name.rfind('.'); dot != std::string::npos)
-            name.erase(dot);
-        m_blobs = std::make_unique<BlobReader>(std::move(file), m_table, name + ".MB");
+        m_blobs = std::make_unique<BlobReader>(std::move(file), m_table, mbName());
     }
     return *m_blobs;
 }
 
 bool TableReader::next(std::vector<Value>& row)
 {
+    if (m_plan)
+        return nextSalvaged(row);
     while (m_inBlock == m_blockRecords) {
         if (m_done || !nextBlock()) {
             m_done = true;
@@ -115,6 +134,51 @@ bool TableReader::nextBlock()
         throw Error(m_table, "the file is truncated inside " + where);
     m_blockRecords = lastOffset / rs + 1;
     return true;
+}
+
+bool TableReader::nextSalvaged(std::vector<Value>& row)
+{
+    for (;;) {
+        while (m_inBlock == m_blockRecords) {
+            if (m_done || !nextSalvageBlock()) {
+                if (!m_done)
+                    m_damage->recordCount(m_read + m_unreadable);
+                m_done = true;
+                return false;
+            }
+        }
+        const std::size_t at = kBlockHeaderSize + std::size_t(m_inBlock) * m_header.recordSize;
+        ++m_inBlock;
+        try {
+            m_decoder->decode(m_block.data() + at, row, m_read + m_unreadable + 1);
+            ++m_read;
+            return true;
+        } catch (const ValueError& e) {
+            ++m_unreadable;
+            m_damage->unreadableValue(e.cause());
+        }
+    }
+}
+
+bool TableReader::nextSalvageBlock()
+{
+    while (m_planAt < m_plan->blocks.size()) {
+        const int b = m_plan->blocks[m_planAt++];
+        const std::uint64_t at =
+            std::uint64_t(m_header.headerSize) + std::uint64_t(b - 1) * m_header.blockSize;
+        std::size_t got = m_db->readAt(at, m_block.data(), m_block.size());
+        if (m_scramble) {
+            got -= got % Scramble::kChunk;
+            m_scramble->decodeBlock(m_block.data(), got, b);
+        }
+        const BlockView v = judgeBlock(m_block.data(), got, m_header, m_plan->blockCount);
+        m_damage->block(b, v);
+        m_inBlock = 0;
+        m_blockRecords = v.present;
+        if (m_blockRecords > 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace paradox

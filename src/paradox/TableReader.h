@@ -13,17 +13,23 @@ namespace paradox {
 
 class BlobReader;
 class ByteSource;
+class DamageReport;
 class RecordDecoder;
 class Scramble;
+struct BlockPlan;
 
 struct ReadOptions {
     // An iconv encoding name that overrides the table's code page (empty: the table's).
     std::string encoding;
+    // Read a damaged table as far as it can be trusted and account for the rest in damage().
+    bool salvage = false;
 };
 
 // Streams the records of a Paradox table (3.0 to 7.x) in block-chain order, one block in
 // memory at a time; password-protected tables are unscrambled as they are read. Every damage
-// it meets throws Error naming the table and the cause.
+// it meets throws Error naming the table and the cause; a salvage read throws only for a
+// header it cannot understand (and a failing device), and passes on only the records of
+// sound blocks, below each block's last record.
 class TableReader {
 public:
     using BlobOpener = std::function<std::unique_ptr<ByteSource>()>;
@@ -45,9 +51,16 @@ public:
     // Fills row with the next record; false after the last one.
     bool next(std::vector<Value>& row);
 
+    // A salvage read's account of the damage, whole once next() has returned false; null
+    // for other reads.
+    const DamageReport* damage() const { return m_damage.get(); }
+
 private:
     bool nextBlock();
+    bool nextSalvaged(std::vector<Value>& row);
+    bool nextSalvageBlock();
     BlobReader& blobs();
+    std::string mbName() const;
 
     std::unique_ptr<ByteSource> m_db;
     std::string m_table;
@@ -63,6 +76,12 @@ private:
     int m_inBlock = 0;
     std::uint64_t m_read = 0;
     bool m_done = false;
+    bool m_noBlobs = false; // the .MB was looked for and is missing
+    // Salvage reads only.
+    std::unique_ptr<BlockPlan> m_plan;
+    std::size_t m_planAt = 0;
+    std::unique_ptr<DamageReport> m_damage;
+    std::uint64_t m_unreadable = 0; // records left out for a value
 };
 
 } // namespace paradox

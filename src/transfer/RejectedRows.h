@@ -43,4 +43,8 @@ private:
 // $XDG_STATE_HOME/Quorvane/rejected, by default ~/.local/state/Quorvane/rejected.
 QString rejectedRowsFolder();
 
+// Keeps the damage report of a salvaged table in a file of rejectedRowsFolder() beside the
+// rejected rows: the file, or empty with the reason in `error`.
+QString keepDamageReport(const QString& table, const QString& report, QString& error);
+
 } // namespace tabulex

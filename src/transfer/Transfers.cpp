@@ -16,11 +16,13 @@
 #include "staging/StagingStore.h"
 #include "tables/SqlRunMark.h"
 #include "transfer/CopyRows.h"
+#include "transfer/RejectedRows.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
 #include "transfer/StagedParadoxTable.h"
 #include "transfer/StagingRowTarget.h"
 #include "transfer/Statements.h"
+#include "transfer/TableDamage.h"
 
 #include <QScopeGuard>
 #include <QSet>
@@ -576,6 +578,7 @@ public:
     void openSource(Recordset& source, const QString& select) override
     {
         source.open(select, paradox);
+        salvageIfDamaged(source);
     }
     CustomizeRequest request(const QString& table) const override
     {
@@ -606,13 +609,19 @@ public:
             removeListItem(*ctx.sqlList, m_table);
             ctx.sqlList->addItem(m_table);
         });
+        if (m_damage)
+            keepReport(run);
     }
     void unpublished(bool complete) override
     {
         if (!complete)
             m_swap->discard();
     }
-    void endTable() override { m_swap.reset(); }
+    void endTable() override
+    {
+        m_swap.reset();
+        m_damage.reset();
+    }
     void close(Run& run) override
     {
         run.trap.step(154, [&] { sql.close(); });
@@ -625,10 +634,38 @@ private:
         return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';
     }
 
+    // A table the plain read refuses: on the user's Yes the source becomes a salvage read
+    // of it; on No it stays as it is and fails as it always did.
+    void salvageIfDamaged(Recordset& source)
+    {
+        m_damage = findDamage(ctx.paradoxFolder(), m_table, [this] {
+            ctx.host->processEvents();
+            stopIfRequested();
+        });
+        if (!m_damage)
+            return;
+        if (!ctx.host->prompter().question(salvageQuestion(m_table, *m_damage), kSalvageTitle)) {
+            m_damage.reset();
+            return;
+        }
+        source.close();
+        source.openCursor(openSalvaged(ctx.paradoxFolder(), m_table, m_damage->records), true);
+    }
+
+    // The salvaged table's report goes beside the rejected rows, and its end message says so.
+    void keepReport(Run& run)
+    {
+        SalvagedTable salvaged{m_table, m_damage->records, {}, {}};
+        salvaged.reportFile = keepDamageReport(m_table, m_damage->report, salvaged.error);
+        run.summary.salvaged.push_back(salvaged);
+        ctx.host->tableMessage(m_table + QStringLiteral(": ") + salvagedText(salvaged));
+    }
+
     const QString m_mark = newRunMark();
     QString m_table;
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;
+    std::optional<TableDamage> m_damage; // a damaged table sent by salvage
 };
 
 } // namespace

@@ -48,6 +48,15 @@ struct RejectedRowsFile {
     QString error; // why not
 };
 
+// A damaged Paradox table sent with the records a salvage read gives, and the file that
+// keeps its damage report.
+struct SalvagedTable {
+    QString table;
+    qint64 records = 0;
+    QString reportFile; // empty when the report could not be kept
+    QString error;      // why not
+};
+
 // What a run did, for the command-line program's summary. A table is sent when it was copied
 // to its end and took its name on the target; its rows that failed are counted and kept.
 struct TransferSummary {
@@ -60,6 +69,7 @@ struct TransferSummary {
     bool nothingSelected = false;
     std::vector<TableFailure> failures;
     std::vector<RejectedRowsFile> rejected;
+    std::vector<SalvagedTable> salvaged;
 };
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace tabulex;
@@ -214,3 +215,84 @@ TEST_F(BatchTest, SigtermStopsTheRunBetweenTwoRowsAndLeavesNothingBehind)
     EXPECT_EQ(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList());
 }
+
+namespace {
+
+// ORDERS cut short inside its block 5 of 8, sent with each answer to "Salvage?".
+struct DamagedCase {
+    const char* name;
+    QStringList flags;
+    int exitCode;
+    const char* shows;
+    bool sent;
+};
+
+class BatchDamaged : public BatchTest, public ::testing::WithParamInterface<DamagedCase> {};
+
+std::vector<double> orderNumbers(const Rows& rows)
+{
+    std::vector<double> out;
+    for (const auto& row : rows)
+        out.push_back(row.at(0).toDouble());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST_P(BatchDamaged, ADamagedTableSendsItsReadableRecordsOnlyWhenTheAnswerSaysSalvage)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    const DamagedCase& c = GetParam();
+    copyFixtures("db", {"ORDERS"});
+    Rows whole = paradoxTable(folder(), "ORDERS");
+    ASSERT_EQ(whole.size(), 224u);
+    whole.resize(126); // the records of blocks 1 to 4 and the 14 of block 5 before the cut
+    ASSERT_TRUE(QFile::resize(folder() + "/ORDERS.DB", 2048 + 4 * 2048 + 1000));
+
+    const BatchResult r =
+        batch(QStringList{"send", "--to", "sql", "ORDERS"} + c.flags + connection());
+    EXPECT_EQ(r.exitCode, c.exitCode) << explain(r);
+    EXPECT_TRUE(r.err.contains(c.shows)) << explain(r);
+    EXPECT_EQ(sqlTables().contains("ORDERS"), c.sent) << explain(r);
+    if (!c.sent)
+        return;
+    EXPECT_EQ(orderNumbers(sqlTable(server->connectionString(), "ORDERS")), orderNumbers(whole));
+    const QRegularExpression salvaged("\nORDERS: salvaged: 126 records, the report in "
+                                      "(/[^\n]+/ORDERS-[^\n]+-damage\\.txt)\n");
+    const auto m = salvaged.match(r.err);
+    ASSERT_TRUE(m.hasMatch()) << explain(r);
+    QFile report(m.captured(1));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly)) << explain(r);
+    EXPECT_TRUE(report.readAll().endsWith("the file ends inside block 5: 3 blocks missing\n"
+                                          "block 5 of 8: cut off by the end of the file, 14 "
+                                          "records lost\n"
+                                          "the header counts 224 records, the blocks hold 126\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BatchDamaged,
+    ::testing::Values(
+        DamagedCase{"Salvage",
+                    {"--damaged", "salvage"},
+                    0,
+                    "Salvage? ORDERS is damaged:\n"
+                    "the file ends inside block 5: 3 blocks missing\n"
+                    "block 5 of 8: cut off by the end of the file, 14 records lost\n"
+                    "the header counts 224 records, the blocks hold 126\n"
+                    "Would you like to send the 126 records that can be read? yes (--damaged "
+                    "salvage)\n",
+                    true},
+        DamagedCase{"SkipFailsAsBefore",
+                    {"--damaged", "skip"},
+                    1,
+                    "Application Error\nParadox table ORDERS: the file is truncated inside "
+                    "block 5\nin Verandi2021/08/31.Form2.PushButton4_Click at line 130",
+                    false},
+        DamagedCase{"NoAnswerWithoutATerminal",
+                    {},
+                    2,
+                    "standard input is not a terminal to ask on: ORDERS damaged; give "
+                    "--damaged salvage or --damaged skip",
+                    false}),
+    [](const auto& row) { return std::string(row.param.name); });

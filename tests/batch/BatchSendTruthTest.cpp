@@ -204,7 +204,8 @@ TEST_F(BatchTest, RowTotalsAreTheRowsReadAndATableMessageSaysHowManyArrived)
     const char thirty[4] = {30, 0, 0, 0};
     header.write(thirty, 4);
     header.close();
-    const BatchResult wrong = batch(QStringList{"send", "--to", "sql", "WRONG"} + connection());
+    const BatchResult wrong =
+        batch(QStringList{"send", "--to", "sql", "WRONG", "--damaged", "skip"} + connection());
     EXPECT_EQ(wrong.exitCode, 1) << explain(wrong);
     EXPECT_TRUE(wrong.err.contains("WRONG: stopped after 42 rows, 0 rows failed"))
         << explain(wrong);

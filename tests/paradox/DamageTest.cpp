@@ -1,6 +1,7 @@
 // Damaged, truncated and hostile files: a clear Error naming the table and the cause, never
 // a crash, a hang or wrong values passed off as the table's (the sanitizer build checks the
 // memory side).
+#include "Damage.h"
 #include "FuzzInput.h"
 #include "ScrambleTable.h"
 #include "TestSupport.h"
@@ -11,8 +12,10 @@
 
 #include "paradox/ByteOrder.h"
 #include "paradox/ByteSource.h"
+#include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 
+#include <functional>
 #include <optional>
 
 namespace paradox {
@@ -22,20 +25,28 @@ using test::fileBytes;
 using test::fixture;
 using test::Rows;
 
-// Reads a table from bytes; nullopt when the reader reports damage with an Error.
-std::optional<Rows> tryRead(const std::string& db, const std::string* mb, std::string* message)
+// Reads a table from bytes; nullopt when the reader reports damage with an Error. A salvage
+// read (`report` given) leaves its report there.
+std::optional<Rows> tryRead(const std::string& db, const std::string* mb, std::string* message,
+                            std::string* report = nullptr)
 {
     try {
-        TableReader reader(std::make_unique<MemorySource>(db.data(), db.size()), "T.DB",
-                           [mb]() -> std::unique_ptr<ByteSource> {
-                               if (!mb)
-                                   return nullptr;
-                               return std::make_unique<MemorySource>(mb->data(), mb->size());
-                           });
+        ReadOptions options;
+        options.salvage = report != nullptr;
+        TableReader reader(
+            std::make_unique<MemorySource>(db.data(), db.size()), "T.DB",
+            [mb]() -> std::unique_ptr<ByteSource> {
+                if (!mb)
+                    return nullptr;
+                return std::make_unique<MemorySource>(mb->data(), mb->size());
+            },
+            options);
         Rows rows;
         std::vector<Value> row;
         while (reader.next(row))
             rows.push_back(row);
+        if (report)
+            *report = reader.damage()->text();
         return rows;
     } catch (const Error& e) {
         if (message)
@@ -199,6 +210,10 @@ TEST(HostileHeaders, areReportedWithTheirCause)
         std::string damaged = db;
         damaged[c.at] = char(c.value);
         EXPECT_EQ(readMessage(damaged), c.message);
+        std::string salvaged;
+        std::string report;
+        EXPECT_FALSE(tryRead(damaged, nullptr, &salvaged, &report)) << c.message;
+        EXPECT_EQ(salvaged, c.message);
     }
     EXPECT_EQ(readMessage(db.substr(0, 0x40)),
               "T.DB: the file is too short to be a Paradox table (64 bytes)");
@@ -318,6 +333,181 @@ TEST(FailingSources, passTheirErrorOnAtEveryPoint)
         } catch (const Error& e) {
             EXPECT_STREQ(e.what(), "T.DB: cannot read the file: Input/output error");
         }
+    }
+}
+
+// A damaged copy of a fixture, the records of the original a salvage read must give (ranges
+// of record numbers from 1, with the BLOb values it loses as NULL) and its exact report.
+struct Salvage {
+    const char* name;
+    const char* db;
+    const char* mb;
+    std::function<void(std::string& db, std::string& mb)> damage;
+    std::vector<std::pair<int, int>> kept;
+    std::vector<int> nullComments; // records whose Comments value is lost
+    const char* report;
+    bool dropMb = false;
+    std::uint32_t scramble = 0;
+};
+
+void PrintTo(const Salvage& s, std::ostream* os) { *os << s.name; }
+
+class SalvageRead : public ::testing::TestWithParam<Salvage> {};
+
+TEST_P(SalvageRead, givesTheRecordsOfTheIntactBlocksAndTheReport)
+{
+    REQUIRE_PARADOX_FIXTURES();
+    const Salvage& s = GetParam();
+    std::string db = fileBytes(fixture(s.db));
+    std::string mb = s.mb ? fileBytes(fixture(s.mb)) : std::string();
+    if (s.scramble)
+        fuzz::scrambleTable(db, s.mb ? &mb : nullptr, s.scramble);
+    const auto original = tryRead(db, s.mb ? &mb : nullptr, nullptr);
+    ASSERT_TRUE(original.has_value());
+    Rows expected;
+    for (const auto& [first, last] : s.kept)
+        expected.insert(expected.end(), original->begin() + first - 1, original->begin() + last);
+    for (const int r : s.nullComments)
+        expected[std::size_t(r - 1)][8] = Value();
+
+    s.damage(db, mb);
+    const std::string* mbp = s.mb && !s.dropMb ? &mb : nullptr;
+    std::string message;
+    EXPECT_FALSE(tryRead(db, mbp, &message)) << "a plain read takes the damage silently";
+    std::string report;
+    const auto salvaged = tryRead(db, mbp, &message, &report);
+    ASSERT_TRUE(salvaged.has_value()) << message;
+    EXPECT_EQ(*salvaged, expected);
+    EXPECT_EQ(report, s.report);
+}
+
+void noDamage(std::string&, std::string&) {}
+
+// ORDERS.DB: 8 blocks of 28 records of 71 bytes, chained in file order. CUSTOMER.DB: its
+// records 2 to 5 keep their Comments in the .MB, record 4 in a block of its own at 8192.
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, SalvageRead,
+    ::testing::Values(
+        Salvage{"cutShort",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { db.resize(fuzz::blockAt(db, 5) + 1000); },
+                {{1, 126}},
+                {},
+                "the file ends inside block 5: 3 blocks missing\n"
+                "block 5 of 8: cut off by the end of the file, 14 records lost\n"
+                "the header counts 224 records, the blocks hold 126\n"},
+        Salvage{"cutAfterABlock",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { db.resize(fuzz::blockAt(db, 7)); },
+                {{1, 168}},
+                {},
+                "the file ends after block 6: 2 blocks missing\n"
+                "the header counts 224 records, the blocks hold 168\n"},
+        Salvage{"scrambledAndCutShort",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { db.resize(fuzz::blockAt(db, 5) + 1000); },
+                {{1, 122}},
+                {}, // only whole chunks of 256 bytes unscramble: 768 of the 1000
+                "the file ends inside block 5: 3 blocks missing\n"
+                "block 5 of 8: cut off by the end of the file, 18 records lost\n"
+                "the header counts 224 records, the blocks hold 122\n",
+                false,
+                0x2F6A91C4},
+        Salvage{"garbageBlockHeader",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { fuzz::garbleBlockHeader(db, 3); },
+                {{1, 56}, {85, 224}},
+                {},
+                "block 3 of 8: header unreadable, up to 28 records lost\n"
+                "the header counts 224 records, the blocks hold 196\n"},
+        Salvage{"impossibleRecordCount",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { fuzz::setLastOffset(db, 4, 5 * 71 + 3); },
+                {{1, 84}, {113, 224}},
+                {},
+                "block 4 of 8: its record count does not fit the block, up to 6 records lost\n"
+                "the header counts 224 records, the blocks hold 196\n"},
+        Salvage{
+            "chainLoop",
+            "db/ORDERS.DB",
+            nullptr,
+            [](std::string& db, std::string&) { fuzz::setNextBlock(db, 6, 2); },
+            {{1, 224}},
+            {},
+            "the block chain runs in a circle at block 2: the blocks were read in file order\n"},
+        Salvage{"chainOutOfTheFile",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { fuzz::setNextBlock(db, 3, 40); },
+                {{1, 224}},
+                {},
+                "the block chain leads to block 40 but the file has 8 blocks: the blocks were "
+                "read in file order\n"},
+        Salvage{"chainSkippingBlocks",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { fuzz::setNextBlock(db, 2, 5); },
+                {{1, 224}},
+                {},
+                "the block chain is broken at block 5: the blocks were read in file order\n"},
+        Salvage{"headerCountTooHigh",
+                "db/ORDERS.DB",
+                nullptr,
+                [](std::string& db, std::string&) { fuzz::setRecordCount(db, 300); },
+                {{1, 224}},
+                {},
+                "the header counts 300 records, the blocks hold 224\n"},
+        Salvage{"unreadableValue",
+                "fields/time.db",
+                nullptr,
+                [](std::string& db, std::string&) {
+                    bytes::putLe32(fuzz::bytesAt(db, fuzz::blockAt(db, 1) + 6), 0x804A5D85);
+                },
+                {{2, 3}},
+                {},
+                "1 record lost: record 1, field Time: the time 90000000 ms is not a time of day\n"},
+        Salvage{"memoFileMissing",
+                "db/CUSTOMER.DB",
+                "db/CUSTOMER.MB",
+                noDamage,
+                {{1, 20}},
+                {2, 3, 4, 5},
+                "4 memo values of field Comments lost: T.MB is missing\n",
+                true},
+        Salvage{"memoFileCutShort",
+                "db/CUSTOMER.DB",
+                "db/CUSTOMER.MB",
+                [](std::string&, std::string& mb) { mb.resize(8192); },
+                {{1, 20}},
+                {4},
+                "1 memo value of field Comments lost: T.MB is cut short\n"},
+        Salvage{"memoBlockDamaged",
+                "db/CUSTOMER.DB",
+                "db/CUSTOMER.MB",
+                [](std::string&, std::string& mb) { mb[4096] = 7; },
+                {{1, 20}},
+                {2, 3, 5},
+                "3 memo values of field Comments lost: T.MB is damaged\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(UndamagedTables, readWithSalvageAsTheyReadPlainWithoutReport)
+{
+    REQUIRE_PARADOX_FIXTURES();
+    for (const std::string& table : test::fixtureTables()) {
+        ReadOptions salvage;
+        salvage.salvage = true;
+        const auto reader = TableReader::open(fixture(table), salvage);
+        Rows rows;
+        std::vector<Value> row;
+        while (reader->next(row))
+            rows.push_back(row);
+        EXPECT_EQ(rows, test::readAll(fixture(table))) << table;
+        EXPECT_EQ(reader->damage()->text(), "") << table;
     }
 }
 

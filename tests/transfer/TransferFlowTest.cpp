@@ -375,3 +375,45 @@ TEST_F(TransferTest, AChosenTypeTheStoreDoesNotKnowFailsBeforeTheOldTableIsDropp
         << host.prompts.errorReports()[0].toStdString();
     EXPECT_EQ(column(paradoxRows("Orders")), QStringList({"old"}));
 }
+
+TEST_F(TransferTest, ADamagedParadoxTableIsSentByItsReadableRecordsOnlyWhenTheUserSaysYes)
+{
+    paradox::TableWriter w((folder() + "/Counted.db").toStdString(),
+                           {{"n", paradox::FieldType::Long, 0}});
+    for (int n = 1; n <= 3; ++n)
+        w.append({paradox::Value(n)});
+    w.commit();
+    setHeaderRecordCount(folder() + "/Counted.db", 5);
+    refillParadoxList();
+    const QString question = "COUNTED is damaged:\n"
+                             "the header counts 5 records, the blocks hold 3\n"
+                             "Would you like to send the 3 records that can be read?";
+
+    // No: the table fails as it always did.
+    host.prompts.questionAnswers = {false};
+    TransferSummary s = toSqlServer({"COUNTED"});
+    ASSERT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, question);
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].title, "Salvage?");
+    EXPECT_EQ(s.tablesFailed, 1);
+    ASSERT_EQ(host.prompts.errorReports().size(), 1u);
+    EXPECT_TRUE(host.prompts.errorReports()[0].startsWith(
+        "Paradox table COUNTED: the header counts 5 records but the blocks hold 3\r\n"));
+    EXPECT_FALSE(sqlList.items().contains("COUNTED"));
+
+    // Yes: the records arrive and the end message names the kept report.
+    host.prompts.clear();
+    host.prompts.questionAnswers = {true};
+    s = toSqlServer({"COUNTED"});
+    EXPECT_EQ(host.prompts.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(s.tablesSent, 1);
+    EXPECT_EQ(sqlRows("COUNTED"), Rows({{Value(1)}, {Value(2)}, {Value(3)}}));
+    ASSERT_EQ(s.salvaged.size(), 1u);
+    const auto messages = host.prompts.of(Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "COUNTED: salvaged: 3 records, the report in " + s.salvaged[0].reportFile);
+    QFile report(s.salvaged[0].reportFile);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(report.readAll().endsWith("the header counts 5 records, the blocks hold 3\n"));
+}

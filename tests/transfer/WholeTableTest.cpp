@@ -55,6 +55,7 @@ struct SqlFault {
     std::function<void(const QString& folder, StandinServer& server)> arrange;
     const char* statement;
     bool connectionLost = false;
+    bool damaged = false; // the salvage question comes, and No keeps the table as it fails
 };
 
 class FatalTowardsSqlServer : public TransferTest, public ::testing::WithParamInterface<SqlFault> {
@@ -81,6 +82,8 @@ TEST_P(FatalTowardsSqlServer, KeepsTheOldTableAndReportsOnce)
     writeParadoxTable(folder(), "GOOD", 2);
     fault.arrange(folder(), *server);
     host.prompts.questionAnswers = {true};
+    if (fault.damaged)
+        host.prompts.questionAnswers.push_back(false);
 
     const TransferSummary s = toSqlServer({"GOOD", "ORDERS"});
     const std::vector<QString> reports = host.prompts.errorReports();
@@ -115,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                      QFile f(folder + "/ORDERS.db");
                      ASSERT_TRUE(f.resize(f.size() / 2));
                  },
-                 "SELECT * FROM [ORDERS]"},
+                 "SELECT * FROM [ORDERS]", false, true},
         SqlFault{"CreateRefused",
                  [](const QString&, StandinServer& server) {
                      server.failStatements("^CREATE TABLE \\[ORDERS", 262,

@@ -68,13 +68,14 @@ QString tableError(const QString& table, const QString& cause)
 }
 
 ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
-                             qint64 limit, std::filesystem::path dbFile, paradox::TableStamp stamp)
+                             qint64 limit, std::filesystem::path dbFile, paradox::TableStamp stamp,
+                             std::optional<qint64> records)
     : m_reader(std::move(reader)), m_dbFile(std::move(dbFile)), m_stamp(std::move(stamp)),
       m_table(std::move(table))
 {
     for (const paradox::Field& f : m_reader->header().fields)
         m_columns.push_back(columnOf(f));
-    m_count = qint64(m_reader->header().recordCount);
+    m_count = records.value_or(qint64(m_reader->header().recordCount));
     if (limit >= 0 && limit < m_count)
         m_count = limit;
     m_limit = limit;

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace paradox {
 class TableReader;
@@ -16,13 +17,16 @@ class TableReader;
 namespace tabulex::paradoxdriver {
 
 // The rows of one Paradox table, streamed from its file; the row count comes from the
-// header, so the data access layer needs no spool. A table whose files change while it is
-// read to its end (stamp taken before the reader opened it) fails with kSourceChangedError.
+// header (or from whoever salvaged the table), so the data access layer needs no spool. A
+// table whose files change while it is read to its end (stamp taken before the reader opened
+// it) fails with kSourceChangedError.
 class ParadoxCursor : public DriverCursor {
 public:
-    // `table` is the name the statement gave, for messages; `limit` -1 for every row.
+    // `table` is the name the statement gave, for messages; `limit` -1 for every row;
+    // `records` the count in place of the header's.
     ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit,
-                  std::filesystem::path dbFile = {}, paradox::TableStamp stamp = {});
+                  std::filesystem::path dbFile = {}, paradox::TableStamp stamp = {},
+                  std::optional<qint64> records = std::nullopt);
     ~ParadoxCursor() override;
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }

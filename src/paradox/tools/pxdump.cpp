@@ -1,5 +1,7 @@
 // pxdump TABLE.db: prints a Paradox table as JSON lines: the header facts, one object per
-// field, then one object per record. A damaged table gives a message and exit status 1.
+// field, then one object per record. A damaged table gives a message and exit status 1;
+// with --salvage, the records that can be trusted and the damage report on standard error.
+#include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 #include "paradox/TableReader.h"
 
@@ -168,7 +170,7 @@ void flush(std::string& out)
 
 int usage()
 {
-    std::fputs("usage: pxdump [--encoding ICONV-NAME] TABLE.db\n", stderr);
+    std::fputs("usage: pxdump [--encoding ICONV-NAME] [--salvage] TABLE.db\n", stderr);
     return 2;
 }
 
@@ -181,6 +183,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--encoding") == 0 && i + 1 < argc)
             options.encoding = argv[++i];
+        else if (std::strcmp(argv[i], "--salvage") == 0)
+            options.salvage = true;
         else if (!file && argv[i][0] != '-')
             file = argv[i];
         else
@@ -208,6 +212,9 @@ int main(int argc, char** argv)
                 flush(out);
         }
         flush(out);
+        if (const paradox::DamageReport* damage = reader->damage())
+            for (const std::string& line : damage->lines())
+                std::fprintf(stderr, "pxdump: %s: %s\n", reader->table().c_str(), line.c_str());
     } catch (const paradox::Error& e) {
         flush(out);
         std::fprintf(stderr, "pxdump: %s\n", e.what());

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "paradox/ByteSource.h"
+#include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 #include "paradox/TableReader.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -32,22 +36,72 @@ inline Input split(const std::uint8_t* data, std::size_t size)
     return {std::string_view(chars + 4, n), std::string_view(chars + 4 + n, size - 4 - n), true};
 }
 
-// Reads every record of the input as the reader's callers do; a paradox::Error is a clean
-// refusal, anything else escapes.
+using Rows = std::vector<std::vector<Value>>;
+
+// Every record of the input, or nullopt when the reader refuses it with a paradox::Error;
+// anything else escapes. A salvage read leaves its report in `report`.
+inline std::optional<Rows> readRows(const Input& in, bool salvage, std::string* report = nullptr)
+{
+    ReadOptions options;
+    options.salvage = salvage;
+    try {
+        TableReader reader(
+            std::make_unique<MemorySource>(in.db.data(), in.db.size()), "FUZZ.DB",
+            [&in]() -> std::unique_ptr<ByteSource> {
+                if (!in.hasMb)
+                    return nullptr;
+                return std::make_unique<MemorySource>(in.mb.data(), in.mb.size());
+            },
+            options);
+        Rows rows;
+        std::vector<Value> row;
+        while (reader.next(row))
+            rows.push_back(row);
+        if (report)
+            *report = reader.damage()->text();
+        return rows;
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+// Equal values, a NaN equal to the same NaN.
+inline bool sameRows(const Rows& a, const Rows& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t r = 0; r < a.size(); ++r) {
+        if (a[r].size() != b[r].size())
+            return false;
+        for (std::size_t i = 0; i < a[r].size(); ++i) {
+            const Value& x = a[r][i];
+            const Value& y = b[r][i];
+            const bool same = x.kind() == Value::Kind::Double && y.kind() == Value::Kind::Double
+                                  ? std::bit_cast<std::uint64_t>(x.toDouble()) ==
+                                        std::bit_cast<std::uint64_t>(y.toDouble())
+                                  : x == y;
+            if (!same)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Reads the input as the reader's callers do, then salvages it. A salvage read that reports
+// no damage must give what the plain read gives, and one that refuses must be refusing a
+// header the plain read refuses too; a breach aborts, which the fuzzer counts as a finding.
 inline void readAll(const Input& in)
 {
-    try {
-        TableReader reader(std::make_unique<MemorySource>(in.db.data(), in.db.size()), "FUZZ.DB",
-                           [&in]() -> std::unique_ptr<ByteSource> {
-                               if (!in.hasMb)
-                                   return nullptr;
-                               return std::make_unique<MemorySource>(in.mb.data(), in.mb.size());
-                           });
-        std::vector<Value> row;
-        while (reader.next(row)) {
-        }
-    } catch (const Error&) {
+    const auto plain = readRows(in, false);
+    std::string report;
+    const auto salvaged = readRows(in, true, &report);
+    if (!salvaged) {
+        if (plain)
+            std::abort();
+        return;
     }
+    if (report.empty() && (!plain || !sameRows(*plain, *salvaged)))
+        std::abort();
 }
 
 } // namespace paradox::fuzz

@@ -1,6 +1,7 @@
 // Writes the fuzz seed corpus: every table of the fixtures folder (with its .MB, cut to
-// 64 KB), a table of every field type written by the library, and that table and a memo
-// fixture made password-protected.
+// 64 KB), a table of every field type written by the library, that table and a memo
+// fixture made password-protected, and damaged copies of two fixtures for the salvage read.
+#include "Damage.h"
 #include "FuzzInput.h"
 #include "ScrambleTable.h"
 
@@ -87,6 +88,27 @@ void writeEveryType(const fs::path& folder)
     w.commit();
 }
 
+// ORDERS.DB cut short, with a garbled block header, with a chain loop and with a wrong count;
+// CUSTOMER.DB without its .MB.
+int writeDamaged(const fs::path& fixtures, const fs::path& out)
+{
+    using namespace paradox::fuzz;
+    const std::string orders = bytesOf(fixtures / "db" / "ORDERS.DB", std::string::npos);
+    writeSeed(out / "damaged_cut.seed", orders.substr(0, blockAt(orders, 5) + 1000), nullptr);
+    std::string garbled = orders;
+    garbleBlockHeader(garbled, 3);
+    writeSeed(out / "damaged_block.seed", garbled, nullptr);
+    std::string loop = orders;
+    setNextBlock(loop, 6, 2);
+    writeSeed(out / "damaged_loop.seed", loop, nullptr);
+    std::string count = orders;
+    setRecordCount(count, 300);
+    writeSeed(out / "damaged_count.seed", count, nullptr);
+    writeSeed(out / "damaged_no_mb.seed",
+              bytesOf(fixtures / "db" / "CUSTOMER.DB", std::string::npos), nullptr);
+    return 5;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,8 +143,10 @@ int main(int argc, char** argv)
         seedFromTable(scratch / "EVERY.DB", out / "scrambled_every_type.seed", 0x2F6A91C4);
         seedFromTable(fixtures / "fields" / "memo.db", out / "scrambled_memo.seed", 0xFF80);
         fs::remove_all(scratch);
-        std::printf("%d fixture seeds, 1 written table and 2 scrambled ones in %s\n", count,
-                    out.c_str());
+        const int damaged = writeDamaged(fixtures, out);
+        std::printf("%d fixture seeds, 1 written table, 2 scrambled ones and %d damaged ones in "
+                    "%s\n",
+                    count, damaged, out.c_str());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;
