@@ -112,9 +112,14 @@ void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names
     for (const QString& name : names) {
         if (items.contains(name))
             continue;
-        const auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
+        // The same name in another case, else a table of that name in a subfolder.
+        auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
             return item.compare(name, Qt::CaseInsensitive) == 0;
         });
+        if (like == items.end())
+            like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
+                return item.endsWith(u'/' + name, Qt::CaseInsensitive);
+            });
         unknown
             << (like != items.end()
                     ? QStringLiteral("%1 (listed as %2)").arg(escapedName(name), escapedName(*like))
