@@ -249,11 +249,18 @@ std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view e
 {
     const std::string base = splitName(dbFile).first;
     std::error_code ec;
+    std::vector<Db> dbs;
+    try {
+        dbs = tablesIn(folderOf(dbFile));
+    } catch (const fs::filesystem_error&) {
+        return std::nullopt;
+    }
+    const Db* table = claimant(dbs, base);
     for (const fs::directory_entry& e : fs::directory_iterator(folderOf(dbFile), ec)) {
         const auto [name, ext] = splitName(e.path());
         std::error_code ec2;
         if (e.is_regular_file(ec2) && sameNameIgnoringCase(ext, extension) &&
-            sameNameIgnoringCase(name, base))
+            sameNameIgnoringCase(name, base) && (!table || claimant(dbs, name) == table))
             return e.path();
     }
     return std::nullopt;

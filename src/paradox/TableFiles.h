@@ -52,7 +52,8 @@ std::vector<TableEntry> tableEntries(const std::filesystem::path& folder);
 std::optional<std::filesystem::path> findTableEntry(const std::filesystem::path& root,
                                                     std::string_view entry);
 
-// The file beside a table file with the same base name and the given extension ("MB").
+// The file beside a table file with the same base name and the given extension ("MB"),
+// never one that belongs to a table differing from it only in case.
 std::optional<std::filesystem::path> findCompanion(const std::filesystem::path& dbFile,
                                                    std::string_view extension);
 
