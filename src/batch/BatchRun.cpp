@@ -138,10 +138,11 @@ void BatchRun::requireAnswers(const TableList& source) const
     QStringList longNames;
     QStringList existing;
     QStringList created; // names the run adds to the SQL Server list before a later table
+    const QStringList sqlNames = toParadox ? QStringList() : sqlServerNames(source);
     for (int i = source.count() - 1; i >= 0; --i) {
         if (!source.isSelected(i))
             continue;
-        QString name = source.item(i);
+        QString name = toParadox ? source.item(i) : sqlNames[i];
         if (toParadox && name.size() > kParadoxNameLength) {
             longNames << escapedName(name);
             if (m_cut == Answer::No)

@@ -137,13 +137,16 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
             continue;
         const QString dbPath = decoded(*db);
+        // The family is known while its .db is there: once it is gone, a table differing
+        // from it only in case would count as its own.
+        std::vector<fs::path> family;
+        const bool known = trap.step(110, [&] { family = companions(*db); });
         removeFile(dbPath, host);
         if (pathExists(dbPath))
             continue; // the table is still there, so it stays listed
-        trap.step(110, [&] {
-            for (const fs::path& c : companions(*db))
+        if (known)
+            for (const fs::path& c : family)
                 removeFile(decoded(c), host);
-        });
         if (trap.step(112, [&] { list.removeItem(i); })) {
             ++deleted;
             folders << paradoxItemPrefix(name);

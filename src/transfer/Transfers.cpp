@@ -18,6 +18,7 @@
 #include "transfer/StagingRowTarget.h"
 #include "transfer/Statements.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -147,6 +148,16 @@ void closeIfOpen(Connection& c)
 {
     if (c.state() != ado::adStateClosed)
         c.close();
+}
+
+// The items of tables in the folder itself that equal name ignoring case.
+QStringList folderTablesLike(const TableList& list, const QString& name)
+{
+    QStringList like;
+    for (int i = 0; i < list.count(); ++i)
+        if (!list.item(i).contains(u'/') && list.item(i).compare(name, Qt::CaseInsensitive) == 0)
+            like << list.item(i);
+    return like;
 }
 
 // The question before a table replaces one of its name on the target.
@@ -383,6 +394,7 @@ private:
     std::unique_ptr<staging::StagingStore> m_store;
     std::optional<StagedParadoxTable> m_table;
     std::optional<bool> m_answer;
+    QStringList m_ambiguous; // the folder's tables the name matches only ignoring case
     QSet<QString> m_written; // the Paradox tables written in this run, in capitals
 };
 
@@ -403,8 +415,14 @@ std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
             answer = false;
     });
     run.step(116, {}, [&] {
-        if (answer != false && listContains(*ctx.paradoxList, paradoxName))
-            answer = askOverwrite(run, paradoxName);
+        if (answer == false || !listContains(*ctx.paradoxList, paradoxName))
+            return;
+        // Tables of the folder that differ only in case: none of them is this name's.
+        const QStringList like = folderTablesLike(*ctx.paradoxList, paradoxName);
+        if (like.size() > 1 && !like.contains(paradoxName))
+            m_ambiguous = like;
+        else
+            answer = askOverwrite(run, listedAs(*ctx.paradoxList, paradoxName));
     });
     return answer;
 }
@@ -412,9 +430,17 @@ std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
 TableStart ToParadox::begin(Run& run, const QString& table)
 {
     QString paradoxName = table;
+    m_ambiguous.clear();
     m_answer = askName(run, paradoxName);
     if (m_answer == false)
         return TableStart::Skip;
+    if (!m_ambiguous.isEmpty()) {
+        run.current.clear();
+        run.trap.report(117, QStringLiteral("The Paradox folder holds %1, which differ only in "
+                                            "case; %2 is not sent.")
+                                 .arg(m_ambiguous.join(QStringLiteral(", ")), table));
+        return TableStart::Fail;
+    }
     // Two names cut to the same eight characters must not replace each other.
     if (m_written.contains(paradoxName.toUpper())) {
         run.current.clear();
@@ -460,18 +486,29 @@ public:
 
     QString procedure() const override { return QStringLiteral("PushButton4_Click"); }
     TableList& sources() override { return *ctx.paradoxList; }
-    void open(Run& run) override { openConnections(run, 106); }
+    void open(Run& run) override
+    {
+        const QStringList names = sqlServerNames(*ctx.paradoxList);
+        for (int i = 0; i < ctx.paradoxList->count(); ++i)
+            m_names.insert(ctx.paradoxList->item(i), names[i]);
+        openConnections(run, 106);
+    }
     TableStart begin(Run& run, const QString& table) override
     {
         m_answer.reset();
+        m_table = m_names.value(table, table);
+        if (m_table != QString(table).replace(u'/', u'_'))
+            ctx.host->tableMessage(
+                QStringLiteral("%1 is sent to SQL Server as %2: another table of the Paradox "
+                               "list takes the name %3 there.")
+                    .arg(table, m_table, QString(table).replace(u'/', u'_')));
         run.step(112, {}, [&] {
-            if (listContains(*ctx.sqlList, table))
-                m_answer = askOverwrite(run, table);
+            if (listContains(*ctx.sqlList, m_table))
+                m_answer = askOverwrite(run, listedAs(*ctx.sqlList, m_table));
         });
         if (m_answer == false)
             return TableStart::Skip;
-        m_table = table;
-        m_swap.emplace(sql, table);
+        m_swap.emplace(sql, m_table);
         return TableStart::Send;
     }
     void openSource(Recordset& source, const QString& select) override
@@ -480,7 +517,7 @@ public:
     }
     CustomizeRequest request(const QString& table) const override
     {
-        return {kSqlServerTarget, table, head(table), ctx.paradoxConnectionString()};
+        return {kSqlServerTarget, table, head(m_table), ctx.paradoxConnectionString()};
     }
     Direction direction() const override { return Direction::ToSqlServer; }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
@@ -525,7 +562,8 @@ private:
         return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';
     }
 
-    QString m_table;
+    QHash<QString, QString> m_names; // each Paradox item's SQL Server name
+    QString m_table;                 // the SQL Server name of the table in hand
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;
 };

@@ -94,6 +94,14 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
 void ParadoxConnection::dropTable(const QString& table)
 {
     const fs::path file = tableFile(table);
+    // The family is known while its .db is there, so that a table differing from it only in
+    // case never counts as its own.
+    std::vector<fs::path> family;
+    try {
+        family = paradox::tableFamily(file);
+    } catch (const fs::filesystem_error& e) {
+        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
+    }
     std::error_code ec;
     // The .db goes first: a failure after it leaves companions without a table, never a
     // table without its memo file.
@@ -101,16 +109,12 @@ void ParadoxConnection::dropTable(const QString& table)
         throw DataError(tableError(table, QStringLiteral("cannot delete %1: %2")
                                               .arg(textOf(file.filename()),
                                                    QString::fromLocal8Bit(ec.message().c_str()))));
-    try {
-        for (const fs::path& companion : paradox::tableFamily(file))
-            if (!fs::remove(companion, ec) && ec)
-                throw DataError(
-                    tableError(table, QStringLiteral("cannot delete %1: %2")
-                                          .arg(textOf(companion.filename()),
-                                               QString::fromLocal8Bit(ec.message().c_str()))));
-    } catch (const fs::filesystem_error& e) {
-        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
-    }
+    for (const fs::path& companion : family)
+        if (!fs::remove(companion, ec) && ec)
+            throw DataError(
+                tableError(table, QStringLiteral("cannot delete %1: %2")
+                                      .arg(textOf(companion.filename()),
+                                           QString::fromLocal8Bit(ec.message().c_str()))));
 }
 
 std::unique_ptr<DriverCursor> ParadoxConnection::tables()

@@ -127,7 +127,7 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     select(m_window->paradoxTables(), {"ALPHA", "BETA"});
     m_window->sendToSqlServerButton->click();
     ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite Beta?");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
@@ -233,6 +233,21 @@ TEST_F(TransferWindowTest, TablesOfOneNameAreEachTheirOwnEntry)
     EXPECT_EQ(s_server->query("SELECT * FROM [ORDERS]").size(), 3u);
     EXPECT_EQ(s_server->query("SELECT * FROM [orders_2]").size(), 5u);
     EXPECT_EQ(s_server->query("SELECT * FROM [sub_ORDERS]").size(), 2u);
+
+    // Back to Paradox over ORDERS: its twin orders keeps every byte.
+    const auto bytes = [&](const QString& name) {
+        QFile f(m_folder.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray twin = bytes("orders.db");
+    m_prompter.questionAnswers = {true};
+    select(m_window->sqlTables(), {"ORDERS"});
+    m_window->sendToParadoxButton->click();
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite ORDERS?");
+    EXPECT_EQ(bytes("orders.db"), twin);
+    EXPECT_TRUE(QFile::exists(m_folder.filePath("ORDERS.db")));
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"ORDERS", "orders", "sub/ORDERS"}));
 
     select(m_window->paradoxTables(), {"sub/ORDERS"});
     m_window->deleteParadoxTablesButton->click();
