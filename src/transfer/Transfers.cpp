@@ -497,11 +497,11 @@ public:
     {
         m_answer.reset();
         m_table = m_names.value(table, table);
-        if (m_table != QString(table).replace(u'/', u'_'))
-            ctx.host->tableMessage(
-                QStringLiteral("%1 is sent to SQL Server as %2: another table of the Paradox "
-                               "list takes the name %3 there.")
-                    .arg(table, m_table, QString(table).replace(u'/', u'_')));
+        if (const QString own = QString(table).replace(u'/', u'_'); m_table != own)
+            ctx.host->tableMessage(QStringLiteral("%1 is sent to SQL Server as %2: %3 of the "
+                                                  "Paradox list takes the name %4 there, where "
+                                                  "names do not differ by case.")
+                                       .arg(table, m_table, takerOf(own), m_names[takerOf(own)]));
         run.step(112, {}, [&] {
             if (listContains(*ctx.sqlList, m_table))
                 m_answer = askOverwrite(run, listedAs(*ctx.sqlList, m_table));
@@ -557,6 +557,14 @@ public:
     }
 
 private:
+    // The item whose SQL Server name equals name ignoring case.
+    QString takerOf(const QString& name) const
+    {
+        for (auto it = m_names.begin(); it != m_names.end(); ++it)
+            if (it.value().compare(name, Qt::CaseInsensitive) == 0)
+                return it.key();
+        return name;
+    }
     static QString head(const QString& table)
     {
         return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';

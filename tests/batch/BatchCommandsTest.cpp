@@ -380,7 +380,8 @@ TEST_F(BatchTest, TablesOfOneNameAreEachTheirOwnEntry)
     EXPECT_EXIT_STATUS(sent, 0);
     EXPECT_TRUE(sent.err.contains("Summary: 3 tables done (0 skipped, 0 failed), 379 rows copied"))
         << sent.err.toStdString();
-    EXPECT_TRUE(sent.err.contains("orders is sent to SQL Server as orders_2"))
+    EXPECT_TRUE(sent.err.contains("orders is sent to SQL Server as orders_2: ORDERS of the "
+                                  "Paradox list takes the name ORDERS there"))
         << sent.err.toStdString();
     EXPECT_EQ(sqlTables(), (QStringList{"ORDERS", "orders_2", "sub_ORDERS"}));
     EXPECT_EQ(sqlTable(server->connectionString(), "ORDERS").size(), 20u);
