@@ -396,8 +396,14 @@ TEST_F(BatchTest, TablesOfOneNameAreEachTheirOwnEntry)
     EXPECT_EQ(folderFiles(),
               (QStringList{"ORDERS.DB", "ORDERS.MB", "ORDERS.PX", "ORDERS.X06", "ORDERS.Y06"}));
     EXPECT_EQ(batch(QStringList{"list", "paradox"} + connection()).out, "ORDERS\nsub/ORDERS\n");
+    // A subfolder table is renamed in its subfolder, and deleted alone.
     EXPECT_EXIT_STATUS(
-        batch(QStringList{"delete", "--side", "paradox", "sub/ORDERS"} + connection()), 0);
-    EXPECT_FALSE(QFile::exists(folder() + "/sub/Orders.DB"));
+        batch(QStringList{"rename", "--side", "paradox", "sub/ORDERS", "Areas"} + connection()), 0);
+    EXPECT_EQ(QDir(folder() + "/sub").entryList(QDir::Files, QDir::Name),
+              (QStringList{"Areas.DB", "Areas.PX", "Areas.VAL"}));
+    EXPECT_EQ(batch(QStringList{"list", "paradox"} + connection()).out, "ORDERS\nsub/AREAS\n");
+    EXPECT_EXIT_STATUS(
+        batch(QStringList{"delete", "--side", "paradox", "sub/AREAS"} + connection()), 0);
+    EXPECT_TRUE(QDir(folder() + "/sub").isEmpty());
     EXPECT_TRUE(QFile::exists(folder() + "/ORDERS.DB"));
 }
