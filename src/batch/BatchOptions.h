@@ -24,6 +24,7 @@ struct BatchOptions {
     QStringList names;     // send and delete: the tables; rename: the old and the new name
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
+    bool ignoreStaleLocks = false; // go ahead over a Paradox table's stale lock files
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
 
     // Connection values given on the command line; the others come from the settings store.

@@ -5,6 +5,7 @@
 #include "folders/FileTests.h"
 #include "folders/FolderError.h"
 #include "folders/PathEncoding.h"
+#include "folders/TableLocks.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/HostHourglass.h"
@@ -57,6 +58,14 @@ std::vector<fs::path> companions(const fs::path& dbFile)
     return found;
 }
 
+// Deletes a file, read-only or not; throws FolderError with the system's reason when it
+// cannot.
+void deleteFile(const QString& path, CommandHost& host)
+{
+    host.processEvents();
+    forceDeleteFile(path);
+}
+
 int selectedCount(const TableList& list)
 {
     int n = 0;
@@ -70,6 +79,7 @@ int selectedCount(const TableList& list)
 struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
+    std::vector<fs::path> tables; // the .db files the rename changes, for their locks
 };
 
 RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
@@ -88,6 +98,7 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
     // The table keeps its folder.
     const QString prefix = decoded(db->parent_path()) + u'/';
     std::vector<fs::path> sources{*db};
+    plan.tables.push_back(*db);
     plan.moves.push_back({decoded(*db), prefix + newName + kTableExtension});
     for (const fs::path& c : companions(*db)) {
         sources.push_back(c);
@@ -98,6 +109,8 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);
+        if (isTableFile(f))
+            plan.tables.push_back(f);
     }
     return plan;
 }
@@ -120,6 +133,7 @@ void removeReplaced(const RenamePlan& plan, CommandHost& host)
 int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& host)
 {
     ErrorTrap trap(host.prompter(), kModule, QStringLiteral("PushButton5_Click"));
+    Prompter& prompter = host.prompter();
     HostHourglass wait(host);
     if (list.currentIndex() == -1) {
         trap.step(102, [&] {
@@ -133,20 +147,24 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!list.isSelected(i))
             continue;
         const QString name = list.item(i);
+        // A table that is locked or not deleted stays listed; the report says why.
         std::optional<fs::path> db;
-        if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
-            continue;
-        const QString dbPath = decoded(*db);
+        bool mayDelete = false;
         // The family is known while its .db is there: once it is gone, a table differing
         // from it only in case would count as its own.
         std::vector<fs::path> family;
-        const bool known = trap.step(110, [&] { family = companions(*db); });
-        removeFile(dbPath, host);
-        if (pathExists(dbPath))
-            continue; // the table is still there, so it stays listed
-        if (known)
-            for (const fs::path& c : family)
-                removeFile(decoded(c), host);
+        if (!trap.step(106,
+                       [&] {
+                           db = tableFile(folder, name);
+                           mayDelete = db && mayChangeParadoxTable({*db}, name, TableChange::Delete,
+                                                                   prompter);
+                           if (mayDelete)
+                               family = companions(*db);
+                       }) ||
+            !mayDelete || !trap.step(108, [&] { deleteFile(decoded(*db), host); }))
+            continue;
+        for (const fs::path& c : family)
+            trap.step(110, [&] { deleteFile(decoded(c), host); });
         if (trap.step(112, [&] { list.removeItem(i); })) {
             ++deleted;
             folders << paradoxItemPrefix(name);
@@ -194,8 +212,15 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         if (newName.isEmpty() || newName == oldName)
             continue; // nothing to rename
         RenamePlan plan;
-        if (!trap.step(112, [&] { plan = planRename(folder, item, newName); }))
-            continue;
+        bool unlocked = false;
+        if (!trap.step(112,
+                       [&] {
+                           plan = planRename(folder, item, newName);
+                           unlocked = mayChangeParadoxTable(plan.tables, item, TableChange::Rename,
+                                                            prompter);
+                       }) ||
+            !unlocked)
+            continue; // locked: the message said so
         bool replace = plan.replaced.isEmpty();
         if (!replace)
             trap.step(114, [&] {

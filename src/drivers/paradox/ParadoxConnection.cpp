@@ -84,8 +84,10 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
                 .arg(statement));
     const fs::path file = tableFile(s.table);
     try {
+        paradox::TableStamp stamp = paradox::stampOf(file);
         auto reader = paradox::TableReader::open(file);
-        return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit);
+        return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit, file,
+                                               std::move(stamp));
     } catch (const paradox::Error& e) {
         throw DataError(tableError(s.table, QString::fromStdString(e.cause())));
     }
