@@ -116,9 +116,14 @@ void BatchRun::select(MemoryTableList& list, Side side, const QStringList& names
     for (const QString& name : names) {
         if (items.contains(name))
             continue;
-        const auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
+        // The same name in another case, else a table of that name in a subfolder.
+        auto like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
             return item.compare(name, Qt::CaseInsensitive) == 0;
         });
+        if (like == items.end())
+            like = std::find_if(items.begin(), items.end(), [&](const QString& item) {
+                return item.endsWith(u'/' + name, Qt::CaseInsensitive);
+            });
         unknown
             << (like != items.end()
                     ? QStringLiteral("%1 (listed as %2)").arg(escapedName(name), escapedName(*like))
@@ -138,13 +143,14 @@ void BatchRun::requireAnswers(const TableList& source) const
     QStringList existing;
     QStringList damaged;
     QStringList created; // names the run adds to the SQL Server list before a later table
+    const QStringList sqlNames = toParadox ? QStringList() : sqlServerNames(source);
     for (int i = source.count() - 1; i >= 0; --i) {
         if (!source.isSelected(i))
             continue;
-        QString name = source.item(i);
+        QString name = toParadox ? source.item(i) : sqlNames[i];
         if (!toParadox && m_damaged == Answer::Unset &&
-            findDamage(m_fields.paradoxFolder, name, [] {}))
-            damaged << escapedName(name);
+            findDamage(m_fields.paradoxFolder, source.item(i), [] {}))
+            damaged << escapedName(source.item(i));
         if (toParadox && name.size() > kParadoxNameLength) {
             longNames << escapedName(name);
             if (m_cut == Answer::No)

@@ -1,5 +1,7 @@
 #include "host/TableList.h"
 
+#include <QSet>
+
 namespace tabulex {
 
 bool listContains(const TableList& list, const QString& text)
@@ -13,12 +15,52 @@ bool listContains(const TableList& list, const QString& text)
 
 void removeListItem(TableList& list, const QString& text)
 {
+    int like = -1;
     for (int i = 0; i < list.count(); ++i) {
         if (list.item(i) == text) {
             list.removeItem(i);
             return;
         }
+        if (like == -1 && list.item(i).compare(text, Qt::CaseInsensitive) == 0)
+            like = i;
     }
+    if (like != -1)
+        list.removeItem(like);
+}
+
+QStringList sqlServerNames(const TableList& paradoxList)
+{
+    QStringList names;
+    for (int i = 0; i < paradoxList.count(); ++i)
+        names << QString();
+    QSet<QString> taken; // lower-cased
+    for (const bool inSubfolder : {false, true}) {
+        for (int i = 0; i < paradoxList.count(); ++i) {
+            const QString item = paradoxList.item(i);
+            if (item.contains(u'/') != inSubfolder)
+                continue;
+            const QString base = QString(item).replace(u'/', u'_');
+            QString name = base;
+            for (int n = 2; taken.contains(name.toLower()); ++n)
+                name = base + u'_' + QString::number(n);
+            taken.insert(name.toLower());
+            names[i] = name;
+        }
+    }
+    return names;
+}
+
+QString listedAs(const TableList& list, const QString& name)
+{
+    QString like;
+    for (int i = 0; i < list.count(); ++i) {
+        const QString item = list.item(i);
+        if (item == name)
+            return item;
+        if (like.isNull() && item.compare(name, Qt::CaseInsensitive) == 0)
+            like = item;
+    }
+    return like.isNull() ? name : like;
 }
 
 int sortedInsertIndex(const TableList& list, const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tabulex {
 
@@ -26,11 +27,20 @@ public:
 
 // True when an item equals text without regard to case.
 bool listContains(const TableList& list, const QString& text);
-// Removes the item that equals text exactly (case-sensitive), the first one where several
-// do: equal items stand for tables of the same name in other schemas or other folders, and
-// a command that replaced one table leaves the others listed. Callers give the name as
-// their list spells it.
+// Removes one item standing for the table text: the first that equals it exactly, else the
+// first that equals it ignoring case (SQL Server compares names so, and a table sent or
+// renamed there takes the spelling of the command). Equal items stand for tables of the same
+// name in other schemas, and a command that replaced one table leaves the others listed.
 void removeListItem(TableList& list, const QString& text);
+// The SQL Server name of each item of a Paradox list, in the list's order: the item with
+// each "/" as "_" (the table sub/ORDERS becomes sub_ORDERS). Tables of the folder itself
+// come first, then those of subfolders, each in list order; a name that an earlier one
+// already takes ignoring case (as SQL Server compares) gets "_2", "_3" ..., the first that
+// none takes.
+QStringList sqlServerNames(const TableList& paradoxList);
+// The name as the list spells it: the item equal to it exactly, else the first equal to it
+// ignoring case, else the name itself.
+QString listedAs(const TableList& list, const QString& name);
 // The sorted place of text among the items: after every item that sorts before or equal.
 int sortedInsertIndex(const TableList& list, const QString& text);
 

@@ -78,6 +78,63 @@ template <typename Keep> std::vector<fs::path> filesWhere(const fs::path& folder
     return found;
 }
 
+// A .db file of a folder and the name of its table.
+struct Db {
+    fs::path file;
+    std::string base;
+};
+
+std::vector<Db> tablesIn(const fs::path& folder)
+{
+    std::vector<Db> dbs;
+    for (const fs::path& f : filesWhere(folder, [](const fs::path& p) {
+             return sameNameIgnoringCase(splitName(p).second, "db");
+         }))
+        dbs.push_back({f, splitName(f).first});
+    return dbs;
+}
+
+// The one table whose name equals name ignoring case; none where there are none or several.
+const Db* onlyEqualIgnoringCase(const std::vector<Db>& dbs, std::string_view name)
+{
+    const Db* found = nullptr;
+    for (const Db& db : dbs) {
+        if (!sameNameIgnoringCase(db.base, name))
+            continue;
+        if (found)
+            return nullptr;
+        found = &db;
+    }
+    return found;
+}
+
+// The table a companion of this base name belongs to: the one spelled as it is, else the
+// one equal to it ignoring case; none where that is not one table.
+const Db* claimant(const std::vector<Db>& dbs, std::string_view base)
+{
+    const Db* exact = nullptr;
+    for (const Db& db : dbs) {
+        if (db.base != base)
+            continue;
+        if (exact)
+            return nullptr;
+        exact = &db;
+    }
+    return exact ? exact : onlyEqualIgnoringCase(dbs, base);
+}
+
+// The subfolder whose name reads as name.
+std::optional<fs::path> subfolderNamed(const fs::path& folder, std::string_view name)
+{
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+        std::error_code ec2;
+        if (fileNameText(e.path().filename().native()) == name && e.is_directory(ec2))
+            return e.path();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool sameNameIgnoringCase(std::string_view a, std::string_view b) { return folded(a) == folded(b); }
@@ -127,24 +184,83 @@ bool isFileableTableName(std::string_view table)
 
 std::optional<fs::path> findTableFile(const fs::path& folder, std::string_view table)
 {
-    const auto found = filesWhere(folder, [&](const fs::path& p) {
-        const auto [name, ext] = splitName(p);
-        return sameNameIgnoringCase(ext, "db") && sameNameIgnoringCase(name, table);
-    });
-    if (found.empty())
-        return std::nullopt;
-    return found.front();
+    const std::vector<Db> dbs = tablesIn(folder);
+    for (const Db& db : dbs)
+        if (db.base == table)
+            return db.file;
+    const Db* only = onlyEqualIgnoringCase(dbs, table);
+    return only ? std::optional<fs::path>(only->file) : std::nullopt;
+}
+
+std::vector<TableEntry> tableEntries(const fs::path& folder)
+{
+    const std::vector<Db> dbs = tablesIn(folder);
+    std::vector<TableEntry> entries;
+    for (const Db& db : dbs) {
+        if (db.base.empty())
+            continue;
+        int sameCase = 0, otherCase = 0;
+        for (const Db& other : dbs) {
+            if (other.base == db.base)
+                ++sameCase;
+            else if (sameNameIgnoringCase(other.base, db.base))
+                ++otherCase;
+        }
+        TableEntry e{db.base, sameCase + otherCase > 1, db.file};
+        if (sameCase > 1)
+            e.entry = fileNameText(db.file.filename().native());
+        const bool taken = std::any_of(entries.begin(), entries.end(),
+                                       [&](const TableEntry& t) { return t.entry == e.entry; });
+        if (!taken)
+            entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+std::optional<fs::path> findTableEntry(const fs::path& root, std::string_view entry)
+{
+    fs::path folder = root;
+    std::string_view rest = entry;
+    for (auto slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
+        const std::string_view part = rest.substr(0, slash);
+        rest.remove_prefix(slash + 1);
+        if (part.empty() || part == "." || part == "..")
+            return std::nullopt;
+        const auto sub = subfolderNamed(folder, part);
+        if (!sub)
+            return std::nullopt;
+        folder = *sub;
+    }
+    const std::vector<TableEntry> entries = tableEntries(folder);
+    const TableEntry* like = nullptr;
+    int likeCount = 0;
+    for (const TableEntry& e : entries) {
+        if (e.entry == rest)
+            return e.dbFile;
+        if (sameNameIgnoringCase(e.entry, rest)) {
+            like = &e;
+            ++likeCount;
+        }
+    }
+    return likeCount == 1 ? std::optional<fs::path>(like->dbFile) : std::nullopt;
 }
 
 std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view extension)
 {
     const std::string base = splitName(dbFile).first;
     std::error_code ec;
+    std::vector<Db> dbs;
+    try {
+        dbs = tablesIn(folderOf(dbFile));
+    } catch (const fs::filesystem_error&) {
+        return std::nullopt;
+    }
+    const Db* table = claimant(dbs, base);
     for (const fs::directory_entry& e : fs::directory_iterator(folderOf(dbFile), ec)) {
         const auto [name, ext] = splitName(e.path());
         std::error_code ec2;
         if (e.is_regular_file(ec2) && sameNameIgnoringCase(ext, extension) &&
-            sameNameIgnoringCase(name, base))
+            sameNameIgnoringCase(name, base) && (!table || claimant(dbs, name) == table))
             return e.path();
     }
     return std::nullopt;
@@ -152,11 +268,31 @@ std::optional<fs::path> findCompanion(const fs::path& dbFile, std::string_view e
 
 std::vector<fs::path> tableFamily(const fs::path& dbFile)
 {
+    const fs::path folder = folderOf(dbFile);
+    const std::vector<Db> dbs = tablesIn(folder);
     const std::string base = tableNameOf(dbFile);
-    return filesWhere(folderOf(dbFile), [&](const fs::path& p) {
-        const auto [name, ext] = splitName(p);
-        return sameNameIgnoringCase(name, base) && isFamilyExtension(ext);
-    });
+    const Db* table = nullptr;
+    for (const Db& db : dbs)
+        if (db.file.filename() == dbFile.filename())
+            table = &db;
+    if (!table)
+        table = onlyEqualIgnoringCase(dbs, base);
+    std::vector<fs::path> family;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
+        std::error_code ec;
+        const auto [name, ext] = splitName(e.path());
+        if (!e.is_regular_file(ec) || !isFamilyExtension(ext) || !sameNameIgnoringCase(name, base))
+            continue;
+        if (sameNameIgnoringCase(ext, "db")) {
+            if (table && e.path().filename() == table->file.filename())
+                family.push_back(e.path());
+            continue;
+        }
+        if (claimant(dbs, name) == table)
+            family.push_back(e.path());
+    }
+    std::sort(family.begin(), family.end());
+    return family;
 }
 
 std::vector<fs::path> listTableFiles(const fs::path& folder)

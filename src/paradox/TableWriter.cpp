@@ -261,17 +261,19 @@ void TableWriter::publish()
     const auto existing = existingTable();
     if (existing && !m_options.replace)
         throw Error(m_table, kTableExists);
+    // The old table's family is known while its .db is there, so that a table differing
+    // from it only in case never counts as its own.
+    std::vector<fs::path> family;
+    try {
+        family = tableFamily(existing ? *existing : m_target);
+    } catch (const fs::filesystem_error& e) {
+        throw Error(m_table, "cannot list the folder: " + e.code().message());
+    }
     // The old table goes first (its .db before the rest), so that no moment shows a .db
     // with a .MB that is not its own.
     std::error_code ec;
     if (existing && !fs::remove(*existing, ec) && ec)
         throw Error(m_table, "cannot remove the old table: " + ec.message());
-    std::vector<fs::path> family;
-    try {
-        family = tableFamily(m_target);
-    } catch (const fs::filesystem_error& e) {
-        throw Error(m_table, "cannot list the folder: " + e.code().message());
-    }
     for (const fs::path& old : family)
         if (!fs::remove(old, ec) && ec)
             throw Error(m_table, "cannot remove " + old.filename().string() + ": " + ec.message());

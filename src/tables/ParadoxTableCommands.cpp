@@ -36,14 +36,16 @@ bool isTableFile(const fs::path& file)
     return paradox::sameNameIgnoringCase(file.extension().string(), ".db");
 }
 
-// The table's .db directly in folder, matched without regard to case; none when the folder
-// does not exist.
-std::optional<fs::path> tableFile(const QString& folder, const QString& table)
+// The .db of the table an item names; none when the folder does not exist or holds no such
+// table.
+std::optional<fs::path> tableFile(const QString& folder, const QString& item)
 {
-    const std::optional<std::string> native = nativePath(folder);
-    if (!native || !isFolder(folder))
+    if (!isFolder(folder))
         return std::nullopt;
-    return paradox::findTableFile(fs::path(*native), encoded(table));
+    const std::optional<QString> file = paradoxTableFile(folder, item);
+    if (!file)
+        return std::nullopt;
+    return fs::path(nativePath(*file).value_or(std::string()));
 }
 
 // The companion files of a table file: its family without the .db files.
@@ -77,7 +79,6 @@ int selectedCount(const TableList& list)
 struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
-    QString replacedItem; // a .db among them: the list item of that table, as the fill gave it
     std::vector<fs::path> tables; // the .db files the rename changes, for their locks
 };
 
@@ -85,15 +86,17 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
 {
     if (!paradox::isFileableTableName(encoded(newName)))
         throw FolderError(kBadFileName, QStringLiteral("Bad file name or number"));
-    const QString prefix = folder + u'/';
     RenamePlan plan;
     const std::optional<fs::path> db = tableFile(folder, oldName);
     if (!db) {
-        // Not in the folder itself: the copy of the path as written fails and is reported.
+        // No such table: the copy of the path as written fails and is reported.
+        const QString prefix = folder + u'/';
         plan.moves.push_back(
             {prefix + oldName + kTableExtension, prefix + newName + kTableExtension});
         return plan;
     }
+    // The table keeps its folder.
+    const QString prefix = decoded(db->parent_path()) + u'/';
     std::vector<fs::path> sources{*db};
     plan.tables.push_back(*db);
     plan.moves.push_back({decoded(*db), prefix + newName + kTableExtension});
@@ -106,10 +109,8 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);
-        if (isTableFile(f)) {
-            plan.replacedItem = paradoxListItem(decoded(f.filename()));
+        if (isTableFile(f))
             plan.tables.push_back(f);
-        }
     }
     return plan;
 }
@@ -142,6 +143,7 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
     }
     removeDeadScratchFiles(folder);
     int deleted = 0;
+    QStringList folders; // the list folders that lost a table
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))
             continue;
@@ -149,19 +151,30 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         // A table that is locked or not deleted stays listed; the report says why.
         std::optional<fs::path> db;
         bool mayDelete = false;
+        // The family is known while its .db is there: once it is gone, a table differing
+        // from it only in case would count as its own.
+        std::vector<fs::path> family;
         if (!trap.step(106,
                        [&] {
                            db = tableFile(folder, name);
                            mayDelete = db && mayChangeParadoxTable({*db}, name, TableChange::Delete,
                                                                    prompter);
+                           if (mayDelete)
+                               family = companions(*db);
                        }) ||
             !mayDelete || !trap.step(108, [&] { deleteFile(decoded(*db), host); }))
             continue;
-        for (const fs::path& c : companions(*db))
+        for (const fs::path& c : family)
             trap.step(110, [&] { deleteFile(decoded(c), host); });
-        if (trap.step(112, [&] { list.removeItem(i); }))
+        if (trap.step(112, [&] { list.removeItem(i); })) {
             ++deleted;
+            folders << paradoxItemPrefix(name);
+        }
     }
+    // A table that lost its namesake in another case is now listed as a fill lists it.
+    folders.removeDuplicates();
+    for (const QString& prefix : std::as_const(folders))
+        trap.step(114, [&] { refreshParadoxFolderItems(list, folder, prefix); });
     return deleted;
 }
 
@@ -187,21 +200,26 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))
             continue;
-        const QString oldName = list.item(i);
+        const QString item = list.item(i);
+        // A table keeps its folder: only the name after the folder's path is asked for.
+        const QString prefix = paradoxItemPrefix(item);
+        const QString oldName = item.mid(prefix.size());
         QString newName;
         trap.step(108, [&] {
-            newName = prompter.inputBox(QStringLiteral("Enter new name of ") + oldName + u':',
+            newName = prompter.inputBox(QStringLiteral("Enter new name of ") + item + u':',
                                         appTitle(), oldName);
         });
+        if (!prefix.isEmpty() && newName.startsWith(prefix))
+            newName = newName.mid(prefix.size());
         if (newName.isEmpty() || newName == oldName)
             continue; // nothing to rename
         RenamePlan plan;
         bool unlocked = false;
         if (!trap.step(112,
                        [&] {
-                           plan = planRename(folder, oldName, newName);
-                           unlocked = mayChangeParadoxTable(plan.tables, oldName,
-                                                            TableChange::Rename, prompter);
+                           plan = planRename(folder, item, newName);
+                           unlocked = mayChangeParadoxTable(plan.tables, item, TableChange::Rename,
+                                                            prompter);
                        }) ||
             !unlocked)
             continue; // locked: the message said so
@@ -209,16 +227,15 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         if (!replace)
             trap.step(114, [&] {
                 replace = prompter.question(QStringLiteral("Would you like to overwrite ") +
-                                                newName + u'?',
+                                                listedAs(list, prefix + newName) + u'?',
                                             QStringLiteral("Overwrite?"));
             });
         if (!replace || !renameFile(plan.moves, host))
             continue; // both tables stay as they were
         removeReplaced(plan, host);
-        trap.step(118, [&] { list.removeItem(i); });
-        if (!plan.replacedItem.isEmpty()) // that item would stand for the renamed table
-            trap.step(120, [&] { removeListItem(list, plan.replacedItem); });
-        trap.step(122, [&] { list.addItem(newName); });
+        // The folder's items as a fill lists them: the renamed table, the one it replaced
+        // gone, and any whose namesake in another case came or went.
+        trap.step(118, [&] { refreshParadoxFolderItems(list, folder, prefix); });
         trap.step(124, [&] {
             if (list.count() > 0)
                 list.setCurrentIndex(0);

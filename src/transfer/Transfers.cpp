@@ -24,6 +24,7 @@
 #include "transfer/Statements.h"
 #include "transfer/TableDamage.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -154,6 +155,16 @@ void closeIfOpen(Connection& c)
 {
     if (c.state() != ado::adStateClosed)
         c.close();
+}
+
+// The items of tables in the folder itself that equal name ignoring case.
+QStringList folderTablesLike(const TableList& list, const QString& name)
+{
+    QStringList like;
+    for (int i = 0; i < list.count(); ++i)
+        if (!list.item(i).contains(u'/') && list.item(i).compare(name, Qt::CaseInsensitive) == 0)
+            like << list.item(i);
+    return like;
 }
 
 // The question before a table replaces one of its name on the target.
@@ -437,6 +448,7 @@ private:
     std::unique_ptr<staging::StagingStore> m_store;
     std::optional<StagedParadoxTable> m_table;
     std::optional<bool> m_answer;
+    QStringList m_ambiguous;    // the folder's tables the name matches only ignoring case
     bool m_staleAgreed = false; // the user agreed to overwrite over stale lock files
     QSet<QString> m_written;    // the Paradox tables written in this run, in capitals
 };
@@ -458,8 +470,14 @@ std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
             answer = false;
     });
     run.step(116, {}, [&] {
-        if (answer != false && listContains(*ctx.paradoxList, paradoxName))
-            answer = askOverwrite(run, paradoxName);
+        if (answer == false || !listContains(*ctx.paradoxList, paradoxName))
+            return;
+        // Tables of the folder that differ only in case: none of them is this name's.
+        const QStringList like = folderTablesLike(*ctx.paradoxList, paradoxName);
+        if (like.size() > 1 && !like.contains(paradoxName))
+            m_ambiguous = like;
+        else
+            answer = askOverwrite(run, listedAs(*ctx.paradoxList, paradoxName));
     });
     return answer;
 }
@@ -467,9 +485,17 @@ std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
 TableStart ToParadox::begin(Run& run, const QString& table)
 {
     QString paradoxName = table;
+    m_ambiguous.clear();
     m_answer = askName(run, paradoxName);
     if (m_answer == false)
         return TableStart::Skip;
+    if (!m_ambiguous.isEmpty()) {
+        run.current.clear();
+        run.trap.report(115, QStringLiteral("The Paradox folder holds %1, which differ only in "
+                                            "case; %2 is not sent.")
+                                 .arg(m_ambiguous.join(QStringLiteral(", ")), table));
+        return TableStart::Fail;
+    }
     // Two names cut to the same eight characters must not replace each other.
     if (m_written.contains(paradoxName.toUpper())) {
         run.current.clear();
@@ -551,6 +577,9 @@ public:
     TableList& sources() override { return *ctx.paradoxList; }
     void open(Run& run) override
     {
+        const QStringList names = sqlServerNames(*ctx.paradoxList);
+        for (int i = 0; i < ctx.paradoxList->count(); ++i)
+            m_names.insert(ctx.paradoxList->item(i), names[i]);
         openConnections(run, 106);
         // The run's mark: its lock, held by this connection, says that the run lives.
         if (sql.state() != ado::adStateClosed) {
@@ -565,14 +594,20 @@ public:
     TableStart begin(Run& run, const QString& table) override
     {
         m_answer.reset();
+        m_table = m_names.value(table, table);
+        if (const QString own = QString(table).replace(u'/', u'_'); m_table != own)
+            ctx.host->tableMessage(QStringLiteral("%1 is sent to SQL Server as %2: %3 of the "
+                                                  "Paradox list takes the name %4 there, where "
+                                                  "names do not differ by case.")
+                                       .arg(table, m_table, takerOf(own), m_names[takerOf(own)]));
         run.step(112, {}, [&] {
-            if (listContains(*ctx.sqlList, table))
-                m_answer = askOverwrite(run, table);
+            if (listContains(*ctx.sqlList, m_table))
+                m_answer = askOverwrite(run, listedAs(*ctx.sqlList, m_table));
         });
         if (m_answer == false)
             return TableStart::Skip;
-        m_table = table;
-        m_swap.emplace(sql, table, m_mark);
+        m_source = table;
+        m_swap.emplace(sql, m_table, m_mark);
         return TableStart::Send;
     }
     void openSource(Recordset& source, const QString& select) override
@@ -582,7 +617,7 @@ public:
     }
     CustomizeRequest request(const QString& table) const override
     {
-        return {kSqlServerTarget, table, head(table), ctx.paradoxConnectionString()};
+        return {kSqlServerTarget, table, head(m_table), ctx.paradoxConnectionString()};
     }
     Direction direction() const override { return Direction::ToSqlServer; }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
@@ -629,6 +664,14 @@ public:
     }
 
 private:
+    // The item whose SQL Server name equals name ignoring case.
+    QString takerOf(const QString& name) const
+    {
+        for (auto it = m_names.begin(); it != m_names.end(); ++it)
+            if (it.value().compare(name, Qt::CaseInsensitive) == 0)
+                return it.key();
+        return name;
+    }
     static QString head(const QString& table)
     {
         return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';
@@ -638,31 +681,33 @@ private:
     // of it; on No it stays as it is and fails as it always did.
     void salvageIfDamaged(Recordset& source)
     {
-        m_damage = findDamage(ctx.paradoxFolder(), m_table, [this] {
+        m_damage = findDamage(ctx.paradoxFolder(), m_source, [this] {
             ctx.host->processEvents();
             stopIfRequested();
         });
         if (!m_damage)
             return;
-        if (!ctx.host->prompter().question(salvageQuestion(m_table, *m_damage), kSalvageTitle)) {
+        if (!ctx.host->prompter().question(salvageQuestion(m_source, *m_damage), kSalvageTitle)) {
             m_damage.reset();
             return;
         }
         source.close();
-        source.openCursor(openSalvaged(ctx.paradoxFolder(), m_table, m_damage->records), true);
+        source.openCursor(openSalvaged(ctx.paradoxFolder(), m_source, m_damage->records), true);
     }
 
     // The salvaged table's report goes beside the rejected rows, and its end message says so.
     void keepReport(Run& run)
     {
-        SalvagedTable salvaged{m_table, m_damage->records, {}, {}};
-        salvaged.reportFile = keepDamageReport(m_table, m_damage->report, salvaged.error);
+        SalvagedTable salvaged{m_source, m_damage->records, {}, {}};
+        salvaged.reportFile = keepDamageReport(m_source, m_damage->report, salvaged.error);
         run.summary.salvaged.push_back(salvaged);
-        ctx.host->tableMessage(m_table + QStringLiteral(": ") + salvagedText(salvaged));
+        ctx.host->tableMessage(m_source + QStringLiteral(": ") + salvagedText(salvaged));
     }
 
     const QString m_mark = newRunMark();
-    QString m_table;
+    QHash<QString, QString> m_names; // each Paradox item's SQL Server name
+    QString m_source;                // the Paradox item of the table in hand
+    QString m_table;                 // the SQL Server name of the table in hand
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;
     std::optional<TableDamage> m_damage; // a damaged table sent by salvage

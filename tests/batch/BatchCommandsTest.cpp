@@ -4,11 +4,13 @@
 #include "BatchTestSupport.h"
 
 #include "TestPaths.h"
+#include "paradox/TableFiles.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace tabulex;
@@ -97,7 +99,7 @@ TEST_F(BatchTest, ListPrintsEachSideAsTheTableWindowListsIt)
     EXPECT_EQ(sql.out, "alpha\ntwo\\nlines\\\\\nZeta\n");
     const BatchResult paradox = batch(QStringList{"list", "paradox"} + connection());
     EXPECT_EXIT_STATUS(paradox, 0);
-    EXPECT_EQ(paradox.out, "CUSTOMER\nORDERS\nPARTS\nTAB\\tBED\n");
+    EXPECT_EQ(paradox.out, "CUSTOMER\nORDERS\nsub/PARTS\nTAB\\tBED\n");
     EXPECT_EQ(paradox.err, "");
     // Table arguments take the same escapes.
     EXPECT_EXIT_STATUS(
@@ -271,14 +273,13 @@ TEST_F(BatchTest, TablesThatCannotBeDeletedAreNamedAndFailTheRun)
     EXPECT_TRUE(sql.err.contains("Kept: not deleted\n")) << sql.err.toStdString();
     EXPECT_EQ(sqlTables(), QStringList{"Kept"});
 
-    // A table found in a subfolder is listed but not deleted, without any report.
+    // A table in a subfolder is named by its path: its bare name is no table of the list.
     ASSERT_TRUE(QDir(folder()).mkdir("sub"));
     copyFixtures("db", {"ORDERS"});
     ASSERT_TRUE(QFile::rename(folder() + "/ORDERS.DB", folder() + "/sub/ORDERS.DB"));
     const BatchResult paradox =
         batch(QStringList{"delete", "--side", "paradox", "ORDERS"} + connection());
-    EXPECT_EXIT_STATUS(paradox, 1);
-    EXPECT_TRUE(paradox.err.contains("ORDERS: not deleted\n")) << paradox.err.toStdString();
+    EXPECT_EXIT_STATUS(paradox, 2);
     EXPECT_TRUE(QFile::exists(folder() + "/sub/ORDERS.DB"));
 }
 
@@ -345,3 +346,64 @@ INSTANTIATE_TEST_SUITE_P(
                   "--timeout takes whole seconds from 1 to 86400, not \"0\""},
         UsageCase{"NoServerAnywhere", {"list", "sql"}, "no SQL Server", false}),
     caseName<UsageCase>);
+
+// Three tables of one name: two in the folder differing only in case, one in a subfolder.
+// Each is one entry, sent once under a name of its own, and deleted alone.
+TEST_F(BatchTest, TablesOfOneNameAreEachTheirOwnEntry)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    const auto copyAs = [&](const QString& table, const QString& as) {
+        const QDir from(paradoxFixtures() + "/db");
+        for (const auto& file : paradox::tableFamily(from.filePath(table + ".DB").toStdString())) {
+            const QString source = QString::fromStdString(file.string());
+            const QString target = folder() + u'/' + as + u'.' + QFileInfo(source).suffix();
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(target).path()));
+            ASSERT_TRUE(QFile::copy(source, target)) << target.toStdString();
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    };
+    copyAs("ORDERS", "orders");       // 224 rows
+    copyAs("CUSTOMER", "ORDERS");     // 20 rows and memos
+    copyAs("AREACODE", "sub/Orders"); // 135 rows
+    for (const QString f : {"orders.DB", "orders.PX"})
+        ASSERT_TRUE(QFile::rename(folder() + u'/' + f, folder() + u'/' + f.toLower()));
+    QFile blank(folder() + "/.db");
+    ASSERT_TRUE(blank.open(QIODevice::WriteOnly));
+    blank.close();
+
+    const BatchResult list = batch(QStringList{"list", "paradox"} + connection());
+    EXPECT_EXIT_STATUS(list, 0);
+    EXPECT_EQ(list.out, "ORDERS\norders\nsub/ORDERS\n");
+
+    const BatchResult sent =
+        batch(QStringList{"send", "--to", "sql", "--all", "--overwrite", "yes"} + connection());
+    EXPECT_EXIT_STATUS(sent, 0);
+    EXPECT_TRUE(sent.err.contains("Summary: 3 tables done (0 skipped, 0 failed), 379 rows copied"))
+        << sent.err.toStdString();
+    EXPECT_TRUE(sent.err.contains("orders is sent to SQL Server as orders_2: ORDERS of the "
+                                  "Paradox list takes the name ORDERS there"))
+        << sent.err.toStdString();
+    EXPECT_EQ(sqlTables(), (QStringList{"ORDERS", "orders_2", "sub_ORDERS"}));
+    EXPECT_EQ(sqlTable(server->connectionString(), "ORDERS").size(), 20u);
+    EXPECT_EQ(sqlTable(server->connectionString(), "orders_2").size(), 224u);
+    EXPECT_EQ(sqlTable(server->connectionString(), "sub_ORDERS").size(), 135u);
+
+    const BatchResult gone =
+        batch(QStringList{"delete", "--side", "paradox", "orders"} + connection());
+    EXPECT_EXIT_STATUS(gone, 0);
+    EXPECT_TRUE(gone.err.contains("Summary: 1 table deleted, 0 not deleted"))
+        << gone.err.toStdString();
+    EXPECT_EQ(folderFiles(),
+              (QStringList{"ORDERS.DB", "ORDERS.MB", "ORDERS.PX", "ORDERS.X06", "ORDERS.Y06"}));
+    EXPECT_EQ(batch(QStringList{"list", "paradox"} + connection()).out, "ORDERS\nsub/ORDERS\n");
+    // A subfolder table is renamed in its subfolder, and deleted alone.
+    EXPECT_EXIT_STATUS(
+        batch(QStringList{"rename", "--side", "paradox", "sub/ORDERS", "Areas"} + connection()), 0);
+    EXPECT_EQ(QDir(folder() + "/sub").entryList(QDir::Files, QDir::Name),
+              (QStringList{"Areas.DB", "Areas.PX", "Areas.VAL"}));
+    EXPECT_EQ(batch(QStringList{"list", "paradox"} + connection()).out, "ORDERS\nsub/AREAS\n");
+    EXPECT_EXIT_STATUS(
+        batch(QStringList{"delete", "--side", "paradox", "sub/AREAS"} + connection()), 0);
+    EXPECT_TRUE(QDir(folder() + "/sub").isEmpty());
+    EXPECT_TRUE(QFile::exists(folder() + "/ORDERS.DB"));
+}

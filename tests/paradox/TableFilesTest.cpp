@@ -95,5 +95,41 @@ TEST(FindCompanion, findsTheMemoFileWhateverItsCase)
     EXPECT_FALSE(findCompanion(dir / "other.db", "PX"));
 }
 
+// Tables whose names differ only in case are told apart by their files' own spelling.
+TEST(TableEntries, tablesDifferingInCaseAreEachOneEntryWithTheirOwnFiles)
+{
+    TempDir dir;
+    touch(dir, {"orders.db", "orders.px", "ORDERS.DB", "ORDERS.MB", "ORDERS.PX", "Orders.X02",
+                "Parts.db", "PARTS.PX", "A.DB", "A.db", ".db", ".DB.PX"});
+    fs::create_directories(dir / "sub" / "deep");
+    touch(dir, {"sub/deep/Orders.db"});
+    std::vector<std::string> entries;
+    for (const TableEntry& e : tableEntries(dir.path()))
+        entries.push_back(e.entry + (e.ownSpelling ? "!" : "") + "=" +
+                          e.dbFile.filename().string());
+    EXPECT_EQ(entries, (std::vector<std::string>{"A.DB!=A.DB", "A.db!=A.db", "ORDERS!=ORDERS.DB",
+                                                 "Parts=Parts.db", "orders!=orders.db"}));
+    EXPECT_EQ(namesOf(tableFamily(dir / "orders.db")),
+              (std::vector<std::string>{"orders.db", "orders.px"}));
+    EXPECT_EQ(namesOf(tableFamily(dir / "ORDERS.DB")),
+              (std::vector<std::string>{"ORDERS.DB", "ORDERS.MB", "ORDERS.PX"}));
+    EXPECT_EQ(namesOf(tableFamily(dir / "Parts.db")),
+              (std::vector<std::string>{"PARTS.PX", "Parts.db"}));
+    EXPECT_FALSE(findCompanion(dir / "orders.db", "MB"));
+    EXPECT_EQ(findCompanion(dir / "ORDERS.DB", "MB")->filename(), "ORDERS.MB");
+    struct Case {
+        const char* entry;
+        const char* file; // none: no table
+    };
+    for (const Case& c :
+         {Case{"orders", "orders.db"}, Case{"ORDERS", "ORDERS.DB"}, Case{"Orders", nullptr},
+          Case{"PARTS", "Parts.db"}, Case{"A.db", "A.db"}, Case{"A", nullptr}, Case{"", nullptr},
+          Case{"sub/deep/ORDERS", "Orders.db"}, Case{"sub/ORDERS", nullptr},
+          Case{"sub/../orders", nullptr}, Case{"sub//deep/ORDERS", nullptr}}) {
+        const auto found = findTableEntry(dir.path(), c.entry);
+        EXPECT_EQ(found ? found->filename().string() : "", c.file ? c.file : "") << c.entry;
+    }
+}
+
 } // namespace
 } // namespace paradox

@@ -54,8 +54,8 @@ TEST(FillParadoxTableList, ListsTableFilesOfTheFolderAndBelow)
     TestHost host;
     for (const QString& typed : {folder.path(), folder.path() + "/"}) {
         fillParadoxTableList(box.list, typed, host);
-        EXPECT_EQ(itemsOf(box.list), (QStringList{".HIDDEN", "CUSTOMER", "CUSTOMER", "ORDERS",
-                                                  "PARTS", "SALES.DB2018", "X", "X.DB"}));
+        EXPECT_EQ(itemsOf(box.list), (QStringList{".HIDDEN", "CUSTOMER", "ORDERS", "SALES.DB2018",
+                                                  "sub/deep/CUSTOMER", "sub/PARTS", "X", "X.DB"}));
     }
     for (const QString& typed : {QString(), folder.file("missing")}) {
         fillParadoxTableList(box.list, typed, host);

@@ -102,7 +102,8 @@ TEST_F(TransferTest, OverwriteIsAskedAndNoKeepsTheOldParadoxTable)
     host.prompts.questionAnswers = {false};
     toParadox({"Orders"});
     ASSERT_EQ(host.prompts.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite Orders?");
+    // The question names the table as the Paradox list spells it.
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite ORDERS?");
     EXPECT_EQ(host.prompts.of(Kind::Question)[0].title, "Overwrite?");
     EXPECT_EQ(column(paradoxRows("Orders")), QStringList({"old"}));
 
@@ -252,7 +253,7 @@ TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByThePa
     host.prompts.questionAnswers = {false};
     toSqlServer({"CUSTOMER"});
     ASSERT_EQ(host.prompts.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite CUSTOMER?");
+    EXPECT_EQ(host.prompts.of(Kind::Question)[0].text, "Would you like to overwrite Customer?");
     EXPECT_EQ(column(sqlRows("Customer")), QStringList({"other"}));
 
     host.prompts.questionAnswers = {true};
@@ -264,8 +265,8 @@ TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByThePa
                   .size(),
               1);
     EXPECT_EQ(column(sqlRows("CUSTOMER")), QStringList({"server"}));
-    // The exact-case removal keeps Customer; CUSTOMER is added beside it.
-    EXPECT_EQ(sqlList.items(), QStringList({"Customer", "CUSTOMER"}));
+    // The server compares without case: CUSTOMER took Customer's place in the list.
+    EXPECT_EQ(sqlList.items(), QStringList({"CUSTOMER"}));
 }
 
 TEST_F(TransferTest, ATableTheServerRefusesToCreateIsNotListed)

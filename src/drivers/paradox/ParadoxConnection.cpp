@@ -57,7 +57,7 @@ fs::path ParadoxConnection::tableFile(const QString& table) const
 {
     std::optional<fs::path> file;
     try {
-        file = paradox::findTableFile(m_path, table.toStdString());
+        file = paradox::findTableEntry(m_path, table.toStdString());
     } catch (const fs::filesystem_error& e) {
         throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
     }
@@ -96,6 +96,14 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
 void ParadoxConnection::dropTable(const QString& table)
 {
     const fs::path file = tableFile(table);
+    // The family is known while its .db is there, so that a table differing from it only in
+    // case never counts as its own.
+    std::vector<fs::path> family;
+    try {
+        family = paradox::tableFamily(file);
+    } catch (const fs::filesystem_error& e) {
+        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
+    }
     std::error_code ec;
     // The .db goes first: a failure after it leaves companions without a table, never a
     // table without its memo file.
@@ -103,23 +111,19 @@ void ParadoxConnection::dropTable(const QString& table)
         throw DataError(tableError(table, QStringLiteral("cannot delete %1: %2")
                                               .arg(textOf(file.filename()),
                                                    QString::fromLocal8Bit(ec.message().c_str()))));
-    try {
-        for (const fs::path& companion : paradox::tableFamily(file))
-            if (!fs::remove(companion, ec) && ec)
-                throw DataError(
-                    tableError(table, QStringLiteral("cannot delete %1: %2")
-                                          .arg(textOf(companion.filename()),
-                                               QString::fromLocal8Bit(ec.message().c_str()))));
-    } catch (const fs::filesystem_error& e) {
-        throw DataError(tableError(table, QString::fromLocal8Bit(e.code().message().c_str())));
-    }
+    for (const fs::path& companion : family)
+        if (!fs::remove(companion, ec) && ec)
+            throw DataError(
+                tableError(table, QStringLiteral("cannot delete %1: %2")
+                                      .arg(textOf(companion.filename()),
+                                           QString::fromLocal8Bit(ec.message().c_str()))));
 }
 
 std::unique_ptr<DriverCursor> ParadoxConnection::tables()
 {
-    std::vector<fs::path> files;
+    std::vector<paradox::TableEntry> entries;
     try {
-        files = paradox::listTableFiles(m_path);
+        entries = paradox::tableEntries(m_path);
     } catch (const fs::filesystem_error& e) {
         throw DataError(QStringLiteral("Cannot list the Paradox folder %1: %2")
                             .arg(m_folder, QString::fromLocal8Bit(e.code().message().c_str())));
@@ -128,8 +132,8 @@ std::unique_ptr<DriverCursor> ParadoxConnection::tables()
     for (const char* name : {"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE"})
         columns.push_back(ColumnInfo{QString::fromLatin1(name), ado::adVarWChar, 255, 0, 0});
     std::vector<std::vector<Value>> rows;
-    for (const fs::path& f : files)
-        rows.push_back({Value(), Value(), Value(QString::fromStdString(paradox::tableNameOf(f))),
+    for (const paradox::TableEntry& e : entries)
+        rows.push_back({Value(), Value(), Value(QString::fromStdString(e.entry)),
                         Value(QStringLiteral("TABLE"))});
     return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }

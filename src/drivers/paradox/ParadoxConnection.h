@@ -11,8 +11,8 @@
 namespace tabulex::paradoxdriver {
 
 // The driver behind "Driver={Microsoft Paradox Driver (*.db )};...;DefaultDir=<folder>;...":
-// a folder of Paradox tables, read and dropped with the program's Paradox library. Table
-// names resolve in the folder without regard to case.
+// a folder of Paradox tables, read and dropped with the program's Paradox library. A table
+// is named as the table list names it ("ORDERS", "sub/ORDERS"; paradox::findTableEntry).
 class ParadoxConnection : public DriverConnection {
 public:
     // The folder is the string's DefaultDir (else its Dbq). Throws DataError when the string

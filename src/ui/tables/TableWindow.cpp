@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tabulex {
@@ -114,6 +115,8 @@ void TableWindow::createControls()
     progressBar->setFormat(kProgressBarText);
     progressBar->setAlignment(Qt::AlignCenter);
     backButton = new QPushButton(QStringLiteral("< Back"), this);
+    refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
+    refreshButton->setToolTip(QStringLiteral("Read both lists again (F5)"));
     helpButton = new QPushButton(QStringLiteral("Help"), this);
 }
 
@@ -124,6 +127,7 @@ void TableWindow::arrangeControls()
     frames->addWidget(paradoxFrame, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(backButton, 1);
+    bottom->addWidget(refreshButton, 1);
     bottom->addWidget(helpButton, 1);
     auto* window = new QVBoxLayout(this);
     window->addLayout(frames, 1);
@@ -147,6 +151,7 @@ void TableWindow::arrangeControls()
                                 deleteParadoxTablesButton,
                                 renameParadoxTableButton,
                                 backButton,
+                                refreshButton,
                                 helpButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -161,6 +166,7 @@ void TableWindow::connectHandlers()
     const std::pair<QPushButton*, void (TableWindow::*)()> buttons[] = {
         {deleteSqlTablesButton, &TableWindow::onDeleteSqlTables},
         {backButton, &TableWindow::onBack},
+        {refreshButton, &TableWindow::onRefresh},
         {sendToParadoxButton, &TableWindow::onSendToParadox},
         {sendToSqlServerButton, &TableWindow::onSendToSqlServer},
         {deleteParadoxTablesButton, &TableWindow::onDeleteParadoxTables},
@@ -175,12 +181,18 @@ void TableWindow::connectHandlers()
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this,
                 [this, h = handler] { runWindowCommand([&] { (this->*h)(); }); });
+    auto* refresh = new QShortcut(QKeySequence::Refresh, this);
+    connect(refresh, &QShortcut::activated, this, [this] {
+        if (refreshButton->isEnabled())
+            refreshButton->click();
+    });
 }
 
 QList<QPushButton*> TableWindow::pushButtons() const
 {
     return {deleteSqlTablesButton,
             backButton,
+            refreshButton,
             sendToParadoxButton,
             sendToSqlServerButton,
             deleteParadoxTablesButton,
@@ -293,6 +305,18 @@ void TableWindow::onBack()
     ErrorTrap trap(m_prompter, kModule, kBackProcedure);
     trap.step(100, [&] { m_connectionWindow.show(); });
     trap.step(102, [&] { hide(); });
+}
+
+const QString kRefreshProcedure = QStringLiteral("Refresh_Click");
+
+void TableWindow::onRefresh()
+{
+    ErrorTrap trap(m_prompter, kModule, kRefreshProcedure);
+    const CommandGuard busy = commandGuard();
+    setWaitPointer(true);
+    trap.step(100, [&] { fillSqlTableList(sqlTables(), sqlConnectionString(), *this); });
+    trap.step(102, [&] { fillParadoxTableList(paradoxTables(), folder(), *this); });
+    setWaitPointer(false);
 }
 
 TransferContext TableWindow::transferContext()

@@ -53,6 +53,7 @@ public:
     QPushButton* renameParadoxTableButton;
     QProgressBar* progressBar;
     QPushButton* backButton;
+    QPushButton* refreshButton;
     QPushButton* helpButton;
 
     // The two list boxes as table lists.
@@ -87,6 +88,8 @@ public:
     void onDeselectAllParadoxTables();
     // "< Back": the connection window in place of this one.
     void onBack();
+    // "Refresh" and F5: both lists read again from the server and the folder.
+    void onRefresh();
     // Whom to contact with questions.
     void onHelp();
 

@@ -107,6 +107,7 @@ TEST_F(TableWindowTest, ControlsStandInTwoFramesSideBySide)
         {window.deleteParadoxTablesButton, "Delete Table/s", window.paradoxFrame},
         {window.renameParadoxTableButton, "Rename Table", window.paradoxFrame},
         {window.backButton, "< Back", nullptr},
+        {window.refreshButton, "Refresh", nullptr},
         {window.helpButton, "Help", nullptr},
     };
     for (const Row& r : rows) {
@@ -203,7 +204,8 @@ TEST_F(TableWindowTest, SelectAllDeselectAllBackAndNextAgain)
     m_folder.touch("NEW.db");
     EXPECT_EQ(&next(), &window);
     EXPECT_EQ(itemsOf(window.sqlTables()), (QStringList{"Added", "customers", "Orders", "Zeta"}));
-    EXPECT_EQ(itemsOf(window.paradoxTables()), (QStringList{"NEW", "ORDERS", "ORDERS", "PARTS"}));
+    EXPECT_EQ(itemsOf(window.paradoxTables()),
+              (QStringList{"NEW", "ORDERS", "PARTS", "sub/ORDERS"}));
     EXPECT_TRUE(window.paradoxTableList->selectedItems().isEmpty());
     EXPECT_TRUE(m_prompter.prompts.empty());
 }
@@ -263,7 +265,7 @@ TEST_F(TableWindowTest, CommandsWorkOnTheListsAndRunOneAtATime)
     setUpList(window.paradoxTables(), itemsOf(window.paradoxTables()), {"ORDERS"});
     window.deleteParadoxTablesButton->click();
     EXPECT_EQ(other.files(), QStringList{"Parts2019.DB"});
-    EXPECT_EQ(itemsOf(window.paradoxTables()), (QStringList{"ORDERS", "Parts2019"}));
+    EXPECT_EQ(itemsOf(window.paradoxTables()), (QStringList{"PARTS2019", "sub/ORDERS"}));
     EXPECT_EQ(m_folder.files(), (QStringList{"Orders.db", "PARTS.DB"}));
     EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
     EXPECT_EQ(m_prompter.errorReports().size(), 1u);

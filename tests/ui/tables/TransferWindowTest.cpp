@@ -11,12 +11,14 @@
 #include "ui/common/WindowCommands.h"
 #include "ui/tables/TableWindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -125,7 +127,7 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     select(m_window->paradoxTables(), {"ALPHA", "BETA"});
     m_window->sendToSqlServerButton->click();
     ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
-    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite BETA?");
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite Beta?");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
@@ -210,4 +212,91 @@ TEST_F(TransferWindowTest, ClosingDuringASendToParadoxStopsAtTheNextRowAndWrites
                         .isEmpty())
             << closeAt;
     }
+}
+
+// Three tables of one name in the window: each its own entry, sent once under a name of its
+// own, deleted alone.
+TEST_F(TransferWindowTest, TablesOfOneNameAreEachTheirOwnEntry)
+{
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("sub"));
+    writeParadoxNumbers("orders", 5);
+    writeParadoxNumbers("twin", 3); // the writer keeps one table to a name, as Windows does
+    ASSERT_TRUE(QFile::rename(m_folder.filePath("twin.db"), m_folder.filePath("ORDERS.db")));
+    writeParadoxNumbers("sub/Orders", 2);
+    fillLists();
+    ASSERT_EQ(items(m_window->paradoxTables()), QStringList({"ORDERS", "orders", "sub/ORDERS"}));
+    select(m_window->paradoxTables(), items(m_window->paradoxTables()));
+    m_window->sendToSqlServerButton->click();
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+    EXPECT_TRUE(m_prompter.of(Kind::Question).empty());
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ORDERS", "orders_2", "sub_ORDERS"}));
+    EXPECT_EQ(s_server->query("SELECT * FROM [ORDERS]").size(), 3u);
+    EXPECT_EQ(s_server->query("SELECT * FROM [orders_2]").size(), 5u);
+    EXPECT_EQ(s_server->query("SELECT * FROM [sub_ORDERS]").size(), 2u);
+
+    // Back to Paradox over ORDERS: its twin orders keeps every byte.
+    const auto bytes = [&](const QString& name) {
+        QFile f(m_folder.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray twin = bytes("orders.db");
+    m_prompter.questionAnswers = {true};
+    select(m_window->sqlTables(), {"ORDERS"});
+    m_window->sendToParadoxButton->click();
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite ORDERS?");
+    EXPECT_EQ(bytes("orders.db"), twin);
+    EXPECT_TRUE(QFile::exists(m_folder.filePath("ORDERS.db")));
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"ORDERS", "orders", "sub/ORDERS"}));
+
+    select(m_window->paradoxTables(), {"sub/ORDERS"});
+    m_window->deleteParadoxTablesButton->click();
+    EXPECT_FALSE(QFile::exists(m_folder.filePath("sub/Orders.db")));
+    EXPECT_TRUE(QFile::exists(m_folder.filePath("orders.db")));
+    EXPECT_TRUE(QFile::exists(m_folder.filePath("ORDERS.db")));
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"ORDERS", "orders"}));
+}
+
+// The lists show what each side holds, compared as that side compares names, and the
+// questions name a table as its list spells it.
+TEST_F(TransferWindowTest, ListsTellTheTruth)
+{
+    makeTable("Numbers", 1);
+    writeParadoxNumbers("NUMBERS", 4);
+    fillLists();
+    m_prompter.questionAnswers = {true};
+    select(m_window->paradoxTables(), {"NUMBERS"});
+    m_window->sendToSqlServerButton->click();
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite Numbers?");
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"NUMBERS"}));
+    select(m_window->sqlTables(), {"NUMBERS"});
+    m_window->deleteSqlTablesButton->click();
+    EXPECT_TRUE(items(m_window->sqlTables()).isEmpty());
+    EXPECT_TRUE(m_prompter.errorReports().empty());
+
+    // F5 reads both sides again.
+    makeTable("Customer", 2);
+    writeParadoxNumbers("CUSTOMER", 1);
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"Customer"}));
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"CUSTOMER", "NUMBERS"}));
+
+    m_prompter.clear();
+    m_prompter.questionAnswers = {true};
+    select(m_window->sqlTables(), {"Customer"});
+    m_window->sendToParadoxButton->click();
+    ASSERT_EQ(m_prompter.of(Kind::Question).size(), 1u);
+    EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite CUSTOMER?");
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"CUSTOMER", "NUMBERS"}));
+
+    // Tables made and dropped behind the window's back show after Refresh.
+    s_server->execute("DROP TABLE [Customer]");
+    writeParadoxNumbers("Later", 1);
+    m_window->refreshButton->click();
+    EXPECT_TRUE(items(m_window->sqlTables()).isEmpty());
+    EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"CUSTOMER", "LATER", "NUMBERS"}));
+    EXPECT_TRUE(m_prompter.errorReports().empty());
 }
