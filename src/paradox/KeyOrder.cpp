@@ -2,6 +2,9 @@
 
 #include "paradox/CodePage.h"
 #include "paradox/Error.h"
+#include "paradox/RecordDecoder.h"
+
+#include <cstdio>
 
 namespace paradox {
 
@@ -10,7 +13,65 @@ namespace {
 // 'ascii' ANSI: text in code page 1252 ordered by its bytes.
 constexpr LanguageDriver kByteOrderAnsi{0x4C, "DBWINUS0", 1252};
 
+std::string shown(const Value& v)
+{
+    char buf[64];
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return "blank";
+    case Value::Kind::Bool:
+        return v.toBool() ? "True" : "False";
+    case Value::Kind::Int:
+        return std::to_string(v.toInt());
+    case Value::Kind::Double:
+        std::snprintf(buf, sizeof buf, "%.17g", v.toDouble());
+        return buf;
+    case Value::Kind::Decimal:
+        return v.toDecimal().text;
+    case Value::Kind::Text:
+        return "'" + v.toText() + "'";
+    case Value::Kind::Bytes:
+        return std::to_string(v.toBytes().data.size()) + " bytes";
+    case Value::Kind::Date:
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", v.toDate().year, v.toDate().month,
+                      v.toDate().day);
+        return buf;
+    case Value::Kind::Time:
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", v.toTime().hour, v.toTime().minute,
+                      v.toTime().second, v.toTime().millisecond);
+        return buf;
+    case Value::Kind::Timestamp: {
+        const Timestamp& t = v.toTimestamp();
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.date.year,
+                      t.date.month, t.date.day, t.time.hour, t.time.minute, t.time.second,
+                      t.time.millisecond);
+        return buf;
+    }
+    }
+    return {};
+}
+
 } // namespace
+
+std::string keyText(const std::vector<Field>& fields, int keyFields, const unsigned char* record,
+                    const std::string& encoding)
+{
+    TableHeader key;
+    key.fields.assign(fields.begin(), fields.begin() + keyFields);
+    key.encoding = encoding;
+    std::vector<Value> values;
+    try {
+        RecordDecoder(key, {}, []() -> BlobReader& {
+            throw Error({}, "no memo in a key");
+        }).decode(record, values, 1);
+    } catch (const Error&) {
+        return {};
+    }
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += (i > 0 ? ", " : "") + key.fields[i].name + " = " + shown(values[i]);
+    return text;
+}
 
 void checkKeyFields(const std::string& table, const std::vector<Field>& fields, int keyFields)
 {

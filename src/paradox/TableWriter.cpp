@@ -242,7 +242,7 @@ void TableWriter::checkKey()
     if (m_records > 0) {
         const int order = std::memcmp(m_record.data(), m_lastKey.data(), width);
         if (order == 0)
-            duplicateKey();
+            duplicateKey(m_record.data());
         if (order < 0) {
             m_sorter = std::make_unique<RecordSorter>(std::size_t(m_recordSize), width,
                                                       folderOf(m_target), m_table);
@@ -257,12 +257,12 @@ void TableWriter::checkKey()
     m_lastKey.assign(m_record.begin(), m_record.begin() + std::ptrdiff_t(width));
 }
 
-void TableWriter::duplicateKey() const
+void TableWriter::duplicateKey(const unsigned char* record) const
 {
-    std::string names;
-    for (int i = 0; i < m_options.keyFields; ++i)
-        names += (i > 0 ? ", " : "") + m_fields[std::size_t(i)].name;
-    throw Error(m_table, "two rows have the same key (" + names + ")");
+    throw Error(m_table, "two rows have the same key (" +
+                             keyText(m_fields, m_options.keyFields, record,
+                                     "CP" + std::to_string(m_options.codePage)) +
+                             ")");
 }
 
 void TableWriter::writeBlock(bool last)
@@ -380,7 +380,7 @@ void TableWriter::writeSorted()
     bool first = true;
     m_sorter->merge(&written, [&](const unsigned char* record) {
         if (!first && std::memcmp(record, m_lastKey.data(), m_lastKey.size()) == 0)
-            duplicateKey();
+            duplicateKey(record);
         first = false;
         std::memcpy(m_lastKey.data(), record, m_lastKey.size());
         putRecord(record);

@@ -86,7 +86,7 @@ private:
     void writeSorted();
     void putRecord(const unsigned char* record);
     void writeIndex();
-    [[noreturn]] void duplicateKey() const;
+    [[noreturn]] void duplicateKey(const unsigned char* record) const;
     std::optional<std::filesystem::path> existingTable() const;
     void publish();
     BlobWriter& blobs();
