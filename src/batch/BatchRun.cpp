@@ -4,10 +4,11 @@
 #include "batch/NameEscapes.h"
 #include "batch/StopSignals.h"
 #include "core/AppInfo.h"
-#include "folders/Folders.h"
+#include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
 #include "tables/ListFill.h"
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
+#include "tables/SqlTableCommands.h"
 #include "transfer/Transfers.h"
 
 #include <algorithm>

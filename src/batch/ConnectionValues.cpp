@@ -39,9 +39,9 @@ ConnectionFields connectionFields(const BatchOptions& o, FILE* input)
     f.server = o.server.value_or(Settings::read(keys::Server));
     f.user = o.user.value_or(Settings::read(keys::User));
     f.database = o.database.value_or(Settings::read(keys::Database));
-    f.port = o.port.value_or(Settings::read(keys::Port, keys::kDefaultPort));
-    f.localConnection = o.local.value_or(
-        Settings::read(keys::LocalConnection, QStringLiteral("0")) != QStringLiteral("0"));
+    f.port = o.port.value_or(Settings::read(keys::Port));
+    f.localConnection =
+        o.local.value_or(Settings::read(keys::LocalConnection) != QStringLiteral("0"));
     f.password =
         o.passwordFile ? readPassword(*o.passwordFile, input) : Settings::read(keys::Password);
     return f;

@@ -1,6 +1,6 @@
 #include "connect/ParadoxFolder.h"
 
-#include "folders/Folders.h"
+#include "folders/FileListing.h"
 
 namespace tabulex {
 

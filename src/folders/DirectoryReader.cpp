@@ -1,7 +1,7 @@
 #include "folders/DirectoryReader.h"
 
 #include "folders/FolderError.h"
-#include "folders/Folders.h"
+#include "folders/PathEncoding.h"
 
 #include <cerrno>
 #include <cstring>

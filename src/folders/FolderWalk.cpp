@@ -1,14 +1,14 @@
 // The folder walk behind the Paradox table list.
-#include "folders/Folders.h"
+#include "folders/FolderWalk.h"
 
 #include "folders/DirectoryReader.h"
+#include "folders/FileTests.h"
 #include "folders/FolderError.h"
+#include "folders/PathEncoding.h"
+#include "host/CommandHost.h"
 #include "host/ErrorReport.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,9 +26,6 @@ namespace tabulex {
 namespace {
 
 using FolderId = std::pair<dev_t, ino_t>;
-
-// Pending window events run at most this often during a walk.
-constexpr qint64 kEventIntervalMs = 10;
 
 std::optional<FolderId> folderId(const QString& path)
 {
@@ -57,7 +54,7 @@ bool acceptableName(const QString& name)
 // list a folder twice or return one twice.
 class FolderWalk {
 public:
-    explicit FolderWalk(Prompter& prompter) : m_prompter(prompter) {}
+    explicit FolderWalk(CommandHost& host) : m_host(host) {}
 
     void start(QStringList& folders, bool recurse)
     {
@@ -77,10 +74,8 @@ private:
                                      const dirent& entry);
     bool leadsInside(const QString& parent, const char* name) const;
     template <typename F> void underMainTrap(int line, F&& f);
-    void letEventsRun();
 
-    Prompter& m_prompter;
-    QElapsedTimer m_sinceEvents;
+    CommandHost& m_host;
     std::set<FolderId> m_listed;
     std::set<FolderId> m_added;
     std::vector<std::string> m_roots; // the folders given, links resolved
@@ -98,22 +93,12 @@ bool FolderWalk::leadsInside(const QString& parent, const char* name) const
            });
 }
 
-void FolderWalk::letEventsRun()
-{
-    if (!QCoreApplication::instance())
-        return;
-    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
-        return;
-    QCoreApplication::processEvents();
-    m_sinceEvents.start();
-}
-
 template <typename F> void FolderWalk::underMainTrap(int line, F&& f)
 {
     try {
         std::forward<F>(f)();
     } catch (const std::exception& e) {
-        m_prompter.errorReport(folderWalkErrorReportText(describe(e), line));
+        m_host.prompter().errorReport(folderWalkErrorReportText(describe(e), line));
     }
 }
 
@@ -125,7 +110,7 @@ void FolderWalk::walk(QStringList& folders, bool recurse)
     for (const QString& p : entries) {
         if (!isFolder(p) || p.size() >= kMaxPathLength)
             continue;
-        letEventsRun();
+        m_host.processEvents();
         try {
             listSubfolders(p, found);
         } catch (const FolderError& e) {
@@ -140,7 +125,7 @@ void FolderWalk::walk(QStringList& folders, bool recurse)
     for (const QString& q : std::as_const(found)) {
         underMainTrap(110, [&] {
             if (isFolder(q)) {
-                letEventsRun();
+                m_host.processEvents();
                 folders.append(q);
             }
         });
@@ -154,7 +139,7 @@ void FolderWalk::listSubfolders(const QString& parent, QStringList& found)
         return;
     DirectoryReader reader(parent);
     while (const dirent* entry = reader.next()) {
-        letEventsRun();
+        m_host.processEvents();
         if (std::optional<QString> path = subfolder(parent, reader, *entry))
             found.append(*path);
     }
@@ -188,9 +173,18 @@ std::optional<QString> FolderWalk::subfolder(const QString& parent, const Direct
 
 } // namespace
 
-void appendSubfolders(QStringList& folders, bool recurse, Prompter& prompter)
+bool hasInvalidChars(const QString& name)
 {
-    FolderWalk walk(prompter);
+    for (const char32_t c : name.toUcs4()) {
+        if (c < 32 || (c >= 127 && c <= 159) || c == U'?')
+            return true;
+    }
+    return false;
+}
+
+void appendSubfolders(QStringList& folders, bool recurse, CommandHost& host)
+{
+    FolderWalk walk(host);
     walk.start(folders, recurse);
 }
 

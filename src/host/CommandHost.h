@@ -27,7 +27,9 @@ public:
     virtual Prompter& prompter() = 0;
     // The hourglass while true, the default pointer after.
     virtual void setWaitPointer(bool wait) = 0;
-    // Lets pending window events run; may skip calls that come too close together.
+    // Lets pending window events run, at a rate the host bounds by time: it skips calls that
+    // come too close together. The engine asks once per row and at the steps of a table, and
+    // nowhere else lets events run.
     virtual void processEvents() = 0;
     // The progress bar's percentage and its text.
     virtual void setProgress(int percent) = 0;

@@ -13,11 +13,11 @@ bool listContains(const TableList& list, const QString& text)
 
 void removeListItem(TableList& list, const QString& text)
 {
-    for (int i = 0; i < list.count();) {
-        if (list.item(i) == text)
-            list.removeItem(i); // the next item moves into index i and is compared too
-        else
-            ++i;
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i) == text) {
+            list.removeItem(i);
+            return;
+        }
     }
 }
 

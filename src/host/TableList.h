@@ -26,7 +26,10 @@ public:
 
 // True when an item equals text without regard to case.
 bool listContains(const TableList& list, const QString& text);
-// Removes every item that equals text exactly (case-sensitive).
+// Removes the item that equals text exactly (case-sensitive), the first one where several
+// do: equal items stand for tables of the same name in other schemas or other folders, and
+// a command that replaced one table leaves the others listed. Callers give the name as
+// their list spells it.
 void removeListItem(TableList& list, const QString& text);
 // The sorted place of text among the items: after every item that sorts before or equal.
 int sortedInsertIndex(const TableList& list, const QString& text);

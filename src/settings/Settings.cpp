@@ -46,21 +46,21 @@ QString Settings::filePath()
     return base + u'/' + kApplicationName + u'/' + kApplicationName + QStringLiteral(".ini");
 }
 
-QString Settings::read(const QString& key, const QString& defaultValue)
+QString Settings::read(const SettingKey& key)
 {
     QSettings s(filePath(), QSettings::IniFormat);
     s.beginGroup(kProductTitle);
-    return s.value(key, defaultValue).toString();
+    return s.value(key.text, key.defaultValue).toString();
 }
 
-void Settings::write(const QString& key, const QString& value)
+void Settings::write(const SettingKey& key, const QString& value)
 {
     const QString path = filePath();
     ensurePrivateFile(path);
     {
         QSettings s(path, QSettings::IniFormat);
         s.beginGroup(kProductTitle);
-        s.setValue(key, value);
+        s.setValue(key.text, value);
         s.endGroup();
         s.sync();
     }

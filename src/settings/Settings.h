@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsKeys.h"
+
 #include <QString>
 
 namespace tabulex {
@@ -10,9 +12,9 @@ namespace tabulex {
 // readable and writable by its owner only.
 class Settings {
 public:
-    // Reads a key; the default when the key does not exist.
-    static QString read(const QString& key, const QString& defaultValue = {});
-    static void write(const QString& key, const QString& value);
+    // Reads a key; its default (SettingsKeys.h) while the store does not hold it.
+    static QString read(const SettingKey& key);
+    static void write(const SettingKey& key, const QString& value);
     // The file behind the store.
     static QString filePath();
 };

@@ -2,20 +2,33 @@
 
 #include <QString>
 
-// The keys of the settings store.
-namespace tabulex::keys {
+namespace tabulex {
 
-inline const QString ParadoxFolder = QStringLiteral("ParadoxFolder");
-inline const QString Server = QStringLiteral("Server");
-inline const QString User = QStringLiteral("User");
-inline const QString Password = QStringLiteral("Password");
-inline const QString Database = QStringLiteral("Database");
-inline const QString Port = QStringLiteral("Port");
-inline const QString LocalConnection = QStringLiteral("Local Connection");
-inline const QString WithDataTypeChange1 = QStringLiteral("With Data Type Change 1");
-inline const QString WithDataTypeChange2 = QStringLiteral("With Data Type Change 2");
-inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
+// A key of the settings store: the text it is stored under and what reading it gives while
+// the store does not hold it.
+struct SettingKey {
+    QString text;
+    QString defaultValue;
+};
 
-inline const QString kDefaultPort = QStringLiteral("1433");
+// The keys of the settings store, each with its default.
+namespace keys {
 
-} // namespace tabulex::keys
+inline const SettingKey ParadoxFolder{QStringLiteral("ParadoxFolder"), {}};
+inline const SettingKey Server{QStringLiteral("Server"), {}};
+inline const SettingKey User{QStringLiteral("User"), {}};
+inline const SettingKey Password{QStringLiteral("Password"), {}};
+inline const SettingKey Database{QStringLiteral("Database"), {}};
+inline const SettingKey Port{QStringLiteral("Port"), QStringLiteral("1433")};
+inline const SettingKey LocalConnection{QStringLiteral("Local Connection"), QStringLiteral("0")};
+// The table window's "Send with data type customization" box of each direction.
+inline const SettingKey CustomizeToParadox{QStringLiteral("With Data Type Change 1"),
+                                           QStringLiteral("0")};
+inline const SettingKey CustomizeToSqlServer{QStringLiteral("With Data Type Change 2"),
+                                             QStringLiteral("0")};
+// The folder picker's start folder; read, never written.
+inline const SettingKey LastFolderDot{QStringLiteral("LastFolderDot"), {}};
+
+} // namespace keys
+
+} // namespace tabulex

@@ -121,7 +121,6 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
                                        "is spelled correctly and that you are connected to the "
                                        "server on which the file resides.")
                             .arg(folder));
-    checkParadoxTableName(paradoxName);
     const QString file = paradoxName + QStringLiteral(".db");
     // Like SELECT INTO, the export never replaces a table that is there unless asked to; the
     // old table's family goes only when the new files are complete and take its name.

@@ -22,10 +22,11 @@ paradox::Value paradoxValueOf(const Value& v);
 void checkParadoxTableName(const QString& paradoxName);
 
 // Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
-// the first Windows code page that holds its text. The files are written under temporary
-// names and renamed into place only when complete; a table of that name is replaced then
-// when `replace` is given and otherwise, like SELECT INTO, never is. eachRow runs after
-// every row written; what it throws ends the export with nothing placed.
+// the first Windows code page that holds its text; the name is one checkParadoxTableName
+// passed. The files are written under temporary names and renamed into place only when
+// complete; a table of that name is replaced then when `replace` is given and otherwise,
+// like SELECT INTO, never is. eachRow runs after every row written; what it throws ends the
+// export with nothing placed.
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
                      const QString& paradoxName, bool replace = false,
                      const std::function<void()>& eachRow = {});

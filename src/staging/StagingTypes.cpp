@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include <map>
+#include <utility>
 
 namespace tabulex::staging {
 
@@ -20,71 +21,79 @@ constexpr qint64 kLongMax = 2147483647;
 constexpr int kNanosPerMs = 1000000;
 constexpr qint64 kMsPerDay = 86400000;
 
+// The type names a column definition may use, with the store's type each stands for.
+constexpr std::pair<const char*, JetType> kTypeNames[] = {
+    {"TEXT", JetType::Text},
+    {"VARCHAR", JetType::Text},
+    {"CHAR", JetType::Text},
+    {"ALPHANUMERIC", JetType::Text},
+    {"STRING", JetType::Text},
+    {"NVARCHAR", JetType::Text},
+    {"NCHAR", JetType::Text},
+    {"MEMO", JetType::Memo},
+    {"LONGTEXT", JetType::Memo},
+    {"NOTE", JetType::Memo},
+    {"NTEXT", JetType::Memo},
+    {"LONGCHAR", JetType::Memo},
+    {"BYTE", JetType::Byte},
+    {"TINYINT", JetType::Byte},
+    {"INTEGER1", JetType::Byte},
+    {"SHORT", JetType::Short},
+    {"SMALLINT", JetType::Short},
+    {"INTEGER2", JetType::Short},
+    {"LONG", JetType::Long},
+    {"INT", JetType::Long},
+    {"INTEGER", JetType::Long},
+    {"INTEGER4", JetType::Long},
+    {"COUNTER", JetType::Counter},
+    {"AUTOINCREMENT", JetType::Counter},
+    {"SINGLE", JetType::Single},
+    {"REAL", JetType::Single},
+    {"FLOAT4", JetType::Single},
+    {"IEEESINGLE", JetType::Single},
+    {"FLOAT", JetType::Double},
+    {"DOUBLE", JetType::Double},
+    {"FLOAT8", JetType::Double},
+    {"NUMBER", JetType::Double},
+    {"IEEEDOUBLE", JetType::Double},
+    {"DECIMAL", JetType::Decimal},
+    {"NUMERIC", JetType::Decimal},
+    {"DEC", JetType::Decimal},
+    {"CURRENCY", JetType::Currency},
+    {"MONEY", JetType::Currency},
+    {"BIT", JetType::Bit},
+    {"LOGICAL", JetType::Bit},
+    {"LOGICAL1", JetType::Bit},
+    {"YESNO", JetType::Bit},
+    {"BOOLEAN", JetType::Bit},
+    {"DATETIME", JetType::DateTime},
+    {"DATE", JetType::DateTime},
+    {"TIME", JetType::DateTime},
+    {"TIMESTAMP", JetType::DateTime},
+    {"BINARY", JetType::Binary},
+    {"VARBINARY", JetType::Binary},
+    {"OLEOBJECT", JetType::LongBinary},
+    {"LONGBINARY", JetType::LongBinary},
+    {"GENERAL", JetType::LongBinary},
+    {"IMAGE", JetType::LongBinary},
+    {"GUID", JetType::Guid},
+    {"UNIQUEIDENTIFIER", JetType::Guid},
+    // SQL Server's names, for types typed in the data type window.
+    {"BIGINT", JetType::Double},
+    {"SMALLMONEY", JetType::Currency},
+    {"SMALLDATETIME", JetType::DateTime},
+    {"SQL_VARIANT", JetType::Memo},
+    {"XML", JetType::Memo},
+};
+
 const std::map<QString, JetType>& typeNames()
 {
-    static const std::map<QString, JetType> names = {
-        {"TEXT", JetType::Text},
-        {"VARCHAR", JetType::Text},
-        {"CHAR", JetType::Text},
-        {"ALPHANUMERIC", JetType::Text},
-        {"STRING", JetType::Text},
-        {"NVARCHAR", JetType::Text},
-        {"NCHAR", JetType::Text},
-        {"MEMO", JetType::Memo},
-        {"LONGTEXT", JetType::Memo},
-        {"NOTE", JetType::Memo},
-        {"NTEXT", JetType::Memo},
-        {"LONGCHAR", JetType::Memo},
-        {"BYTE", JetType::Byte},
-        {"TINYINT", JetType::Byte},
-        {"INTEGER1", JetType::Byte},
-        {"SHORT", JetType::Short},
-        {"SMALLINT", JetType::Short},
-        {"INTEGER2", JetType::Short},
-        {"LONG", JetType::Long},
-        {"INT", JetType::Long},
-        {"INTEGER", JetType::Long},
-        {"INTEGER4", JetType::Long},
-        {"COUNTER", JetType::Counter},
-        {"AUTOINCREMENT", JetType::Counter},
-        {"SINGLE", JetType::Single},
-        {"REAL", JetType::Single},
-        {"FLOAT4", JetType::Single},
-        {"IEEESINGLE", JetType::Single},
-        {"FLOAT", JetType::Double},
-        {"DOUBLE", JetType::Double},
-        {"FLOAT8", JetType::Double},
-        {"NUMBER", JetType::Double},
-        {"IEEEDOUBLE", JetType::Double},
-        {"DECIMAL", JetType::Decimal},
-        {"NUMERIC", JetType::Decimal},
-        {"DEC", JetType::Decimal},
-        {"CURRENCY", JetType::Currency},
-        {"MONEY", JetType::Currency},
-        {"BIT", JetType::Bit},
-        {"LOGICAL", JetType::Bit},
-        {"LOGICAL1", JetType::Bit},
-        {"YESNO", JetType::Bit},
-        {"BOOLEAN", JetType::Bit},
-        {"DATETIME", JetType::DateTime},
-        {"DATE", JetType::DateTime},
-        {"TIME", JetType::DateTime},
-        {"TIMESTAMP", JetType::DateTime},
-        {"BINARY", JetType::Binary},
-        {"VARBINARY", JetType::Binary},
-        {"OLEOBJECT", JetType::LongBinary},
-        {"LONGBINARY", JetType::LongBinary},
-        {"GENERAL", JetType::LongBinary},
-        {"IMAGE", JetType::LongBinary},
-        {"GUID", JetType::Guid},
-        {"UNIQUEIDENTIFIER", JetType::Guid},
-        // SQL Server's names, for types typed in the data type window.
-        {"BIGINT", JetType::Double},
-        {"SMALLMONEY", JetType::Currency},
-        {"SMALLDATETIME", JetType::DateTime},
-        {"SQL_VARIANT", JetType::Memo},
-        {"XML", JetType::Memo},
-    };
+    static const std::map<QString, JetType> names = [] {
+        std::map<QString, JetType> m;
+        for (const auto& [name, type] : kTypeNames)
+            m.emplace(QString::fromLatin1(name), type);
+        return m;
+    }();
     return names;
 }
 
@@ -270,6 +279,42 @@ ColumnType requireColumnType(const QString& text, const QString& field)
 
 namespace {
 
+// A timestamp of the source as a DateTime column holds it, rounded to whole milliseconds;
+// nullopt for one outside its range.
+std::optional<Value> timestampFromSource(const Value& v, bool* rounded)
+{
+    if (v.kind() != Value::Kind::Timestamp)
+        return std::nullopt;
+    Timestamp ts = v.toTimestamp();
+    if (ts.date.year < 1 || ts.date.year > 9999 ||
+        !QDate(ts.date.year, ts.date.month, ts.date.day).isValid() || ts.time.hour > 23 ||
+        ts.time.minute > 59 || ts.time.second > 59 || ts.time.nanos < 0 ||
+        ts.time.nanos >= 1000 * kNanosPerMs)
+        return std::nullopt;
+    if (ts.time.nanos % kNanosPerMs == 0)
+        return v;
+    roundToMilliseconds(ts.date, ts.time, true);
+    if (rounded)
+        *rounded = true;
+    return Value(ts);
+}
+
+// A whole number of the source in an integer column, refused outside the column's range.
+std::optional<Value> integerFromSource(const Value& v, const ColumnType& type,
+                                       const QString& column)
+{
+    if (v.kind() != Value::Kind::Int)
+        return std::nullopt;
+    const qint64 max = type.type == JetType::Byte    ? 255
+                       : type.type == JetType::Short ? kShortMax
+                                                     : kLongMax;
+    const qint64 min = type.type == JetType::Byte ? 0 : -max;
+    if (v.toInt() < min || v.toInt() > max)
+        refuse(column, v.toText(),
+               QStringLiteral("the field holds whole numbers from %1 to %2.").arg(min).arg(max));
+    return Value(std::int64_t(v.toInt()));
+}
+
 // The conversions that the source value settles without reading its text: the same result
 // as the text, for the kinds and columns where that is plain. nullopt: read the text.
 std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QString& column,
@@ -289,39 +334,12 @@ std::optional<Value> fromSource(const Value& v, const ColumnType& type, const QS
                 return Value(*d);
         return std::nullopt;
     case JetType::DateTime:
-        if (v.kind() == Value::Kind::Timestamp) {
-            Timestamp ts = v.toTimestamp();
-            if (ts.date.year < 1 || ts.date.year > 9999 ||
-                !QDate(ts.date.year, ts.date.month, ts.date.day).isValid() || ts.time.hour > 23 ||
-                ts.time.minute > 59 || ts.time.second > 59 || ts.time.nanos < 0 ||
-                ts.time.nanos >= 1000 * kNanosPerMs)
-                return std::nullopt;
-            if (ts.time.nanos % kNanosPerMs == 0)
-                return v;
-            roundToMilliseconds(ts.date, ts.time, true);
-            if (rounded)
-                *rounded = true;
-            return Value(ts);
-        }
-        return std::nullopt;
+        return timestampFromSource(v, rounded);
     case JetType::Byte:
     case JetType::Short:
     case JetType::Long:
     case JetType::Counter:
-        if (v.kind() != Value::Kind::Int)
-            return std::nullopt;
-        {
-            const qint64 max = type.type == JetType::Byte    ? 255
-                               : type.type == JetType::Short ? kShortMax
-                                                             : kLongMax;
-            const qint64 min = type.type == JetType::Byte ? 0 : -max;
-            if (v.toInt() < min || v.toInt() > max)
-                refuse(column, v.toText(),
-                       QStringLiteral("the field holds whole numbers from %1 to %2.")
-                           .arg(min)
-                           .arg(max));
-        }
-        return Value(std::int64_t(v.toInt()));
+        return integerFromSource(v, type, column);
     case JetType::Bit:
         if (v.kind() == Value::Kind::Bool)
             return Value(v.toBool());

@@ -4,7 +4,8 @@
 #include "core/StopRequest.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
-#include "folders/Folders.h"
+#include "folders/FileListing.h"
+#include "folders/FolderWalk.h"
 #include "host/CommandHost.h"
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
@@ -36,16 +37,20 @@ void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& h
     if (folder.isEmpty())
         return;
     QStringList folders{folder + u'/'};
-    appendSubfolders(folders, true, host.prompter());
+    appendSubfolders(folders, true, host);
     for (const QString& entry : std::as_const(folders)) {
         const QString path = entry.chopped(1);
         for (const QString& file : findFiles(path, QStringLiteral("*.db"))) {
             if (file.startsWith(u'~'))
                 continue;
-            list.addItem(
-                QString::fromStdString(paradox::tableNameOf(file.toStdString())).toUpper());
+            list.addItem(paradoxListItem(file));
         }
     }
+}
+
+QString paradoxListItem(const QString& fileName)
+{
+    return QString::fromStdString(paradox::tableNameOf(fileName.toStdString())).toUpper();
 }
 
 } // namespace tabulex

@@ -17,4 +17,8 @@ void fillSqlTableList(TableList& list, const QString& connectionString, CommandH
 // x.db.db is listed as X.DB). An empty folder text leaves the list empty.
 void fillParadoxTableList(TableList& list, const QString& folder, CommandHost& host);
 
+// The item that list shows for a table file: the file's name without its final ".db",
+// upper-cased.
+QString paradoxListItem(const QString& fileName);
+
 } // namespace tabulex

@@ -1,16 +1,18 @@
 // Delete and rename on the Paradox side: a table is its .db file and its companion files.
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
 
 #include "core/AppInfo.h"
+#include "folders/FileTests.h"
 #include "folders/FolderError.h"
-#include "folders/Folders.h"
+#include "folders/PathEncoding.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/HostHourglass.h"
 #include "host/Prompter.h"
 #include "host/TableList.h"
 #include "paradox/TableFiles.h"
-#include "tables/FileRoutines.h"
+#include "tables/FileDeleteRename.h"
+#include "tables/ListFill.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -53,17 +55,6 @@ std::vector<fs::path> companions(const fs::path& dbFile)
     return found;
 }
 
-// Removes the first item that equals text without regard to case.
-void removeOneItem(TableList& list, const QString& text)
-{
-    for (int i = 0; i < list.count(); ++i) {
-        if (list.item(i).compare(text, Qt::CaseInsensitive) == 0) {
-            list.removeItem(i);
-            return;
-        }
-    }
-}
-
 int selectedCount(const TableList& list)
 {
     int n = 0;
@@ -77,7 +68,7 @@ int selectedCount(const TableList& list)
 struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
-    bool replacesTable = false; // a .db among them: that table has an item of its own
+    QString replacedItem; // a .db among them: the list item of that table, as the fill gave it
 };
 
 RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
@@ -104,7 +95,8 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);
-        plan.replacesTable = plan.replacesTable || isTableFile(f);
+        if (isTableFile(f))
+            plan.replacedItem = paradoxListItem(decoded(f.filename()));
     }
     return plan;
 }
@@ -199,8 +191,8 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
             continue; // both tables stay as they were
         removeReplaced(plan, host);
         trap.step(118, [&] { list.removeItem(i); });
-        if (plan.replacesTable) // the replaced table's item now stands for the renamed one
-            trap.step(120, [&] { removeOneItem(list, newName); });
+        if (!plan.replacedItem.isEmpty()) // that item would stand for the renamed table
+            trap.step(120, [&] { removeListItem(list, plan.replacedItem); });
         trap.step(122, [&] { list.addItem(newName); });
         trap.step(124, [&] {
             if (list.count() > 0)

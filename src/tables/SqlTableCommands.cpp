@@ -1,5 +1,5 @@
 // Delete and rename on the SQL Server side.
-#include "tables/TableCommands.h"
+#include "tables/SqlTableCommands.h"
 
 #include "core/AppInfo.h"
 #include "core/SqlQuoting.h"

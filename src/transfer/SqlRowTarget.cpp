@@ -39,10 +39,10 @@ bool endsTheTable(const DataError& error)
 
 SqlRowTarget::SqlRowTarget(Connection& connection, QString table, QString target,
                            const std::vector<ColumnPlan>& columns, QString& currentStatement,
-                           CommandHost& host, int rowsPerStatement)
+                           int rowsPerStatement)
     : m_connection(connection), m_table(std::move(table)), m_target(std::move(target)),
       m_targetHead(insertHead(m_target)), m_columns(columns), m_current(currentStatement),
-      m_host(host), m_rowsPerStatement(std::clamp(rowsPerStatement, 1, kMaxRowsPerStatement))
+      m_rowsPerStatement(std::clamp(rowsPerStatement, 1, kMaxRowsPerStatement))
 {
 }
 
@@ -55,7 +55,7 @@ QString SqlRowTarget::ownName(const QString& description) const
 void SqlRowTarget::add(const Fields& row, RowOutcomes& outcomes)
 {
     m_values.clear();
-    appendValues(m_values, row, m_columns, &m_host);
+    appendValues(m_values, row, m_columns);
     try {
         verifyValuesFit(row, m_columns);
     } catch (const DataError& e) {

@@ -7,7 +7,6 @@
 
 namespace tabulex {
 
-class CommandHost;
 class Connection;
 class DataError;
 
@@ -27,7 +26,7 @@ class SqlRowTarget : public RowTarget {
 public:
     SqlRowTarget(Connection& connection, QString table, QString target,
                  const std::vector<ColumnPlan>& columns, QString& currentStatement,
-                 CommandHost& host, int rowsPerStatement = kDefaultRowsPerStatement);
+                 int rowsPerStatement = kDefaultRowsPerStatement);
 
     const QString& table() const override { return m_table; }
     void add(const Fields& row, RowOutcomes& outcomes) override;
@@ -51,7 +50,6 @@ private:
     QString m_targetHead;
     const std::vector<ColumnPlan>& m_columns;
     QString& m_current;
-    CommandHost& m_host;
     int m_rowsPerStatement;
     QString m_values;
     QString m_held;                   // value lists of rows held back, joined by ", "

@@ -1,7 +1,6 @@
 #include "transfer/StagingRowTarget.h"
 
 #include "core/DataError.h"
-#include "host/CommandHost.h"
 #include "staging/StagingStore.h"
 #include "transfer/Statements.h"
 
@@ -43,16 +42,13 @@ staging::StagingStore& openedStore(staging::StagingStore* store)
 
 StagingRowTarget::StagingRowTarget(staging::StagingStore* store, QString table,
                                    const std::vector<ColumnPlan>& columns,
-                                   QString& currentStatement, CommandHost& host)
-    : m_store(store), m_table(std::move(table)), m_columns(columns), m_current(currentStatement),
-      m_host(host)
+                                   QString& currentStatement)
+    : m_store(store), m_table(std::move(table)), m_columns(columns), m_current(currentStatement)
 {
 }
 
 void StagingRowTarget::add(const Fields& row, RowOutcomes& outcomes)
 {
-    for (int i = 0; i < row.count(); ++i)
-        m_host.processEvents();
     try {
         staging::StagingStore& store = openedStore(m_store);
         stagingValues(row, m_columns, m_values);
@@ -70,20 +66,6 @@ void StagingRowTarget::add(const Fields& row, RowOutcomes& outcomes)
         return;
     }
     outcomes.arrived(1);
-}
-
-QString roundedValuesMessage(const staging::StagingStore& store, const QString& table)
-{
-    if (!store.hasTable(table))
-        return {};
-    const staging::StagingTable& t = store.table(table);
-    QStringList lines;
-    for (size_t i = 0; i < t.columns.size(); ++i)
-        if (t.rounded[i] > 0)
-            lines << QStringLiteral("%1 values of field %2 were rounded to whole milliseconds.")
-                         .arg(t.rounded[i])
-                         .arg(t.columns[i].name);
-    return lines.join(u'\n');
 }
 
 } // namespace tabulex

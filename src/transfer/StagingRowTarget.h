@@ -9,8 +9,6 @@
 
 namespace tabulex {
 
-class CommandHost;
-
 namespace staging {
 class StagingStore;
 }
@@ -21,8 +19,7 @@ class StagingStore;
 class StagingRowTarget : public RowTarget {
 public:
     StagingRowTarget(staging::StagingStore* store, QString table,
-                     const std::vector<ColumnPlan>& columns, QString& currentStatement,
-                     CommandHost& host);
+                     const std::vector<ColumnPlan>& columns, QString& currentStatement);
 
     const QString& table() const override { return m_table; }
     void add(const Fields& row, RowOutcomes& outcomes) override;
@@ -32,13 +29,8 @@ private:
     QString m_table;
     const std::vector<ColumnPlan>& m_columns;
     QString& m_current;
-    CommandHost& m_host;
     std::vector<Value> m_values;
 };
-
-// The message at a table's end for each field whose times were rounded to whole
-// milliseconds; empty when none was.
-QString roundedValuesMessage(const staging::StagingStore& store, const QString& table);
 
 // The run's staging store; throws as a closed connection does when it could not be made, so
 // that each step on it fails and is reported.

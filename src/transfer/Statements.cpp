@@ -4,7 +4,6 @@
 #include "core/DecimalText.h"
 #include "core/SqlQuoting.h"
 #include "data/Recordset.h"
-#include "host/CommandHost.h"
 
 namespace tabulex {
 
@@ -57,25 +56,20 @@ bool writtenAsNull(const Value& v)
 }
 
 QString completeCreateTable(const QString& statement, const Fields& fields,
-                            const std::vector<ColumnPlan>& columns, CommandHost* host)
+                            const std::vector<ColumnPlan>& columns)
 {
     QString s = statement;
     for (int i = 0; i < fields.count(); ++i) {
-        if (host)
-            host->processEvents();
         s += bracketName(fields[i].name) + u' ' + columns[size_t(i)].type + u',';
     }
     s.chop(1);
     return s + QLatin1String(");");
 }
 
-void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns,
-                  CommandHost* host)
+void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns)
 {
     out += u'(';
     for (int i = 0; i < fields.count(); ++i) {
-        if (host)
-            host->processEvents();
         if (i)
             out += QLatin1String(", ");
         appendLiteral(out, fields[i], columns[size_t(i)]);
@@ -89,12 +83,12 @@ QString insertHead(const QString& table)
 }
 
 QString buildInsertStatement(const QString& table, const Fields& fields,
-                             const std::vector<ColumnPlan>& columns, CommandHost* host)
+                             const std::vector<ColumnPlan>& columns)
 {
     QString s;
     s.reserve(64 + fields.count() * 16);
     s += insertHead(table);
-    appendValues(s, fields, columns, host);
+    appendValues(s, fields, columns);
     return s;
 }
 

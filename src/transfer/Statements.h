@@ -10,25 +10,23 @@
 
 namespace tabulex {
 
-class CommandHost;
 class Fields;
 
 // Appends one column definition "[name] TYPE," per field to the statement begun so far,
-// then replaces the last comma by ");". Lets pending window events run once per field.
+// then replaces the last comma by ");".
 QString completeCreateTable(const QString& statement, const Fields& fields,
-                            const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
+                            const std::vector<ColumnPlan>& columns);
 
 // "INSERT INTO [table] VALUES(...)" for the current row: NULL for an empty value, else the
 // value's text written as the column's literal style says.
 QString buildInsertStatement(const QString& table, const Fields& fields,
-                             const std::vector<ColumnPlan>& columns, CommandHost* host = nullptr);
+                             const std::vector<ColumnPlan>& columns);
 
 // "INSERT INTO [table] VALUES", to which the rows' value lists are appended.
 QString insertHead(const QString& table);
 
 // Appends the current row's value list "(...)" as buildInsertStatement writes it.
-void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns,
-                  CommandHost* host = nullptr);
+void appendValues(QString& out, const Fields& fields, const std::vector<ColumnPlan>& columns);
 
 // True when an INSERT statement writes the value as NULL: Null, and an empty text, bytes
 // or decimal.

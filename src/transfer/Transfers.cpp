@@ -10,18 +10,19 @@
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "host/TableList.h"
-#include "staging/ParadoxExport.h"
-#include "staging/ParadoxFields.h"
 #include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
+#include "transfer/StagedParadoxTable.h"
 #include "transfer/StagingRowTarget.h"
 #include "transfer/Statements.h"
 
+#include <QScopeGuard>
 #include <QSet>
 
 #include <memory>
+#include <optional>
 
 namespace tabulex {
 
@@ -114,15 +115,13 @@ bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Dir
     run.current = result->statement;
     if (run.current == request.head) {
         plans = defaultPlans(source.fields(), d);
-        run.current = completeCreateTable(request.head, source.fields(), plans, run.ctx.host);
+        run.current = completeCreateTable(request.head, source.fields(), plans);
     } else {
         plans = chosenPlans(source.fields(), result->columnTypes, d);
         run.chosen = result;
     }
     return true;
 }
-
-void openConnection(Connection& c, const QString& connectionString) { c.open(connectionString); }
 
 // The staging table's fields: the window's names and types when it chose them, else each
 // source field under its default plan.
@@ -144,45 +143,18 @@ std::vector<staging::StagingField> stagingFields(const Run& run, const Fields& f
     return out;
 }
 
-// The export as the staging database would have run it, for the reports.
-QString exportStatement(const QString& folder, const QString& paradoxName, const QString& source)
-{
-    return QStringLiteral("select * into [Paradox 5.x;Database=") + folder + QStringLiteral("].[") +
-           paradoxName + QStringLiteral(".db] from ") + bracketName(source);
-}
-
 void closeIfOpen(Connection& c)
 {
     if (c.state() != ado::adStateClosed)
         c.close();
 }
 
-// The questions before a table towards Paradox: the cut to eight characters, then the
-// overwrite. The answer: No skips the table, Yes replaces the table of that name.
-std::optional<bool> askParadoxName(Run& run, QString& paradoxName)
+// The question before a table replaces one of its name on the target.
+bool askOverwrite(Run& run, const QString& table)
 {
-    Prompter& prompter = run.ctx.host->prompter();
-    std::optional<bool> answer;
-    run.step(114, {}, [&] {
-        if (paradoxName.size() <= 8)
-            return;
-        const QString cut = paradoxName.left(8);
-        if (prompter.question(paradoxName.toUpper() +
-                                  QStringLiteral(" is more than 8 characters. It will be trimmed "
-                                                 "into ") +
-                                  cut.toUpper() + QStringLiteral(". Continue?"),
-                              QStringLiteral("Continue?")))
-            paradoxName = cut;
-        else
-            answer = false;
-    });
-    run.step(116, {}, [&] {
-        if (answer != false && listContains(*run.ctx.paradoxList, paradoxName))
-            answer = prompter.question(QStringLiteral("Would you like to overwrite ") +
-                                           paradoxName + u'?',
-                                       QStringLiteral("Overwrite?"));
-    });
-    return answer;
+    return run.ctx.host->prompter().question(QStringLiteral("Would you like to overwrite ") +
+                                                 table + u'?',
+                                             QStringLiteral("Overwrite?"));
 }
 
 // The CREATE TABLE statement and column plans of a table, from the window or the default
@@ -197,246 +169,379 @@ bool planTable(Run& run, Recordset& source, const CustomizeRequest& request, Dir
     }
     return run.trap.step(124, [&] {
         plans = defaultPlans(source.fields(), d);
-        run.current = completeCreateTable(request.head, source.fields(), plans, run.ctx.host);
+        run.current = completeCreateTable(request.head, source.fields(), plans);
     });
 }
 
-// One table towards Paradox; false when the whole run ends (the window was left).
-bool tableToParadox(Run& run, const QString& sourceName, staging::StagingStore* store,
-                    Connection& sql, QSet<QString>& writtenThisRun)
+// How a table's send begins: skipped at the user's answer, failed, or going on.
+enum class TableStart { Skip, Fail, Send };
+
+// What one direction of a send does in the steps the send loop takes for every table and
+// run; the loop keeps the order, the statement in hand and the counts.
+class SendDirection {
+public:
+    explicit SendDirection(TransferContext& c) : ctx(c) {}
+    virtual ~SendDirection() = default;
+
+    virtual QString procedure() const = 0;
+    virtual TableList& sources() = 0;
+    // Opens what the run needs: the connections, and the staging store towards Paradox.
+    virtual void open(Run& run) = 0;
+    // The questions and checks before the table's source is opened.
+    virtual TableStart begin(Run& run, const QString& table) = 0;
+    virtual void openSource(Recordset& source, const QString& select) = 0;
+    virtual CustomizeRequest request(const QString& table) const = 0;
+    virtual Direction direction() const = 0;
+    // The table on the target, of the planned columns, with run.current its CREATE TABLE.
+    virtual bool create(Run& run, const Recordset& source,
+                        const std::vector<ColumnPlan>& plans) = 0;
+    virtual std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) = 0;
+    virtual int copyLine() const = 0;
+    // The complete table takes its name on the target.
+    virtual bool publish(Run& run) = 0;
+    // After the table took its name, or after it did not (`complete`: all its rows came).
+    virtual void published(Run& run) = 0;
+    virtual void unpublished(bool complete) = 0;
+    // After either: the table's leftovers go, with what may be reported.
+    virtual void cleanUp(Run&) {}
+    // The table is done with, however its send ended.
+    virtual void endTable() = 0;
+    // The end of a run that was not stopped.
+    virtual void finish(Run&) {}
+    virtual void close(Run& run) = 0;
+
+    TransferContext& ctx;
+    Connection paradox;
+    Connection sql;
+
+protected:
+    // Opens the Paradox connection at `line`, then the SQL Server one at line + 2.
+    void openConnections(Run& run, int line)
+    {
+        run.trap.step(line, [&] {
+            paradox.cursorLocation = ado::adUseClient;
+            paradox.open(ctx.paradoxConnectionString());
+        });
+        run.trap.step(line + 2, [&] {
+            sql.cursorLocation = ado::adUseServer;
+            sql.commandTimeout = 5000;
+            sql.connectionTimeout = 5000;
+            sql.open(ctx.sqlConnectionString());
+        });
+    }
+};
+
+// The steps before the rows: the source open and its fields known, the columns planned and
+// the table created, before anything else on the target changes. False when the table
+// failed or the run ends (`runEnds`).
+bool prepareTable(Run& run, SendDirection& d, const QString& table, const QString& select,
+                  Recordset& source, std::vector<ColumnPlan>& plans, bool& runEnds)
 {
-    TransferContext& ctx = run.ctx;
-    QString paradoxName = sourceName;
+    return run.step(120, select, [&] { d.openSource(source, select); }) &&
+           planTable(run, source, d.request(table), d.direction(), plans, runEnds) &&
+           d.create(run, source, plans);
+}
+
+// One table, from its questions to its end on the target; false when the whole run ends
+// (the window was left).
+bool sendTable(Run& run, SendDirection& d, const QString& table)
+{
     run.chosen.reset();
-    const std::optional<bool> answer = askParadoxName(run, paradoxName);
-    if (answer == false) {
-        ++run.summary.tablesSkipped;
+    const auto done = qScopeGuard([&] { d.endTable(); });
+    const TableStart start = d.begin(run, table);
+    if (start != TableStart::Send) {
+        if (start == TableStart::Skip)
+            ++run.summary.tablesSkipped;
+        else
+            run.tableFailed(table);
         return true;
     }
-    // Two names cut to the same eight characters must not replace each other.
-    if (writtenThisRun.contains(paradoxName.toUpper())) {
-        run.current.clear();
-        run.trap.report(118, QStringLiteral("The Paradox table %1 was already written in this "
-                                            "run from another table; %2 is not sent.")
-                                 .arg(paradoxName, sourceName));
-        run.tableFailed(sourceName);
-        return true;
-    }
-    if (!run.step(119, {}, [&] { staging::checkParadoxTableName(paradoxName); })) {
-        run.tableFailed(sourceName);
-        return true;
-    }
-    // The source is open and its fields known before anything on the target changes.
-    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(sourceName);
+    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(table);
     auto source = std::make_unique<Recordset>();
     std::vector<ColumnPlan> plans;
     bool runEnds = false;
-    const QString head = QStringLiteral("CREATE TABLE ") + graveName(sourceName) + u'(';
-    if (!run.step(120, select,
-                  [&] {
-                      source->cursorLocation = ado::adUseClient;
-                      source->open(select, sql);
-                  }) ||
-        !planTable(run, *source, {kParadoxTarget, sourceName, head, ctx.sqlConnectionString()},
-                   Direction::ToParadox, plans, runEnds)) {
+    if (!prepareTable(run, d, table, select, *source, plans, runEnds)) {
         if (!runEnds)
-            run.tableFailed(sourceName);
+            run.tableFailed(table);
         return !runEnds;
     }
-    const QString created = run.current;
-    // A table no Paradox table can hold fails here, before anything is copied.
-    if (!run.step(122, created, [&] {
-            staging::requireParadoxCapacity(
-                paradoxName, stagingFields(run, source->fields(), plans), source->recordCount());
-        })) {
-        run.tableFailed(sourceName);
-        return true;
-    }
-    // A staging table left over under this name goes first.
-    const auto dropStaging = [&](int line) {
-        return run.step(line, {}, [&] {
-            if (openedStore(store).hasTable(sourceName))
-                openedStore(store).dropTable(sourceName);
-            ctx.host->processEvents();
-        });
-    };
-    if (!dropStaging(130) || !run.step(134, created, [&] {
-            openedStore(store).createTable(sourceName, stagingFields(run, source->fields(), plans));
-        })) {
-        run.tableFailed(sourceName);
-        return true;
-    }
-    StagingRowTarget target(store, sourceName, plans, run.current, *ctx.host);
+    const std::unique_ptr<RowTarget> target = d.rows(run, plans);
     const CopyResult rows =
-        copyRows(*ctx.host, run.trap, 136, run.current, *source, select, target);
-    const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
-    const bool exported =
-        rows.complete && run.step(142, exportStatement(folder, paradoxName, sourceName), [&] {
-            // A closing program stops the writing; the table is not placed.
-            staging::exportToParadox(openedStore(store), sourceName, folder, paradoxName,
-                                     answer == true, [&] {
-                                         ctx.host->processEvents();
-                                         stopIfRequested();
-                                     });
-            ctx.host->processEvents();
-        });
-    if (exported) {
-        writtenThisRun.insert(paradoxName.toUpper());
+        copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select, *target);
+    const bool published = rows.complete && d.publish(run);
+    if (published) {
         ++run.summary.tablesSent;
-        if (const QString rounded = roundedValuesMessage(openedStore(store), sourceName);
-            !rounded.isEmpty())
-            ctx.host->tableMessage(rounded);
+        d.published(run);
     } else {
-        run.tableFailed(sourceName);
+        d.unpublished(rows.complete);
+        run.tableFailed(table);
     }
-    dropStaging(144);
-    tableRows(run, sourceName, rows, exported);
+    d.cleanUp(run);
+    tableRows(run, table, rows, published);
     return true;
 }
 
-// One table towards SQL Server; false when the whole run ends (the window was left).
-bool tableToSqlServer(Run& run, const QString& tableName, Connection& paradox, Connection& sql)
+// Every selected table of the direction's list, from the bottom up.
+TransferSummary sendTables(TransferContext& ctx, SendDirection& d)
 {
-    TransferContext& ctx = run.ctx;
-    ErrorTrap& trap = run.trap;
-    std::optional<bool> answer;
-    run.step(112, {}, [&] {
-        if (listContains(*ctx.sqlList, tableName))
-            answer = ctx.host->prompter().question(QStringLiteral("Would you like to overwrite ") +
-                                                       tableName + u'?',
-                                                   QStringLiteral("Overwrite?"));
-    });
-    if (answer == false) {
-        ++run.summary.tablesSkipped;
-        return true;
-    }
-    // The source is open and its fields known before anything on the server changes; the
-    // table is built under a name of its own and takes its name only once it is complete.
-    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(tableName);
-    auto source = std::make_unique<Recordset>();
-    std::vector<ColumnPlan> plans;
-    bool runEnds = false;
-    const QString head = QStringLiteral("CREATE TABLE ") + bracketName(tableName) + u'(';
-    SqlTableSwap swap(sql, tableName);
-    if (!run.step(120, select, [&] { source->open(select, paradox); }) ||
-        !planTable(run, *source, {kSqlServerTarget, tableName, head, ctx.paradoxConnectionString()},
-                   Direction::ToSqlServer, plans, runEnds) ||
-        !trap.step(126, [&] { swap.create(run.current, head); })) {
-        if (!runEnds)
-            run.tableFailed(tableName);
-        return !runEnds;
-    }
-    SqlRowTarget target(sql, tableName, swap.building(), plans, run.current, *ctx.host,
-                        ctx.rowsPerStatement);
-    const CopyResult rows = copyRows(*ctx.host, trap, 128, run.current, *source, select, target);
-    const bool published = rows.complete && run.step(136, swap.publishStatement(),
-                                                     [&] { swap.publish(answer == true); });
-    if (!rows.complete)
-        swap.discard();
-    if (!published) {
-        run.tableFailed(tableName);
-        tableRows(run, tableName, rows, false);
-        return true;
-    }
-    ++run.summary.tablesSent;
-    trap.step(138, [&] { swap.dropReplaced(run.current); });
-    // The list shows the table only when the server has it.
-    run.step(134, {}, [&] {
-        removeListItem(*ctx.sqlList, tableName);
-        ctx.sqlList->addItem(tableName);
-    });
-    tableRows(run, tableName, rows, true);
-    return true;
-}
-
-} // namespace
-
-TransferSummary sendTablesToParadox(TransferContext& ctx)
-{
-    Run run(ctx, QStringLiteral("PushButton3_Click"));
-    std::unique_ptr<staging::StagingStore> store;
-    Connection paradox, sql;
-    if (ctx.sqlList->currentIndex() == -1) {
+    Run run(ctx, d.procedure());
+    TableList& list = d.sources();
+    if (list.currentIndex() == -1) {
         ctx.host->prompter().message(kNothingSelected, appTitle());
         run.summary.nothingSelected = true;
         return run.summary;
     }
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
-    run.trap.step(106, [&] { store = std::make_unique<staging::StagingStore>(); });
-    run.trap.step(108, [&] {
-        paradox.cursorLocation = ado::adUseClient;
-        openConnection(paradox, ctx.paradoxConnectionString());
-    });
-    run.trap.step(110, [&] {
-        sql.cursorLocation = ado::adUseServer;
-        sql.commandTimeout = 5000;
-        sql.connectionTimeout = 5000;
-        openConnection(sql, ctx.sqlConnectionString());
-    });
-    QSet<QString> written;
-    for (int i = ctx.sqlList->count() - 1; i >= 0; --i) {
-        if (!ctx.sqlList->isSelected(i))
+    d.open(run);
+    for (int i = list.count() - 1; i >= 0; --i) {
+        if (!list.isSelected(i))
             continue;
         stopIfRequested();
-        if (!tableToParadox(run, ctx.sqlList->item(i), store.get(), sql, written)) {
+        if (!sendTable(run, d, list.item(i))) {
             run.summary.cancelled = true;
-            run.trap.step(150, [&] { closeIfOpen(paradox); });
-            run.trap.step(152, [&] { closeIfOpen(sql); });
+            run.trap.step(150, [&] { closeIfOpen(d.paradox); });
+            run.trap.step(152, [&] { closeIfOpen(d.sql); });
             ctx.host->setWaitPointer(false);
             return run.summary;
         }
     }
-    run.trap.step(148, [&] {
-        if (ctx.refillParadoxList)
-            ctx.refillParadoxList();
-    });
+    d.finish(run);
     ctx.host->setWaitPointer(false);
-    run.trap.step(154, [&] { paradox.close(); });
-    run.trap.step(156, [&] {
-        openedStore(store.get());
-        store.reset();
-    });
-    run.trap.step(158, [&] { sql.close(); });
+    d.close(run);
     return run.summary;
+}
+
+// Towards Paradox: each table through a table of the run's staging store into the folder.
+class ToParadox : public SendDirection {
+public:
+    using SendDirection::SendDirection;
+
+    QString procedure() const override { return QStringLiteral("PushButton3_Click"); }
+    TableList& sources() override { return *ctx.sqlList; }
+    void open(Run& run) override
+    {
+        run.trap.step(106, [&] { m_store = std::make_unique<staging::StagingStore>(); });
+        openConnections(run, 108);
+    }
+    TableStart begin(Run& run, const QString& table) override;
+    void openSource(Recordset& source, const QString& select) override
+    {
+        source.cursorLocation = ado::adUseClient;
+        source.open(select, sql);
+    }
+    CustomizeRequest request(const QString& table) const override
+    {
+        return {kParadoxTarget, table, QStringLiteral("CREATE TABLE ") + graveName(table) + u'(',
+                ctx.sqlConnectionString()};
+    }
+    Direction direction() const override { return Direction::ToParadox; }
+    bool create(Run& run, const Recordset& source, const std::vector<ColumnPlan>& plans) override;
+    std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
+    {
+        return m_table->rows(plans, run.current);
+    }
+    int copyLine() const override { return 136; }
+    bool publish(Run& run) override;
+    void published(Run&) override
+    {
+        m_written.insert(m_table->paradoxName().toUpper());
+        if (const QString rounded = m_table->roundedValuesMessage(); !rounded.isEmpty())
+            ctx.host->tableMessage(rounded);
+    }
+    void unpublished(bool) override {}
+    void cleanUp(Run& run) override
+    {
+        run.step(144, {}, [&] {
+            m_table->discard();
+            ctx.host->processEvents();
+        });
+    }
+    void endTable() override { m_table.reset(); }
+    void finish(Run& run) override
+    {
+        run.trap.step(148, [&] {
+            if (ctx.refillParadoxList)
+                ctx.refillParadoxList();
+        });
+    }
+    void close(Run& run) override
+    {
+        run.trap.step(154, [&] { paradox.close(); });
+        run.trap.step(156, [&] {
+            openedStore(m_store.get());
+            m_store.reset();
+        });
+        run.trap.step(158, [&] { sql.close(); });
+    }
+
+private:
+    // The questions before the table: the cut to eight characters, then the overwrite. The
+    // answer: No skips the table, Yes replaces the table of that name.
+    std::optional<bool> askName(Run& run, QString& paradoxName);
+
+    std::unique_ptr<staging::StagingStore> m_store;
+    std::optional<StagedParadoxTable> m_table;
+    std::optional<bool> m_answer;
+    QSet<QString> m_written; // the Paradox tables written in this run, in capitals
+};
+
+std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
+{
+    std::optional<bool> answer;
+    run.step(114, {}, [&] {
+        if (paradoxName.size() <= 8)
+            return;
+        const QString cut = paradoxName.left(8);
+        if (ctx.host->prompter().question(
+                paradoxName.toUpper() +
+                    QStringLiteral(" is more than 8 characters. It will be trimmed into ") +
+                    cut.toUpper() + QStringLiteral(". Continue?"),
+                QStringLiteral("Continue?")))
+            paradoxName = cut;
+        else
+            answer = false;
+    });
+    run.step(116, {}, [&] {
+        if (answer != false && listContains(*ctx.paradoxList, paradoxName))
+            answer = askOverwrite(run, paradoxName);
+    });
+    return answer;
+}
+
+TableStart ToParadox::begin(Run& run, const QString& table)
+{
+    QString paradoxName = table;
+    m_answer = askName(run, paradoxName);
+    if (m_answer == false)
+        return TableStart::Skip;
+    // Two names cut to the same eight characters must not replace each other.
+    if (m_written.contains(paradoxName.toUpper())) {
+        run.current.clear();
+        run.trap.report(118, QStringLiteral("The Paradox table %1 was already written in this "
+                                            "run from another table; %2 is not sent.")
+                                 .arg(paradoxName, table));
+        return TableStart::Fail;
+    }
+    m_table.emplace(m_store.get(), table, paradoxName);
+    return run.step(119, {}, [&] { m_table->checkName(); }) ? TableStart::Send : TableStart::Fail;
+}
+
+bool ToParadox::create(Run& run, const Recordset& source, const std::vector<ColumnPlan>& plans)
+{
+    const QString created = run.current;
+    // A table no Paradox table can hold fails here, before anything is copied.
+    return run.step(122, created, [&] {
+        m_table->setFields(stagingFields(run, source.fields(), plans), source.recordCount());
+    }) && run.step(130, {}, [&] {
+        m_table->dropLeftover();
+        ctx.host->processEvents();
+    }) && run.step(134, created, [&] { m_table->create(); });
+}
+
+bool ToParadox::publish(Run& run)
+{
+    const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
+    return run.step(142, m_table->publishStatement(folder), [&] {
+        // A closing program stops the writing; the table is not placed.
+        m_table->publish(folder, m_answer == true, [&] {
+            ctx.host->processEvents();
+            stopIfRequested();
+        });
+        ctx.host->processEvents();
+    });
+}
+
+// Towards SQL Server: each table built on the server under a name of its own and given its
+// name once it is complete.
+class ToSqlServer : public SendDirection {
+public:
+    using SendDirection::SendDirection;
+
+    QString procedure() const override { return QStringLiteral("PushButton4_Click"); }
+    TableList& sources() override { return *ctx.paradoxList; }
+    void open(Run& run) override { openConnections(run, 106); }
+    TableStart begin(Run& run, const QString& table) override
+    {
+        m_answer.reset();
+        run.step(112, {}, [&] {
+            if (listContains(*ctx.sqlList, table))
+                m_answer = askOverwrite(run, table);
+        });
+        if (m_answer == false)
+            return TableStart::Skip;
+        m_table = table;
+        m_swap.emplace(sql, table);
+        return TableStart::Send;
+    }
+    void openSource(Recordset& source, const QString& select) override
+    {
+        source.open(select, paradox);
+    }
+    CustomizeRequest request(const QString& table) const override
+    {
+        return {kSqlServerTarget, table, head(table), ctx.paradoxConnectionString()};
+    }
+    Direction direction() const override { return Direction::ToSqlServer; }
+    bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
+    {
+        return run.trap.step(126, [&] { m_swap->create(run.current, head(m_table)); });
+    }
+    std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
+    {
+        return std::make_unique<SqlRowTarget>(sql, m_table, m_swap->building(), plans, run.current,
+                                              ctx.rowsPerStatement);
+    }
+    int copyLine() const override { return 128; }
+    bool publish(Run& run) override
+    {
+        return run.step(136, m_swap->publishStatement(),
+                        [&] { m_swap->publish(m_answer == true); });
+    }
+    void published(Run& run) override
+    {
+        run.trap.step(138, [&] { m_swap->dropReplaced(run.current); });
+        // The list shows the table only when the server has it.
+        run.step(134, {}, [&] {
+            removeListItem(*ctx.sqlList, m_table);
+            ctx.sqlList->addItem(m_table);
+        });
+    }
+    void unpublished(bool complete) override
+    {
+        if (!complete)
+            m_swap->discard();
+    }
+    void endTable() override { m_swap.reset(); }
+    void close(Run& run) override
+    {
+        run.trap.step(154, [&] { sql.close(); });
+        run.trap.step(156, [&] { paradox.close(); });
+    }
+
+private:
+    static QString head(const QString& table)
+    {
+        return QStringLiteral("CREATE TABLE ") + bracketName(table) + u'(';
+    }
+
+    QString m_table;
+    std::optional<SqlTableSwap> m_swap;
+    std::optional<bool> m_answer;
+};
+
+} // namespace
+
+TransferSummary sendTablesToParadox(TransferContext& ctx)
+{
+    ToParadox direction(ctx);
+    return sendTables(ctx, direction);
 }
 
 TransferSummary sendTablesToSqlServer(TransferContext& ctx)
 {
-    Run run(ctx, QStringLiteral("PushButton4_Click"));
-    Connection sql, paradox;
-    if (ctx.paradoxList->currentIndex() == -1) {
-        ctx.host->prompter().message(kNothingSelected, appTitle());
-        run.summary.nothingSelected = true;
-        return run.summary;
-    }
-    ctx.host->setWaitPointer(true);
-    run.trap.step(106, [&] {
-        paradox.cursorLocation = ado::adUseClient;
-        openConnection(paradox, ctx.paradoxConnectionString());
-    });
-    run.trap.step(108, [&] {
-        sql.cursorLocation = ado::adUseServer;
-        sql.commandTimeout = 5000;
-        sql.connectionTimeout = 5000;
-        openConnection(sql, ctx.sqlConnectionString());
-    });
-    for (int i = ctx.paradoxList->count() - 1; i >= 0; --i) {
-        if (!ctx.paradoxList->isSelected(i))
-            continue;
-        stopIfRequested();
-        if (!tableToSqlServer(run, ctx.paradoxList->item(i), paradox, sql)) {
-            run.summary.cancelled = true;
-            run.trap.step(150, [&] { closeIfOpen(paradox); });
-            run.trap.step(152, [&] { closeIfOpen(sql); });
-            ctx.host->setWaitPointer(false);
-            return run.summary;
-        }
-    }
-    ctx.host->setWaitPointer(false);
-    run.trap.step(154, [&] { sql.close(); });
-    run.trap.step(156, [&] { paradox.close(); });
-    return run.summary;
+    ToSqlServer direction(ctx);
+    return sendTables(ctx, direction);
 }
 
 } // namespace tabulex

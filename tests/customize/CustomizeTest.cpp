@@ -1,4 +1,6 @@
-#include "customize/Customize.h"
+#include "customize/AppliedTypes.h"
+#include "customize/DataTypeCatalogue.h"
+#include "customize/TypeProposals.h"
 #include "staging/StagingTypes.h"
 
 #include <gtest/gtest.h>

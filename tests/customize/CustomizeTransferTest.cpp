@@ -1,10 +1,10 @@
+#include "EveryTypeTable.h"
 #include "ScriptedPrompter.h"
 #include "TableWindowFixture.h"
 #include "connect/ConnectionStrings.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
 #include "host/TableList.h"
-#include "paradox/TableWriter.h"
 #include "settings/Settings.h"
 #include "tables/ListFill.h"
 #include "transfer/Statements.h"
@@ -200,38 +200,7 @@ TEST_F(CustomizeTransferTest, AValueTheChosenTypeCannotHoldFailsItsRow)
 // The window's proposals, accepted unchanged, hold every value of a field of each type.
 TEST_F(CustomizeTransferTest, ProposalsAcceptedUnchangedTakeEveryRowInBothDirections)
 {
-    using paradox::FieldType;
-    using P = paradox::Value;
-    {
-        paradox::TableWriter w((m_folder.path() + "/EVERY.db").toStdString(),
-                               {{"Name", FieldType::Alpha, 20},
-                                {"Price", FieldType::Number, 0},
-                                {"Total", FieldType::Money, 0},
-                                {"Qty", FieldType::Short, 0},
-                                {"Id", FieldType::Long, 0},
-                                {"Exact", FieldType::Bcd, 2},
-                                {"Born", FieldType::Date, 0},
-                                {"At", FieldType::Time, 0},
-                                {"Stamp", FieldType::Timestamp, 0},
-                                {"Paid", FieldType::Logical, 0},
-                                {"Notes", FieldType::Memo, 11},
-                                {"Code", FieldType::Bytes, 4},
-                                {"Photo", FieldType::Graphic, 10},
-                                {"Seq", FieldType::AutoIncrement, 0}});
-        w.append({P("Example"), P(1.5), P(2.5), P(3), P(4), P(paradox::Decimal{"5.25"}),
-                  P(paradox::Date{2024, 1, 2}), P(paradox::Time{3, 4, 5, 0}),
-                  P(paradox::Timestamp{{2024, 1, 2}, {3, 4, 5, 0}}), P(true), P("a memo"),
-                  P(paradox::Bytes{"\x01\x02\x03\x04"}), P(paradox::Bytes{std::string(300, 'b')}),
-                  P(1)});
-        // Longer text, decimals, milliseconds and dates that a DATETIME would not hold.
-        w.append({P("A much longer name"), P(0.1), P(19.99), P(-32767), P(2147483647),
-                  P(paradox::Decimal{"-123456.78"}), P(paradox::Date{1600, 7, 4}),
-                  P(paradox::Time{23, 59, 59, 999}),
-                  P(paradox::Timestamp{{1700, 1, 1}, {12, 0, 0, 125}}), P(false),
-                  P(std::string(1000, 'm')), P(paradox::Bytes{"\xff\x00\xff\x00"}),
-                  P(paradox::Bytes{"x"}), P(2)});
-        w.commit();
-    }
+    writeEveryTypeTable(m_folder.path(), "EVERY", {everyTypeRow(), everyTypeEdgeRow()});
     fillLists();
     m_window->customizeToSqlServerCheck->setChecked(true);
     m_prompter.dataTypeWindowActions = {apply()};

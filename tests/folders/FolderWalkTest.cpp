@@ -1,13 +1,12 @@
+#include "folders/FolderWalk.h"
 #include "FolderTestSupport.h"
-#include "ScriptedPrompter.h"
-#include "folders/Folders.h"
+#include "TestHost.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -27,7 +26,7 @@ protected:
         m_root = m_dir.path() + "/";
     }
     // The walk reports nothing for anything these tests build.
-    void TearDown() override { EXPECT_TRUE(m_prompter.prompts.empty()); }
+    void TearDown() override { EXPECT_TRUE(m_host.prompts.prompts.empty()); }
 
     void mkdirs(std::initializer_list<QString> paths)
     {
@@ -37,7 +36,7 @@ protected:
     QStringList walk(bool recurse) { return walk(QStringList{m_root}, recurse); }
     QStringList walk(QStringList folders, bool recurse)
     {
-        appendSubfolders(folders, recurse, m_prompter);
+        appendSubfolders(folders, recurse, m_host);
         return folders;
     }
     QStringList under(std::initializer_list<QString> names) const
@@ -50,7 +49,7 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_root;
-    test::ScriptedPrompter m_prompter;
+    test::TestHost m_host;
 };
 
 } // namespace
@@ -59,8 +58,6 @@ TEST_F(FolderWalkTest, AddsSubfoldersLevelByLevel)
 {
     mkdirs({"a/a1/a11", "b/b1", "c"});
     QFile(m_root + "a/t.db").open(QIODevice::WriteOnly);
-    bool eventsRan = false;
-    QTimer::singleShot(0, [&] { eventsRan = true; });
 
     const QStringList all = walk(true);
     ASSERT_EQ(all.size(), 7) << all.join(' ').toStdString();
@@ -71,7 +68,7 @@ TEST_F(FolderWalkTest, AddsSubfoldersLevelByLevel)
     // The second level is grouped in the order of its parents.
     EXPECT_EQ(all.indexOf(m_root + "a/") < all.indexOf(m_root + "b/"),
               all.indexOf(m_root + "a/a1/") < all.indexOf(m_root + "b/b1/"));
-    EXPECT_TRUE(eventsRan) << "the walk let pending events run";
+    EXPECT_GT(m_host.eventsProcessed, 0) << "the walk let pending events run";
 
     const QStringList first = walk(false);
     ASSERT_EQ(first.size(), 4);

@@ -1,6 +1,9 @@
-#include "folders/Folders.h"
 #include "FolderTestSupport.h"
+#include "folders/FileListing.h"
+#include "folders/FileTests.h"
 #include "folders/FolderError.h"
+#include "folders/FolderWalk.h"
+#include "folders/PathEncoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -41,12 +41,12 @@ TEST_F(SettingsTest, LivesInTheUsersConfigFolder)
 
 TEST_F(SettingsTest, MissingKeysGiveTheirDefaults)
 {
-    EXPECT_EQ(Settings::read(keys::Port, keys::kDefaultPort), "1433");
-    EXPECT_EQ(Settings::read(keys::LocalConnection, "0"), "0");
+    EXPECT_EQ(Settings::read(keys::Port), "1433");
+    EXPECT_EQ(Settings::read(keys::LocalConnection), "0");
     EXPECT_EQ(Settings::read(keys::LastFolderDot), "");
     EXPECT_FALSE(QFileInfo::exists(Settings::filePath())) << "reading created the file";
     Settings::write(keys::Port, "");
-    EXPECT_EQ(Settings::read(keys::Port, keys::kDefaultPort), ""); // a stored empty value
+    EXPECT_EQ(Settings::read(keys::Port), ""); // a stored empty value
 }
 
 TEST_F(SettingsTest, TextComesBackExactly)
@@ -57,9 +57,9 @@ TEST_F(SettingsTest, TextComesBackExactly)
         "[Section]", "line\nbreak", "# not a comment",      "Пароль密码Λ", "x=1;Pwd={y}",
     };
     for (const QString& v : values) {
-        for (const QString& key : {keys::Password, keys::LocalConnection, keys::ParadoxFolder}) {
+        for (const SettingKey& key : {keys::Password, keys::LocalConnection, keys::ParadoxFolder}) {
             Settings::write(key, v);
-            EXPECT_EQ(Settings::read(key), v) << key.toStdString() << ": " << v.toStdString();
+            EXPECT_EQ(Settings::read(key), v) << key.text.toStdString() << ": " << v.toStdString();
         }
     }
 }

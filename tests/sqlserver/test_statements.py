@@ -2,6 +2,7 @@
 
 import argparse
 import os
+import random
 import struct
 import sys
 import unittest
@@ -10,9 +11,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tdsstandin import procs, tokens  # noqa: E402
 from tdsstandin.catalogue import Database  # noqa: E402
-from tdsstandin.engine import Engine  # noqa: E402
+from tdsstandin.engine import Engine, _fast_insert  # noqa: E402
+from tdsstandin.errors import SqlError  # noqa: E402
 from tdsstandin.faults import Failure, Faults  # noqa: E402
-from tdsstandin.parser import Parser  # noqa: E402
+from tdsstandin.parser import Parser, parse_batch  # noqa: E402
 from tdsstandin.prepared import PreparedStatements  # noqa: E402
 from tdsstandin.server import Server  # noqa: E402
 
@@ -234,14 +236,18 @@ class CatalogueTest(StandinCase):
         try:
             first = Database("shop", path)
             self.server.db = first
-            self.run_batch("CREATE TABLE [t]([a] DECIMAL(9,3) NOT NULL, [b] NVARCHAR(MAX))")
+            self.run_batch("CREATE TABLE [t]([a] DECIMAL(9,3) NOT NULL, [b] NVARCHAR(MAX), "
+                           "[c] INT IDENTITY(5, 2), CONSTRAINT [k] PRIMARY KEY ([a]))")
             self.run_batch("INSERT INTO [t] VALUES('1.5', N'\u0416')")
             first.conn.close()
             self.server.db = self.db = Database("shop", path)
             obj = self.db.resolve(Parser("t").name())
             self.assertEqual([(c.type.declared(), c.nullable) for c in obj.columns],
-                             [("decimal(9,3)", False), ("nvarchar(max)", True)])
-            self.assertEqual(self.rows("SELECT * FROM [t]"), [("1.500", "\u0416")])
+                             [("decimal(9,3)", False), ("nvarchar(max)", True), ("int", False)])
+            self.assertEqual(self.error_of("INSERT INTO [t] VALUES('1.50', NULL)")[0], 2627)
+            self.run_batch("INSERT INTO [t] VALUES('2', NULL)")
+            self.assertEqual(self.rows("SELECT * FROM [t]"), [("1.500", "\u0416", 5),
+                                                               ("2.000", None, 7)])
         finally:
             os.remove(path)
 
@@ -265,6 +271,183 @@ class FaultsTest(unittest.TestCase):
         f = Faults()
         f.set_delay(500, "^SELECT")
         self.assertEqual([f.plan(s).delay for s in ("SELECT 1", "INSERT")], [500, 0])
+
+
+def _spaces(rnd):
+    return rnd.choice(["", "", " ", " ", "  ", "\t", "\r\n", "\u3000"])
+
+
+def _case(rnd, word):
+    return "".join(c.lower() if rnd.random() < 0.3 else c for c in word)
+
+
+def _insert(rnd):
+    """A generated INSERT and whether it is in the form a transfer sends (the fast path's)."""
+    sent_form = True
+    kind = rnd.randrange(6)
+    if kind == 0:
+        name = "[" + rnd.choice(["Products", "a]]b", "Order Details", "", "x" * 127 + "]]",
+                                 "y" * 129, "[q", "VALUES"]) + "]"
+        sent_form = len(name[1:-1].replace("]]", "]")) <= 128
+    elif kind == 1:
+        name = rnd.choice(["Products", "_t1", "T#@$", "NULL", "VALUES", "P" + "VALUES"])
+    elif kind == 2:
+        name = rnd.choice(["dbo.Products", "[dbo].[T]", '"Quoted"', "\u00dcml", "#tmp", "1st"])
+        sent_form = False
+    else:
+        name = "[T%d]" % rnd.randrange(3)
+    rows = []
+    for _ in range(rnd.choice([1, 1, 2, 3, 5])):
+        values = []
+        for _ in range(rnd.randint(1, 4)):
+            form = rnd.randrange(12)
+            if form < 4:
+                text = "".join(rnd.choice("ab ',()N\u00e9\u0416\n0x-;") for _ in range(
+                    rnd.randrange(6))).replace("'", "''")
+                values.append(rnd.choice(["", "N", "n"]) + "'" + text + "'")
+            elif form == 4:
+                values.append(_case(rnd, "NULL"))
+            elif form < 7:
+                values.append(rnd.choice(["", "-"]) + str(rnd.choice([0, 7, 42, 2**31, 10**40]))
+                              .zfill(rnd.randint(1, 3)))
+            elif form < 9:
+                values.append(rnd.choice(["0x", "0X"]) + "".join(
+                    rnd.choice("0123456789abcdefABCDEF") for _ in range(rnd.randrange(5))))
+            else:
+                values.append(rnd.choice(["1.5", "- 5", "+5", "1e3", ".5", "@p", "0x1G", "1a",
+                                          "--5", "NULLL", "x", "DEFAULT"]))
+                sent_form = False
+        rows.append("(" + ",".join(_spaces(rnd) + v + _spaces(rnd) for v in values) + ")")
+    gap = _spaces(rnd) if name.endswith("]") else rnd.choice([" ", "\n"])
+    head = [_case(rnd, "INSERT"), " ", _case(rnd, "INTO"), " ", name, gap,
+            _case(rnd, "VALUES"), _spaces(rnd)]
+    tail = rnd.choice(["", "", ";", " ; ", "\n"])
+    twist = rnd.randrange(10)
+    if twist == 0:
+        head[1:4] = [" "]                                   # no INTO
+    elif twist == 1:                                        # a column list
+        head[4] += _spaces(rnd) + "(" + ",".join(_spaces(rnd) + rnd.choice(
+            ["a", "[b]", "[c]]d]", "[x(y)]", "NULL", "[" + "z" * 129 + "]", "1a", "[a].[b]"]) +
+            _spaces(rnd) for _ in range(rnd.randint(1, 3))) + ")"
+        sent_form = sent_form and not any(n in head[4] for n in ("zzz", "1a", "].["))
+    elif twist == 2:
+        tail += rnd.choice([",", "; SELECT 1", " -- done", ",(1", "/**/"])
+    elif twist == 3:
+        head[5] = ""                                        # the name against VALUES
+        sent_form = sent_form and name.endswith("]")
+    if twist in (0, 2):
+        sent_form = False
+    return "".join(head) + (_spaces(rnd) + "," + _spaces(rnd)).join(rows) + tail, sent_form
+
+
+def _parsed(sql):
+    try:
+        statements = parse_batch(sql)
+    except SqlError as err:
+        return "error %d" % err.number
+    if len(statements) != 1 or statements[0].kind != "insert":
+        return [s.kind for s in statements]
+    stmt = statements[0]
+    return (stmt.name.parts, stmt.columns,
+            [[(v.kind, v.value) for v in row] for row in stmt.rows])
+
+
+class KeysTest(StandinCase):
+    def test_keys_identity_and_not_null_behave_as_sql_server(self):
+        self.run_batch("CREATE TABLE [Parts]([id] INT IDENTITY(10, 5) PRIMARY KEY, [code] "
+                       "NVARCHAR(20) NOT NULL CONSTRAINT [UQ_code] UNIQUE, [note] NVARCHAR(MAX))")
+        self.run_batch("CREATE TABLE [Lines]([o] INT, [n] SMALLINT, [qty] MONEY, "
+                       "CONSTRAINT [PK_Lines] PRIMARY KEY ([n], [o]))")
+        self.assertEqual(self.run_batch("INSERT INTO [Parts] VALUES(N'a', NULL), ('b', 'x')"),
+                         [("DONE", tokens.DONE_COUNT, 2)])
+        self.assertEqual(self.rows("SELECT IDENT_CURRENT('Parts')"), [("15",)])
+        pk = self.rows("SELECT * FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS")
+        generated = [r[2] for r in pk if r[5] == "Parts" and r[6] == "PRIMARY KEY"][0]
+        self.assertRegex(generated, r"^PK__Parts__[0-9A-F]{16}$")
+        cases = [
+            ("INSERT INTO [Parts] VALUES(N'A ', NULL)", 2627, "Violation of UNIQUE KEY "
+             "constraint 'UQ_code'. Cannot insert duplicate key in object 'dbo.Parts'. The "
+             "duplicate key value is (A )."),
+            ("INSERT INTO [Lines] VALUES(1, 2, 3), ('1', '2', '4')", 2627, "Violation of "
+             "PRIMARY KEY constraint 'PK_Lines'. Cannot insert duplicate key in object "
+             "'dbo.Lines'. The duplicate key value is (2, 1)."),
+            ("INSERT INTO [Lines] VALUES(1, NULL, 3)", 515, "Cannot insert the value NULL into "
+             "column 'n', table 'shop.dbo.Lines'; column does not allow nulls. INSERT fails."),
+            ("INSERT INTO [Parts]([id], [code]) VALUES(1, 'c')", 544, "Cannot insert explicit "
+             "value for identity column in table 'Parts' when IDENTITY_INSERT is set to OFF."),
+            ("INSERT INTO [Parts] VALUES(1, 'c', NULL)", 8101, "An explicit value for the "
+             "identity column in table 'Parts' can only be specified when a column list is used "
+             "and IDENTITY_INSERT is ON."),
+            ("SET IDENTITY_INSERT [Lines] ON", 8106, "Table 'Lines' does not have the identity "
+             "property. Cannot perform SET operation."),
+            ("CREATE TABLE [x]([a] INT PRIMARY KEY, [b] INT PRIMARY KEY)", 8110, "Cannot add "
+             "multiple PRIMARY KEY constraints to table 'x'."),
+            ("CREATE TABLE [x]([a] INT NULL PRIMARY KEY)", 8111, "Cannot define PRIMARY KEY "
+             "constraint on nullable column in table 'x'."),
+            ("CREATE TABLE [x]([a] FLOAT IDENTITY)", 2749, "Identity column 'a' must be of data "
+             "type int, bigint, smallint, tinyint, or decimal or numeric with a scale of 0, and "
+             "constrained to be nonnullable."),
+            ("CREATE TABLE [x]([a] INT, CONSTRAINT [PK_Lines] PRIMARY KEY ([a]))", 2714,
+             "There is already an object named 'PK_Lines' in the database."),
+        ]
+        for sql, number, text in cases:
+            with self.subTest(sql=sql):
+                self.assertEqual(self.error_of(sql), (number, text))
+        # Explicit values under IDENTITY_INSERT move the current value only forwards.
+        self.run_batch("SET IDENTITY_INSERT [dbo].[Parts] ON; INSERT INTO [Parts]([code], [id]) "
+                       "VALUES('c', 100), ('d', 50); SET IDENTITY_INSERT [Parts] OFF")
+        self.run_batch("INSERT INTO [Parts]([code]) VALUES('e')")
+        self.assertEqual(self.rows("SELECT [id], [code] FROM [Parts]"),
+                         [(10, "a"), (15, "b"), (100, "c"), (50, "d"), (105, "e")])
+        self.assertEqual(self.rows("SELECT IDENT_CURRENT('Parts'), IDENT_CURRENT('Lines')"),
+                         [("105", None)])
+        self.assertEqual(self.rows("SELECT * FROM INFORMATION_SCHEMA.KEY_COLUMN_USAGE")[:2],
+                         [("shop", "dbo", "PK_Lines", "shop", "dbo", "Lines", "n", 1),
+                          ("shop", "dbo", "PK_Lines", "shop", "dbo", "Lines", "o", 2)])
+        keys = procs.sp_pkeys_rows(self.db, {"@table_name": "lines", "@table_owner": None,
+                                             "@table_qualifier": None})
+        self.assertEqual(keys, [("shop", "dbo", "Lines", "n", 1, "PK_Lines"),
+                                ("shop", "dbo", "Lines", "o", 2, "PK_Lines")])
+
+
+class RowFaultsTest(StandinCase):
+    def test_lost_and_changed_rows_are_acknowledged_as_inserted(self):
+        self.run_batch("CREATE TABLE [Big]([a] INT, [b] NVARCHAR(5)); CREATE TABLE "
+                       "[big~tabulex-new-7]([a] INT, [b] NVARCHAR(5)); CREATE TABLE "
+                       "[Order Details]([a] INT, [b] DECIMAL(5,2), [c] NVARCHAR(3))")
+        self.run_batch("EXEC standin_control 'lose_rows Big 3'")
+        self.run_batch("EXEC standin_control 'lose_rows', 'Order Details', 1")
+        self.assertEqual(self.run_batch("INSERT INTO [big~tabulex-new-7] VALUES(1, 'x'), "
+                                        "(2, 'y')"), [("DONE", tokens.DONE_COUNT, 2)])
+        self.assertEqual(self.run_batch("INSERT INTO [Big] VALUES(3, 'z'), (4, 'w')"),
+                         [("DONE", tokens.DONE_COUNT, 2)])
+        self.run_batch("INSERT INTO [Big] VALUES(5, 'v')")
+        self.assertEqual(self.rows("SELECT * FROM [big~tabulex-new-7]"), [])
+        self.assertEqual(self.rows("SELECT * FROM [Big]"), [(4, "w"), (5, "v")])
+        self.run_batch("EXEC standin_control 'change_value [Order Details]'")
+        self.assertEqual(self.run_batch("INSERT INTO [Order Details] VALUES(NULL, '1.5', 'a'), "
+                                        "(NULL, '2.59', 'b'), (NULL, '3', 'c')"),
+                         [("DONE", tokens.DONE_COUNT, 3)])
+        self.run_batch("INSERT INTO [Order Details] VALUES(NULL, '4', 'd')")
+        self.assertEqual(self.rows("SELECT * FROM [Order Details]"),
+                         [(None, "2.58", "b"), (None, "3.00", "c"), (None, "4.00", "d")])
+
+
+class FastInsertTest(unittest.TestCase):
+    def test_the_fast_insert_path_reads_every_statement_as_the_parser_does(self):
+        rnd = random.Random(27)
+        statements = [_insert(rnd) for _ in range(4000)]
+        statements.append(("INSERT INTO [Products] VALUES (1, N'Widget', 'a'), (2, 'x', NULL), "
+                           "(3, 'y', 0x00)", True))
+        taken = 0
+        for sql, sent_form in statements:
+            fast = _fast_insert(sql)
+            if fast is None:
+                self.assertFalse(sent_form, sql)
+                continue
+            taken += 1
+            self.assertEqual((fast.name.parts, fast.columns, fast.rows), _parsed(sql), sql)
+        self.assertGreater(taken, 500)
 
 
 if __name__ == "__main__":

@@ -1,9 +1,9 @@
 #include "TablesTestSupport.h"
 #include "TestPaths.h"
 #include "core/AppInfo.h"
-#include "tables/FileRoutines.h"
+#include "tables/FileDeleteRename.h"
 #include "tables/ListFill.h"
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 #include "TablesTestSupport.h"
 #include "core/AppInfo.h"
 #include "tables/ListFill.h"
-#include "tables/TableCommands.h"
+#include "tables/SqlTableCommands.h"
 #include "transfer/Statements.h"
 
 #include <gtest/gtest.h>

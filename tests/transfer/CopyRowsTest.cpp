@@ -43,7 +43,7 @@ qint64 copy(int rows, qint64 claimed, TestHost& host, staging::StagingStore& sto
     QString current;
     trap.showStatement(&current);
     const std::vector<ColumnPlan> plans = {ColumnPlan{"INT", LiteralStyle::Quoted, {}}};
-    StagingRowTarget target(&store, "T", plans, current, host);
+    StagingRowTarget target(&store, "T", plans, current);
     const CopyResult r = copyRows(host, trap, 136, current, source, "SELECT * FROM [T]", target);
     EXPECT_TRUE(r.complete);
     qint64 stored = 0;

@@ -1,4 +1,3 @@
-#include "TestHost.h"
 #include "data/Recordset.h"
 #include "staging/StagingStore.h"
 #include "transfer/StagingRowTarget.h"
@@ -57,9 +56,8 @@ TEST_P(StagingRow, StoresWhatTheInsertStatementWrites)
     store.createTable("t", {{"c", *staging::parseColumnType(QString::fromLatin1(c.type))}});
     const Fields row({Field{QStringLiteral("c"), 0, c.value, 0, 0, 0}});
     const std::vector<ColumnPlan> plans = {ColumnPlan{c.type, c.style, {}}};
-    test::TestHost host;
     QString current;
-    StagingRowTarget target(&store, "t", plans, current, host);
+    StagingRowTarget target(&store, "t", plans, current);
     Outcome outcome;
     target.add(row, outcome);
     const QString& refusal = outcome.refusal;

@@ -1,7 +1,7 @@
 #include "ui/common/WindowChrome.h"
 
 #include "core/AppInfo.h"
-#include "folders/Folders.h"
+#include "folders/FileTests.h"
 
 #include <QApplication>
 #include <QCheckBox>

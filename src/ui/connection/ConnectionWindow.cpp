@@ -4,7 +4,8 @@
 #include "connect/SqlServerLogin.h"
 #include "core/AppInfo.h"
 #include "core/StopRequest.h"
-#include "folders/Folders.h"
+#include "folders/FileTests.h"
+#include "folders/FolderPicker.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
@@ -269,10 +270,10 @@ void ConnectionWindow::load()
     trap.step(114, [&] { userEdit->setText(Settings::read(keys::User)); });
     trap.step(116, [&] { passwordEdit->setText(Settings::read(keys::Password)); });
     trap.step(118, [&] { databaseEdit->setText(Settings::read(keys::Database)); });
-    trap.step(120, [&] { portEdit->setText(Settings::read(keys::Port, keys::kDefaultPort)); });
+    trap.step(120, [&] { portEdit->setText(Settings::read(keys::Port)); });
     trap.step(122, [&] {
-        localConnectionCheck->setChecked(
-            Settings::read(keys::LocalConnection, QStringLiteral("0")) != QStringLiteral("0"));
+        localConnectionCheck->setChecked(Settings::read(keys::LocalConnection) !=
+                                         QStringLiteral("0"));
     });
     runWindowCommand([&] {
         // On screen with the stored values while the advance tests them.
@@ -355,12 +356,12 @@ void ConnectionWindow::fillTableWindow(TableWindow& window, ErrorTrap& trap)
     trap.step(108,
               [&] { fillParadoxTableList(window.paradoxTables(), folderEdit->text(), window); });
     trap.step(110, [&] {
-        window.customizeToParadoxCheck->setChecked(
-            Settings::read(keys::WithDataTypeChange1, QStringLiteral("0")) != QStringLiteral("0"));
+        window.customizeToParadoxCheck->setChecked(Settings::read(keys::CustomizeToParadox) !=
+                                                   QStringLiteral("0"));
     });
     trap.step(112, [&] {
-        window.customizeToSqlServerCheck->setChecked(
-            Settings::read(keys::WithDataTypeChange2, QStringLiteral("0")) != QStringLiteral("0"));
+        window.customizeToSqlServerCheck->setChecked(Settings::read(keys::CustomizeToSqlServer) !=
+                                                     QStringLiteral("0"));
     });
 }
 

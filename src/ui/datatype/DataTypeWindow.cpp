@@ -2,8 +2,10 @@
 
 #include "core/AppInfo.h"
 #include "core/StopRequest.h"
-#include "customize/Customize.h"
-#include "folders/Folders.h"
+#include "customize/AppliedTypes.h"
+#include "customize/DataTypeCatalogue.h"
+#include "customize/TypeProposals.h"
+#include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "ui/common/AppIcon.h"

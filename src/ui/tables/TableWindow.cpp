@@ -2,13 +2,14 @@
 
 #include "core/AppInfo.h"
 #include "core/StopRequest.h"
-#include "folders/Folders.h"
+#include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
 #include "tables/ListFill.h"
-#include "tables/TableCommands.h"
+#include "tables/ParadoxTableCommands.h"
+#include "tables/SqlTableCommands.h"
 #include "transfer/Transfers.h"
 #include "ui/common/AppIcon.h"
 #include "ui/common/WindowChrome.h"
@@ -265,7 +266,7 @@ void TableWindow::onCustomizeToParadoxClicked()
 {
     ErrorTrap trap(m_prompter, kModule, kCustomizeToParadoxProcedure);
     trap.step(100, [&] {
-        Settings::write(keys::WithDataTypeChange1, checkValue(customizeToParadoxCheck));
+        Settings::write(keys::CustomizeToParadox, checkValue(customizeToParadoxCheck));
     });
 }
 
@@ -275,7 +276,7 @@ void TableWindow::onCustomizeToSqlServerClicked()
 {
     ErrorTrap trap(m_prompter, kModule, kCustomizeToSqlServerProcedure);
     trap.step(100, [&] {
-        Settings::write(keys::WithDataTypeChange2, checkValue(customizeToSqlServerCheck));
+        Settings::write(keys::CustomizeToSqlServer, checkValue(customizeToSqlServerCheck));
     });
 }
 

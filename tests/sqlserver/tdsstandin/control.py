@@ -33,6 +33,11 @@ control commands (send as a statement on any connection, for example
   fail PATTERN NUMBER TEXT [SEVERITY [TIMES]]
                              statements matching PATTERN (regular expression, case-insensitive) fail
                              with that error number and text (severity 16; every time, or TIMES times)
+  lose_rows TABLE N          acknowledge the next N rows inserted into TABLE (or into a table being
+                             built under its name, TABLE~tabulex-new-...) without keeping them;
+                             they count as inserted
+  change_value TABLE         keep the next row inserted into TABLE (or its ~tabulex-new- table)
+                             with its first non-NULL value changed
   system_table SCHEMA.NAME   list one more SYSTEM TABLE in the catalogue
   fill TABLE ROWS            append ROWS generated rows to the table TABLE
   status                     one row: open_connections, logins, statements
@@ -119,6 +124,25 @@ def _fail(server, words):
                                       times))
 
 
+def _table_word(words, last):
+    """The table name of a row fault: [bracketed] or as written (blanks kept)."""
+    text = " ".join(words[1:last]).strip()
+    if not text:
+        raise SqlError(50000, 1, 16, "standin_control: %s needs a table name" % words[0])
+    if text.startswith("["):
+        return Parser(text).name().object
+    return text
+
+
+def _lose_rows(server, words):
+    count = _int(words, len(words) - 1, "lose_rows")
+    server.faults.add_row_fault(_table_word(words, len(words) - 1), lose=count)
+
+
+def _change_value(server, words):
+    server.faults.add_row_fault(_table_word(words, len(words)), change=1)
+
+
 def _system_table(server, words):
     name = Parser(words[1] if len(words) > 1 else "").name()
     server.db.add_system_table(name.schema or "dbo", name.object)
@@ -132,9 +156,22 @@ def _fill(server, words):
     start = server.db.count(obj)
     types = [c.type for c in obj.columns]
     batch = 5000
-    for first in range(start, start + total, batch):
-        last = min(first + batch, start + total)
-        server.db.insert(obj, [[samples.sample(t, i) for t in types] for i in range(first, last)])
+    identity = obj.identity
+    with server.db.lock:
+        current = identity.current if identity else None
+        for first in range(start, start + total, batch):
+            last = min(first + batch, start + total)
+            rows = [[samples.sample(t, i) for t in types] for i in range(first, last)]
+            if identity:
+                for row in rows:
+                    current = identity.next_value(current)
+                    row[identity.position] = current if types[identity.position].storage == \
+                        "INTEGER" else str(current)
+            server.db.insert(obj, rows)
+        if identity and total:
+            server.db.set_identity(obj, current)
+        for c in obj.constraints:
+            c.keys = None   # read again from the table when next needed
 
 
 def _status(server, words):
@@ -155,5 +192,6 @@ def _log_clear(server, words):
 _COMMANDS = {"reset": _reset, "clear": _clear, "refuse_logins": _refuse,
              "delay_login": _delay_login, "delay": _delay, "latency": _latency, "drop_after": _drop_after,
              "cut_after": _cut_after,
-             "fail": _fail, "system_table": _system_table, "fill": _fill, "status": _status,
+             "fail": _fail, "lose_rows": _lose_rows, "change_value": _change_value,
+             "system_table": _system_table, "fill": _fill, "status": _status,
              "log": _log, "log_clear": _log_clear}

@@ -3,20 +3,28 @@
 import re
 
 from . import procs, tokens
-from .catalogue import TABLE, VIEW, Column
+from .catalogue import TABLE, VIEW, Column, key, key_of
 from .convert import Literal
 from .errors import SqlError, invalid_column, invalid_object
 from .parser import Name, Parser, Stmt, parse_batch
 from .results import Source, constant_source, literal_column, write_rows
-from .sqltypes import SqlType
+from .sqltypes import SqlType, int_range
 
 # INSERT INTO [name] VALUES(...)[, (...)] with literal values: the statements a transfer sends.
 # The whole statement is checked by one expression, then its values are picked out by another.
-_VALUE = r"\s*(?:(N?)'([^']*+(?:''[^']*+)*+)'|(NULL)|(-?[0-9]+)|0x([0-9A-Fa-f]*+))\s*"
-_ROW = r"\((?:%s,)*+%s\)" % (_VALUE, _VALUE)
-_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(\[[^\]]*+(?:\]\][^\]]*+)*+\]|[A-Za-z_][\w@#$]*)\s*"
-                          r"VALUES\s*%s(?:\s*,\s*%s)*+\s*;?\s*" % (_ROW, _ROW), re.I)
-_FAST_VALUES = re.compile(_VALUE + r"([,)])", re.I)
+# Possessive repeats only of single characters: Python 3.11's re module mishandles possessive
+# repeats of groups ("SystemError: The span of capturing group is wrong", CPython issue 101955,
+# and wrong matches that depend on the process's memory). A quoted form ends at a quote not
+# followed by another, so the greedy group repeats cannot backtrack far.
+_FORM = r"\s*+(?:N?'[^']*+(?:''[^']*+)*'(?!')|NULL|-?[0-9]++|0x[0-9A-Fa-f]*+)\s*+"
+_ROW = r"\((?:%s,)*%s\)" % (_FORM, _FORM)
+_NAME = r"\[[^\]]*+(?:\]\][^\]]*+)*\](?!\])|[A-Za-z_][\w@#$]*+"
+_FAST_INSERT = re.compile(r"\s*INSERT\s+INTO\s+(%s)(?:\s*\(\s*((?:%s)(?:\s*,\s*(?:%s))*)\s*\))?"
+                          r"\s*VALUES\s*%s(?:\s*,\s*%s)*\s*;?\s*"
+                          % (_NAME, _NAME, _NAME, _ROW, _ROW), re.I)
+_FAST_NAMES = re.compile(_NAME)
+_FAST_VALUES = re.compile(r"\s*+(?:(N?)'([^']*+(?:''[^']*+)*)'(?!')|(NULL)|(-?[0-9]++)|"
+                          r"0x([0-9A-Fa-f]*+))\s*+([,)])", re.I)
 _MAX_INSERT_ROWS = 1000
 
 
@@ -27,6 +35,7 @@ class Engine:
         self.channel = channel
         self.session = session
         self.done_token = tokens.DONE  # DONEINPROC while a procedure runs statements
+        self.identity_insert = None    # the table this session has SET IDENTITY_INSERT ON
 
     def attention(self):
         return self.channel.attention_arrived(0.0)
@@ -74,7 +83,7 @@ class Engine:
 
     # -- definitions --------------------------------------------------------------------------
     def do_create_table(self, stmt, more):
-        self.db.create_table(stmt.name, stmt.columns)
+        self.db.create_table(stmt.name, stmt.columns, stmt.constraints)
         self.done(more, tokens.CMD_CREATE_TABLE)
 
     def do_create_view(self, stmt, more):
@@ -120,6 +129,28 @@ class Engine:
     def do_set(self, stmt, more):
         self.done(more, tokens.CMD_SET)
 
+    def do_identity_insert(self, stmt, more):
+        obj = self.db.resolve(stmt.name)
+        if obj is None or not obj.is_user or obj.kind != TABLE:
+            raise SqlError(1088, 11, 16, 'Cannot find the object "%s" because it does not exist '
+                           'or you do not have permissions.' % stmt.name)
+        if obj.identity is None:
+            raise SqlError(8106, 1, 16, "Table '%s' does not have the identity property. Cannot "
+                           "perform SET operation." % stmt.name)
+        current = self.identity_insert
+        if current is not None and self.db.objects.get(key(current.schema, current.name)) \
+                is not current:
+            current = self.identity_insert = None   # dropped meanwhile
+        if stmt.on:
+            if current is not None and current is not obj:
+                raise SqlError(8107, 1, 16, "IDENTITY_INSERT is already ON for table "
+                               "'%s.%s.%s'. Cannot perform SET operation for table '%s'."
+                               % (self.db.name, current.schema, current.name, stmt.name))
+            self.identity_insert = obj
+        elif current is obj:
+            self.identity_insert = None
+        self.done(more, tokens.CMD_SET)
+
     def do_exec(self, stmt, more):
         args = [(None if p is None else p.lower(), lit) for p, lit in stmt.args]
         return procs.run(self, str(stmt.proc), stmt.proc, args, more)
@@ -137,9 +168,107 @@ class Engine:
                            "statement exceeds the maximum allowed number of %d row values."
                            % _MAX_INSERT_ROWS)
         positions = self.insert_positions(obj, stmt.columns)
+        identity = obj.identity
+        if identity is not None:
+            positions = self.identity_positions(obj, positions, len(stmt.rows[0]))
         stored = [self.insert_row(obj, positions, values, stmt) for values in stmt.rows]
+        count = len(stored)
+        if identity is None and not obj.constraints and not self.server.faults.row_faults:
+            self.db.insert(obj, stored)
+        else:
+            with self.db.lock:  # numbers and keys stay unique across connections
+                self.insert_checked(obj, positions, stored)
+        self.done(more, tokens.CMD_INSERT, count)
+
+    def insert_checked(self, obj, positions, stored):
+        identity = obj.identity
+        current = self.fill_identity(obj, positions, stored) if identity is not None else None
+        if self.server.faults.row_faults:
+            stored = self.spoil(obj, stored)
+        added = [self.new_keys(obj, c, stored) for c in obj.constraints]
         self.db.insert(obj, stored)
-        self.done(more, tokens.CMD_INSERT, len(stored))
+        for c, keys in zip(obj.constraints, added):
+            c.keys |= keys
+        if identity is not None and current != identity.current:
+            self.db.set_identity(obj, current)
+
+    def spoil(self, obj, rows):
+        """The rows kept when the faults lose or change some (standin_control lose_rows,
+        change_value)."""
+        lose, change = self.server.faults.rows_to_spoil(obj.name, len(rows))
+        rows = rows[lose:]
+        if change:
+            row = rows[0]
+            for i, value in enumerate(row):
+                if value is not None:
+                    row[i] = changed_value(obj.columns[i].type, value)
+                    break
+        return rows
+
+    def identity_positions(self, obj, positions, width):
+        """The columns the values of an INSERT go to, checked against IDENTITY_INSERT."""
+        at = obj.identity.position
+        on = self.identity_insert is obj
+        if positions is None:
+            if on or width == len(obj.columns):
+                raise SqlError(8101, 1, 16, "An explicit value for the identity column in table "
+                               "'%s' can only be specified when a column list is used and "
+                               "IDENTITY_INSERT is ON." % obj.name)
+            if width != len(obj.columns) - 1:
+                raise SqlError(213, 1, 16, "Column name or number of supplied values does not "
+                               "match table definition.")
+            return [i for i in range(len(obj.columns)) if i != at]
+        if at in positions and not on:
+            raise SqlError(544, 1, 16, "Cannot insert explicit value for identity column in "
+                           "table '%s' when IDENTITY_INSERT is set to OFF." % obj.name)
+        if at not in positions and on:
+            raise SqlError(545, 1, 16, "Explicit value must be specified for identity column in "
+                           "table '%s' either when IDENTITY_INSERT is set to ON or when a "
+                           "replication user is inserting into a NOT FOR REPLICATION identity "
+                           "column." % obj.name)
+        return positions
+
+    def fill_identity(self, obj, positions, rows):
+        """Numbers the rows (or follows their explicit values); the new current value."""
+        identity = obj.identity
+        at = identity.position
+        column = obj.columns[at]
+        current = identity.current
+        explicit = at in positions
+        low, high = _identity_range(column.type)
+        for row in rows:
+            if explicit:
+                value = row[at]
+                if value is None:
+                    raise SqlError(339, 1, 16, "DEFAULT or NULL are not allowed as explicit "
+                                   "identity values.")
+                current = identity.after_explicit(current, int(value))
+            else:
+                current = identity.next_value(current)
+                if not low <= current <= high:
+                    raise SqlError(8115, 1, 16, "Arithmetic overflow error converting IDENTITY "
+                                   "to data type %s." % column.type.name)
+                row[at] = current if column.type.storage == "INTEGER" else str(current)
+        return current
+
+    def new_keys(self, obj, constraint, rows):
+        """The keys rows add to constraint; a duplicate fails the statement (2627)."""
+        stored = self.db.key_set(obj, constraint)
+        positions = constraint.positions
+        keys = [key_of(obj.columns[p].type) for p in positions]
+        added = set()
+        for row in rows:
+            k = tuple(f(row[p]) for f, p in zip(keys, positions))
+            if k in stored or k in added:
+                shown = ", ".join("<NULL>" if row[p] is None else str(row[p])
+                                  for p in positions)
+                raise SqlError(2627, 1, 14, "Violation of %s constraint '%s'. Cannot insert "
+                               "duplicate key in object '%s.%s'. The duplicate key value is "
+                               "(%s)." % ("PRIMARY KEY" if constraint.kind == "PRIMARY KEY"
+                                          else "UNIQUE KEY", constraint.name, obj.schema,
+                                          obj.name, shown), terminated=True)
+            added.add(k)
+        return added
 
     def insert_positions(self, obj, names):
         if names is None:
@@ -174,7 +303,9 @@ class Engine:
         row = [conv(kind, value) for conv, (kind, value) in zip(obj.converters, by_column)]
         if obj.not_null and None in row:
             for col, value in zip(columns, row):
-                if value is None and not col.nullable:
+                if value is None and not col.nullable and not (col.identity and positions and
+                                                               columns.index(col) not in
+                                                               positions):
                     raise SqlError(515, 2, 16, "Cannot insert the value NULL into column '%s', "
                                    "table '%s.%s.%s'; column does not allow nulls. INSERT "
                                    "fails." % (col.name, self.db.name, obj.schema, obj.name),
@@ -208,7 +339,7 @@ class Engine:
             elif kind == "column":
                 i = _column_index(source.columns, value)
                 c = source.columns[i]
-                columns.append(Column(alias or c.name, c.type, c.nullable))
+                columns.append(Column(alias or c.name, c.type, c.nullable, c.identity))
                 picks.append(i)
             else:
                 raise SqlError(8120, 1, 16, "The stand-in selects only columns, * or COUNT(*) "
@@ -255,6 +386,9 @@ class Engine:
                 column, stored = literal_column(alias, value)
             elif kind == "var":
                 column, stored = self.variable(value, alias)
+            elif kind == "ident_current":
+                column, stored = Column(alias or "", SqlType("numeric", precision=38), True), \
+                    self.ident_current(value)
             elif kind == "count":
                 column, stored = Column(alias or "", SqlType("int"), True), 1
             else:
@@ -263,6 +397,16 @@ class Engine:
             columns.append(column)
             row.append(stored)
         return constant_source(columns, row)
+
+    def ident_current(self, lit):
+        try:
+            obj = self.db.resolve(Parser(str(lit.value)).name()) if lit.is_text else None
+        except SqlError:
+            obj = None
+        if obj is None or not obj.is_user or obj.identity is None:
+            return None
+        i = obj.identity
+        return str(i.seed if i.current is None else i.current)
 
     def variable(self, name, alias):
         values = {"@@VERSION": ("nvarchar", 300, "Microsoft SQL Server 2022 (RTM) - 16.0.4135.4 "
@@ -274,6 +418,35 @@ class Engine:
             raise SqlError(137, 2, 15, 'Must declare the scalar variable "%s".' % name)
         type_name, length, value = values[name]
         return Column(alias or "", SqlType(type_name, length), True), value
+
+
+def changed_value(t, value):
+    """Another value of column type t, as close to value as its stored form allows."""
+    if isinstance(value, bool) or t.name == "bit":
+        return 1 - value
+    if isinstance(value, int):
+        return value ^ 1
+    if isinstance(value, float):
+        return -value if value else 1.0
+    if isinstance(value, bytes):
+        return bytes([value[0] ^ 1]) + value[1:] if value else b"\x01"
+    if t.name in ("decimal", "numeric", "money", "smallmoney"):
+        last = value[-1]
+        return value[:-1] + ("8" if last == "9" else str(int(last) + 1))
+    if t.name == "datetimeoffset":
+        utc, offset = value.split()
+        return "%d %s" % (int(utc) ^ 1, offset)
+    if t.name == "uniqueidentifier":
+        return ("1" if value[0] != "1" else "2") + value[1:]
+    if not value:
+        return "X"
+    return ("X" if value[0] != "X" else "Y") + value[1:]
+
+
+def _identity_range(t):
+    if t.name in ("decimal", "numeric"):
+        return -(10 ** t.precision - 1), 10 ** t.precision - 1
+    return int_range(t.name)
 
 
 def _column_index(columns, name):
@@ -293,9 +466,15 @@ def _fast_insert(sql):
     m = _FAST_INSERT.fullmatch(sql)
     if not m:
         return None
+    names = m.group(2)
+    columns = None
+    if names is not None:
+        columns = [_unbracket(n) for n in _FAST_NAMES.findall(names)]
+        if any(len(c) > 128 for c in columns):
+            return None
     rows = []
     values = []
-    pos = sql.index("(", m.end(1))
+    pos = sql.index("(", m.end(2) if names is not None else m.end(1))
     while True:
         v = _FAST_VALUES.match(sql, pos + 1)
         n, text, null, number, hexdigits, end = v.groups()
@@ -315,9 +494,11 @@ def _fast_insert(sql):
             pos = sql.find("(", pos + 1)
             if pos < 0:
                 break
-    name = m.group(1)
-    if name.startswith("["):
-        name = name[1:-1].replace("]]", "]")
+    name = _unbracket(m.group(1))
     if len(name) > 128:
         return None
-    return Stmt("insert", name=Name([name]), columns=None, rows=rows, text=sql)
+    return Stmt("insert", name=Name([name]), columns=columns, rows=rows, text=sql)
+
+
+def _unbracket(name):
+    return name[1:-1].replace("]]", "]") if name.startswith("[") else name

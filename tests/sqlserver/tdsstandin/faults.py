@@ -39,6 +39,9 @@ class Faults:
         self.drop_after = None
         self.cut_after = None  # (bytes, pattern or None): the next matching reply is cut
         self.failures = []
+        # Rows that are acknowledged but not kept, or kept changed: table name (case-folded)
+        # -> [rows still to lose, rows still to change]
+        self.row_faults = {}
 
     def set_delay(self, ms, pattern=None):
         with self.lock:
@@ -48,6 +51,31 @@ class Faults:
     def set_cut(self, size, pattern=None):
         with self.lock:
             self.cut_after = (size, re.compile(pattern, re.I | re.S) if pattern else None)
+
+    def add_row_fault(self, table, lose=0, change=0):
+        with self.lock:
+            entry = self.row_faults.setdefault(table.casefold(), [0, 0])
+            entry[0] += lose
+            entry[1] += change
+
+    def rows_to_spoil(self, table, rows):
+        """(how many of the first rows to lose, whether to change the next kept one) for an
+        INSERT of rows into table: the faults of its name, or of the name a table being built
+        under it ends in ("NAME~tabulex-new-...") belongs to."""
+        name = table.casefold()
+        cut = name.find("~tabulex-new-")
+        with self.lock:
+            entry = self.row_faults.get(name if cut < 0 else name[:cut])
+            if entry is None:
+                return 0, False
+            lose = min(entry[0], rows)
+            entry[0] -= lose
+            change = entry[1] > 0 and lose < rows
+            if change:
+                entry[1] -= 1
+            if entry == [0, 0]:
+                del self.row_faults[name if cut < 0 else name[:cut]]
+            return lose, change
 
     def add_failure(self, failure):
         with self.lock:

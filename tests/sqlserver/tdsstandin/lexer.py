@@ -1,4 +1,7 @@
-"""T-SQL tokens: names (bare, [bracketed] with ]] inside, "quoted"), literals, punctuation."""
+"""T-SQL tokens: names (bare, [bracketed] with ]] inside, "quoted"), literals, punctuation.
+
+Quoted forms end at a quote not followed by another; possessive repeats of groups are avoided
+because Python 3.11's re module mishandles them (CPython issue 101955)."""
 
 import re
 
@@ -6,12 +9,12 @@ from .errors import SqlError, syntax_error
 
 _TOKEN = re.compile(r"""
   (?P<ws>\s+|--[^\n]*|/\*.*?\*/)
-| (?P<nstr>[Nn]'[^']*+(?:''[^']*+)*+')
-| (?P<str>'[^']*+(?:''[^']*+)*+')
+| (?P<nstr>[Nn]'[^']*+(?:''[^']*+)*'(?!'))
+| (?P<str>'[^']*+(?:''[^']*+)*'(?!'))
 | (?P<bin>0[xX][0-9A-Fa-f]*)
 | (?P<num>(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?)
-| (?P<br>\[[^\]]*+(?:\]\][^\]]*+)*+\])
-| (?P<dq>"[^"]*+(?:""[^"]*+)*+")
+| (?P<br>\[[^\]]*+(?:\]\][^\]]*+)*\](?!\]))
+| (?P<dq>"[^"]*+(?:""[^"]*+)*"(?!"))
 | (?P<var>@@?[\w@#$]+)
 | (?P<ident>[^\W\d][\w@#$]*|\#[\w@#$]+)
 | (?P<op>[(),;.*=+\-/<>!%])

@@ -175,6 +175,10 @@ class Parser:
 
     def set_option(self):
         self.pos += 1
+        if self.word("IDENTITY_INSERT"):
+            name = self.name()
+            on = self.expect_word("ON", "OFF") == "ON"
+            return Stmt("identity_insert", name=name, on=on)
         while self.peek() is not END and not self.peek().is_op(";"):
             if self.peek().kind == "ident" and self.peek().value.upper() in STATEMENT_WORDS:
                 break
@@ -197,13 +201,20 @@ class Parser:
             return Stmt("create_view", name=name, select=select,
                         definition=self.sql_between(start, self.pos))
         self.expect_op("(")
-        columns = [self.column_definition()]
-        while self.op(","):
-            columns.append(self.column_definition())
+        columns, constraints = [], []
+        while True:
+            if self.peek().is_word("CONSTRAINT", "PRIMARY", "UNIQUE"):
+                constraints.append(self.table_constraint())
+            else:
+                columns.append(self.column_definition(constraints))
+            if not self.op(","):
+                break
         self.expect_op(")")
-        return Stmt("create_table", name=name, columns=columns)
+        return Stmt("create_table", name=name, columns=columns, constraints=constraints)
 
-    def column_definition(self):
+    def column_definition(self, constraints):
+        """(name, type, args, nullable, identity): nullable None when the column does not
+        say; identity (seed, increment) or None. Column constraints go to constraints."""
         column = self.identifier()
         type_name = self.identifier()
         if type_name.upper() == "DOUBLE" and self.word("PRECISION"):
@@ -218,13 +229,54 @@ class Parser:
                 if not self.op(","):
                     break
             self.expect_op(")")
-        nullable = True
-        if self.word("NOT"):
-            self.expect_word("NULL")
-            nullable = False
-        elif self.word("NULL"):
-            nullable = True
-        return (column, type_name, args, nullable)
+        nullable = identity = None
+        while True:
+            if self.word("NOT"):
+                self.expect_word("NULL")
+                nullable = False
+            elif self.word("NULL"):
+                nullable = True
+            elif self.word("IDENTITY"):
+                identity = (1, 1)
+                if self.op("("):
+                    seed = self.signed_number()
+                    self.expect_op(",")
+                    identity = (seed, self.signed_number())
+                    self.expect_op(")")
+            elif self.peek().is_word("CONSTRAINT", "PRIMARY", "UNIQUE"):
+                constraint_name = self.identifier() if self.word("CONSTRAINT") else None
+                kind = self.key_kind()
+                constraints.append((kind, constraint_name, [column]))
+            else:
+                return (column, type_name, args, nullable, identity)
+
+    def key_kind(self):
+        if self.word("PRIMARY"):
+            self.expect_word("KEY")
+            kind = "PRIMARY KEY"
+        else:
+            self.expect_word("UNIQUE")
+            kind = "UNIQUE"
+        self.word("CLUSTERED", "NONCLUSTERED")
+        return kind
+
+    def table_constraint(self):
+        """[CONSTRAINT name] PRIMARY KEY|UNIQUE [CLUSTERED|NONCLUSTERED] (col [ASC|DESC], ...)"""
+        name = self.identifier() if self.word("CONSTRAINT") else None
+        kind = self.key_kind()
+        self.expect_op("(")
+        columns = []
+        while True:
+            columns.append(self.identifier())
+            self.word("ASC", "DESC")
+            if not self.op(","):
+                break
+        self.expect_op(")")
+        return (kind, name, columns)
+
+    def signed_number(self):
+        sign = -1 if self.op("-") else 1
+        return sign * self.number()
 
     def drop(self):
         self.pos += 1
@@ -290,6 +342,11 @@ class Parser:
             self.expect_op("*")
             self.expect_op(")")
             return ("count", None, self.alias())
+        if tok.is_word("IDENT_CURRENT") and self.peek(1).is_op("("):
+            self.pos += 2
+            table = self.literal()
+            self.expect_op(")")
+            return ("ident_current", table, self.alias())
         if tok.kind == "var":
             self.pos += 1
             if tok.value.lower() in self.variables:

@@ -7,7 +7,7 @@ from .catalogue import SYSTEM_TABLE, TABLE, VIEW, Column
 from .errors import SqlError
 from .parser import Name
 from .results import Source, write_rows
-from .sqltypes import SqlType
+from .sqltypes import MAX, SqlType
 
 
 def run(engine, display, name, args, more):
@@ -21,6 +21,13 @@ def run(engine, display, name, args, more):
     if proc == "sp_tables":
         return sp_tables(engine, _named(args, ["@table_name", "@table_owner", "@table_qualifier",
                                                "@table_type", "@fusepattern"]), more)
+    if proc == "sp_columns":
+        return sp_columns(engine, _named(args, ["@table_name", "@table_owner",
+                                                "@table_qualifier", "@column_name",
+                                                "@odbcver"]), more)
+    if proc == "sp_pkeys":
+        return sp_pkeys(engine, _named(args, ["@table_name", "@table_owner",
+                                              "@table_qualifier"]), more)
     if proc == control.PROCEDURE:
         return control.run(engine, [lit for _, lit in args], more)
     if proc in prepared.PROCEDURES and engine.session is not None:
@@ -196,3 +203,157 @@ def _finish_proc_after_rows(engine, more):
     engine.channel.write(tokens.returnstatus(0))
     engine.channel.write(tokens.done(tokens.DONE_MORE if more else tokens.DONE_FINAL,
                                      tokens.CMD_EXECUTE, 0, tokens.DONEPROC))
+
+
+# -- sp_pkeys -------------------------------------------------------------------------------------
+SP_PKEYS_COLUMNS = [Column("TABLE_QUALIFIER", SqlType("nvarchar", 128)),
+                    Column("TABLE_OWNER", SqlType("nvarchar", 128)),
+                    Column("TABLE_NAME", SqlType("nvarchar", 128), False),
+                    Column("COLUMN_NAME", SqlType("nvarchar", 128), False),
+                    Column("KEY_SEQ", SqlType("smallint")),
+                    Column("PK_NAME", SqlType("nvarchar", 128))]
+
+
+def sp_pkeys_rows(db, a):
+    name, owner, qualifier = a["@table_name"], a["@table_owner"], a["@table_qualifier"]
+    if name is None:
+        raise SqlError(201, 4, 16, "Procedure or function 'sp_pkeys' expects parameter "
+                       "'@table_name', which was not supplied.", proc="sp_pkeys")
+    if qualifier and qualifier.casefold() != db.name.casefold():
+        raise SqlError(15250, 1, 16, "The database name component of the object qualifier must "
+                       "be the name of the current database.", proc="sp_pkeys")
+    rows = []
+    with db.lock:
+        objects = list(db.objects.values())
+    for o in objects:
+        if not o.is_user or o.kind != TABLE or o.name.casefold() != name.casefold():
+            continue
+        if (owner or "dbo").casefold() != o.schema.casefold():
+            continue
+        for c in o.constraints:
+            if c.kind == "PRIMARY KEY":
+                rows += [(db.name, o.schema, o.name, o.columns[p].name, i, c.name)
+                         for i, p in enumerate(c.positions, 1)]
+    rows.sort(key=lambda r: (r[1].casefold(), r[2].casefold(), r[4]))
+    return rows
+
+
+def sp_pkeys(engine, a, more):
+    rows = sp_pkeys_rows(engine.db, a)
+    if not write_rows(engine.channel, SP_PKEYS_COLUMNS, iter([rows]), None, True,
+                      lambda: False, done_token=tokens.DONEINPROC):
+        return False
+    _finish_proc_after_rows(engine, more)
+
+
+# -- sp_columns -----------------------------------------------------------------------------------
+_SMALLINT, _INT = SqlType("smallint"), SqlType("int")
+SP_COLUMNS_COLUMNS = [Column("TABLE_QUALIFIER", SqlType("nvarchar", 128)),
+                      Column("TABLE_OWNER", SqlType("nvarchar", 128)),
+                      Column("TABLE_NAME", SqlType("nvarchar", 128)),
+                      Column("COLUMN_NAME", SqlType("nvarchar", 128)),
+                      Column("DATA_TYPE", _SMALLINT), Column("TYPE_NAME", SqlType("nvarchar", 128)),
+                      Column("PRECISION", _INT), Column("LENGTH", _INT),
+                      Column("SCALE", _SMALLINT), Column("RADIX", _SMALLINT),
+                      Column("NULLABLE", _SMALLINT), Column("REMARKS", SqlType("varchar", 254)),
+                      Column("COLUMN_DEF", SqlType("nvarchar", 4000)),
+                      Column("SQL_DATA_TYPE", _SMALLINT), Column("SQL_DATETIME_SUB", _SMALLINT),
+                      Column("CHAR_OCTET_LENGTH", _INT), Column("ORDINAL_POSITION", _INT),
+                      Column("IS_NULLABLE", SqlType("varchar", 254)),
+                      Column("SS_DATA_TYPE", SqlType("tinyint"))]
+
+# type: (ODBC type, radix, TDS type code nullable, NOT NULL) for sp_columns
+_ODBC_TYPES = {"bit": (-7, None, 104, 50), "tinyint": (-6, 10, 38, 48),
+               "smallint": (5, 10, 38, 52), "int": (4, 10, 38, 56), "bigint": (-5, 10, 38, 127),
+               "real": (7, 10, 109, 59), "float": (6, 10, 109, 62), "money": (3, 10, 110, 60),
+               "smallmoney": (3, 10, 110, 122), "decimal": (3, 10, 106, 106),
+               "numeric": (2, 10, 108, 108), "datetime": (93, None, 111, 61),
+               "smalldatetime": (93, None, 111, 58), "date": (-9, None, 0, 0),
+               "time": (-9, None, 0, 0), "datetime2": (-9, None, 0, 0),
+               "datetimeoffset": (-9, None, 0, 0), "char": (1, None, 47, 47),
+               "varchar": (12, None, 39, 39), "text": (-1, None, 35, 35),
+               "nchar": (-8, None, 39, 39), "nvarchar": (-9, None, 39, 39),
+               "ntext": (-10, None, 99, 99), "binary": (-2, None, 45, 45),
+               "varbinary": (-3, None, 37, 37), "image": (-4, None, 34, 34),
+               "uniqueidentifier": (-11, None, 0, 0)}
+_FIXED_PRECISION = {"bit": (1, 1), "tinyint": (3, 1), "smallint": (5, 2), "int": (10, 4),
+                    "bigint": (19, 8), "real": (7, 4), "float": (15, 8), "money": (19, 21),
+                    "smallmoney": (10, 12), "datetime": (23, 16), "smalldatetime": (16, 16),
+                    "date": (10, 20), "text": (2147483647, 2147483647),
+                    "ntext": (1073741823, 2147483646), "image": (2147483647, 2147483647),
+                    "uniqueidentifier": (36, 16)}
+
+
+def _column_description(t, odbc_version):
+    """(DATA_TYPE, PRECISION, LENGTH, SCALE, RADIX, SQL_DATA_TYPE, SQL_DATETIME_SUB,
+    CHAR_OCTET_LENGTH) of a column type in sp_columns."""
+    n = t.name
+    data_type, radix = _ODBC_TYPES[n][:2]
+    scale = None
+    if n in ("decimal", "numeric"):
+        precision, length, scale = t.precision, t.precision + 2, t.scale
+    elif n in ("money", "smallmoney"):
+        (precision, length), scale = _FIXED_PRECISION[n], 4
+    elif n in ("time", "datetime2", "datetimeoffset"):
+        precision = {"time": 8, "datetime2": 19, "datetimeoffset": 26}[n] + \
+            (t.scale + 1 if t.scale else 0)
+        length, scale = 2 * precision, t.scale
+    elif n in _FIXED_PRECISION:
+        precision, length = _FIXED_PRECISION[n]
+        if n in ("tinyint", "smallint", "int", "bigint"):
+            scale = 0
+        elif n in ("datetime", "smalldatetime"):
+            scale = 3 if n == "datetime" else 0
+    elif t.length == MAX:
+        data_type = {"varchar": -1, "nvarchar": -10, "varbinary": -4}[n]
+        precision = length = 2147483647 if n != "nvarchar" else 1073741823
+        if n == "nvarchar":
+            length = 2147483646
+    else:
+        precision = t.length
+        length = 2 * t.length if t.is_unicode else t.length
+    sql_data_type, sub = data_type, None
+    if n in ("datetime", "smalldatetime"):
+        if odbc_version != 3:
+            data_type = 11
+        sql_data_type, sub = 9, 3
+    octets = length if t.is_unicode or t.is_ansi or n == "date" or \
+        n in ("time", "datetime2", "datetimeoffset") else None
+    return data_type, precision, length, scale, radix, sql_data_type, sub, octets
+
+
+def sp_columns_rows(db, a):
+    name, owner, qualifier, column = (a["@table_name"], a["@table_owner"],
+                                      a["@table_qualifier"], a["@column_name"])
+    if name is None:
+        raise SqlError(201, 4, 16, "Procedure or function 'sp_columns' expects parameter "
+                       "'@table_name', which was not supplied.", proc="sp_columns")
+    if qualifier and qualifier.casefold() != db.name.casefold():
+        raise SqlError(15250, 1, 16, "The database name component of the object qualifier must "
+                       "be the name of the current database.", proc="sp_columns")
+    odbc_version = int(a["@odbcver"] or 2)
+    name_re, owner_re, column_re = like(name), like(owner or "dbo"), like(column or "%")
+    rows = []
+    with db.lock:
+        objects = [o for o in db.objects.values() if o.is_user]
+    for o in sorted(objects, key=lambda o: (o.schema.casefold(), o.name.casefold())):
+        if not name_re.fullmatch(o.name) or not owner_re.fullmatch(o.schema):
+            continue
+        for position, c in enumerate(o.columns, 1):
+            if not column_re.fullmatch(c.name):
+                continue
+            d = _column_description(c.type, odbc_version)
+            codes = _ODBC_TYPES[c.type.name]
+            type_name = c.type.name + (" identity" if c.identity else "")
+            rows.append((db.name, o.schema, o.name, c.name, d[0], type_name, d[1], d[2], d[3],
+                         d[4], int(c.nullable), None, None, d[5], d[6], d[7], position,
+                         "YES" if c.nullable else "NO", codes[2] if c.nullable else codes[3]))
+    return rows
+
+
+def sp_columns(engine, a, more):
+    rows = sp_columns_rows(engine.db, a)
+    if not write_rows(engine.channel, SP_COLUMNS_COLUMNS, iter([rows]), None, True,
+                      lambda: False, done_token=tokens.DONEINPROC):
+        return False
+    _finish_proc_after_rows(engine, more)

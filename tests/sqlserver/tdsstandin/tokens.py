@@ -99,6 +99,8 @@ def colmetadata(columns, table_parts):
     out = bytearray([COLMETADATA]) + struct.pack("<H", len(columns))
     for col in columns:
         flags = 0x0009 if col.nullable else 0x0008
+        if getattr(col, "identity", False):
+            flags |= 0x0010
         out += struct.pack("<IH", 0, flags)
         out += col.type.type_info(col.nullable)
         if col.type.is_long_legacy:

@@ -1,9 +1,8 @@
 #include "ui/datatype/DataTypeWindow.h"
+#include "EveryTypeTable.h"
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
 #include "connect/ConnectionStrings.h"
-#include "customize/Customize.h"
-#include "paradox/TableWriter.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,43 +50,11 @@ protected:
         m_window->load();
     }
 
-    // A Paradox table with one field of every kind the derivation reads, and one row.
+    // A Paradox table with one field of every type, and one row or none.
     void writeParadoxTable(const QString& name, bool withRow)
     {
-        using paradox::FieldType;
-        paradox::TableWriter w((m_folder.path() + u'/' + name + ".db").toStdString(),
-                               {{"Name", FieldType::Alpha, 20},
-                                {"Empty", FieldType::Alpha, 20},
-                                {"Long", FieldType::Alpha, 255},
-                                {"Price", FieldType::Number, 0},
-                                {"Total", FieldType::Money, 0},
-                                {"Qty", FieldType::Short, 0},
-                                {"Id", FieldType::Long, 0},
-                                {"Exact", FieldType::Bcd, 2},
-                                {"Born", FieldType::Date, 0},
-                                {"At", FieldType::Time, 0},
-                                {"Stamp", FieldType::Timestamp, 0},
-                                {"Paid", FieldType::Logical, 0},
-                                {"Notes", FieldType::Memo, 11},
-                                {"Code", FieldType::Bytes, 4},
-                                {"Photo", FieldType::Blob, 10}});
-        if (withRow)
-            w.append({paradox::Value("Example"),
-                      {},
-                      paradox::Value(std::string(255, 'x')),
-                      paradox::Value(1.5),
-                      paradox::Value(2.5),
-                      paradox::Value(3),
-                      paradox::Value(4),
-                      paradox::Value(paradox::Decimal{"5.25"}),
-                      paradox::Value(paradox::Date{2024, 1, 2}),
-                      paradox::Value(paradox::Time{3, 4, 5, 0}),
-                      paradox::Value(paradox::Timestamp{{2024, 1, 2}, {3, 4, 5, 0}}),
-                      paradox::Value(true),
-                      paradox::Value("a memo"),
-                      paradox::Value(paradox::Bytes{"\x01\x02\x03\x04"}),
-                      paradox::Value(paradox::Bytes{std::string(300, 'b')})});
-        w.commit();
+        writeEveryTypeTable(m_folder.path(), name,
+                            withRow ? std::vector<Row>{everyTypeRow()} : std::vector<Row>{});
     }
 
     static std::unique_ptr<StandinServer> s_server;
@@ -130,12 +97,14 @@ TEST_F(DataTypeWindowTest, ProposesSqlServerTypesFromTheFirstRow)
     EXPECT_EQ(items(m_window->typeList),
               QStringList({"VARCHAR(20)", "VARCHAR(255)", "VARCHAR(255)", "FLOAT", "FLOAT",
                            "SMALLINT", "INT", "DECIMAL(32,2)", "DATE", "TIME(3)", "DATETIME2(3)",
-                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)"}));
+                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)", "VARBINARY(MAX)",
+                           "VARBINARY(MAX)", "VARBINARY(MAX)", "INT"}));
     open("MSSQL", "EMPTY", "CREATE TABLE [EMPTY](");
     EXPECT_EQ(items(m_window->typeList),
               QStringList({"VARCHAR(255)", "VARCHAR(255)", "VARCHAR(255)", "FLOAT", "FLOAT",
                            "SMALLINT", "INT", "DECIMAL(32,2)", "DATE", "TIME(3)", "DATETIME2(3)",
-                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)"}));
+                           "BIT", "TEXT", "VARBINARY(4)", "VARBINARY(MAX)", "VARBINARY(MAX)",
+                           "VARBINARY(MAX)", "VARBINARY(MAX)", "INT"}));
 }
 
 TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
@@ -174,7 +143,7 @@ TEST_F(DataTypeWindowTest, KeyboardSelectionKeepsTheListsAndTheChangeBoxTogether
     };
     for (const Case& c :
          {Case{true, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, 5},
-          Case{false, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, 3}, Case{true, {Qt::Key_End}, 14},
+          Case{false, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, 3}, Case{true, {Qt::Key_End}, 18},
           Case{false, {Qt::Key_End, Qt::Key_Home}, 0}, Case{true, {Qt::Key_PageDown}, -1},
           Case{true, {Qt::Key_T}, 4}}) {
         open("MSSQL", "FULL", "CREATE TABLE [FULL](");
@@ -238,9 +207,11 @@ TEST_F(DataTypeWindowTest, OkCompletesTheStatementWithoutAsking)
     const CustomizeResult& applied = *m_window->outcome();
     EXPECT_TRUE(applied.statement.startsWith(
         "CREATE TABLE [FULL](\"Name\" nvarchar (50),\"Empty\" VARCHAR(255),"));
-    EXPECT_TRUE(applied.statement.endsWith("\"Code\" VARBINARY(4),\"Photo\" VARBINARY(MAX))"));
-    ASSERT_EQ(applied.columnNames.size(), 15u);
-    ASSERT_EQ(applied.columnTypes.size(), 15u);
+    EXPECT_TRUE(applied.statement.endsWith(
+        "\"Code\" VARBINARY(4),\"Photo\" VARBINARY(MAX),\"Picture\" VARBINARY(MAX),"
+        "\"Styled\" VARBINARY(MAX),\"Object\" VARBINARY(MAX),\"Seq\" INT)"));
+    ASSERT_EQ(applied.columnNames.size(), 19u);
+    ASSERT_EQ(applied.columnTypes.size(), 19u);
     EXPECT_EQ(applied.columnNames[14], "Photo");
     EXPECT_EQ(applied.columnTypes[0], "nvarchar (50)");
 }

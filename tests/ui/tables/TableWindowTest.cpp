@@ -162,19 +162,19 @@ TEST_F(TableWindowTest, CheckBoxesRoundTripThroughTheSettings)
         bool ticked1, ticked2;
     };
     for (const Row& r : {Row{"1", "0", true, false}, Row{"0", "yes", false, true}}) {
-        Settings::write(keys::WithDataTypeChange1, r.stored1);
-        Settings::write(keys::WithDataTypeChange2, r.stored2);
+        Settings::write(keys::CustomizeToParadox, r.stored1);
+        Settings::write(keys::CustomizeToSqlServer, r.stored2);
         TableWindow& window = next();
         EXPECT_EQ(window.customizeToParadoxCheck->isChecked(), r.ticked1);
         EXPECT_EQ(window.customizeToSqlServerCheck->isChecked(), r.ticked2);
         window.backButton->click();
     }
-    EXPECT_EQ(Settings::read(keys::WithDataTypeChange2), "1"); // written back by the box
+    EXPECT_EQ(Settings::read(keys::CustomizeToSqlServer), "1"); // written back by the box
     TableWindow& window = *m_connectionWindow->tableWindow();
     window.customizeToParadoxCheck->click();
-    EXPECT_EQ(Settings::read(keys::WithDataTypeChange1), "1");
+    EXPECT_EQ(Settings::read(keys::CustomizeToParadox), "1");
     window.customizeToSqlServerCheck->click();
-    EXPECT_EQ(Settings::read(keys::WithDataTypeChange2), "0");
+    EXPECT_EQ(Settings::read(keys::CustomizeToSqlServer), "0");
 }
 
 TEST_F(TableWindowTest, SelectAllDeselectAllBackAndNextAgain)

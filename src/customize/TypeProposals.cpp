@@ -1,4 +1,4 @@
-#include "customize/Customize.h"
+#include "customize/TypeProposals.h"
 
 #include "core/AdoTypeName.h"
 #include "core/AdoTypes.h"
@@ -6,10 +6,7 @@
 #include "data/Connection.h"
 #include "data/Recordset.h"
 
-#include <QLocale>
-
 #include <algorithm>
-#include <cmath>
 #include <initializer_list>
 
 namespace tabulex {
@@ -123,50 +120,6 @@ void firstRow(const QString& connectionString, const QString& statement, Each ea
 
 } // namespace
 
-const QStringList& dataTypeCatalogue()
-{
-    static const QStringList names = {"bigint",
-                                      "Binary (50)",
-                                      "Bit",
-                                      "Char (10)",
-                                      "DateTime",
-                                      "decimal(18, 0)",
-                                      "Float",
-                                      "Image",
-                                      "int",
-                                      "Money",
-                                      "nchar (10)",
-                                      "ntext",
-                                      "numeric(18, 0)",
-                                      "nvarchar (50)",
-                                      "Real",
-                                      "smalldatetime",
-                                      "SmallInt",
-                                      "smallmoney",
-                                      "sql_variant",
-                                      "Text",
-                                      "TimeStamp",
-                                      "tinyint",
-                                      "uniqueidentifier",
-                                      "VarBinary (50)",
-                                      "VarChar (50)",
-                                      "xml"};
-    return names;
-}
-
-bool isValidDataType(const QString& text)
-{
-    QString validation = QStringLiteral("MEMO");
-    for (const QString& name : dataTypeCatalogue())
-        validation += QStringLiteral("\r\n") + name;
-    if (validation.contains(text, Qt::CaseInsensitive))
-        return true;
-    for (const char* sized : {"binary(", "char(", "decimal(", "numeric("})
-        if (text.contains(QLatin1String(sized), Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table,
                         QStringList& names, QStringList& types)
 {
@@ -205,58 +158,6 @@ void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString&
                  types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.value, f.definedSize)
                                               : proposal);
              });
-}
-
-bool isNumericFieldName(const QString& name)
-{
-    const QString t = name.trimmed();
-    if (t.isEmpty())
-        return false;
-    bool ok = false;
-    double value = QLocale::system().toDouble(t, &ok);
-    if (!ok)
-        value = t.toDouble(&ok);
-    // Qt also reads "nan" and "inf", which are no numbers a field name could mean.
-    return ok && std::isfinite(value);
-}
-
-QString newFieldName(const QStringList& fieldNames, const QStringList& generated)
-{
-    QString candidate = QStringLiteral("newfieldname0");
-    for (int counter = 1; fieldNames.contains(candidate) || generated.contains(candidate);
-         ++counter)
-        candidate = QStringLiteral("tempid%1").arg(counter);
-    return candidate;
-}
-
-AppliedTypes applyDataTypes(const QString& target, const QString& head, const QStringList& names,
-                            const QStringList& types)
-{
-    const bool paradox = target == QLatin1String("Paradox");
-    AppliedTypes out;
-    out.statement = head;
-    for (int i = 0; i < types.size(); ++i) {
-        QString column = i < names.size() ? names[i] : QString();
-        if (isNumericFieldName(column)) {
-            const QString generated = newFieldName(names, out.newNames);
-            out.oldNames << column;
-            out.newNames << generated;
-            column = generated;
-        }
-        out.columns << column;
-        if (paradox) {
-            column = bracketName(column);
-            const QString lower = types[i].toLower();
-            if (lower == QLatin1String("int") || lower == QLatin1String("currency"))
-                out.numeric += QString::number(i) + u',';
-        } else {
-            column = u'"' + column.replace(u'"', QLatin1String("\"\"")) + u'"';
-        }
-        out.statement += column + u' ' + types[i] + u',';
-    }
-    out.statement.chop(1);
-    out.statement += u')';
-    return out;
 }
 
 } // namespace tabulex

@@ -1,7 +1,7 @@
-#include "tables/FileRoutines.h"
+#include "tables/FileDeleteRename.h"
 
 #include "folders/FolderError.h"
-#include "folders/Folders.h"
+#include "folders/PathEncoding.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 

@@ -1,0 +1,87 @@
+#include "transfer/StagedParadoxTable.h"
+
+#include "core/SqlQuoting.h"
+#include "staging/ParadoxExport.h"
+#include "staging/ParadoxFields.h"
+#include "transfer/StagingRowTarget.h"
+
+#include <QStringList>
+
+namespace tabulex {
+
+StagedParadoxTable::StagedParadoxTable(staging::StagingStore* store, QString table,
+                                       QString paradoxName)
+    : m_store(store), m_table(std::move(table)), m_paradoxName(std::move(paradoxName))
+{
+}
+
+StagedParadoxTable::~StagedParadoxTable()
+{
+    if (!m_created)
+        return;
+    try {
+        discard();
+    } catch (...) {
+        // A store that fails here goes with the run.
+    }
+}
+
+void StagedParadoxTable::checkName() const { staging::checkParadoxTableName(m_paradoxName); }
+
+void StagedParadoxTable::setFields(std::vector<staging::StagingField> fields, qint64 rows)
+{
+    staging::requireParadoxCapacity(m_paradoxName, fields, rows);
+    m_fields = std::move(fields);
+}
+
+void StagedParadoxTable::dropLeftover() { discard(); }
+
+void StagedParadoxTable::create()
+{
+    openedStore(m_store).createTable(m_table, m_fields);
+    m_created = true;
+}
+
+std::unique_ptr<RowTarget> StagedParadoxTable::rows(const std::vector<ColumnPlan>& columns,
+                                                    QString& currentStatement)
+{
+    return std::make_unique<StagingRowTarget>(m_store, m_table, columns, currentStatement);
+}
+
+QString StagedParadoxTable::publishStatement(const QString& folder) const
+{
+    return QStringLiteral("select * into [Paradox 5.x;Database=") + folder + QStringLiteral("].[") +
+           m_paradoxName + QStringLiteral(".db] from ") + bracketName(m_table);
+}
+
+void StagedParadoxTable::publish(const QString& folder, bool replace,
+                                 const std::function<void()>& eachRow)
+{
+    staging::exportToParadox(openedStore(m_store), m_table, folder, m_paradoxName, replace,
+                             eachRow);
+}
+
+QString StagedParadoxTable::roundedValuesMessage() const
+{
+    const staging::StagingStore& store = openedStore(m_store);
+    if (!store.hasTable(m_table))
+        return {};
+    const staging::StagingTable& t = store.table(m_table);
+    QStringList lines;
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (t.rounded[i] > 0)
+            lines << QStringLiteral("%1 values of field %2 were rounded to whole milliseconds.")
+                         .arg(t.rounded[i])
+                         .arg(t.columns[i].name);
+    return lines.join(u'\n');
+}
+
+void StagedParadoxTable::discard()
+{
+    staging::StagingStore& store = openedStore(m_store);
+    if (store.hasTable(m_table))
+        store.dropTable(m_table);
+    m_created = false;
+}
+
+} // namespace tabulex
