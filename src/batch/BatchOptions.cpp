@@ -16,6 +16,7 @@ const QString kAll = QStringLiteral("all");
 const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
+const QString kMapping = QStringLiteral("mapping");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -34,6 +35,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kAll, {Command::Send}},
     {kCut, {Command::Send}},
     {kRowsPerStatement, {Command::Send}},
+    {kMapping, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
 };
@@ -42,8 +44,9 @@ void addOptions(QCommandLineParser& parser)
 {
     for (const QString& flag : {kAll, kLocal, kNoLocal})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kServer, kPort,
-                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+    for (const QString& valued :
+         {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kMapping, kServer, kPort, kDatabase,
+          kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -67,6 +70,15 @@ int rowsPerStatementValue(const QString& value)
                              .arg(kMaxRowsPerStatement)
                              .arg(value));
     return n;
+}
+
+Mapping mappingValue(const QString& value)
+{
+    if (value == QLatin1String("classic"))
+        return Mapping::Classic;
+    if (value == QLatin1String("faithful"))
+        return Mapping::Faithful;
+    throw UsageError(QStringLiteral("--mapping takes classic or faithful, not \"%1\"").arg(value));
 }
 
 Answer answerValue(const QString& option, const QString& value)
@@ -197,6 +209,8 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.cut = answerValue(kCut, parser.value(kCut));
     if (parser.isSet(kRowsPerStatement))
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
+    if (parser.isSet(kMapping))
+        o.mapping = mappingValue(parser.value(kMapping));
     return o;
 }
 

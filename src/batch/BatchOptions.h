@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/Mapping.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ struct BatchOptions {
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
+    Mapping mapping = Mapping::Classic;              // send: --mapping classic|faithful
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

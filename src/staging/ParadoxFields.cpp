@@ -20,6 +20,11 @@ FieldDefinition fieldSpec(const StagingField& c)
 {
     FieldDefinition s;
     s.name = c.name.toStdString();
+    if (c.type.paradoxType) {
+        s.type = *c.type.paradoxType;
+        s.size = c.type.paradoxSize;
+        return s;
+    }
     switch (c.type.type) {
     case JetType::Text:
         s.type = FieldType::Alpha;
@@ -115,7 +120,8 @@ std::vector<FieldDefinition> withShortMemosAsAlpha(std::vector<FieldDefinition> 
 void shortenAlphas(std::vector<FieldDefinition>& fields, const StagingTable& t, int codePage)
 {
     for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].type == FieldType::Alpha && t.columns[i].type.type == JetType::Text)
+        if (fields[i].type == FieldType::Alpha && t.columns[i].type.type == JetType::Text &&
+            !t.columns[i].type.paradoxType)
             fields[i].size = std::clamp(longestBytes(t.longest[i], codePage), 1, fields[i].size);
 }
 
@@ -139,7 +145,8 @@ void requireParadoxCapacity(const QString& paradoxName, const std::vector<Stagin
         return;
     std::vector<FieldDefinition> narrowest = plainFields(fields);
     for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].type.type == JetType::Text || fields[i].type.alphaWhenValuesFit)
+        if ((fields[i].type.type == JetType::Text && !fields[i].type.paradoxType) ||
+            fields[i].type.alphaWhenValuesFit)
             narrowest[i] = {narrowest[i].name, FieldType::Alpha, 1};
     try {
         paradox::requireBlockSize((paradoxName + QStringLiteral(".db")).toStdString(), narrowest,

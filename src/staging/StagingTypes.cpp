@@ -2,6 +2,7 @@
 
 #include "core/DataError.h"
 #include "core/DecimalText.h"
+#include "paradox/Bcd.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -410,10 +411,93 @@ Value convertBytes(const QByteArray& bytes, const ColumnType& type, const QStrin
 
 } // namespace
 
+ColumnType paradoxColumnType(paradox::FieldType field, int size)
+{
+    using paradox::FieldType;
+    ColumnType t;
+    t.paradoxType = field;
+    t.paradoxSize = size;
+    t.spelled = QString::fromLatin1(paradox::fieldTypeName(field));
+    switch (field) {
+    case FieldType::Alpha:
+        t.type = JetType::Text;
+        t.size = size;
+        break;
+    case FieldType::Bytes:
+        t.type = JetType::Binary;
+        t.size = size;
+        break;
+    case FieldType::Memo:
+        t.type = JetType::Memo;
+        break;
+    case FieldType::Short:
+        t.type = JetType::Short;
+        break;
+    case FieldType::Long:
+        t.type = JetType::Long;
+        break;
+    case FieldType::AutoIncrement:
+        t.type = JetType::Counter;
+        break;
+    case FieldType::Money:
+        t.type = JetType::Currency;
+        break;
+    case FieldType::Number:
+        t.type = JetType::Double;
+        break;
+    case FieldType::Bcd:
+        t.type = JetType::Decimal;
+        t.precision = paradox::bcd::kDigits;
+        t.scale = size;
+        break;
+    case FieldType::Logical:
+        t.type = JetType::Bit;
+        break;
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::Timestamp:
+        t.type = JetType::DateTime;
+        break;
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+        t.type = JetType::LongBinary;
+        break;
+    }
+    return t;
+}
+
+namespace {
+
+// A BCD field's value: exact decimal text with no more decimals than its scale and no more
+// digits than its 32.
+Value bcdValue(const Value& v, const ColumnType& type, const QString& column)
+{
+    const QString text = v.kind() == Value::Kind::Decimal ? v.toDecimal().text
+                         : v.kind() == Value::Kind::Text  ? v.toString().trimmed()
+                                                          : v.toText();
+    const auto parts = parseDecimal(text);
+    if (!parts)
+        refuse(column, text, QStringLiteral("it is not a number."));
+    if (std::max(0, -parts->exponent) > type.scale)
+        refuse(
+            column, text,
+            QStringLiteral("the field keeps %1 digits after the decimal point.").arg(type.scale));
+    if (int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
+        refuse(column, text,
+               QStringLiteral("the number has more digits than the BCD field holds."));
+    return Value(Decimal{text});
+}
+
+} // namespace
+
 Value convertValue(const Value& v, const ColumnType& type, const QString& column, bool* rounded)
 {
     if (v.isNull())
         return {};
+    if (type.paradoxType == paradox::FieldType::Bcd && v.kind() != Value::Kind::Bytes)
+        return bcdValue(v, type, column);
     if (v.kind() == Value::Kind::Bytes)
         return convertBytes(v.toBytes(), type, column);
     if (auto stored = fromSource(v, type, column, rounded))

@@ -9,7 +9,8 @@
 
 namespace paradox {
 class TableReader;
-}
+struct TableShape;
+} // namespace paradox
 
 namespace tabulex::paradoxdriver {
 
@@ -17,8 +18,10 @@ namespace tabulex::paradoxdriver {
 // header, so the data access layer needs no spool.
 class ParadoxCursor : public DriverCursor {
 public:
-    // `table` is the name the statement gave, for messages; `limit` -1 for every row.
-    ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit);
+    // `table` is the name the statement gave, for messages; `limit` -1 for every row;
+    // `shape` marks the key and required fields, when it could be read.
+    ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit,
+                  const paradox::TableShape* shape = nullptr);
     ~ParadoxCursor() override;
 
     const std::vector<ColumnInfo>& columns() const override { return m_columns; }
