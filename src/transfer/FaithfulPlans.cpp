@@ -82,17 +82,21 @@ SqlServerShape planSqlServerShape(const Fields& fields, Connection& paradox, con
     return shape;
 }
 
+QString columnDefinitionType(const SqlServerShape& shape, int column)
+{
+    QString type = shape.plans[size_t(column)].type;
+    if (column == shape.identity)
+        type += QLatin1String(" IDENTITY(1,1)");
+    if (shape.notNull[size_t(column)])
+        type += QLatin1String(" NOT NULL");
+    return type;
+}
+
 QString faithfulCreateTable(const QString& head, const Fields& fields, const SqlServerShape& shape)
 {
     QString s = head;
-    for (int i = 0; i < fields.count(); ++i) {
-        s += bracketName(fields[i].name) + u' ' + shape.plans[size_t(i)].type;
-        if (i == shape.identity)
-            s += QLatin1String(" IDENTITY(1,1)");
-        if (shape.notNull[size_t(i)])
-            s += QLatin1String(" NOT NULL");
-        s += u',';
-    }
+    for (int i = 0; i < fields.count(); ++i)
+        s += bracketName(fields[i].name) + u' ' + columnDefinitionType(shape, i) + u',';
     if (!shape.key.empty()) {
         QStringList key;
         for (const int k : shape.key)
@@ -132,29 +136,45 @@ ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key, cons
         }
         shape.plans.push_back(plan);
     }
-    std::vector<int>& order = shape.layout.order;
-    for (const QString& column : key)
-        for (int i = 0; i < fields.count(); ++i)
-            if (fields[i].name.compare(column, Qt::CaseInsensitive) == 0)
-                order.push_back(i);
-    if (order.size() != size_t(key.size()))
-        throw DataError(QStringLiteral("The primary key of %1 names a column the table does not "
-                                       "have.")
-                            .arg(table));
-    shape.layout.keyFields = int(order.size());
-    for (int i = 0; i < fields.count(); ++i)
+    QStringList columns;
+    for (const Field& f : fields)
+        columns << f.name;
+    shape.layout = keyFirst(columns, key, table, shape.moved);
+    return shape;
+}
+
+staging::ExportShape keyFirst(const QStringList& columns, const QStringList& key,
+                              const QString& table, QString& moved)
+{
+    staging::ExportShape layout;
+    std::vector<int>& order = layout.order;
+    for (const QString& column : key) {
+        const qsizetype at = columns.indexOf(column, 0);
+        qsizetype found = at;
+        for (qsizetype i = 0; found < 0 && i < columns.size(); ++i)
+            if (columns[i].compare(column, Qt::CaseInsensitive) == 0)
+                found = i;
+        if (found < 0)
+            throw DataError(
+                QStringLiteral("The key of %1 names a column the table does not have: %2.")
+                    .arg(table, column));
+        order.push_back(int(found));
+    }
+    layout.keyFields = int(order.size());
+    bool inPlace = true;
+    for (int i = 0; i < layout.keyFields; ++i)
+        inPlace = inPlace && order[size_t(i)] == i;
+    moved.clear();
+    if (!inPlace)
+        moved = QStringLiteral("The key fields %1 of %2 come first in the Paradox table, as "
+                               "Paradox keys must.")
+                    .arg(key.join(QStringLiteral(", ")), table);
+    for (int i = 0; i < int(columns.size()); ++i)
         if (std::find(order.begin(), order.end(), i) == order.end())
             order.push_back(i);
-    bool inPlace = true;
-    for (int i = 0; i < shape.layout.keyFields; ++i)
-        inPlace = inPlace && order[size_t(i)] == i;
-    if (!inPlace)
-        shape.moved = QStringLiteral("The key fields %1 of %2 come first in the Paradox table, "
-                                     "as Paradox keys must.")
-                          .arg(key.join(QStringLiteral(", ")), table);
-    if (shape.layout.keyFields == 0)
-        shape.layout.order.clear();
-    return shape;
+    if (layout.keyFields == 0)
+        order.clear();
+    return layout;
 }
 
 QString faithfulStagingStatement(const QString& head, const Fields& fields,

@@ -47,6 +47,15 @@ QStringList primaryKeyOf(Connection& sql, const QString& table);
 // primary key's columns.
 ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key, const QString& table);
 
+// A column's type in the CREATE TABLE statement of the shape, with IDENTITY and NOT NULL.
+QString columnDefinitionType(const SqlServerShape& shape, int column);
+
+// The export's layout for these columns with this key (names, in key order): key fields
+// first. `moved` gets the message when they had to move; DataError for a key column the
+// table does not have.
+staging::ExportShape keyFirst(const QStringList& columns, const QStringList& key,
+                              const QString& table, QString& moved);
+
 // The staging CREATE TABLE statement of the shape, for the reports: the Paradox types and
 // the key.
 QString faithfulStagingStatement(const QString& head, const Fields& fields,

@@ -13,6 +13,7 @@
 #include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
 #include "transfer/FaithfulPlans.h"
+#include "transfer/FaithfulTypes.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
 #include "transfer/StagedParadoxTable.h"
@@ -135,7 +136,11 @@ std::vector<staging::StagingField> stagingFields(const Run& run, const Fields& f
         const std::vector<QString>& types = run.chosen->columnTypes;
         for (size_t i = 0; i < types.size(); ++i) {
             const QString name = i < names.size() ? names[i] : QString();
-            out.push_back({name, staging::requireColumnType(types[i], name)});
+            // Under the faithful mapping the window speaks of Paradox fields.
+            const auto field =
+                run.ctx.mapping == Mapping::Faithful ? paradoxFieldOfWord(types[i]) : std::nullopt;
+            out.push_back({name, field ? staging::paradoxColumnType(field->type, field->size)
+                                       : staging::requireColumnType(types[i], name)});
         }
         return out;
     }
@@ -180,6 +185,11 @@ public:
     // The columns under the faithful mapping, with run.current their CREATE TABLE.
     virtual void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
                               std::vector<ColumnPlan>& plans) = 0;
+    // The faithful plan's types and key for the data type window.
+    virtual void propose(CustomizeRequest& request, const Fields& fields) const = 0;
+    // The window's choice under the faithful mapping: its key and identity column.
+    virtual void chosenFaithful(const CustomizeResult& chosen, const Fields& fields,
+                                std::vector<ColumnPlan>& plans) = 0;
     // The table on the target, of the planned columns, with run.current its CREATE TABLE.
     virtual bool create(Run& run, const Recordset& source,
                         const std::vector<ColumnPlan>& plans) = 0;
@@ -226,6 +236,24 @@ bool planTable(Run& run, Recordset& source, const CustomizeRequest& request, Sen
 {
     const Direction d = dir.direction();
     run.current = request.head;
+    if (run.ctx.customize && run.ctx.mapping == Mapping::Faithful) {
+        // The window proposes the faithful mapping's types and its key.
+        CustomizeRequest faithful = request;
+        if (!run.trap.step(124, [&] { dir.planFaithful(run, source, faithful, plans); }))
+            return false;
+        const QString planned = run.current;
+        const std::vector<ColumnPlan> proposed = plans;
+        dir.propose(faithful, source.fields());
+        runEnds = !customize(run, source, faithful, d, plans);
+        if (runEnds)
+            return false;
+        if (!run.chosen) {
+            plans = proposed;
+            run.current = planned;
+            return true;
+        }
+        return run.trap.step(124, [&] { dir.chosenFaithful(*run.chosen, source.fields(), plans); });
+    }
     if (run.ctx.customize) {
         runEnds = !customize(run, source, request, d, plans);
         return !runEnds;
@@ -349,6 +377,22 @@ public:
         m_shape = planParadoxShape(source.fields(), m_key, m_source);
         plans = m_shape->plans;
         run.current = faithfulStagingStatement(request.head, source.fields(), *m_shape);
+    }
+    void propose(CustomizeRequest& request, const Fields& fields) const override
+    {
+        for (int i = 0; i < fields.count(); ++i) {
+            request.fieldNames << fields[i].name;
+            request.proposedTypes << m_shape->plans[size_t(i)].type;
+        }
+        request.key = m_key;
+    }
+    void chosenFaithful(const CustomizeResult& chosen, const Fields&,
+                        std::vector<ColumnPlan>&) override
+    {
+        QStringList columns;
+        for (const QString& c : chosen.columnNames)
+            columns << c;
+        m_shape->layout = keyFirst(columns, chosen.key, m_source, m_shape->moved);
     }
     bool create(Run& run, const Recordset& source, const std::vector<ColumnPlan>& plans) override;
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
@@ -524,6 +568,29 @@ public:
         m_columns.clear();
         for (const Field& f : source.fields())
             m_columns << f.name;
+    }
+    void propose(CustomizeRequest& request, const Fields& fields) const override
+    {
+        for (int i = 0; i < fields.count(); ++i) {
+            request.fieldNames << fields[i].name;
+            request.proposedTypes << columnDefinitionType(*m_shape, i);
+        }
+        for (const int k : m_shape->key)
+            request.key << fields[k].name;
+    }
+    void chosenFaithful(const CustomizeResult& chosen, const Fields&,
+                        std::vector<ColumnPlan>& plans) override
+    {
+        m_shape->identity = -1;
+        m_columns.clear();
+        for (size_t i = 0; i < chosen.columnTypes.size() && i < plans.size(); ++i) {
+            const QString type = chosen.columnTypes[i].toUpper();
+            if (m_shape->identity < 0 && type.contains(QLatin1String("IDENTITY")))
+                m_shape->identity = int(i);
+            if (type.startsWith(QLatin1String("MONEY")))
+                plans[i].roundedDecimals = 4;
+            m_columns << (i < chosen.columnNames.size() ? chosen.columnNames[i] : QString());
+        }
     }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
     {
