@@ -70,7 +70,7 @@ Type mapping (send)
       Timestamp         TEXT                    DATETIME2(3)
       Logical           TEXT                    BIT
       Bytes n           VARBINARY(MAX)          BINARY(n)
-      BLOb, OLE, Graphic VARBINARY(MAX)         VARBINARY(MAX)
+      BLOb,OLE,Graphic  VARBINARY(MAX)          VARBINARY(MAX)
       key fields        -                       PRIMARY KEY
       required (.VAL)   -                       NOT NULL (when no value is blank)
       SQL Server column classic to Paradox      faithful to Paradox
@@ -79,7 +79,7 @@ Type mapping (send)
       int               Long Integer            Long Integer
       int IDENTITY      Long Integer            Autoincrement
       bit               Logical                 Logical
-      money             Money                   Money
+      money             Number                  Money
       decimal(p,s)      Number or Long Integer  BCD with s decimals (p <= 32)
       date              Timestamp               Date
       time              Alpha                   Time
