@@ -20,11 +20,6 @@ FieldDefinition fieldSpec(const StagingField& c)
 {
     FieldDefinition s;
     s.name = c.name.toStdString();
-    if (c.type.paradoxType) {
-        s.type = *c.type.paradoxType;
-        s.size = c.type.paradoxSize;
-        return s;
-    }
     switch (c.type.type) {
     case JetType::Text:
         s.type = FieldType::Alpha;
@@ -76,7 +71,10 @@ std::vector<FieldDefinition> plainFields(const std::vector<StagingField>& column
 {
     std::vector<FieldDefinition> fields;
     for (const StagingField& c : columns)
-        fields.push_back(fieldSpec(c));
+        fields.push_back(
+            c.type.paradoxType
+                ? FieldDefinition{c.name.toStdString(), *c.type.paradoxType, c.type.paradoxSize}
+                : fieldSpec(c));
     return fields;
 }
 

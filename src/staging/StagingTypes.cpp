@@ -414,56 +414,36 @@ Value convertBytes(const QByteArray& bytes, const ColumnType& type, const QStrin
 ColumnType paradoxColumnType(paradox::FieldType field, int size)
 {
     using paradox::FieldType;
+    // The Jet type whose values the field holds; sized ones keep the size.
+    static const std::map<FieldType, JetType> storage = {
+        {FieldType::Alpha, JetType::Text},
+        {FieldType::Bytes, JetType::Binary},
+        {FieldType::Memo, JetType::Memo},
+        {FieldType::Short, JetType::Short},
+        {FieldType::Long, JetType::Long},
+        {FieldType::AutoIncrement, JetType::Counter},
+        {FieldType::Money, JetType::Currency},
+        {FieldType::Number, JetType::Double},
+        {FieldType::Bcd, JetType::Decimal},
+        {FieldType::Logical, JetType::Bit},
+        {FieldType::Date, JetType::DateTime},
+        {FieldType::Time, JetType::DateTime},
+        {FieldType::Timestamp, JetType::DateTime},
+        {FieldType::Blob, JetType::LongBinary},
+        {FieldType::FormattedMemo, JetType::LongBinary},
+        {FieldType::Ole, JetType::LongBinary},
+        {FieldType::Graphic, JetType::LongBinary},
+    };
     ColumnType t;
+    t.type = storage.at(field);
     t.paradoxType = field;
     t.paradoxSize = size;
     t.spelled = QString::fromLatin1(paradox::fieldTypeName(field));
-    switch (field) {
-    case FieldType::Alpha:
-        t.type = JetType::Text;
+    if (field == FieldType::Alpha || field == FieldType::Bytes)
         t.size = size;
-        break;
-    case FieldType::Bytes:
-        t.type = JetType::Binary;
-        t.size = size;
-        break;
-    case FieldType::Memo:
-        t.type = JetType::Memo;
-        break;
-    case FieldType::Short:
-        t.type = JetType::Short;
-        break;
-    case FieldType::Long:
-        t.type = JetType::Long;
-        break;
-    case FieldType::AutoIncrement:
-        t.type = JetType::Counter;
-        break;
-    case FieldType::Money:
-        t.type = JetType::Currency;
-        break;
-    case FieldType::Number:
-        t.type = JetType::Double;
-        break;
-    case FieldType::Bcd:
-        t.type = JetType::Decimal;
+    if (field == FieldType::Bcd) {
         t.precision = paradox::bcd::kDigits;
         t.scale = size;
-        break;
-    case FieldType::Logical:
-        t.type = JetType::Bit;
-        break;
-    case FieldType::Date:
-    case FieldType::Time:
-    case FieldType::Timestamp:
-        t.type = JetType::DateTime;
-        break;
-    case FieldType::Blob:
-    case FieldType::FormattedMemo:
-    case FieldType::Ole:
-    case FieldType::Graphic:
-        t.type = JetType::LongBinary;
-        break;
     }
     return t;
 }
