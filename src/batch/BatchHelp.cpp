@@ -44,6 +44,16 @@ Questions of the windows
   on standard input, ask is refused and every question that would come up
   needs its flag. No skips the table.
 
+Paradox locks
+  A Paradox table that a Paradox or BDE program may have open (its .LCK file,
+  or PDOXUSRS.LCK or PARADOX.LCK in its folder) is not deleted, renamed or
+  overwritten: the table is refused with its lock files and their times, and
+  the run goes on with the next table. Lock files shown to be stale (no
+  process on this machine has them open or locked, not on a network share)
+  are reported as stale, and the table is kept unless it is given:
+  --ignore-stale-locks    go ahead over stale lock files (send, delete,
+                          rename); the lock files stay as they are.
+
 Loading SQL Server
   --rows-per-statement N  rows sent in one INSERT statement (send --to sql),
                           1 to 1000, default 1000; 1 sends one INSERT per row.

@@ -15,6 +15,7 @@ const QString kSide = QStringLiteral("side");
 const QString kAll = QStringLiteral("all");
 const QString kOverwrite = QStringLiteral("overwrite");
 const QString kCut = QStringLiteral("cut");
+const QString kIgnoreStaleLocks = QStringLiteral("ignore-stale-locks");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMapping = QStringLiteral("mapping");
 const QString kServer = QStringLiteral("server");
@@ -38,11 +39,12 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kMapping, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
+    {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
 };
 
 void addOptions(QCommandLineParser& parser)
 {
-    for (const QString& flag : {kAll, kLocal, kNoLocal})
+    for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued :
          {kTo, kSide, kOverwrite, kCut, kRowsPerStatement, kMapping, kServer, kPort, kDatabase,
@@ -207,6 +209,7 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.overwrite = answerValue(kOverwrite, parser.value(kOverwrite));
     if (parser.isSet(kCut))
         o.cut = answerValue(kCut, parser.value(kCut));
+    o.ignoreStaleLocks = parser.isSet(kIgnoreStaleLocks);
     if (parser.isSet(kRowsPerStatement))
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
     if (parser.isSet(kMapping))

@@ -25,6 +25,7 @@ struct BatchOptions {
     QStringList names;     // send and delete: the tables; rename: the old and the new name
     Answer overwrite = Answer::Unset;
     Answer cut = Answer::Unset;
+    bool ignoreStaleLocks = false; // go ahead over a Paradox table's stale lock files
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
     Mapping mapping = Mapping::Classic;              // send: --mapping classic|faithful
 

@@ -2,12 +2,15 @@
 
 #include "batch/Console.h"
 #include "batch/StopSignals.h"
+#include "folders/TableLocks.h"
 #include "host/ErrorReport.h"
 
 namespace tabulex::batch {
 
-BatchPrompter::BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName)
-    : m_console(console), m_overwrite(overwrite), m_cut(cut), m_newName(std::move(newName))
+BatchPrompter::BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName,
+                             bool ignoreStaleLocks)
+    : m_console(console), m_overwrite(overwrite), m_cut(cut), m_newName(std::move(newName)),
+      m_ignoreStaleLocks(ignoreStaleLocks)
 {
 }
 
@@ -19,6 +22,15 @@ void BatchPrompter::message(const QString& text, const QString& title)
 
 bool BatchPrompter::question(const QString& text, const QString& title)
 {
+    if (title == kStaleLockTitle) {
+        // Only the flag answers it: the table is kept, a failure of the run, without it.
+        const bool yes = m_ignoreStaleLocks && !stopSignal();
+        m_staleLocksKept += yes ? 0 : 1;
+        m_console.line(title + u' ' + text +
+                       (yes ? QStringLiteral(" yes (--ignore-stale-locks)")
+                            : QStringLiteral(" no: give --ignore-stale-locks to go ahead")));
+        return yes;
+    }
     const bool cut = title == kContinueTitle;
     const Answer answer = cut ? m_cut : title == kOverwriteTitle ? m_overwrite : Answer::Ask;
     const QString flag = cut ? QStringLiteral("--cut") : QStringLiteral("--overwrite");

@@ -12,7 +12,8 @@ class Console;
 // error reports go to standard error with the text the windows show.
 class BatchPrompter : public Prompter {
 public:
-    BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName = {});
+    BatchPrompter(Console& console, Answer overwrite, Answer cut, QString newName = {},
+                  bool ignoreStaleLocks = false);
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
@@ -31,6 +32,8 @@ public:
     int messages() const { return m_messages; }
     // Questions answered No.
     int declined() const { return m_declined; }
+    // Tables kept because of their stale lock files (no --ignore-stale-locks).
+    int staleLocksKept() const { return m_staleLocksKept; }
     // A question came that no flag answers and no terminal could ask: answered No.
     bool unanswerable() const { return m_unanswerable; }
 
@@ -39,6 +42,8 @@ private:
     Answer m_overwrite;
     Answer m_cut;
     QString m_newName;
+    bool m_ignoreStaleLocks = false;
+    int m_staleLocksKept = 0;
     int m_errorReports = 0;
     int m_messages = 0;
     int m_declined = 0;

@@ -47,7 +47,8 @@ BatchRun::BatchRun(const BatchOptions& options, const ConnectionFields& fields, 
     : m_options(options), m_fields(fields), m_console(console),
       m_overwrite(resolved(options.overwrite, console)), m_cut(resolved(options.cut, console)),
       m_prompter(console, m_overwrite, m_cut,
-                 options.command == Command::Rename ? options.names.value(1) : QString()),
+                 options.command == Command::Rename ? options.names.value(1) : QString(),
+                 options.ignoreStaleLocks),
       m_host(console, m_prompter)
 {
 }
@@ -166,8 +167,10 @@ int BatchRun::status(bool failed) const
         return kExitStopped + stopSignal();
     if (m_prompter.unanswerable())
         return kExitUsage;
-    return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ? kExitFailure
-                                                                                : kExitSuccess;
+    return failed || m_prompter.errorReports() > 0 || m_prompter.messages() > 0 ||
+                   m_prompter.staleLocksKept() > 0
+               ? kExitFailure
+               : kExitSuccess;
 }
 
 void BatchRun::summary(const QString& text)

@@ -6,6 +6,10 @@
 
 namespace tabulex {
 
+// The native error number of a source that changed while it was read (a Paradox table that
+// a program wrote meanwhile): reading it again may succeed.
+inline constexpr int kSourceChangedError = 0x7A01;
+
 // The one error type of the data access layer and its drivers: the driver's own text,
 // its native error number and state where it has them.
 class DataError : public std::runtime_error {

@@ -145,13 +145,13 @@ Value columnValue(sqlite3_stmt* st, int index, JetType t)
 
 } // namespace
 
-Statement3::Statement3(sqlite3* db, const QString& sql)
+PreparedStatement::PreparedStatement(sqlite3* db, const QString& sql)
 {
     if (sqlite3_prepare16_v2(db, sql.utf16(), -1, &m_stmt, nullptr) != SQLITE_OK)
         sqliteFailed(db, QStringLiteral("preparing a statement"));
 }
 
-Statement3::~Statement3() { sqlite3_finalize(m_stmt); }
+PreparedStatement::~PreparedStatement() { sqlite3_finalize(m_stmt); }
 
 StagingStore::StagingStore()
 {
@@ -229,7 +229,7 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
     QString insert = QStringLiteral("INSERT INTO \"%1\" VALUES(").arg(t.sqliteName);
     for (size_t i = 0; i < t.columns.size(); ++i)
         insert += i ? QStringLiteral(",?") : QStringLiteral("?");
-    t.insert = std::make_unique<Statement3>(m_db, insert + u')');
+    t.insert = std::make_unique<PreparedStatement>(m_db, insert + u')');
     m_tables.emplace(key, std::move(t));
 }
 
@@ -322,8 +322,8 @@ void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
 void StagingStore::readRows(const StagingTable& t,
                             const std::function<void(const std::vector<Value>&)>& row) const
 {
-    Statement3 select(m_db,
-                      QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.sqliteName));
+    PreparedStatement select(
+        m_db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t.sqliteName));
     std::vector<Value> values(t.columns.size());
     int rc;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {

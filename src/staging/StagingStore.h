@@ -17,12 +17,12 @@ struct sqlite3_stmt;
 namespace tabulex::staging {
 
 // One prepared SQLite statement, finalized at destruction.
-class Statement3 {
+class PreparedStatement {
 public:
-    Statement3(sqlite3* db, const QString& sql);
-    ~Statement3();
-    Statement3(const Statement3&) = delete;
-    Statement3& operator=(const Statement3&) = delete;
+    PreparedStatement(sqlite3* db, const QString& sql);
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
     sqlite3_stmt* get() const { return m_stmt; }
 
 private:
@@ -53,7 +53,7 @@ struct StagingTable {
     QString name; // as created
     QString sqliteName;
     std::vector<StagingField> columns;
-    std::unique_ptr<Statement3> insert;
+    std::unique_ptr<PreparedStatement> insert;
     // What the export needs to know without reading the rows again: every character beyond
     // ASCII with the first column it appeared in (column names included, as column -1), each
     // column's longest text, and the number of rows.

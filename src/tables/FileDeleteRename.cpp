@@ -153,10 +153,14 @@ void forceDeleteFile(const QString& path)
 {
     const std::string p = native(path);
     struct stat st {};
-    if (::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR);
-    if (::unlink(p.c_str()) != 0)
-        throw FolderError::fromErrno(errno, path);
+    const bool madeWritable = ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                              ::chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    if (::unlink(p.c_str()) != 0) {
+        const int error = errno;
+        if (madeWritable) // a file that stays keeps its mode
+            ::chmod(p.c_str(), st.st_mode & 07777);
+        throw FolderError::fromErrno(error, path);
+    }
 }
 
 void removeFile(const QString& path, CommandHost& host)

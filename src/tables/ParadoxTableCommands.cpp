@@ -5,6 +5,7 @@
 #include "folders/FileTests.h"
 #include "folders/FolderError.h"
 #include "folders/PathEncoding.h"
+#include "folders/TableLocks.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/HostHourglass.h"
@@ -55,6 +56,14 @@ std::vector<fs::path> companions(const fs::path& dbFile)
     return found;
 }
 
+// Deletes a file, read-only or not; throws FolderError with the system's reason when it
+// cannot.
+void deleteFile(const QString& path, CommandHost& host)
+{
+    host.processEvents();
+    forceDeleteFile(path);
+}
+
 int selectedCount(const TableList& list)
 {
     int n = 0;
@@ -69,6 +78,7 @@ struct RenamePlan {
     std::vector<FileMove> moves;
     QStringList replaced;
     QString replacedItem; // a .db among them: the list item of that table, as the fill gave it
+    std::vector<fs::path> tables; // the .db files the rename changes, for their locks
 };
 
 RenamePlan planRename(const QString& folder, const QString& oldName, const QString& newName)
@@ -85,6 +95,7 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         return plan;
     }
     std::vector<fs::path> sources{*db};
+    plan.tables.push_back(*db);
     plan.moves.push_back({decoded(*db), prefix + newName + kTableExtension});
     for (const fs::path& c : companions(*db)) {
         sources.push_back(c);
@@ -95,8 +106,10 @@ RenamePlan planRename(const QString& folder, const QString& oldName, const QStri
         if (std::find(sources.begin(), sources.end(), f) != sources.end())
             continue;
         plan.replaced << decoded(f);
-        if (isTableFile(f))
+        if (isTableFile(f)) {
             plan.replacedItem = paradoxListItem(decoded(f.filename()));
+            plan.tables.push_back(f);
+        }
     }
     return plan;
 }
@@ -119,6 +132,7 @@ void removeReplaced(const RenamePlan& plan, CommandHost& host)
 int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& host)
 {
     ErrorTrap trap(host.prompter(), kModule, QStringLiteral("PushButton5_Click"));
+    Prompter& prompter = host.prompter();
     HostHourglass wait(host);
     if (list.currentIndex() == -1) {
         trap.step(102, [&] {
@@ -131,17 +145,19 @@ int deleteParadoxTables(TableList& list, const QString& folder, CommandHost& hos
         if (!list.isSelected(i))
             continue;
         const QString name = list.item(i);
+        // A table that is locked or not deleted stays listed; the report says why.
         std::optional<fs::path> db;
-        if (!trap.step(106, [&] { db = tableFile(folder, name); }) || !db)
+        bool mayDelete = false;
+        if (!trap.step(106,
+                       [&] {
+                           db = tableFile(folder, name);
+                           mayDelete = db && mayChangeParadoxTable({*db}, name, TableChange::Delete,
+                                                                   prompter);
+                       }) ||
+            !mayDelete || !trap.step(108, [&] { deleteFile(decoded(*db), host); }))
             continue;
-        const QString dbPath = decoded(*db);
-        removeFile(dbPath, host);
-        if (pathExists(dbPath))
-            continue; // the table is still there, so it stays listed
-        trap.step(110, [&] {
-            for (const fs::path& c : companions(*db))
-                removeFile(decoded(c), host);
-        });
+        for (const fs::path& c : companions(*db))
+            trap.step(110, [&] { deleteFile(decoded(c), host); });
         if (trap.step(112, [&] { list.removeItem(i); }))
             ++deleted;
     }
@@ -178,8 +194,15 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         if (newName.isEmpty() || newName == oldName)
             continue; // nothing to rename
         RenamePlan plan;
-        if (!trap.step(112, [&] { plan = planRename(folder, oldName, newName); }))
-            continue;
+        bool unlocked = false;
+        if (!trap.step(112,
+                       [&] {
+                           plan = planRename(folder, oldName, newName);
+                           unlocked = mayChangeParadoxTable(plan.tables, oldName,
+                                                            TableChange::Rename, prompter);
+                       }) ||
+            !unlocked)
+            continue; // locked: the message said so
         bool replace = plan.replaced.isEmpty();
         if (!replace)
             trap.step(114, [&] {

@@ -1,5 +1,6 @@
 #include "transfer/CopyRows.h"
 
+#include "core/DataError.h"
 #include "core/StopRequest.h"
 #include "data/Recordset.h"
 #include "host/CommandHost.h"
@@ -45,10 +46,27 @@ private:
     bool m_quiet = false;
 };
 
+// The next row of the source; true when the source changed and the copy stops for a retry.
+bool moveNext(Recordset& source, SourceChange onChange)
+{
+    try {
+        source.moveNext();
+    } catch (const DataError& e) {
+        if (e.nativeError() != kSourceChangedError || onChange == SourceChange::Report)
+            throw;
+        if (onChange == SourceChange::Retry)
+            return true;
+        throw DataError(e.description() + QStringLiteral("; it was read again and changed again"),
+                        e.nativeError(), e.state());
+    }
+    return false;
+}
+
 } // namespace
 
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
-                    Recordset& source, const QString& selectStatement, RowTarget& target)
+                    Recordset& source, const QString& selectStatement, RowTarget& target,
+                    SourceChange onChange)
 {
     RejectedRows rejected(target.table());
     CopyOutcomes outcomes(host, trap, line, rejected, current);
@@ -58,6 +76,7 @@ CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& curre
     RowProgress rows{target.table(), 0, n + 1};
     host.setRowProgress(rows);
     bool complete = true;
+    bool changed = false;
     for (qint64 r = 0; complete && !source.atEnd(); ++r) {
         host.processEvents();
         stopIfRequested(); // a closing program stops at the next row
@@ -69,21 +88,24 @@ CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& curre
         host.setRowProgress(rows);
         complete = complete && trap.step(line + 2, [&] {
             current = selectStatement;
-            source.moveNext();
+            changed = moveNext(source, onChange);
         });
+        complete = complete && !changed;
     }
     if (complete)
         complete = trap.step(line, [&] { target.flush(outcomes); });
     rows.failed = outcomes.result.failed;
     rows.finished = true;
     rows.complete = complete;
-    host.setRowProgress(rows);
+    if (!changed) // the read again ends the table
+        host.setRowProgress(rows);
     host.setWaitPointer(false);
     host.setProgress(0);
     host.setProgressText(kProgressBarIdleText);
     trap.step(line + 4, [&] { source.close(); });
     CopyResult result = outcomes.result;
     result.complete = complete;
+    result.sourceChanged = changed;
     result.rejectedFile = rejected.path();
     result.rejectedError = rejected.error();
     return result;

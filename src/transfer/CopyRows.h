@@ -16,6 +16,16 @@ struct CopyResult {
     bool complete = true;
     QString rejectedFile;  // where the rows that failed are kept
     QString rejectedError; // why they could not all be kept
+    // The source changed while it was read, and the copy stopped unreported to read it again
+    // (SourceChange::Retry).
+    bool sourceChanged = false;
+};
+
+// What a copy does when its source changes while it is read (kSourceChangedError).
+enum class SourceChange {
+    Report,      // reported as any failure of the source
+    Retry,       // stops without a report, for the caller to read the source again
+    ReportAgain, // the read again changed too: reported as such
 };
 
 // Copies every row of the source into the target while the progress bar shows the share of
@@ -28,7 +38,8 @@ struct CopyResult {
 // 0 with its idle text, and the source closed. Once a stop is asked for, it throws
 // CommandStopped before the next row.
 CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& current,
-                    Recordset& source, const QString& selectStatement, RowTarget& target);
+                    Recordset& source, const QString& selectStatement, RowTarget& target,
+                    SourceChange onChange = SourceChange::Report);
 
 inline const QString kProgressBarIdleText = QStringLiteral("Progress Bar");
 

@@ -6,10 +6,13 @@
 #include "core/StopRequest.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
+#include "folders/PathEncoding.h"
+#include "folders/TableLocks.h"
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "host/TableList.h"
+#include "paradox/TableFiles.h"
 #include "staging/StagingStore.h"
 #include "transfer/CopyRows.h"
 #include "transfer/FaithfulPlans.h"
@@ -300,9 +303,25 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
             run.tableFailed(table);
         return !runEnds;
     }
-    const std::unique_ptr<RowTarget> target = d.rows(run, plans);
-    const CopyResult rows =
-        copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select, *target);
+    const QString created = run.current;
+    std::unique_ptr<RowTarget> target = d.rows(run, plans);
+    CopyResult rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
+                               *target, SourceChange::Retry);
+    if (rows.sourceChanged) {
+        // A program wrote the source meanwhile: read it once more into a table made anew.
+        target.reset();
+        d.unpublished(false);
+        source = std::make_unique<Recordset>();
+        const bool reopened = run.step(120, select, [&] { d.openSource(*source, select); });
+        run.current = created;
+        if (!reopened || !d.create(run, *source, plans)) {
+            run.tableFailed(table);
+            return true;
+        }
+        target = d.rows(run, plans);
+        rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
+                        *target, SourceChange::ReportAgain);
+    }
     const bool published = rows.complete && d.publish(run);
     if (published) {
         ++run.summary.tablesSent;
@@ -444,6 +463,8 @@ private:
     // The questions before the table: the cut to eight characters, then the overwrite. The
     // answer: No skips the table, Yes replaces the table of that name.
     std::optional<bool> askName(Run& run, QString& paradoxName);
+    // What the lock files of the folder's table of that name say about overwriting it.
+    LockVerdict lockVerdict(const QString& paradoxName) const;
 
     std::unique_ptr<staging::StagingStore> m_store;
     std::optional<StagedParadoxTable> m_table;
@@ -451,7 +472,8 @@ private:
     QStringList m_key;                   // its primary key, under the faithful mapping
     std::optional<ParadoxShape> m_shape; // under the faithful mapping
     std::optional<bool> m_answer;
-    QSet<QString> m_written; // the Paradox tables written in this run, in capitals
+    bool m_staleAgreed = false; // the user agreed to overwrite over stale lock files
+    QSet<QString> m_written;    // the Paradox tables written in this run, in capitals
 };
 
 std::optional<bool> ToParadox::askName(Run& run, QString& paradoxName)
@@ -491,6 +513,22 @@ TableStart ToParadox::begin(Run& run, const QString& table)
                                  .arg(paradoxName, table));
         return TableStart::Fail;
     }
+    m_staleAgreed = false;
+    if (m_answer == true) {
+        // A table a Paradox program may hold is not overwritten.
+        const LockVerdict locks = lockVerdict(paradoxName);
+        if (locks.state == LockVerdict::State::Locked) {
+            run.current.clear();
+            run.trap.report(117, locks.text);
+            return TableStart::Fail;
+        }
+        if (locks.state == LockVerdict::State::Stale && !run.step(117, {}, [&] {
+                m_staleAgreed = ctx.host->prompter().question(locks.text, kStaleLockTitle);
+            }))
+            return TableStart::Fail;
+        if (locks.state == LockVerdict::State::Stale && !m_staleAgreed)
+            return TableStart::Skip;
+    }
     m_table.emplace(m_store.get(), table, paradoxName);
     m_source = table;
     if (!run.step(119, {}, [&] { m_table->checkName(); }))
@@ -499,6 +537,17 @@ TableStart ToParadox::begin(Run& run, const QString& table)
         !run.step(119, {}, [&] { m_key = primaryKeyOf(sql, table); }))
         return TableStart::Fail;
     return TableStart::Send;
+}
+
+LockVerdict ToParadox::lockVerdict(const QString& paradoxName) const
+{
+    const std::optional<std::string> folder = nativePath(ctx.paradoxFolder());
+    std::vector<std::filesystem::path> existing;
+    std::error_code ec;
+    if (folder && std::filesystem::is_directory(*folder, ec))
+        if (auto db = paradox::findTableFile(*folder, paradoxName.toStdString()))
+            existing.push_back(*db);
+    return paradoxLockVerdict(existing, paradoxName, TableChange::Overwrite);
 }
 
 bool ToParadox::create(Run& run, const Recordset& source, const std::vector<ColumnPlan>& plans)
@@ -520,6 +569,13 @@ bool ToParadox::publish(Run& run)
     const QString folder = collapseBackslashes(ctx.paradoxFolder() + u'/');
     return run.step(142, m_table->publishStatement(folder), [&] {
         // A closing program stops the writing; the table is not placed.
+        if (m_answer == true) {
+            // Checked again: a program may have opened the table while it was copied.
+            const LockVerdict locks = lockVerdict(m_table->paradoxName());
+            if (locks.state == LockVerdict::State::Locked ||
+                (locks.state == LockVerdict::State::Stale && !m_staleAgreed))
+                throw DataError(lockRefusal(locks, m_table->paradoxName(), TableChange::Overwrite));
+        }
         m_table->publish(folder, m_answer == true, [&] {
             ctx.host->processEvents();
             stopIfRequested();

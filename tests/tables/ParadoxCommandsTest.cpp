@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 using namespace tabulex;
 using namespace tabulex::test;
 using Kind = ScriptedPrompter::Kind;
@@ -50,23 +48,6 @@ TEST_F(ParadoxCommands, DeleteRemovesTheTableFileAndItsCompanionsOnly)
     EXPECT_EQ(itemsOf(m_box.list), (QStringList{"ORDERS", "PARTS"})); // a subfolder table stays
     EXPECT_TRUE(m_host.prompts.prompts.empty());
     EXPECT_EQ(m_host.waitChanges, (std::vector<bool>{true, false}));
-}
-
-TEST_F(ParadoxCommands, ATableWhoseFileCannotBeDeletedStaysListed)
-{
-    TABULEX_REQUIRE_FIXTURES();
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root deletes files in a read-only folder";
-    m_folder.copyTable("db", "ORDERS");
-    fill();
-    select({"ORDERS"});
-    const QFile::Permissions open = QFile::permissions(m_folder.path());
-    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_EQ(deleteParadoxTables(m_box.list, m_folder.path(), m_host), 0);
-    QFile::setPermissions(m_folder.path(), open);
-    EXPECT_EQ(itemsOf(m_box.list), QStringList{"ORDERS"});
-    EXPECT_EQ(m_folder.files(), (QStringList{"ORDERS.DB", "ORDERS.PX"}));
-    EXPECT_TRUE(m_host.prompts.prompts.empty());
 }
 
 TEST_F(ParadoxCommands, RenameMovesTheWholeFamilyAndTheTableStillOpens)

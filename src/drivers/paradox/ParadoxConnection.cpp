@@ -85,6 +85,7 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
                 .arg(statement));
     const fs::path file = tableFile(s.table);
     try {
+        paradox::TableStamp stamp = paradox::stampOf(file);
         auto reader = paradox::TableReader::open(file);
         std::optional<paradox::TableShape> shape;
         try {
@@ -92,8 +93,8 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
         } catch (const std::exception&) {
             // A table whose rows read without its shape is read as an unkeyed one.
         }
-        return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit,
-                                               shape ? &*shape : nullptr);
+        return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit, file,
+                                               std::move(stamp), shape ? &*shape : nullptr);
     } catch (const paradox::Error& e) {
         throw DataError(tableError(s.table, QString::fromStdString(e.cause())));
     }

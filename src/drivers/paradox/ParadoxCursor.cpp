@@ -73,8 +73,10 @@ QString tableError(const QString& table, const QString& cause)
 }
 
 ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
-                             qint64 limit, const paradox::TableShape* shape)
-    : m_reader(std::move(reader)), m_table(std::move(table))
+                             qint64 limit, std::filesystem::path dbFile, paradox::TableStamp stamp,
+                             const paradox::TableShape* shape)
+    : m_reader(std::move(reader)), m_dbFile(std::move(dbFile)), m_stamp(std::move(stamp)),
+      m_table(std::move(table))
 {
     for (const paradox::Field& f : m_reader->header().fields)
         m_columns.push_back(columnOf(f));
@@ -90,15 +92,26 @@ ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QStri
 
 ParadoxCursor::~ParadoxCursor() = default;
 
+void ParadoxCursor::requireUnchanged() const
+{
+    if (!m_dbFile.empty() && paradox::stampOf(m_dbFile) != m_stamp)
+        throw DataError(tableError(m_table, QStringLiteral("the table changed while it was read "
+                                                           "(its size, time or header)")),
+                        kSourceChangedError);
+}
+
 bool ParadoxCursor::fetch(std::vector<Value>& row)
 {
     // Without a limit the reader runs to the end of the chain, where it checks the count.
     if (m_limit >= 0 && m_fetched == m_limit)
         return false;
     try {
-        if (!m_reader->next(m_row))
+        if (!m_reader->next(m_row)) {
+            requireUnchanged();
             return false;
+        }
     } catch (const paradox::Error& e) {
+        requireUnchanged(); // damage seen while a program writes is that program's change
         throw DataError(tableError(m_table, QString::fromStdString(e.cause())));
     }
     ++m_fetched;

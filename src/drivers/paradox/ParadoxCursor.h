@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/Driver.h"
+#include "paradox/TableStamp.h"
 #include "paradox/Value.h"
 
 #include <QString>
 
+#include <filesystem>
 #include <memory>
 
 namespace paradox {
@@ -15,12 +17,14 @@ struct TableShape;
 namespace tabulex::paradoxdriver {
 
 // The rows of one Paradox table, streamed from its file; the row count comes from the
-// header, so the data access layer needs no spool.
+// header, so the data access layer needs no spool. A table whose files change while it is
+// read to its end (stamp taken before the reader opened it) fails with kSourceChangedError.
 class ParadoxCursor : public DriverCursor {
 public:
     // `table` is the name the statement gave, for messages; `limit` -1 for every row;
     // `shape` marks the key and required fields, when it could be read.
     ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit,
+                  std::filesystem::path dbFile = {}, paradox::TableStamp stamp = {},
                   const paradox::TableShape* shape = nullptr);
     ~ParadoxCursor() override;
 
@@ -29,7 +33,12 @@ public:
     std::optional<qint64> knownRowCount() const override { return m_count; }
 
 private:
+    // Throws kSourceChangedError when the files no longer match the stamp.
+    void requireUnchanged() const;
+
     std::unique_ptr<paradox::TableReader> m_reader;
+    std::filesystem::path m_dbFile;
+    paradox::TableStamp m_stamp;
     QString m_table;
     std::vector<ColumnInfo> m_columns;
     std::vector<paradox::Value> m_row;

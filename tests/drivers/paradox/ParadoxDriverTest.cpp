@@ -5,6 +5,7 @@
 #include "data/Connection.h"
 #include "data/Recordset.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -226,6 +227,58 @@ TEST_F(ParadoxFolder, aRecordCountThatDisagreesWithTheBlocksIsReportedAfterEvery
     EXPECT_EQ(rows, 224) << "no row is held back";
     EXPECT_EQ(error, QStringLiteral("Paradox table ORDERS: the header counts 223 records but "
                                     "the blocks hold 224"));
+}
+
+TEST_F(ParadoxFolder, aTableThatChangesWhileItIsReadFailsAsChanged)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    copy(QStringLiteral("db"));
+    Connection c;
+    open(c);
+    const auto changeDuringRead = [&](const std::function<void(QFile&)>& change) {
+        Recordset rs;
+        rs.open(QStringLiteral("SELECT * FROM [ORDERS]"), c);
+        for (int i = 0; i < 10; ++i)
+            rs.moveNext();
+        QFile orders(m_folder + QStringLiteral("/ORDERS.DB"));
+        EXPECT_TRUE(orders.open(QIODevice::ReadWrite));
+        change(orders);
+        orders.close();
+        try {
+            for (; !rs.atEnd(); rs.moveNext()) {
+            }
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.nativeError(), kSourceChangedError);
+            return e.description();
+        }
+        return QStringLiteral("no error");
+    };
+    const QString changed = QStringLiteral(
+        "Paradox table ORDERS: the table changed while it was read (its size, time or header)");
+    // A writer's header update (the change counter at 0x2D), its time alone, a new block.
+    EXPECT_EQ(changeDuringRead([](QFile& f) {
+                  f.seek(0x2D);
+                  f.write("\x7F", 1);
+              }),
+              changed);
+    EXPECT_EQ(changeDuringRead([](QFile& f) {
+                  f.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                QFileDevice::FileModificationTime);
+              }),
+              changed);
+    EXPECT_EQ(changeDuringRead([](QFile& f) {
+                  f.seek(f.size());
+                  f.write(QByteArray(2048, '\0'));
+              }),
+              changed);
+    // Read while nothing changes: no error.
+    Recordset rs;
+    rs.open(QStringLiteral("SELECT * FROM [ORDERS]"), c);
+    EXPECT_EQ(errorOf([&] {
+                  for (; !rs.atEnd(); rs.moveNext()) {
+                  }
+              }),
+              QStringLiteral("no error"));
 }
 
 TEST_F(ParadoxFolder, namesWithClosingBracketsResolve)
