@@ -72,6 +72,49 @@ Loading SQL Server
                           A statement the server refuses is sent again row by
                           row, so the same rows fail either way.
 
+Type mapping (send)
+  --mapping classic|faithful
+                          which mapping makes the target table; classic, the
+                          default, is the windows' own (their check box "Keep
+                          keys, autoincrement and field types" is faithful).
+      Paradox field     classic to SQL Server   faithful to SQL Server
+      Alpha n           NTEXT                   NVARCHAR(n)
+      Memo              NTEXT                   NVARCHAR(MAX)
+      Formatted memo    VARBINARY(MAX)          VARBINARY(MAX)
+      Short             INT                     SMALLINT
+      Long Integer      INT                     INT
+      Autoincrement     INT                     INT IDENTITY, values kept
+      Number            FLOAT                   FLOAT
+      Money             FLOAT                   MONEY (rounded to 4 decimals)
+      BCD               DECIMAL(32,s)           DECIMAL(32,s)
+      Date              TEXT                    DATE
+      Time              TEXT                    TIME(3)
+      Timestamp         TEXT                    DATETIME2(3)
+      Logical           TEXT                    BIT
+      Bytes n           VARBINARY(MAX)          BINARY(n)
+      BLOb,OLE,Graphic  VARBINARY(MAX)          VARBINARY(MAX)
+      key fields        -                       PRIMARY KEY
+      required (.VAL)   -                       NOT NULL (when no value is blank)
+      SQL Server column classic to Paradox      faithful to Paradox
+      char/varchar(n)   Alpha n or Memo         Alpha n (n <= 255), else Memo
+      smallint, tinyint Long Integer            Short
+      int               Long Integer            Long Integer
+      int IDENTITY      Long Integer            Autoincrement
+      bit               Logical                 Logical
+      money             Number                  Money
+      decimal(p,s)      Number or Long Integer  BCD with s decimals (p <= 32)
+      date              Timestamp               Date
+      time              Alpha                   Time
+      datetime(2)       Timestamp               Timestamp
+      float, real       Number                  Number
+      binary(n)         Binary BLOb             Bytes n
+      varbinary, image  Binary BLOb             Binary BLOb
+      PRIMARY KEY       -                       keyed table with its .PX, key
+                                                fields first
+  Under faithful, keys that SQL Server would take for one (text that differs
+  only in case or trailing blanks) or blank key values stop the table before
+  anything is written; other types keep the classic rule.
+
 Connection values (default: what the connection window last stored)
   --server NAME           SQL Server name or address
   --port PORT             TCP port (left out with a local connection)
@@ -85,8 +128,8 @@ Connection values (default: what the connection window last stored)
   --timeout SECONDS       how long a login and a statement may wait for the
                           server before they fail (default: the time-outs
                           the windows use)
-  The data type window is not offered: tables are created with the default
-  type mapping.
+  The data type window is not offered: tables are created with the type
+  mapping of --mapping.
 
 Output
   Table names of "list" go to standard output; everything else to standard

@@ -19,6 +19,7 @@ const QString kIgnoreStaleLocks = QStringLiteral("ignore-stale-locks");
 const QString kDamaged = QStringLiteral("damaged");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMaxRowErrors = QStringLiteral("max-row-errors");
+const QString kMapping = QStringLiteral("mapping");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -39,6 +40,7 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kDamaged, {Command::Send}},
     {kRowsPerStatement, {Command::Send}},
     {kMaxRowErrors, {Command::Send}},
+    {kMapping, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
     {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
@@ -49,8 +51,8 @@ void addOptions(QCommandLineParser& parser)
     for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued :
-         {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kServer, kPort,
-          kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+         {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kMapping,
+          kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -86,6 +88,15 @@ int maxRowErrorsValue(const QString& value)
                                         "not \"%1\"")
                              .arg(value));
     return n;
+}
+
+Mapping mappingValue(const QString& value)
+{
+    if (value == QLatin1String("classic"))
+        return Mapping::Classic;
+    if (value == QLatin1String("faithful"))
+        return Mapping::Faithful;
+    throw UsageError(QStringLiteral("--mapping takes classic or faithful, not \"%1\"").arg(value));
 }
 
 Answer answerValue(const QString& option, const QString& value)
@@ -233,6 +244,8 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.rowsPerStatement = rowsPerStatementValue(parser.value(kRowsPerStatement));
     if (parser.isSet(kMaxRowErrors))
         o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
+    if (parser.isSet(kMapping))
+        o.mapping = mappingValue(parser.value(kMapping));
     return o;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "transfer/CopyRows.h"
+#include "transfer/Mapping.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -30,6 +31,7 @@ struct BatchOptions {
     int rowsPerStatement = kDefaultRowsPerStatement; // send --to sql: rows per INSERT
     // send: failed rows after which a table fails as a whole (0: no limit)
     int maxRowErrors = kDefaultMaxRowErrors;
+    Mapping mapping = Mapping::Classic; // send: --mapping classic|faithful
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

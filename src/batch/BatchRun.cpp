@@ -229,6 +229,7 @@ int BatchRun::send()
     ctx.paradoxFolder = [this] { return m_fields.paradoxFolder; };
     ctx.rowsPerStatement = m_options.rowsPerStatement;
     ctx.maxRowErrors = m_options.maxRowErrors;
+    ctx.mapping = m_options.mapping;
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };

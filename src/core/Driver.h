@@ -17,6 +17,13 @@ struct ColumnInfo {
     qint64 definedSize = 0; // characters or bytes; 0 when unknown or unlimited
     int precision = 0;
     int scale = 0;
+    // The source's own type: the server's type name ("money", "datetime2"), or the Paradox
+    // field type's name ("Autoincrement", "Formatted Memo"); empty when the driver has none.
+    QString typeName = {};
+    int nativeSize = 0;         // the Paradox field's size byte (memo and BLOb: record part)
+    bool autoIncrement = false; // an IDENTITY column, an Autoincrement field
+    bool keyField = false;      // one of a keyed Paradox table's key fields
+    bool required = false;      // a field its table's validity checks make required
 };
 
 // A forward-only stream of rows from a driver.

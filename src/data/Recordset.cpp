@@ -56,8 +56,9 @@ void Recordset::openCursor(std::unique_ptr<DriverCursor> cursor, bool counted)
 {
     m_fields.m_fields.clear();
     for (const ColumnInfo& c : cursor->columns())
-        m_fields.m_fields.push_back(
-            Field{c.name, c.adoType, Value(), c.definedSize, c.precision, c.scale});
+        m_fields.m_fields.push_back(Field{c.name, c.adoType, Value(), c.definedSize, c.precision,
+                                          c.scale, c.typeName, c.nativeSize, c.autoIncrement,
+                                          c.keyField, c.required});
     m_row.assign(m_fields.m_fields.size(), Value());
     m_recordCount = -1;
 

@@ -23,6 +23,11 @@ struct Field {
     qint64 definedSize = 0;
     int precision = 0;
     int numericScale = 0;
+    QString typeName = {};      // the driver's ColumnInfo::typeName
+    int nativeSize = 0;         // ColumnInfo::nativeSize
+    bool autoIncrement = false; // ColumnInfo::autoIncrement
+    bool keyField = false;      // ColumnInfo::keyField
+    bool required = false;      // ColumnInfo::required
 };
 
 // The fields of a recordset's current row.

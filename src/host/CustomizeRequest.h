@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tabulex {
 
@@ -14,6 +15,15 @@ struct CustomizeRequest {
     QString tableName;              // the source table, as its list shows it
     QString head;                   // the CREATE TABLE head the window completes
     QString sourceConnectionString; // where the proposals are read from
+    // Under the faithful mapping: the fields and the types it proposes (the window shows
+    // these instead of deriving its own), and the key, which the window shows as a last row
+    // "PRIMARY KEY" that the user may change or empty.
+    QStringList fieldNames = {};
+    QStringList proposedTypes = {};
+    QStringList key = {};
 };
+
+// The name of the data type window's row that holds the key under the faithful mapping.
+inline const QString kPrimaryKeyRow = QStringLiteral("PRIMARY KEY");
 
 } // namespace tabulex

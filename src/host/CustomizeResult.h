@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -12,6 +13,8 @@ struct CustomizeResult {
     QString statement;
     std::vector<QString> columnNames;
     std::vector<QString> columnTypes;
+    // Under the faithful mapping: the key's columns as the window left it (empty: no key).
+    QStringList key = {};
 };
 
 } // namespace tabulex

@@ -15,6 +15,7 @@ using namespace layout;
 namespace {
 
 constexpr std::size_t kTableNameLength = 79;
+constexpr std::uint32_t kIndexWorkspace = 0xFFFFFF9C;
 
 std::size_t realHeaderSize(const HeaderFacts& facts)
 {
@@ -32,18 +33,23 @@ void putFixedHeader(const HeaderFacts& facts, std::size_t headerSize, unsigned c
     const bool empty = facts.blocks == 0;
     putLe16(h + kRecordSizeAt, std::uint16_t(facts.recordSize));
     putLe16(h + kHeaderSizeAt, std::uint16_t(headerSize));
-    h[kFileTypeAt] = kUnkeyedTable;
+    h[kFileTypeAt] = facts.keyFields > 0 ? kKeyedTable : kUnkeyedTable;
     h[kBlockSizeAt] = std::uint8_t(facts.blockSize / 1024);
     putLe32(h + kRecordCountAt, facts.recordCount);
     putLe16(h + kUsedBlocksAt, std::uint16_t(facts.blocks));
     putLe16(h + kFileBlocksAt, std::uint16_t(facts.blocks));
     putLe16(h + kFirstBlockAt, empty ? 0 : 1);
     putLe16(h + kLastBlockAt, std::uint16_t(facts.blocks));
-    putLe16(h + kUnknown12At, 3);
+    putLe16(h + kUnknown12At, kTableUnknown12);
     putLe16(h + kFieldCountAt, std::uint16_t(nf));
+    if (facts.keyFields > 0) {
+        putLe16(h + kKeyFieldsAt, std::uint16_t(facts.keyFields));
+        // Paradox leaves its in-memory pointer to the index here, never 0 in a keyed table.
+        putLe32(h + kIndexWorkspaceAt, kIndexWorkspace);
+    }
     putLe32(h + kEncryption1At, kChecksumInDataHeader);
     h[kSortOrderAt] = facts.driver->sortOrder;
-    h[kChangeCount1At] = 2;
+    h[kChangeCount1At] = kTableChangeCount;
     h[kChangeCount2At] = 1;
     h[kVersionAt] = kVersion5;
     putLe16(h + kMaxBlocksAt, std::uint16_t(facts.blocks));

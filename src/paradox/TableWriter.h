@@ -15,6 +15,8 @@ namespace paradox {
 class BlobWriter;
 class OutputFile;
 class RecordEncoder;
+class RecordSorter;
+struct LanguageDriver;
 
 // A field of a table to write.
 struct FieldDefinition {
@@ -39,12 +41,17 @@ struct WriteOptions {
     std::optional<std::uint64_t> rows;
     // The block size when `rows` is not given: 1024, 2048, 4096, 16384 or 32768.
     int blockSize = 4096;
+    // The first `keyFields` fields are the table's key (0: unkeyed). A keyed table is written
+    // in key order whatever order the rows come in, with its primary index (.PX); two rows
+    // with the same key are refused. See docs/paradox-keyed-tables.md.
+    int keyFields = 0;
     bool replace = false; // replace an existing table of that name (and its family)
     bool durable = true;  // force the files to disk before they take the table's name
 };
 
-// Writes an unkeyed Paradox 5.x table (and its .MB when a field needs one), streaming the
-// records through one block in memory. Everything goes to temporary files in the target
+// Writes a Paradox 5.x table (and its .MB when a field needs one, its .PX when it is keyed),
+// streaming the records through one block in memory; keyed rows that do not come in key
+// order are sorted in bounded memory. Everything goes to temporary files in the target
 // folder; commit() gives them the table's name, the .MB first and the .db last, never over
 // a file that has the name, and with the folder locked against other writers meanwhile. A
 // writer destroyed before commit() (an error, an interruption) removes its temporary files;
@@ -74,6 +81,12 @@ private:
     void chooseBlockSize();
     std::string tooManyRows() const;
     void writeBlock(bool last);
+    void checkKey();
+    void addKeyed();
+    void writeSorted();
+    void putRecord(const unsigned char* record);
+    void writeIndex();
+    [[noreturn]] void duplicateKey(const unsigned char* record) const;
     std::optional<std::filesystem::path> existingTable() const;
     void publish();
     BlobWriter& blobs();
@@ -89,12 +102,19 @@ private:
     std::size_t m_headerSize = 0;
     std::unique_ptr<OutputFile> m_db;
     std::unique_ptr<BlobWriter> m_blobs;
+    std::unique_ptr<OutputFile> m_index;
+    std::unique_ptr<RecordSorter> m_sorter; // once keyed rows came out of order
     std::unique_ptr<RecordEncoder> m_encoder;
     std::vector<unsigned char> m_block;
     std::vector<unsigned char> m_record;
     int m_inBlock = 0;
     int m_blocks = 0;
     std::uint32_t m_records = 0;
+    const LanguageDriver* m_driver = nullptr;
+    int m_keyWidth = 0;                     // bytes of the key at the start of a record
+    std::vector<unsigned char> m_lastKey;   // of the record appended last (keyed tables)
+    std::vector<unsigned char> m_firstKeys; // of each block written (keyed tables)
+    std::vector<std::uint16_t> m_blockCounts;
     bool m_hasBlobFields = false;
     bool m_tooManyRows = false;
     bool m_committed = false;

@@ -26,6 +26,8 @@ inline const SettingKey CustomizeToParadox{QStringLiteral("With Data Type Change
                                            QStringLiteral("0")};
 inline const SettingKey CustomizeToSqlServer{QStringLiteral("With Data Type Change 2"),
                                              QStringLiteral("0")};
+// The table window's "Keep keys, autoincrement and field types" box: the faithful mapping.
+inline const SettingKey FaithfulMapping{QStringLiteral("Faithful Mapping"), QStringLiteral("0")};
 // The folder picker's start folder; read, never written.
 inline const SettingKey LastFolderDot{QStringLiteral("LastFolderDot"), {}};
 

@@ -110,8 +110,31 @@ void checkParadoxTableName(const QString& paradoxName)
         throw DataError(QStringLiteral("Bad file name or number"), kBadFileName);
 }
 
+namespace {
+
+// A value for a Paradox field of the faithful mapping: dates and times out of the staging
+// store's timestamps, BCD digits as they are.
+paradox::Value exactValueOf(const Value& v, const ColumnType& type)
+{
+    using paradox::FieldType;
+    if (v.kind() == Value::Kind::Timestamp && type.paradoxType == FieldType::Date) {
+        const Date& d = v.toTimestamp().date;
+        return paradox::Value(paradox::Date{d.year, d.month, d.day});
+    }
+    if (v.kind() == Value::Kind::Timestamp && type.paradoxType == FieldType::Time) {
+        const Time& t = v.toTimestamp().time;
+        return paradox::Value(paradox::Time{t.hour, t.minute, t.second, t.nanos / 1000000});
+    }
+    if (v.kind() == Value::Kind::Decimal && type.paradoxType == FieldType::Bcd)
+        return paradox::Value(paradox::Decimal{v.toDecimal().text.toStdString()});
+    return paradoxValueOf(v);
+}
+
+} // namespace
+
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
-                     const QString& paradoxName, bool replace, const std::function<void()>& eachRow)
+                     const QString& paradoxName, bool replace, const std::function<void()>& eachRow,
+                     const ExportShape& shape)
 {
     const StagingTable& t = store.table(table);
     const fs::path dir(QFile::encodeName(folder).toStdString());
@@ -132,12 +155,23 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
         options.codePage = chooseCodePage(t);
         options.rows = std::uint64_t(t.rowCount);
         options.replace = replace;
-        paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(),
-                                    paradoxFields(t, options.codePage), options);
+        options.keyFields = shape.keyFields;
+        std::vector<int> order = shape.order;
+        for (size_t i = order.size(); i < t.columns.size(); ++i)
+            order.push_back(int(i));
+        const std::vector<paradox::FieldDefinition> fields = paradoxFields(t, options.codePage);
+        std::vector<paradox::FieldDefinition> laidOut;
+        for (const int i : order)
+            laidOut.push_back(fields[size_t(i)]);
+        paradox::TableWriter writer(dir / QFile::encodeName(file).toStdString(), laidOut, options);
         std::vector<paradox::Value> out(t.columns.size());
         store.readRows(t, [&](const std::vector<Value>& row) {
-            for (size_t i = 0; i < row.size(); ++i)
-                out[i] = paradoxValueOf(row[i]);
+            for (size_t i = 0; i < row.size(); ++i) {
+                const size_t from = size_t(order[i]);
+                const ColumnType& type = t.columns[from].type;
+                out[i] =
+                    type.paradoxType ? exactValueOf(row[from], type) : paradoxValueOf(row[from]);
+            }
             writer.append(out);
             if (eachRow)
                 eachRow();

@@ -21,6 +21,13 @@ paradox::Value paradoxValueOf(const Value& v);
 // a file of the folder itself: empty, "." or "..", or holding "/", NUL or a control character.
 void checkParadoxTableName(const QString& paradoxName);
 
+// How the export lays a table out under the faithful mapping: the staging columns in the
+// order the Paradox fields take (key fields first), and how many of them are the key.
+struct ExportShape {
+    std::vector<int> order; // empty: the staging order
+    int keyFields = 0;
+};
+
 // Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
 // the first Windows code page that holds its text; the name is one checkParadoxTableName
 // passed. The files are written under temporary names and renamed into place only when
@@ -29,6 +36,6 @@ void checkParadoxTableName(const QString& paradoxName);
 // export with nothing placed.
 void exportToParadox(const StagingStore& store, const QString& table, const QString& folder,
                      const QString& paradoxName, bool replace = false,
-                     const std::function<void()>& eachRow = {});
+                     const std::function<void()>& eachRow = {}, const ExportShape& shape = {});
 
 } // namespace tabulex::staging

@@ -71,7 +71,10 @@ std::vector<FieldDefinition> plainFields(const std::vector<StagingField>& column
 {
     std::vector<FieldDefinition> fields;
     for (const StagingField& c : columns)
-        fields.push_back(fieldSpec(c));
+        fields.push_back(
+            c.type.paradoxType
+                ? FieldDefinition{c.name.toStdString(), *c.type.paradoxType, c.type.paradoxSize}
+                : fieldSpec(c));
     return fields;
 }
 
@@ -115,7 +118,8 @@ std::vector<FieldDefinition> withShortMemosAsAlpha(std::vector<FieldDefinition> 
 void shortenAlphas(std::vector<FieldDefinition>& fields, const StagingTable& t, int codePage)
 {
     for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].type == FieldType::Alpha && t.columns[i].type.type == JetType::Text)
+        if (fields[i].type == FieldType::Alpha && t.columns[i].type.type == JetType::Text &&
+            !t.columns[i].type.paradoxType)
             fields[i].size = std::clamp(longestBytes(t.longest[i], codePage), 1, fields[i].size);
 }
 
@@ -139,7 +143,8 @@ void requireParadoxCapacity(const QString& paradoxName, const std::vector<Stagin
         return;
     std::vector<FieldDefinition> narrowest = plainFields(fields);
     for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].type.type == JetType::Text || fields[i].type.alphaWhenValuesFit)
+        if ((fields[i].type.type == JetType::Text && !fields[i].type.paradoxType) ||
+            fields[i].type.alphaWhenValuesFit)
             narrowest[i] = {narrowest[i].name, FieldType::Alpha, 1};
     try {
         paradox::requireBlockSize((paradoxName + QStringLiteral(".db")).toStdString(), narrowest,

@@ -106,6 +106,12 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v)
     }
 }
 
+// BCD fields keep their digits as text.
+const char* sqliteType(const ColumnType& t)
+{
+    return t.paradoxType == paradox::FieldType::Bcd ? "TEXT" : sqliteType(t.type);
+}
+
 Value columnValue(sqlite3_stmt* st, int index, JetType t)
 {
     if (sqlite3_column_type(st, index) == SQLITE_NULL)
@@ -213,7 +219,7 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
         sql += QStringLiteral("%1c%2 %3")
                    .arg(t.columns.empty() ? QString() : QStringLiteral(","))
                    .arg(t.columns.size())
-                   .arg(QLatin1String(sqliteType(f.type.type)));
+                   .arg(QLatin1String(sqliteType(f.type)));
         t.columns.push_back(f);
         t.noteText(-1, f.name);
     }
@@ -321,8 +327,13 @@ void StagingStore::readRows(const StagingTable& t,
     std::vector<Value> values(t.columns.size());
     int rc;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
-        for (size_t i = 0; i < values.size(); ++i)
-            values[i] = columnValue(select.get(), int(i), t.columns[i].type.type);
+        for (size_t i = 0; i < values.size(); ++i) {
+            const bool bcd = t.columns[i].type.paradoxType == paradox::FieldType::Bcd;
+            values[i] =
+                columnValue(select.get(), int(i), bcd ? JetType::Text : t.columns[i].type.type);
+            if (bcd && !values[i].isNull())
+                values[i] = Value(Decimal{values[i].toString()});
+        }
         row(values);
     }
     if (rc != SQLITE_DONE)

@@ -2,6 +2,7 @@
 
 #include "core/DataError.h"
 #include "core/DecimalText.h"
+#include "paradox/Bcd.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -410,10 +411,73 @@ Value convertBytes(const QByteArray& bytes, const ColumnType& type, const QStrin
 
 } // namespace
 
+ColumnType paradoxColumnType(paradox::FieldType field, int size)
+{
+    using paradox::FieldType;
+    // The Jet type whose values the field holds; sized ones keep the size.
+    static const std::map<FieldType, JetType> storage = {
+        {FieldType::Alpha, JetType::Text},
+        {FieldType::Bytes, JetType::Binary},
+        {FieldType::Memo, JetType::Memo},
+        {FieldType::Short, JetType::Short},
+        {FieldType::Long, JetType::Long},
+        {FieldType::AutoIncrement, JetType::Counter},
+        {FieldType::Money, JetType::Currency},
+        {FieldType::Number, JetType::Double},
+        {FieldType::Bcd, JetType::Decimal},
+        {FieldType::Logical, JetType::Bit},
+        {FieldType::Date, JetType::DateTime},
+        {FieldType::Time, JetType::DateTime},
+        {FieldType::Timestamp, JetType::DateTime},
+        {FieldType::Blob, JetType::LongBinary},
+        {FieldType::FormattedMemo, JetType::LongBinary},
+        {FieldType::Ole, JetType::LongBinary},
+        {FieldType::Graphic, JetType::LongBinary},
+    };
+    ColumnType t;
+    t.type = storage.at(field);
+    t.paradoxType = field;
+    t.paradoxSize = size;
+    t.spelled = QString::fromLatin1(paradox::fieldTypeName(field));
+    if (field == FieldType::Alpha || field == FieldType::Bytes)
+        t.size = size;
+    if (field == FieldType::Bcd) {
+        t.precision = paradox::bcd::kDigits;
+        t.scale = size;
+    }
+    return t;
+}
+
+namespace {
+
+// A BCD field's value: exact decimal text with no more decimals than its scale and no more
+// digits than its 32.
+Value bcdValue(const Value& v, const ColumnType& type, const QString& column)
+{
+    const QString text = v.kind() == Value::Kind::Decimal ? v.toDecimal().text
+                         : v.kind() == Value::Kind::Text  ? v.toString().trimmed()
+                                                          : v.toText();
+    const auto parts = parseDecimal(text);
+    if (!parts)
+        refuse(column, text, QStringLiteral("it is not a number."));
+    if (std::max(0, -parts->exponent) > type.scale)
+        refuse(
+            column, text,
+            QStringLiteral("the field keeps %1 digits after the decimal point.").arg(type.scale));
+    if (int(parts->digits.size()) + parts->exponent > type.precision - type.scale)
+        refuse(column, text,
+               QStringLiteral("the number has more digits than the BCD field holds."));
+    return Value(Decimal{text});
+}
+
+} // namespace
+
 Value convertValue(const Value& v, const ColumnType& type, const QString& column, bool* rounded)
 {
     if (v.isNull())
         return {};
+    if (type.paradoxType == paradox::FieldType::Bcd && v.kind() != Value::Kind::Bytes)
+        return bcdValue(v, type, column);
     if (v.kind() == Value::Kind::Bytes)
         return convertBytes(v.toBytes(), type, column);
     if (auto stored = fromSource(v, type, column, rounded))

@@ -2,6 +2,8 @@
 
 #include "core/Value.h"
 
+#include "paradox/FieldType.h"
+
 #include <QString>
 
 #include <optional>
@@ -37,8 +39,16 @@ struct ColumnType {
     // A Memo only because the source's type is long: the export writes an Alpha field
     // instead when every value fits one.
     bool alphaWhenValuesFit = false;
+    // Under the faithful mapping: the Paradox field the export writes (its type and size
+    // byte) in place of the one the Jet type gives; the values are kept as it holds them.
+    std::optional<paradox::FieldType> paradoxType = std::nullopt;
+    int paradoxSize = 0;
     friend bool operator==(const ColumnType&, const ColumnType&) = default;
 };
+
+// The column that stores the values of a Paradox field of this type and size byte and is
+// written as that field (ColumnType::paradoxType).
+ColumnType paradoxColumnType(paradox::FieldType type, int size);
 
 // Reads a type word ("TEXT", "VARCHAR(20)", "decimal(10, 2)"); nullopt for a type the store
 // does not know.

@@ -1,7 +1,9 @@
 #include "transfer/SqlRowTarget.h"
 
 #include "core/DataError.h"
+#include "core/SqlQuoting.h"
 #include "data/Connection.h"
+#include "data/Recordset.h"
 #include "transfer/Statements.h"
 
 #include <algorithm>
@@ -41,21 +43,35 @@ SqlRowTarget::SqlRowTarget(Connection& connection, QString table, QString target
                            const std::vector<ColumnPlan>& columns, QString& currentStatement,
                            int rowsPerStatement)
     : m_connection(connection), m_table(std::move(table)), m_target(std::move(target)),
-      m_targetHead(insertHead(m_target)), m_columns(columns), m_current(currentStatement),
+      m_targetHead(insertHead(m_target)), m_reportHead(insertHead(m_table)),
+      m_rounded(columns.size(), 0), m_columns(columns), m_current(currentStatement),
       m_rowsPerStatement(std::clamp(rowsPerStatement, 1, kMaxRowsPerStatement))
 {
+}
+
+void SqlRowTarget::nameColumns(const QStringList& names)
+{
+    QStringList quoted;
+    for (const QString& n : names)
+        quoted << bracketName(n);
+    const QString list = u'(' + quoted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES");
+    m_targetHead = QStringLiteral("INSERT INTO ") + bracketName(m_target) + u' ' + list;
+    m_reportHead = QStringLiteral("INSERT INTO ") + bracketName(m_table) + u' ' + list;
 }
 
 void SqlRowTarget::add(const Fields& row, RowOutcomes& outcomes)
 {
     m_values.clear();
     appendValues(m_values, row, m_columns);
+    for (int i = 0; i < row.count(); ++i)
+        if (changedByRounding(row[i].value, m_columns[size_t(i)]))
+            ++m_rounded[size_t(i)];
     try {
         verifyValuesFit(row, m_columns);
     } catch (const DataError& e) {
         // The rows before it are settled first: outcomes come in the order of the rows.
         sendHeld(outcomes);
-        outcomes.failed(insertHead(m_table) + m_values, e.description());
+        outcomes.failed(m_reportHead + m_values, e.description());
         return;
     }
     if (!m_rowEnds.empty() && m_held.size() + 2 + m_values.size() > kMaxStatementChars)
@@ -96,7 +112,7 @@ void SqlRowTarget::sendRow(const QString& values, RowOutcomes& outcomes)
     if (execute(values, description))
         outcomes.arrived(1);
     else
-        outcomes.failed(insertHead(m_table) + values, description, m_targetHead + values);
+        outcomes.failed(m_reportHead + values, description, m_targetHead + values);
 }
 
 bool SqlRowTarget::execute(const QString& values, QString& description)

@@ -3,6 +3,8 @@
 #include "transfer/RowTarget.h"
 #include "transfer/TypeMapping.h"
 
+#include <QStringList>
+
 #include <vector>
 
 namespace tabulex {
@@ -29,6 +31,12 @@ public:
                  const std::vector<ColumnPlan>& columns, QString& currentStatement,
                  int rowsPerStatement = kDefaultRowsPerStatement);
 
+    // Names the columns in every INSERT ("INSERT INTO [t] ([a], [b]) VALUES"), as a load
+    // into an IDENTITY column with IDENTITY_INSERT on must.
+    void nameColumns(const QStringList& names);
+    // Per column: the values written rounded (ColumnPlan::roundedDecimals).
+    const std::vector<qint64>& rounded() const { return m_rounded; }
+
     const QString& table() const override { return m_table; }
     void add(const Fields& row, RowOutcomes& outcomes) override;
     void flush(RowOutcomes& outcomes) override;
@@ -47,6 +55,8 @@ private:
     QString m_table;
     QString m_target;
     QString m_targetHead;
+    QString m_reportHead; // the INSERT head with the table's own name
+    std::vector<qint64> m_rounded;
     const std::vector<ColumnPlan>& m_columns;
     QString& m_current;
     int m_rowsPerStatement;

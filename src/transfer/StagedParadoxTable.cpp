@@ -57,8 +57,8 @@ QString StagedParadoxTable::publishStatement(const QString& folder) const
 void StagedParadoxTable::publish(const QString& folder, bool replace,
                                  const std::function<void()>& eachRow)
 {
-    staging::exportToParadox(openedStore(m_store), m_table, folder, m_paradoxName, replace,
-                             eachRow);
+    staging::exportToParadox(openedStore(m_store), m_table, folder, m_paradoxName, replace, eachRow,
+                             m_shape);
 }
 
 QString StagedParadoxTable::roundedValuesMessage() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "staging/ParadoxExport.h"
 #include "staging/StagingStore.h"
 #include "transfer/TypeMapping.h"
 
@@ -31,6 +32,8 @@ public:
     // Takes the table's fields; refuses them when no Paradox table holds `rows` rows of them
     // (a count below 0 is not known and passes).
     void setFields(std::vector<staging::StagingField> fields, qint64 rows);
+    // How the export lays the table out (the faithful mapping's key fields first).
+    void setShape(staging::ExportShape shape) { m_shape = std::move(shape); }
     // Drops a staging table left over under this name.
     void dropLeftover();
     // The staging table of the fields set.
@@ -55,6 +58,7 @@ private:
     QString m_table;
     QString m_paradoxName;
     std::vector<staging::StagingField> m_fields;
+    staging::ExportShape m_shape;
     bool m_created = false; // created and not yet dropped
 };
 

@@ -5,15 +5,34 @@
 #include "core/SqlQuoting.h"
 #include "data/Recordset.h"
 
+#include <cmath>
+
 namespace tabulex {
 
 namespace {
+
+double roundedTo(double v, int decimals)
+{
+    return std::round(v * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
+}
+
+bool rounds(const Value& v, const ColumnPlan& plan)
+{
+    return plan.roundedDecimals >= 0 && v.kind() == Value::Kind::Double;
+}
 
 void appendLiteral(QString& out, const Field& f, const ColumnPlan& plan)
 {
     const Value& v = f.value;
     if (writtenAsNull(v)) {
         out += QLatin1String("NULL");
+        return;
+    }
+    if (rounds(v, plan)) {
+        out += u'\'' +
+               QString::number(roundedTo(v.toDouble(), plan.roundedDecimals), 'f',
+                               plan.roundedDecimals) +
+               u'\'';
         return;
     }
     bool national = false;
@@ -98,8 +117,21 @@ QString buildInsertStatement(const QString& table, const Fields& fields,
 
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns)
 {
-    for (int i = 0; i < fields.count(); ++i)
-        refuseSilentChange(fields[i], columns[size_t(i)].guard);
+    for (int i = 0; i < fields.count(); ++i) {
+        const ColumnPlan& plan = columns[size_t(i)];
+        if (!rounds(fields[i].value, plan)) {
+            refuseSilentChange(fields[i], plan.guard);
+            continue;
+        }
+        Field rounded = fields[i];
+        rounded.value = Value(roundedTo(fields[i].value.toDouble(), plan.roundedDecimals));
+        refuseSilentChange(rounded, plan.guard);
+    }
+}
+
+bool changedByRounding(const Value& v, const ColumnPlan& plan)
+{
+    return rounds(v, plan) && roundedTo(v.toDouble(), plan.roundedDecimals) != v.toDouble();
 }
 
 QString collapseBackslashes(const QString& path)

@@ -36,6 +36,9 @@ bool writtenAsNull(const Value& v);
 // exactly (a target may round silently where the staging store refuses).
 void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& columns);
 
+// True when a column that rounds doubles (ColumnPlan::roundedDecimals) changes the value.
+bool changedByRounding(const Value& v, const ColumnPlan& plan);
+
 // The path with doubled "/" collapsed (three in a row become two), keeping a leading "//".
 QString collapseBackslashes(const QString& path);
 

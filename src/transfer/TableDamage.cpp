@@ -79,9 +79,9 @@ std::unique_ptr<DriverCursor> openSalvaged(const QString& folder, const QString&
         throw DataError(paradoxdriver::tableError(
             table, QStringLiteral("there is no table of that name in %1").arg(folder)));
     try {
-        return std::make_unique<paradoxdriver::ParadoxCursor>(salvageReader(*file), table, -1,
-                                                              std::filesystem::path{},
-                                                              paradox::TableStamp{}, records);
+        return std::make_unique<paradoxdriver::ParadoxCursor>(
+            salvageReader(*file), table, -1, std::filesystem::path{}, paradox::TableStamp{},
+            nullptr, records);
     } catch (const paradox::Error& e) {
         throw DataError(paradoxdriver::tableError(table, QString::fromStdString(e.cause())));
     }

@@ -16,6 +16,8 @@
 #include "staging/StagingStore.h"
 #include "tables/SqlRunMark.h"
 #include "transfer/CopyRows.h"
+#include "transfer/FaithfulPlans.h"
+#include "transfer/FaithfulTypes.h"
 #include "transfer/RejectedRows.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
@@ -142,7 +144,11 @@ std::vector<staging::StagingField> stagingFields(const Run& run, const Fields& f
         const std::vector<QString>& types = run.chosen->columnTypes;
         for (size_t i = 0; i < types.size(); ++i) {
             const QString name = i < names.size() ? names[i] : QString();
-            out.push_back({name, staging::requireColumnType(types[i], name)});
+            // Under the faithful mapping the window speaks of Paradox fields.
+            const auto field =
+                run.ctx.mapping == Mapping::Faithful ? paradoxFieldOfWord(types[i]) : std::nullopt;
+            out.push_back({name, field ? staging::paradoxColumnType(field->type, field->size)
+                                       : staging::requireColumnType(types[i], name)});
         }
         return out;
     }
@@ -175,22 +181,6 @@ bool askOverwrite(Run& run, const QString& table)
                                              QStringLiteral("Overwrite?"));
 }
 
-// The CREATE TABLE statement and column plans of a table, from the window or the default
-// mapping; false when the run ends (the window was left) or the table failed.
-bool planTable(Run& run, Recordset& source, const CustomizeRequest& request, Direction d,
-               std::vector<ColumnPlan>& plans, bool& runEnds)
-{
-    run.current = request.head;
-    if (run.ctx.customize) {
-        runEnds = !customize(run, source, request, d, plans);
-        return !runEnds;
-    }
-    return run.trap.step(124, [&] {
-        plans = defaultPlans(source.fields(), d);
-        run.current = completeCreateTable(request.head, source.fields(), plans);
-    });
-}
-
 // How a table's send begins: skipped at the user's answer, failed, or going on.
 enum class TableStart { Skip, Fail, Send };
 
@@ -210,6 +200,14 @@ public:
     virtual void openSource(Recordset& source, const QString& select) = 0;
     virtual CustomizeRequest request(const QString& table) const = 0;
     virtual Direction direction() const = 0;
+    // The columns under the faithful mapping, with run.current their CREATE TABLE.
+    virtual void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
+                              std::vector<ColumnPlan>& plans) = 0;
+    // The faithful plan's types and key for the data type window.
+    virtual void propose(CustomizeRequest& request, const Fields& fields) const = 0;
+    // The window's choice under the faithful mapping: its key and identity column.
+    virtual void chosenFaithful(const CustomizeResult& chosen, const Fields& fields,
+                                std::vector<ColumnPlan>& plans) = 0;
     // The table on the target, of the planned columns, with run.current its CREATE TABLE.
     virtual bool create(Run& run, const Recordset& source,
                         const std::vector<ColumnPlan>& plans) = 0;
@@ -264,6 +262,43 @@ protected:
     }
 };
 
+// The CREATE TABLE statement and column plans of a table, from the window or the run's
+// mapping; false when the run ends (the window was left) or the table failed.
+bool planTable(Run& run, Recordset& source, const CustomizeRequest& request, SendDirection& dir,
+               std::vector<ColumnPlan>& plans, bool& runEnds)
+{
+    const Direction d = dir.direction();
+    run.current = request.head;
+    if (run.ctx.customize && run.ctx.mapping == Mapping::Faithful) {
+        // The window proposes the faithful mapping's types and its key.
+        CustomizeRequest faithful = request;
+        if (!run.trap.step(124, [&] { dir.planFaithful(run, source, faithful, plans); }))
+            return false;
+        const QString planned = run.current;
+        const std::vector<ColumnPlan> proposed = plans;
+        dir.propose(faithful, source.fields());
+        runEnds = !customize(run, source, faithful, d, plans);
+        if (runEnds)
+            return false;
+        if (!run.chosen) {
+            plans = proposed;
+            run.current = planned;
+            return true;
+        }
+        return run.trap.step(124, [&] { dir.chosenFaithful(*run.chosen, source.fields(), plans); });
+    }
+    if (run.ctx.customize) {
+        runEnds = !customize(run, source, request, d, plans);
+        return !runEnds;
+    }
+    if (run.ctx.mapping == Mapping::Faithful)
+        return run.trap.step(124, [&] { dir.planFaithful(run, source, request, plans); });
+    return run.trap.step(124, [&] {
+        plans = defaultPlans(source.fields(), d);
+        run.current = completeCreateTable(request.head, source.fields(), plans);
+    });
+}
+
 // The steps before the rows: the source open and its fields known, the columns planned and
 // the table created, before anything else on the target changes. False when the table
 // failed or the run ends (`runEnds`).
@@ -271,7 +306,7 @@ bool prepareTable(Run& run, SendDirection& d, const QString& table, const QStrin
                   Recordset& source, std::vector<ColumnPlan>& plans, bool& runEnds)
 {
     return run.step(120, select, [&] { d.openSource(source, select); }) &&
-           planTable(run, source, d.request(table), d.direction(), plans, runEnds) &&
+           planTable(run, source, d.request(table), d, plans, runEnds) &&
            d.create(run, source, plans);
 }
 
@@ -398,6 +433,29 @@ public:
                 ctx.sqlConnectionString()};
     }
     Direction direction() const override { return Direction::ToParadox; }
+    void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
+                      std::vector<ColumnPlan>& plans) override
+    {
+        m_shape = planParadoxShape(source.fields(), m_key, m_source);
+        plans = m_shape->plans;
+        run.current = faithfulStagingStatement(request.head, source.fields(), *m_shape);
+    }
+    void propose(CustomizeRequest& request, const Fields& fields) const override
+    {
+        for (int i = 0; i < fields.count(); ++i) {
+            request.fieldNames << fields[i].name;
+            request.proposedTypes << m_shape->plans[size_t(i)].type;
+        }
+        request.key = m_key;
+    }
+    void chosenFaithful(const CustomizeResult& chosen, const Fields&,
+                        std::vector<ColumnPlan>&) override
+    {
+        QStringList columns;
+        for (const QString& c : chosen.columnNames)
+            columns << c;
+        m_shape->layout = keyFirst(columns, chosen.key, m_source, m_shape->moved);
+    }
     bool create(Run& run, const Recordset& source, const std::vector<ColumnPlan>& plans) override;
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
     {
@@ -409,6 +467,8 @@ public:
     void published(Run&) override
     {
         m_written.insert(m_table->paradoxName().toUpper());
+        if (m_shape && !m_shape->moved.isEmpty())
+            ctx.host->tableMessage(m_shape->moved);
         if (const QString rounded = m_table->roundedValuesMessage(); !rounded.isEmpty())
             ctx.host->tableMessage(rounded);
     }
@@ -420,7 +480,12 @@ public:
             ctx.host->processEvents();
         });
     }
-    void endTable() override { m_table.reset(); }
+    void endTable() override
+    {
+        m_table.reset();
+        m_shape.reset();
+        m_key.clear();
+    }
     void finish(Run& run) override
     {
         run.trap.step(148, [&] {
@@ -447,6 +512,9 @@ private:
 
     std::unique_ptr<staging::StagingStore> m_store;
     std::optional<StagedParadoxTable> m_table;
+    QString m_source;                    // the SQL Server table in hand
+    QStringList m_key;                   // its primary key, under the faithful mapping
+    std::optional<ParadoxShape> m_shape; // under the faithful mapping
     std::optional<bool> m_answer;
     QStringList m_ambiguous;    // the folder's tables the name matches only ignoring case
     bool m_staleAgreed = false; // the user agreed to overwrite over stale lock files
@@ -521,7 +589,13 @@ TableStart ToParadox::begin(Run& run, const QString& table)
             return TableStart::Skip;
     }
     m_table.emplace(m_store.get(), table, paradoxName);
-    return run.step(119, {}, [&] { m_table->checkName(); }) ? TableStart::Send : TableStart::Fail;
+    m_source = table;
+    if (!run.step(119, {}, [&] { m_table->checkName(); }))
+        return TableStart::Fail;
+    if (ctx.mapping == Mapping::Faithful &&
+        !run.step(119, {}, [&] { m_key = primaryKeyOf(sql, table); }))
+        return TableStart::Fail;
+    return TableStart::Send;
 }
 
 LockVerdict ToParadox::lockVerdict(const QString& paradoxName) const
@@ -541,6 +615,8 @@ bool ToParadox::create(Run& run, const Recordset& source, const std::vector<Colu
     // A table no Paradox table can hold fails here, before anything is copied.
     return run.step(122, created, [&] {
         m_table->setFields(stagingFields(run, source.fields(), plans), source.recordCount());
+        if (m_shape)
+            m_table->setShape(m_shape->layout);
     }) && run.step(130, {}, [&] {
         m_table->dropLeftover();
         ctx.host->processEvents();
@@ -620,25 +696,69 @@ public:
         return {kSqlServerTarget, table, head(m_table), ctx.paradoxConnectionString()};
     }
     Direction direction() const override { return Direction::ToSqlServer; }
+    void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
+                      std::vector<ColumnPlan>& plans) override
+    {
+        m_shape = planSqlServerShape(source.fields(), paradox, m_table);
+        plans = m_shape->plans;
+        run.current = faithfulCreateTable(request.head, source.fields(), *m_shape);
+        m_columns.clear();
+        for (const Field& f : source.fields())
+            m_columns << f.name;
+    }
+    void propose(CustomizeRequest& request, const Fields& fields) const override
+    {
+        for (int i = 0; i < fields.count(); ++i) {
+            request.fieldNames << fields[i].name;
+            request.proposedTypes << columnDefinitionType(*m_shape, i);
+        }
+        for (const int k : m_shape->key)
+            request.key << fields[k].name;
+    }
+    void chosenFaithful(const CustomizeResult& chosen, const Fields&,
+                        std::vector<ColumnPlan>& plans) override
+    {
+        m_shape->identity = -1;
+        m_columns.clear();
+        for (size_t i = 0; i < chosen.columnTypes.size() && i < plans.size(); ++i) {
+            const QString type = chosen.columnTypes[i].toUpper();
+            if (m_shape->identity < 0 && type.contains(QLatin1String("IDENTITY")))
+                m_shape->identity = int(i);
+            if (type.startsWith(QLatin1String("MONEY")))
+                plans[i].roundedDecimals = 4;
+            m_columns << (i < chosen.columnNames.size() ? chosen.columnNames[i] : QString());
+        }
+    }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
     {
-        return run.trap.step(126, [&] { m_swap->create(run.current, head(m_table)); });
+        return run.trap.step(126, [&] {
+            m_swap->create(run.current, head(m_table));
+            identityInsert(true);
+        });
     }
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
     {
-        return std::make_unique<SqlRowTarget>(sql, m_table, m_swap->building(), plans, run.current,
-                                              ctx.rowsPerStatement);
+        auto target = std::make_unique<SqlRowTarget>(sql, m_table, m_swap->building(), plans,
+                                                     run.current, ctx.rowsPerStatement);
+        if (m_shape && m_shape->identity >= 0)
+            target->nameColumns(m_columns);
+        m_rows = target.get();
+        return target;
     }
     int copyLine() const override { return 128; }
     bool replaces() const override { return m_answer == true; }
     bool publish(Run& run) override
     {
-        return run.step(136, m_swap->publishStatement(),
-                        [&] { m_swap->publish(m_answer == true, run.current); });
+        return run.step(136, m_swap->publishStatement(), [&] {
+            identityInsert(false);
+            m_swap->publish(m_answer == true, run.current);
+        });
     }
     void published(Run& run) override
     {
         run.trap.step(138, [&] { m_swap->dropReplaced(run.current); });
+        if (m_shape)
+            faithfulMessages();
         // The list shows the table only when the server has it.
         run.step(134, {}, [&] {
             removeListItem(*ctx.sqlList, m_table);
@@ -649,6 +769,11 @@ public:
     }
     void unpublished(bool complete) override
     {
+        try {
+            identityInsert(false);
+        } catch (const DataError&) {
+            // The table goes; the setting with it.
+        }
         if (!complete)
             m_swap->discard();
     }
@@ -656,6 +781,9 @@ public:
     {
         m_swap.reset();
         m_damage.reset();
+        m_shape.reset();
+        m_rows = nullptr;
+        m_identityInsert = false;
     }
     void close(Run& run) override
     {
@@ -704,13 +832,39 @@ private:
         ctx.host->tableMessage(m_source + QStringLiteral(": ") + salvagedText(salvaged));
     }
 
+    // SET IDENTITY_INSERT for the table being built, when it has an IDENTITY column.
+    void identityInsert(bool on)
+    {
+        if (!m_shape || m_shape->identity < 0 || m_identityInsert == on)
+            return;
+        m_identityInsert = on;
+        sql.execute(QStringLiteral("SET IDENTITY_INSERT ") + bracketName(m_swap->building()) +
+                    (on ? QStringLiteral(" ON") : QStringLiteral(" OFF")));
+    }
+    // What the faithful mapping tells at the table's end: rounded money, kept notes.
+    void faithfulMessages()
+    {
+        QStringList lines = m_shape->notes;
+        for (size_t i = 0; m_rows && i < m_rows->rounded().size(); ++i)
+            if (m_rows->rounded()[i] > 0)
+                lines << QStringLiteral("%1 values of field %2 were rounded to four decimals.")
+                             .arg(m_rows->rounded()[i])
+                             .arg(m_columns.value(qsizetype(i)));
+        if (!lines.isEmpty())
+            ctx.host->tableMessage(lines.join(u'\n'));
+    }
+
     const QString m_mark = newRunMark();
     QHash<QString, QString> m_names; // each Paradox item's SQL Server name
     QString m_source;                // the Paradox item of the table in hand
     QString m_table;                 // the SQL Server name of the table in hand
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;
-    std::optional<TableDamage> m_damage; // a damaged table sent by salvage
+    std::optional<TableDamage> m_damage;   // a damaged table sent by salvage
+    std::optional<SqlServerShape> m_shape; // under the faithful mapping
+    QStringList m_columns;
+    SqlRowTarget* m_rows = nullptr; // the rows target of the table in hand
+    bool m_identityInsert = false;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "transfer/CopyRows.h"
+#include "transfer/Mapping.h"
 #include "transfer/SqlRowTarget.h"
 
 #include <QString>
@@ -24,6 +25,8 @@ struct TransferContext {
     // The "Send with data type customization" box of the running direction: the host's
     // prompter then shows the data type window for each table.
     bool customize = false;
+    // The type mapping of the run: classic, or faithful (keys, autoincrement, field types).
+    Mapping mapping = Mapping::Classic;
     // Refills the Paradox list from the folder (the end of a run towards Paradox).
     std::function<void()> refillParadoxList;
     // Rows in one INSERT statement towards SQL Server (1: one statement per row).

@@ -38,6 +38,9 @@ struct ColumnPlan {
     // The staging store's column for the type word, under the default mapping towards
     // Paradox; a chosen type is read from the user's word when the table is created.
     std::optional<staging::ColumnType> stagingType = std::nullopt;
+    // MONEY under the faithful mapping: a double is written rounded to this many decimals
+    // (and checked as rounded), where other columns refuse a value they would change.
+    int roundedDecimals = -1;
 };
 
 // The column for a field under the default mapping. The mapping by type key holds, except

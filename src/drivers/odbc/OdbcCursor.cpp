@@ -4,6 +4,7 @@
 #include "core/DataError.h"
 #include "core/StopRequest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -112,6 +113,13 @@ OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement, std::shared_ptr<Cursor
                       "SQLDescribeCol");
         SQLLEN isUnsigned = SQL_FALSE;
         SQLColAttributeW(h, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        SQLLEN isIdentity = SQL_FALSE;
+        SQLColAttributeW(h, i, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &isIdentity);
+        SQLWCHAR typeName[64] = {};
+        SQLSMALLINT typeNameBytes = 0;
+        if (!SQL_SUCCEEDED(SQLColAttributeW(h, i, SQL_DESC_TYPE_NAME, typeName,
+                                            SQLSMALLINT(sizeof typeName), &typeNameBytes, nullptr)))
+            typeNameBytes = 0;
 
         ColumnInfo c;
         c.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
@@ -120,6 +128,11 @@ OdbcCursor::OdbcCursor(std::unique_ptr<Handle> statement, std::shared_ptr<Cursor
         c.definedSize = qint64(size);
         c.precision = sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC ? int(size) : 0;
         c.scale = digits;
+        c.typeName =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(typeName),
+                               std::clamp<qsizetype>(typeNameBytes / qsizetype(sizeof(SQLWCHAR)), 0,
+                                                     qsizetype(std::size(typeName)) - 1));
+        c.autoIncrement = isIdentity == SQL_TRUE;
         m_columns.push_back(c);
 
         switch (sqlType) {

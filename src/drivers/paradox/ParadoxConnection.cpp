@@ -9,6 +9,7 @@
 #include "paradox/FileNames.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableReader.h"
+#include "paradox/TableShape.h"
 
 namespace tabulex::paradoxdriver {
 
@@ -86,8 +87,14 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
     try {
         paradox::TableStamp stamp = paradox::stampOf(file);
         auto reader = paradox::TableReader::open(file);
+        std::optional<paradox::TableShape> shape;
+        try {
+            shape = paradox::readTableShape(file);
+        } catch (const std::exception&) {
+            // A table whose rows read without its shape is read as an unkeyed one.
+        }
         return std::make_unique<ParadoxCursor>(std::move(reader), s.table, s.limit, file,
-                                               std::move(stamp));
+                                               std::move(stamp), shape ? &*shape : nullptr);
     } catch (const paradox::Error& e) {
         throw DataError(tableError(s.table, QString::fromStdString(e.cause())));
     }

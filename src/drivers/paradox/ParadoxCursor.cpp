@@ -1,5 +1,7 @@
 #include "drivers/paradox/ParadoxCursor.h"
 
+#include "paradox/TableShape.h"
+
 #include "core/DataError.h"
 #include "paradox/Error.h"
 #include "paradox/TableReader.h"
@@ -50,6 +52,9 @@ ColumnInfo columnOf(const paradox::Field& f)
     ColumnInfo c;
     c.name = QString::fromStdString(f.name);
     c.adoType = paradox::adoTypeOf(f.type);
+    c.typeName = QString::fromLatin1(paradox::fieldTypeName(f.type));
+    c.nativeSize = f.size;
+    c.autoIncrement = f.type == paradox::FieldType::AutoIncrement;
     if (f.type == paradox::FieldType::Alpha || f.type == paradox::FieldType::Bytes)
         c.definedSize = f.size;
     // A BCD field is an exact decimal of 32 digits with its size as the decimals.
@@ -69,12 +74,16 @@ QString tableError(const QString& table, const QString& cause)
 
 ParadoxCursor::ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table,
                              qint64 limit, std::filesystem::path dbFile, paradox::TableStamp stamp,
-                             std::optional<qint64> records)
+                             const paradox::TableShape* shape, std::optional<qint64> records)
     : m_reader(std::move(reader)), m_dbFile(std::move(dbFile)), m_stamp(std::move(stamp)),
       m_table(std::move(table))
 {
     for (const paradox::Field& f : m_reader->header().fields)
         m_columns.push_back(columnOf(f));
+    for (std::size_t i = 0; shape && i < m_columns.size(); ++i) {
+        m_columns[i].keyField = int(i) < shape->keyFields;
+        m_columns[i].required = i < shape->required.size() && shape->required[i];
+    }
     m_count = records.value_or(qint64(m_reader->header().recordCount));
     if (limit >= 0 && limit < m_count)
         m_count = limit;

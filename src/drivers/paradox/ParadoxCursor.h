@@ -12,7 +12,8 @@
 
 namespace paradox {
 class TableReader;
-}
+struct TableShape;
+} // namespace paradox
 
 namespace tabulex::paradoxdriver {
 
@@ -23,9 +24,11 @@ namespace tabulex::paradoxdriver {
 class ParadoxCursor : public DriverCursor {
 public:
     // `table` is the name the statement gave, for messages; `limit` -1 for every row;
-    // `records` the count in place of the header's.
+    // `shape` marks the key and required fields, when it could be read; `records` the count in
+    // place of the header's.
     ParadoxCursor(std::unique_ptr<paradox::TableReader> reader, QString table, qint64 limit,
                   std::filesystem::path dbFile = {}, paradox::TableStamp stamp = {},
+                  const paradox::TableShape* shape = nullptr,
                   std::optional<qint64> records = std::nullopt);
     ~ParadoxCursor() override;
 

@@ -363,6 +363,10 @@ void ConnectionWindow::fillTableWindow(TableWindow& window, ErrorTrap& trap)
         window.customizeToSqlServerCheck->setChecked(Settings::read(keys::CustomizeToSqlServer) !=
                                                      QStringLiteral("0"));
     });
+    trap.step(114, [&] {
+        window.faithfulMappingCheck->setChecked(Settings::read(keys::FaithfulMapping) !=
+                                                QStringLiteral("0"));
+    });
 }
 
 const QString kNextProcedure = QStringLiteral("PushButton2_Click");

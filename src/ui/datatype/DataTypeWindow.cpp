@@ -1,5 +1,7 @@
 #include "ui/datatype/DataTypeWindow.h"
 
+#include "core/SqlQuoting.h"
+
 #include "core/AppInfo.h"
 #include "core/StopRequest.h"
 #include "customize/AppliedTypes.h"
@@ -131,6 +133,16 @@ void DataTypeWindow::fillProposals()
         fieldList->addItems(names);
         typeList->addItems(types);
     };
+    if (!m_request.proposedTypes.isEmpty()) {
+        names = m_request.fieldNames;
+        types = m_request.proposedTypes;
+        if (!m_request.key.isEmpty()) {
+            names << kPrimaryKeyRow;
+            types << u'(' + m_request.key.join(QStringLiteral(", ")) + u')';
+        }
+        fill();
+        return;
+    }
     try {
         if (m_request.target == kParadoxTarget)
             deriveParadoxTypes(m_request.sourceConnectionString, m_request.tableName, names, types);
@@ -170,7 +182,9 @@ void DataTypeWindow::onChange()
 {
     ErrorTrap trap(m_prompter, kModule, kChangeProcedure);
     const QString text = typeEdit->text();
-    if (!isValidDataType(text)) {
+    // The faithful mapping's types and key are checked where the table is created.
+    const bool faithful = !m_request.proposedTypes.isEmpty();
+    if (!faithful && !isValidDataType(text)) {
         m_prompter.message(QStringLiteral("Invalid datatype."), appTitle());
         return;
     }
@@ -190,13 +204,32 @@ void DataTypeWindow::onOk()
     ErrorTrap trap(m_prompter, kModule, kOkProcedure);
     // A failed apply hands back the head, which the transfer completes with its own mapping.
     CustomizeResult outcome{m_request.head, {}, {}};
+    QStringList names = fieldNames();
+    QStringList types = chosenTypes();
+    // The key row goes into the statement as its key, not as a column.
+    if (!m_request.key.isEmpty() && names.size() == types.size() && !names.isEmpty() &&
+        names.last() == kPrimaryKeyRow) {
+        names.removeLast();
+        QString key = types.takeLast().trimmed();
+        if (key.startsWith(u'(') && key.endsWith(u')'))
+            key = key.mid(1, key.size() - 2);
+        for (const QString& column : key.split(u',', Qt::SkipEmptyParts))
+            if (!column.trimmed().isEmpty())
+                outcome.key << column.trimmed();
+    }
     trap.step(100, [&] {
-        const AppliedTypes applied =
-            applyDataTypes(m_request.target, m_request.head, fieldNames(), chosenTypes());
+        const AppliedTypes applied = applyDataTypes(m_request.target, m_request.head, names, types);
         outcome.statement = applied.statement;
+        if (!outcome.key.isEmpty()) {
+            QStringList quoted;
+            for (const QString& column : std::as_const(outcome.key))
+                quoted << bracketName(column);
+            outcome.statement.chop(1); // ")"
+            outcome.statement +=
+                QStringLiteral(", PRIMARY KEY (") + quoted.join(u',') + QStringLiteral("))");
+        }
         outcome.columnNames.assign(applied.columns.begin(), applied.columns.end());
     });
-    const QStringList types = chosenTypes();
     outcome.columnTypes.assign(types.begin(), types.end());
     m_changed = false;
     m_outcome = std::move(outcome);

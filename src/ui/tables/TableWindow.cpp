@@ -109,6 +109,9 @@ void TableWindow::createControls()
                    deleteParadoxTablesButton, renameParadoxTableButton);
     sendToParadoxButton->setText(QStringLiteral("Send Table/s To Paradox"));
     sendToSqlServerButton->setText(QStringLiteral("Send Table/s To SQL Server"));
+    faithfulMappingCheck = new QCheckBox(
+        QStringLiteral("Keep keys, autoincrement and field types (faithful mapping, both ways)"),
+        this);
     progressBar = new QProgressBar(this);
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
@@ -131,6 +134,7 @@ void TableWindow::arrangeControls()
     bottom->addWidget(helpButton, 1);
     auto* window = new QVBoxLayout(this);
     window->addLayout(frames, 1);
+    window->addWidget(faithfulMappingCheck, 0, Qt::AlignLeft);
     window->addWidget(progressBar);
     window->addLayout(bottom);
     setMinimumSize(window->minimumSize());
@@ -150,6 +154,7 @@ void TableWindow::arrangeControls()
                                 customizeToSqlServerCheck,
                                 deleteParadoxTablesButton,
                                 renameParadoxTableButton,
+                                faithfulMappingCheck,
                                 backButton,
                                 refreshButton,
                                 helpButton};
@@ -163,6 +168,8 @@ void TableWindow::connectHandlers()
             [this] { onCustomizeToParadoxClicked(); });
     connect(customizeToSqlServerCheck, &QCheckBox::toggled, this,
             [this] { onCustomizeToSqlServerClicked(); });
+    connect(faithfulMappingCheck, &QCheckBox::toggled, this,
+            [this] { onFaithfulMappingClicked(); });
     const std::pair<QPushButton*, void (TableWindow::*)()> buttons[] = {
         {deleteSqlTablesButton, &TableWindow::onDeleteSqlTables},
         {backButton, &TableWindow::onBack},
@@ -220,7 +227,7 @@ TableList& TableWindow::paradoxTables() { return *m_paradoxTables; }
 CommandGuard TableWindow::commandGuard()
 {
     QList<QWidget*> controls{sqlTableList, paradoxTableList, customizeToParadoxCheck,
-                             customizeToSqlServerCheck};
+                             customizeToSqlServerCheck, faithfulMappingCheck};
     for (QPushButton* b : pushButtons())
         controls << b;
     return CommandGuard(controls);
@@ -292,6 +299,15 @@ void TableWindow::onCustomizeToSqlServerClicked()
     });
 }
 
+const QString kFaithfulMappingProcedure = QStringLiteral("Check17_Click");
+
+void TableWindow::onFaithfulMappingClicked()
+{
+    ErrorTrap trap(m_prompter, kModule, kFaithfulMappingProcedure);
+    trap.step(100,
+              [&] { Settings::write(keys::FaithfulMapping, checkValue(faithfulMappingCheck)); });
+}
+
 void TableWindow::onDeleteSqlTables()
 {
     const CommandGuard busy = commandGuard();
@@ -338,6 +354,7 @@ void TableWindow::onSendToParadox()
     const CommandGuard busy = commandGuard();
     TransferContext ctx = transferContext();
     ctx.customize = customizeToParadoxCheck->isChecked();
+    ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
     sendTablesToParadox(ctx);
 }
 
@@ -346,6 +363,7 @@ void TableWindow::onSendToSqlServer()
     const CommandGuard busy = commandGuard();
     TransferContext ctx = transferContext();
     ctx.customize = customizeToSqlServerCheck->isChecked();
+    ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
     sendTablesToSqlServer(ctx);
 }
 

@@ -51,6 +51,8 @@ public:
     QCheckBox* customizeToSqlServerCheck;
     QPushButton* deleteParadoxTablesButton;
     QPushButton* renameParadoxTableButton;
+    // Both directions: the faithful mapping instead of the classic one.
+    QCheckBox* faithfulMappingCheck;
     QProgressBar* progressBar;
     QPushButton* backButton;
     QPushButton* refreshButton;
@@ -72,6 +74,8 @@ public:
     // Each stores its "Send with data type customization" box under its settings key.
     void onCustomizeToParadoxClicked();
     void onCustomizeToSqlServerClicked();
+    // Stores the "Keep keys, autoincrement and field types" box under its settings key.
+    void onFaithfulMappingClicked();
     // The selected tables to the other side, through the data type window when the side's
     // box is ticked.
     void onSendToParadox();

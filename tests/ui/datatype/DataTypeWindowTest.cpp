@@ -216,6 +216,30 @@ TEST_F(DataTypeWindowTest, OkCompletesTheStatementWithoutAsking)
     EXPECT_EQ(applied.columnTypes[0], "nvarchar (50)");
 }
 
+TEST_F(DataTypeWindowTest, UnderTheFaithfulMappingItShowsItsTypesAndTheKeyForTheUserToChange)
+{
+    CustomizeRequest request{"MSSQL", "T", "CREATE TABLE [T](", {}};
+    request.fieldNames = {"Id", "Name"};
+    request.proposedTypes = {"INT IDENTITY(1,1) NOT NULL", "NVARCHAR(30) NOT NULL"};
+    request.key = {"Id"};
+    m_window = std::make_unique<DataTypeWindow>(m_prompter, request);
+    m_window->load();
+    EXPECT_EQ(items(m_window->fieldList), QStringList({"Id", "Name", "PRIMARY KEY"}));
+    EXPECT_EQ(items(m_window->typeList),
+              QStringList({"INT IDENTITY(1,1) NOT NULL", "NVARCHAR(30) NOT NULL", "(Id)"}));
+    m_window->fieldList->setCurrentRow(2);
+    m_window->onFieldClicked();
+    m_window->typeEdit->setText("(Name, Id)");
+    m_window->onChange();
+    m_window->onOk();
+    ASSERT_TRUE(m_window->outcome());
+    EXPECT_EQ(m_window->outcome()->statement,
+              "CREATE TABLE [T](\"Id\" INT IDENTITY(1,1) NOT NULL,\"Name\" NVARCHAR(30) NOT NULL, "
+              "PRIMARY KEY ([Name],[Id]))");
+    EXPECT_EQ(m_window->outcome()->key, QStringList({"Name", "Id"}));
+    EXPECT_EQ(m_window->outcome()->columnTypes.size(), 2u);
+}
+
 TEST_F(DataTypeWindowTest, HelpForEachTarget)
 {
     open("MSSQL", "NONE", "CREATE TABLE [NONE](");
