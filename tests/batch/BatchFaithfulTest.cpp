@@ -135,7 +135,8 @@ TEST_F(BatchFaithful, fixtureTablesComeBackWithTheirKeysAutoincrementAndFieldTyp
             "PX");
         ASSERT_TRUE(px) << name;
         int covered = 0;
-        for (const auto* leaf : paradox::PrimaryIndex::read(*px).leaves())
+        const paradox::PrimaryIndex index = paradox::PrimaryIndex::read(*px);
+        for (const auto* leaf : index.leaves())
             covered += leaf->count;
         EXPECT_EQ(std::size_t(covered), b.rows.size()) << name;
     }
