@@ -15,14 +15,6 @@ using namespace tabulex::test;
 
 namespace {
 
-std::string explain(const BatchResult& r)
-{
-    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3")
-        .arg(r.exitCode)
-        .arg(r.out, r.err)
-        .toStdString();
-}
-
 // The report's tables by source name.
 std::map<QString, QJsonObject> reportedTables(const QString& path, QJsonObject* run = nullptr)
 {
