@@ -4,6 +4,7 @@
 #include "core/StopRequest.h"
 #include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
+#include "host/ProgressText.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
@@ -22,6 +23,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -117,6 +119,8 @@ void TableWindow::createControls()
     progressBar->setValue(0);
     progressBar->setFormat(kProgressBarText);
     progressBar->setAlignment(Qt::AlignCenter);
+    progressLabel = new QLabel(this);
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
     backButton = new QPushButton(QStringLiteral("< Back"), this);
     refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
     refreshButton->setToolTip(QStringLiteral("Read both lists again (F5)"));
@@ -136,6 +140,7 @@ void TableWindow::arrangeControls()
     window->addLayout(frames, 1);
     window->addWidget(faithfulMappingCheck, 0, Qt::AlignLeft);
     window->addWidget(progressBar);
+    window->addWidget(progressLabel);
     window->addLayout(bottom);
     setMinimumSize(window->minimumSize());
     resize(sizeHint());
@@ -355,7 +360,7 @@ void TableWindow::onSendToParadox()
     TransferContext ctx = transferContext();
     ctx.customize = customizeToParadoxCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    sendTablesToParadox(ctx);
+    sendEnded(sendTablesToParadox(ctx), sendToParadoxButton->text());
 }
 
 void TableWindow::onSendToSqlServer()
@@ -364,7 +369,15 @@ void TableWindow::onSendToSqlServer()
     TransferContext ctx = transferContext();
     ctx.customize = customizeToSqlServerCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    sendTablesToSqlServer(ctx);
+    sendEnded(sendTablesToSqlServer(ctx), sendToSqlServerButton->text());
+}
+
+void TableWindow::sendEnded(const TransferSummary& summary, const QString& command)
+{
+    progressLabel->clear();
+    m_tableCount = 0;
+    if (summary.tables.size() > 1)
+        m_prompter.showResults(runResults(summary, command));
 }
 
 void TableWindow::onDeleteParadoxTables()
@@ -441,5 +454,23 @@ void TableWindow::processEvents()
 void TableWindow::setProgress(int percent) { progressBar->setValue(percent); }
 
 void TableWindow::setProgressText(const QString& text) { progressBar->setFormat(text); }
+
+void TableWindow::tableStarting(int number, int count)
+{
+    m_tableNumber = number;
+    m_tableCount = count;
+}
+
+void TableWindow::setRowProgress(const RowProgress& p)
+{
+    const bool first = p.done == 0 && !p.finished;
+    if (first)
+        m_tableClock.start();
+    if (!first && !p.finished && m_sinceLabel.isValid() && m_sinceLabel.elapsed() < 250)
+        return;
+    m_sinceLabel.start();
+    progressLabel->setText(
+        rowProgressText(p, m_tableNumber, m_tableCount, double(m_tableClock.elapsed()) / 1000.0));
+}
 
 } // namespace tabulex

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -54,6 +55,8 @@ public:
     // Both directions: the faithful mapping instead of the classic one.
     QCheckBox* faithfulMappingCheck;
     QProgressBar* progressBar;
+    // Below the bar while rows are copied: which table of how many, rows, rate, time left.
+    QLabel* progressLabel;
     QPushButton* backButton;
     QPushButton* refreshButton;
     QPushButton* helpButton;
@@ -103,6 +106,9 @@ public:
     void processEvents() override;
     void setProgress(int percent) override;
     void setProgressText(const QString& text) override;
+    // The progress text, at most every 250 ms.
+    void setRowProgress(const RowProgress& progress) override;
+    void tableStarting(int number, int count) override;
 
 signals:
     // The window was closed: the program ends.
@@ -127,6 +133,8 @@ private:
     QString sqlConnectionString() const;
     // What the send commands read from this window and the connection window.
     TransferContext transferContext();
+    // The end of a send: the results window after more than one table.
+    void sendEnded(const TransferSummary& summary, const QString& command);
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;
@@ -135,6 +143,10 @@ private:
     std::unique_ptr<ListBoxTableList> m_sqlTables;
     std::unique_ptr<ListBoxTableList> m_paradoxTables;
     QElapsedTimer m_sinceEvents;
+    QElapsedTimer m_tableClock; // since the table's first row
+    QElapsedTimer m_sinceLabel;
+    int m_tableNumber = 0;
+    int m_tableCount = 0;
 };
 
 } // namespace tabulex
