@@ -149,6 +149,7 @@ Exit status
      ends the program at once
 
   -h, --help              this text
+  --version               the version of tabulex-batch
 )");
 }
 

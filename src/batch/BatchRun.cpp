@@ -72,6 +72,7 @@ int BatchRun::run()
     case Command::Rename:
         return rename();
     case Command::Help:
+    case Command::Version:
         break;
     }
     return kExitSuccess;
