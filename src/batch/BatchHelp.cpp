@@ -113,7 +113,9 @@ Type mapping (send)
                                                 fields first
   Under faithful, keys that SQL Server would take for one (text that differs
   only in case or trailing blanks) or blank key values stop the table before
-  anything is written; other types keep the classic rule.
+  anything is written; other types keep the classic rule. A Memo's size and a
+  BLOb's kind, which SQL Server types do not say, are kept on the column as the
+  extended property Tabulex.ParadoxType and come back under faithful.
 
 Connection values (default: what the connection window last stored)
   --server NAME           SQL Server name or address

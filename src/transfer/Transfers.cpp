@@ -436,7 +436,7 @@ public:
     void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
                       std::vector<ColumnPlan>& plans) override
     {
-        m_shape = planParadoxShape(source.fields(), m_key, m_source);
+        m_shape = planParadoxShape(source.fields(), m_key, m_records, m_source);
         plans = m_shape->plans;
         run.current = faithfulStagingStatement(request.head, source.fields(), *m_shape);
     }
@@ -485,6 +485,7 @@ public:
         m_table.reset();
         m_shape.reset();
         m_key.clear();
+        m_records.clear();
     }
     void finish(Run& run) override
     {
@@ -514,6 +515,7 @@ private:
     std::optional<StagedParadoxTable> m_table;
     QString m_source;                    // the SQL Server table in hand
     QStringList m_key;                   // its primary key, under the faithful mapping
+    ParadoxRecords m_records;            // its columns' Paradox fields, under it too
     std::optional<ParadoxShape> m_shape; // under the faithful mapping
     std::optional<bool> m_answer;
     QStringList m_ambiguous;    // the folder's tables the name matches only ignoring case
@@ -592,8 +594,10 @@ TableStart ToParadox::begin(Run& run, const QString& table)
     m_source = table;
     if (!run.step(119, {}, [&] { m_table->checkName(); }))
         return TableStart::Fail;
-    if (ctx.mapping == Mapping::Faithful &&
-        !run.step(119, {}, [&] { m_key = primaryKeyOf(sql, table); }))
+    if (ctx.mapping == Mapping::Faithful && !run.step(119, {}, [&] {
+            m_key = primaryKeyOf(sql, table);
+            m_records = paradoxRecordsOf(sql, table);
+        }))
         return TableStart::Fail;
     return TableStart::Send;
 }
@@ -720,8 +724,12 @@ public:
     {
         m_shape->identity = -1;
         m_columns.clear();
+        m_shape->records.resize(chosen.columnTypes.size());
         for (size_t i = 0; i < chosen.columnTypes.size() && i < plans.size(); ++i) {
-            const QString type = chosen.columnTypes[i].toUpper();
+            const QString type = chosen.columnTypes[i].simplified().toUpper();
+            // A column of another type than planned no longer holds what its record says.
+            if (i >= m_shape->plans.size() || !type.startsWith(m_shape->plans[i].type.toUpper()))
+                m_shape->records[i].clear();
             if (m_shape->identity < 0 && type.contains(QLatin1String("IDENTITY")))
                 m_shape->identity = int(i);
             if (type.startsWith(QLatin1String("MONEY")))
@@ -731,10 +739,17 @@ public:
     }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
     {
-        return run.trap.step(126, [&] {
-            m_swap->create(run.current, head(m_table));
-            identityInsert(true);
-        });
+        if (!run.trap.step(126, [&] { m_swap->create(run.current, head(m_table)); }))
+            return false;
+        // The Paradox fields the column types do not say are kept on the columns.
+        const QString created = run.current;
+        const QString records =
+            m_shape ? paradoxRecordStatements(m_swap->building(), m_columns, m_shape->records)
+                    : QString();
+        if (!records.isEmpty() && !run.step(126, records, [&] { sql.execute(records); }))
+            return false;
+        run.current = created;
+        return run.trap.step(126, [&] { identityInsert(true); });
     }
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
     {
