@@ -56,6 +56,15 @@ Rows that fail
                           the run goes on with the next table. A table none of
                           whose rows arrived never replaces a table.
 
+Checking what arrived
+  --verify yes|no         read every table back once it has its name and
+                          compare its rows with those sent (default yes); a
+                          table that differs is reported, stays, and counts as
+                          not verified (exit status 1).
+  --report FILE           write the run as one JSON document to FILE (send):
+                          per table its rows read, written and rejected,
+                          rounded values, salvage, verification and time.
+
 Paradox locks
   A Paradox table that a Paradox or BDE program may have open (its .LCK file,
   or PDOXUSRS.LCK or PARADOX.LCK in its folder) is not deleted, renamed or
