@@ -160,6 +160,7 @@ Exit status
      ends the program at once
 
   -h, --help              this text
+  --version               the version of tabulex-batch
 )");
 }
 

@@ -33,6 +33,7 @@ const QString kFolder = QStringLiteral("folder");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kPassword = QStringLiteral("password");
 const QString kHelp = QStringLiteral("help");
+const QString kVersion = QStringLiteral("version");
 
 // The options that belong to one command only; the connection options go with every one.
 const std::map<QString, QList<Command>> kCommandOptions = {
@@ -59,6 +60,7 @@ void addOptions(QCommandLineParser& parser)
                                   kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
+    parser.addOption(QCommandLineOption(kVersion));
 }
 
 Side sideValue(const QString& option, const QString& value)
@@ -208,6 +210,7 @@ void readNames(const QCommandLineParser& parser, const QStringList& words, Batch
         o.side = sideValue(QStringLiteral("list"), o.names.takeFirst());
         break;
     case Command::Help:
+    case Command::Version:
         break;
     }
 }
@@ -224,6 +227,10 @@ BatchOptions parseArguments(const QStringList& arguments)
     BatchOptions o;
     if (parser.isSet(kHelp))
         return o;
+    if (parser.isSet(kVersion)) {
+        o.command = Command::Version;
+        return o;
+    }
     if (parser.isSet(kPassword))
         throw UsageError(QStringLiteral("a password is never given on the command line: use "
                                         "--password-file FILE, or --password-file - to read it "

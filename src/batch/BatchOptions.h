@@ -12,7 +12,7 @@
 
 namespace tabulex::batch {
 
-enum class Command { Help, List, Send, Delete, Rename };
+enum class Command { Help, Version, List, Send, Delete, Rename };
 enum class Side { Sql, Paradox };
 // How a question of the windows is answered: on the terminal, or always Yes or No. Unset
 // becomes Ask on a terminal and stays unset without one.

@@ -78,6 +78,7 @@ int BatchRun::run()
     case Command::Rename:
         return rename();
     case Command::Help:
+    case Command::Version:
         break;
     }
     return kExitSuccess;

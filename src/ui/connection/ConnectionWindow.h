@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connect/ConnectionStrings.h"
+#include "settings/StoredPassword.h"
 
 #include <QWidget>
 
@@ -49,6 +50,7 @@ public:
     QPushButton* testSqlConnectionButton;
     QPushButton* helpButton;
     QPushButton* nextButton;
+    QPushButton* aboutButton;
 
     // The fields as they stand now.
     ConnectionFields fields() const;
@@ -68,6 +70,8 @@ public:
 
     // How to check the login elsewhere, and the picture of a local connection on request.
     void onHelp();
+    // The program's name, version and what it is for.
+    void onAbout();
     // Both connections tested, then the table window filled and shown in place of this one.
     void onNext();
     // Tells whether the folder holds tables.
@@ -112,6 +116,8 @@ private:
 
     Prompter& m_prompter;
     WindowPointer* m_pointer;
+    // The password box's value: in the desktop's secret store where one runs.
+    StoredPassword m_password{desktopSecretStore()};
     std::unique_ptr<TableWindow> m_tableWindow;
 };
 
