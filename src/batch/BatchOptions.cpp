@@ -20,6 +20,8 @@ const QString kDamaged = QStringLiteral("damaged");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kMapping = QStringLiteral("mapping");
+const QString kVerify = QStringLiteral("verify");
+const QString kReport = QStringLiteral("report");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -31,6 +33,7 @@ const QString kFolder = QStringLiteral("folder");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kPassword = QStringLiteral("password");
 const QString kHelp = QStringLiteral("help");
+const QString kVersion = QStringLiteral("version");
 
 // The options that belong to one command only; the connection options go with every one.
 const std::map<QString, QList<Command>> kCommandOptions = {
@@ -41,6 +44,8 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kRowsPerStatement, {Command::Send}},
     {kMaxRowErrors, {Command::Send}},
     {kMapping, {Command::Send}},
+    {kVerify, {Command::Send}},
+    {kReport, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
     {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
@@ -50,11 +55,12 @@ void addOptions(QCommandLineParser& parser)
 {
     for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued :
-         {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kMapping,
-          kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement,
+                                  kMaxRowErrors, kMapping, kVerify, kReport, kServer, kPort,
+                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
+    parser.addOption(QCommandLineOption(kVersion));
 }
 
 Side sideValue(const QString& option, const QString& value)
@@ -204,6 +210,7 @@ void readNames(const QCommandLineParser& parser, const QStringList& words, Batch
         o.side = sideValue(QStringLiteral("list"), o.names.takeFirst());
         break;
     case Command::Help:
+    case Command::Version:
         break;
     }
 }
@@ -220,6 +227,10 @@ BatchOptions parseArguments(const QStringList& arguments)
     BatchOptions o;
     if (parser.isSet(kHelp))
         return o;
+    if (parser.isSet(kVersion)) {
+        o.command = Command::Version;
+        return o;
+    }
     if (parser.isSet(kPassword))
         throw UsageError(QStringLiteral("a password is never given on the command line: use "
                                         "--password-file FILE, or --password-file - to read it "
@@ -246,6 +257,17 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
     if (parser.isSet(kMapping))
         o.mapping = mappingValue(parser.value(kMapping));
+    if (parser.isSet(kVerify)) {
+        const QString v = parser.value(kVerify);
+        if (v != QLatin1String("yes") && v != QLatin1String("no"))
+            throw UsageError(QStringLiteral("--verify takes yes or no, not \"%1\"").arg(v));
+        o.verify = v == QLatin1String("yes");
+    }
+    if (parser.isSet(kReport)) {
+        o.report = parser.value(kReport);
+        if (o.report->isEmpty())
+            throw UsageError(QStringLiteral("--report needs a file name"));
+    }
     return o;
 }
 

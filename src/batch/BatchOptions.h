@@ -12,7 +12,7 @@
 
 namespace tabulex::batch {
 
-enum class Command { Help, List, Send, Delete, Rename };
+enum class Command { Help, Version, List, Send, Delete, Rename };
 enum class Side { Sql, Paradox };
 // How a question of the windows is answered: on the terminal, or always Yes or No. Unset
 // becomes Ask on a terminal and stays unset without one.
@@ -32,6 +32,8 @@ struct BatchOptions {
     // send: failed rows after which a table fails as a whole (0: no limit)
     int maxRowErrors = kDefaultMaxRowErrors;
     Mapping mapping = Mapping::Classic; // send: --mapping classic|faithful
+    bool verify = true;                 // send: --verify yes|no
+    std::optional<QString> report;      // send: --report FILE, the run as JSON
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

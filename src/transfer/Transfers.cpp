@@ -19,6 +19,7 @@
 #include "transfer/FaithfulPlans.h"
 #include "transfer/FaithfulTypes.h"
 #include "transfer/RejectedRows.h"
+#include "transfer/RowDigests.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
 #include "transfer/StagedParadoxTable.h"
@@ -26,6 +27,7 @@
 #include "transfer/Statements.h"
 #include "transfer/TableDamage.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QScopeGuard>
 #include <QSet>
@@ -224,6 +226,14 @@ public:
     virtual void cleanUp(Run&) {}
     // The table is done with, however its send ended.
     virtual void endTable() = 0;
+    // The name of the table in hand on the target.
+    virtual QString targetName(const QString& table) const = 0;
+    // Opens the published table for reading back, by `select`.
+    virtual void openPublished(Recordset& target, const QString& select) = 0;
+    // Per field of the published table, the source field it holds; empty: the same order.
+    virtual std::vector<int> publishedOrder() const { return {}; }
+    // Values of the table in hand written rounded, as its end messages tell.
+    virtual qint64 roundedValues() const { return 0; }
     // The end of a run that was not stopped.
     virtual void finish(Run&) {}
     virtual void close(Run& run) = 0;
@@ -310,18 +320,93 @@ bool prepareTable(Run& run, SendDirection& d, const QString& table, const QStrin
            d.create(run, source, plans);
 }
 
+// Reads the published table back and compares its rows with those sent; a difference is
+// reported once and the table counts as not verified.
+void verifyTable(Run& run, SendDirection& d, const QString& table, const RowDigests& sent,
+                 const QStringList& names, TableResult& result)
+{
+    RowDigests held(sent.fields());
+    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(result.target);
+    bool fieldsDiffer = false;
+    const bool read = run.step(140, select, [&] {
+        Recordset target;
+        d.openPublished(target, select);
+        const std::vector<int> order = d.publishedOrder();
+        const int n = target.fields().count();
+        if (n != sent.fields()) {
+            fieldsDiffer = true;
+            return;
+        }
+        std::vector<std::uint64_t> digests(static_cast<size_t>(n));
+        while (!target.atEnd()) {
+            run.ctx.host->processEvents();
+            stopIfRequested();
+            const Fields& row = target.fields();
+            for (int i = 0; i < n; ++i) {
+                const size_t to = size_t(i) < order.size() ? size_t(order[size_t(i)]) : size_t(i);
+                digests[to < size_t(n) ? to : size_t(i)] = valueDigest(row[i].value);
+            }
+            held.add(digests.data());
+            target.moveNext();
+        }
+        target.close();
+    });
+    if (read && !fieldsDiffer && sent.sameRows(held)) {
+        result.verification = TableResult::Check::Verified;
+        ++run.summary.tablesVerified;
+        return;
+    }
+    result.verification = TableResult::Check::NotVerified;
+    ++run.summary.tablesNotVerified;
+    if (!read) {
+        result.verificationReport = run.trap.lastError();
+        return;
+    }
+    QString text = fieldsDiffer
+                       ? QStringLiteral("The table %1 does not have the fields that were sent.")
+                             .arg(result.target)
+                       : describeDifference(result.target, sent, held, names);
+    if (table != result.target)
+        text =
+            table + QStringLiteral(" was sent as ") + result.target + QStringLiteral(". ") + text;
+    result.verificationReport = text;
+    run.current = select;
+    run.trap.report(140, text);
+}
+
+QStringList fieldNames(const Recordset& source)
+{
+    QStringList names;
+    for (const Field& f : source.fields())
+        names << f.name;
+    return names;
+}
+
 // One table, from its questions to its end on the target; false when the whole run ends
 // (the window was left).
 bool sendTable(Run& run, SendDirection& d, const QString& table)
 {
     run.chosen.reset();
+    QElapsedTimer clock;
+    clock.start();
+    TableResult result;
+    result.source = table;
     const auto done = qScopeGuard([&] { d.endTable(); });
+    const auto told = qScopeGuard([&] {
+        if (result.outcome == TableResult::Outcome::Failed && result.cause.isEmpty())
+            result.cause = run.trap.lastError();
+        result.seconds = double(clock.elapsed()) / 1000.0;
+        run.summary.tables.push_back(result);
+    });
     const TableStart start = d.begin(run, table);
+    result.target = d.targetName(table);
     if (start != TableStart::Send) {
-        if (start == TableStart::Skip)
+        if (start == TableStart::Skip) {
             ++run.summary.tablesSkipped;
-        else
+            result.outcome = TableResult::Outcome::Skipped;
+        } else {
             run.tableFailed(table);
+        }
         return true;
     }
     const QString select = QStringLiteral("SELECT * FROM ") + bracketName(table);
@@ -331,10 +416,17 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     if (!prepareTable(run, d, table, select, *source, plans, runEnds)) {
         if (!runEnds)
             run.tableFailed(table);
+        else
+            result.outcome = TableResult::Outcome::Skipped;
         return !runEnds;
     }
+    result.target = d.targetName(table);
     const QString created = run.current;
+    const QStringList names = fieldNames(*source);
+    auto digests = std::make_unique<RowDigests>(source->fields().count());
     std::unique_ptr<RowTarget> target = d.rows(run, plans);
+    if (run.ctx.verify)
+        target->digests = digests.get();
     CopyResult rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
                                *target, SourceChange::Retry, run.ctx.maxRowErrors);
     if (rows.sourceChanged) {
@@ -349,9 +441,16 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
             return true;
         }
         target = d.rows(run, plans);
+        digests = std::make_unique<RowDigests>(source->fields().count());
+        if (run.ctx.verify)
+            target->digests = digests.get();
         rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
                         *target, SourceChange::ReportAgain, run.ctx.maxRowErrors);
     }
+    result.rowsRead = rows.copied + rows.failed;
+    result.rowsWritten = rows.copied;
+    result.rowsRejected = rows.failed;
+    result.rejectedFile = rows.rejectedFile;
     // A table none of whose rows arrived replaces nothing.
     const bool worthSending =
         !rows.complete || rows.copied > 0 || rows.failed == 0 || !d.replaces();
@@ -367,7 +466,17 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     run.ctx.host->tableEnded(published);
     if (published) {
         ++run.summary.tablesSent;
+        result.outcome = TableResult::Outcome::Sent;
+        const size_t salvagedBefore = run.summary.salvaged.size();
         d.published(run);
+        if (run.summary.salvaged.size() > salvagedBefore) {
+            result.salvagedRecords = run.summary.salvaged.back().records;
+            result.damageReport = run.summary.salvaged.back().reportFile;
+        }
+        result.roundedValues = d.roundedValues();
+        target.reset();
+        if (run.ctx.verify)
+            verifyTable(run, d, table, *digests, names, result);
     } else {
         d.unpublished(rows.complete && worthSending);
         run.tableFailed(table);
@@ -436,7 +545,7 @@ public:
     void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
                       std::vector<ColumnPlan>& plans) override
     {
-        m_shape = planParadoxShape(source.fields(), m_key, m_source);
+        m_shape = planParadoxShape(source.fields(), m_key, m_records, m_source);
         plans = m_shape->plans;
         run.current = faithfulStagingStatement(request.head, source.fields(), *m_shape);
     }
@@ -485,7 +594,21 @@ public:
         m_table.reset();
         m_shape.reset();
         m_key.clear();
+        m_records.clear();
     }
+    QString targetName(const QString& table) const override
+    {
+        return m_table ? m_table->paradoxName() : table;
+    }
+    void openPublished(Recordset& target, const QString& select) override
+    {
+        target.open(select, paradox);
+    }
+    std::vector<int> publishedOrder() const override
+    {
+        return m_shape ? m_shape->layout.order : std::vector<int>();
+    }
+    qint64 roundedValues() const override { return m_table ? m_table->roundedValues() : 0; }
     void finish(Run& run) override
     {
         run.trap.step(148, [&] {
@@ -514,6 +637,7 @@ private:
     std::optional<StagedParadoxTable> m_table;
     QString m_source;                    // the SQL Server table in hand
     QStringList m_key;                   // its primary key, under the faithful mapping
+    ParadoxRecords m_records;            // its columns' Paradox fields, under it too
     std::optional<ParadoxShape> m_shape; // under the faithful mapping
     std::optional<bool> m_answer;
     QStringList m_ambiguous;    // the folder's tables the name matches only ignoring case
@@ -592,8 +716,10 @@ TableStart ToParadox::begin(Run& run, const QString& table)
     m_source = table;
     if (!run.step(119, {}, [&] { m_table->checkName(); }))
         return TableStart::Fail;
-    if (ctx.mapping == Mapping::Faithful &&
-        !run.step(119, {}, [&] { m_key = primaryKeyOf(sql, table); }))
+    if (ctx.mapping == Mapping::Faithful && !run.step(119, {}, [&] {
+            m_key = primaryKeyOf(sql, table);
+            m_records = paradoxRecordsOf(sql, table);
+        }))
         return TableStart::Fail;
     return TableStart::Send;
 }
@@ -720,8 +846,12 @@ public:
     {
         m_shape->identity = -1;
         m_columns.clear();
+        m_shape->records.resize(chosen.columnTypes.size());
         for (size_t i = 0; i < chosen.columnTypes.size() && i < plans.size(); ++i) {
-            const QString type = chosen.columnTypes[i].toUpper();
+            const QString type = chosen.columnTypes[i].simplified().toUpper();
+            // A column of another type than planned no longer holds what its record says.
+            if (i >= m_shape->plans.size() || !type.startsWith(m_shape->plans[i].type.toUpper()))
+                m_shape->records[i].clear();
             if (m_shape->identity < 0 && type.contains(QLatin1String("IDENTITY")))
                 m_shape->identity = int(i);
             if (type.startsWith(QLatin1String("MONEY")))
@@ -731,10 +861,17 @@ public:
     }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
     {
-        return run.trap.step(126, [&] {
-            m_swap->create(run.current, head(m_table));
-            identityInsert(true);
-        });
+        if (!run.trap.step(126, [&] { m_swap->create(run.current, head(m_table)); }))
+            return false;
+        // The Paradox fields the column types do not say are kept on the columns.
+        const QString created = run.current;
+        const QString records =
+            m_shape ? paradoxRecordStatements(m_swap->building(), m_columns, m_shape->records)
+                    : QString();
+        if (!records.isEmpty() && !run.step(126, records, [&] { sql.execute(records); }))
+            return false;
+        run.current = created;
+        return run.trap.step(126, [&] { identityInsert(true); });
     }
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
     {
@@ -776,6 +913,21 @@ public:
         }
         if (!complete)
             m_swap->discard();
+    }
+    QString targetName(const QString& table) const override
+    {
+        return m_table.isEmpty() ? table : m_table;
+    }
+    void openPublished(Recordset& target, const QString& select) override
+    {
+        target.open(select, sql);
+    }
+    qint64 roundedValues() const override
+    {
+        qint64 n = 0;
+        for (size_t i = 0; m_rows && i < m_rows->rounded().size(); ++i)
+            n += m_rows->rounded()[i];
+        return n;
     }
     void endTable() override
     {

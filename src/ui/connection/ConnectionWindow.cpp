@@ -131,7 +131,7 @@ void ConnectionWindow::createControls()
     passwordEdit = new QLineEdit(loginFrame);
     databaseEdit = new QLineEdit(loginFrame);
     portEdit = new QLineEdit(loginFrame);
-    localConnectionCheck = new QCheckBox(QStringLiteral("Loc&al Connection"), loginFrame);
+    localConnectionCheck = new QCheckBox(QStringLiteral("Local Connect&ion"), loginFrame);
     testSqlConnectionButton = new QPushButton(QStringLiteral("Test &Connection"), loginFrame);
     helpButton = new QPushButton(QStringLiteral("&Help"), loginFrame);
     browseButton = new QPushButton(QStringLiteral("&..."), paradoxFrame);
@@ -139,6 +139,7 @@ void ConnectionWindow::createControls()
     loadSampleButton =
         new QPushButton(QStringLiteral("&Load Sample/Example Database"), paradoxFrame);
     nextButton = new QPushButton(QStringLiteral("&Next >"), this);
+    aboutButton = new QPushButton(QStringLiteral("&About Tabulex"), this);
 
     passwordEdit->setEchoMode(QLineEdit::Password);
     passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
@@ -209,6 +210,7 @@ void ConnectionWindow::arrangeControls()
     login->addLayout(loginButtons, 5, 1, 1, 3);
 
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(aboutButton);
     bottom->addStretch();
     bottom->addWidget(nextButton);
     auto* window = new QVBoxLayout(this);
@@ -230,6 +232,7 @@ void ConnectionWindow::arrangeControls()
                                 localConnectionCheck,
                                 testSqlConnectionButton,
                                 helpButton,
+                                aboutButton,
                                 nextButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -247,6 +250,7 @@ void ConnectionWindow::connectHandlers()
             [this] { onLocalConnectionClicked(); });
     const std::pair<QPushButton*, void (ConnectionWindow::*)()> buttons[] = {
         {helpButton, &ConnectionWindow::onHelp},
+        {aboutButton, &ConnectionWindow::onAbout},
         {nextButton, &ConnectionWindow::onNext},
         {testParadoxFolderButton, &ConnectionWindow::onTestParadoxFolder},
         {loadSampleButton, &ConnectionWindow::onLoadSample},
@@ -283,7 +287,7 @@ QList<QLineEdit*> ConnectionWindow::lineEdits() const
 void ConnectionWindow::attachPointer()
 {
     for (QPushButton* button : {helpButton, nextButton, testParadoxFolderButton, loadSampleButton,
-                                browseButton, testSqlConnectionButton})
+                                browseButton, testSqlConnectionButton, aboutButton})
         m_pointer->attachButton(button);
     m_pointer->attachSurface(paradoxFrame);
     m_pointer->attachSurface(loginFrame);
@@ -327,7 +331,7 @@ void ConnectionWindow::load()
     trap.step(110, [&] { folderEdit->setText(Settings::read(keys::ParadoxFolder)); });
     trap.step(112, [&] { serverEdit->setText(Settings::read(keys::Server)); });
     trap.step(114, [&] { userEdit->setText(Settings::read(keys::User)); });
-    trap.step(116, [&] { passwordEdit->setText(Settings::read(keys::Password)); });
+    trap.step(116, [&] { passwordEdit->setText(m_password.read()); });
     trap.step(118, [&] { databaseEdit->setText(Settings::read(keys::Database)); });
     trap.step(120, [&] { portEdit->setText(Settings::read(keys::Port)); });
     trap.step(122, [&] {
@@ -412,6 +416,17 @@ void ConnectionWindow::onHelp()
     trap.step(104, [&] {
         m_prompter.openUrl(QUrl::fromLocalFile(applicationFolder() + kLocalConnectionPicture));
     });
+}
+
+void ConnectionWindow::onAbout()
+{
+    m_prompter.message(
+        kProductTitle + QStringLiteral(" ") + programVersion() +
+            QStringLiteral("\r\n\r\nMoves tables between a Microsoft SQL Server database and a "
+                           "folder of Paradox tables, both ways, and deletes and renames tables "
+                           "on either side.\r\n\r\nThe same work from the command line: "
+                           "tabulex-batch --help."),
+        QStringLiteral("About ") + kProductTitle);
 }
 
 TableWindow& ConnectionWindow::loadTableWindow()
@@ -571,17 +586,24 @@ void ConnectionWindow::onFolderChanged()
     Settings::write(keys::ParadoxFolder, folderEdit->text());
 }
 
-void ConnectionWindow::onServerChanged() { Settings::write(keys::Server, serverEdit->text()); }
-void ConnectionWindow::onUserChanged() { Settings::write(keys::User, userEdit->text()); }
-
-void ConnectionWindow::onPasswordChanged()
+void ConnectionWindow::onServerChanged()
 {
-    Settings::write(keys::Password, passwordEdit->text());
+    Settings::write(keys::Server, serverEdit->text());
+    m_password.loginChanged();
 }
+
+void ConnectionWindow::onUserChanged()
+{
+    Settings::write(keys::User, userEdit->text());
+    m_password.loginChanged();
+}
+
+void ConnectionWindow::onPasswordChanged() { m_password.write(passwordEdit->text()); }
 
 void ConnectionWindow::onDatabaseChanged()
 {
     Settings::write(keys::Database, databaseEdit->text());
+    m_password.loginChanged();
 }
 
 void ConnectionWindow::onPortChanged() { Settings::write(keys::Port, portEdit->text()); }

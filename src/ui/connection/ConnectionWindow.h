@@ -3,6 +3,7 @@
 #include "connect/ConnectionStrings.h"
 #include "connect/ParadoxFolder.h"
 #include "connect/SqlServerLogin.h"
+#include "settings/StoredPassword.h"
 
 #include <QWidget>
 
@@ -51,6 +52,7 @@ public:
     QPushButton* testSqlConnectionButton;
     QPushButton* helpButton;
     QPushButton* nextButton;
+    QPushButton* aboutButton;
 
     // The fields as they stand now.
     ConnectionFields fields() const;
@@ -74,6 +76,8 @@ public:
 
     // How to check the login elsewhere, and the picture of a local connection on request.
     void onHelp();
+    // The program's name, version and what it is for.
+    void onAbout();
     // Both connections tested, then the table window filled and shown in place of this one.
     void onNext();
     // Tells whether the folder holds tables.
@@ -124,6 +128,8 @@ private:
 
     Prompter& m_prompter;
     WindowPointer* m_pointer;
+    // The password box's value: in the desktop's secret store where one runs.
+    StoredPassword m_password{desktopSecretStore()};
     std::unique_ptr<TableWindow> m_tableWindow;
 };
 
