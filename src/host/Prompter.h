@@ -31,6 +31,18 @@ public:
     virtual void message(const QString& text, const QString& title) = 0;
     // A question with Yes and No, no icon; true for Yes.
     virtual bool question(const QString& text, const QString& title) = 0;
+    // The same question with No as the default button, for answers that lose data.
+    virtual bool questionDefaultNo(const QString& text, const QString& title)
+    {
+        return question(text, title);
+    }
+    // A message with the OK button and no icon, and details (the driver's own text, say)
+    // behind a button of their own.
+    virtual void messageWithDetails(const QString& text, const QString& /*details*/,
+                                    const QString& title)
+    {
+        message(text, title);
+    }
     // A text input box with OK and Cancel; Cancel gives the empty text.
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText) = 0;

@@ -21,6 +21,19 @@ bool ScriptedPrompter::question(const QString& text, const QString& title)
     return answer;
 }
 
+bool ScriptedPrompter::questionDefaultNo(const QString& text, const QString& title)
+{
+    const bool answer = question(text, title);
+    prompts.back().defaultText = QStringLiteral("No");
+    return answer;
+}
+
+void ScriptedPrompter::messageWithDetails(const QString& text, const QString& details,
+                                          const QString& title)
+{
+    prompts.push_back({Kind::Message, text, title, details});
+}
+
 QString ScriptedPrompter::inputBox(const QString& prompt, const QString& title,
                                    const QString& defaultText)
 {

@@ -31,7 +31,9 @@ public:
         Kind kind;
         QString text;
         QString title;
-        QString defaultText; // input box default, folder picker start folder
+        // input box default, folder picker start folder, a message's details, "No" for a
+        // question whose default button is No
+        QString defaultText;
     };
 
     std::deque<bool> questionAnswers;
@@ -50,6 +52,9 @@ public:
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    bool questionDefaultNo(const QString& text, const QString& title) override;
+    void messageWithDetails(const QString& text, const QString& details,
+                            const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;

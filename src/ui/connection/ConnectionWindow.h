@@ -1,6 +1,8 @@
 #pragma once
 
 #include "connect/ConnectionStrings.h"
+#include "connect/ParadoxFolder.h"
+#include "connect/SqlServerLogin.h"
 #include "settings/StoredPassword.h"
 
 #include <QWidget>
@@ -67,6 +69,10 @@ public:
     void load();
     // Ends the program: the running command is asked to stop and unloaded is emitted.
     void unload();
+    // Shown where other is ("< Back" from the table window).
+    void showInPlaceOf(const QWidget& other);
+    // Stores where the window is now.
+    void rememberPlace();
 
     // How to check the login elsewhere, and the picture of a local connection on request.
     void onHelp();
@@ -112,6 +118,12 @@ private:
     // "Next >" when both stored connections work.
     void advance();
     TableWindow& loadTableWindow();
+    // What a test found, with the reason; on a failure the box to mend gets the focus.
+    void tellFolderCheck(const FolderCheck& check);
+    void tellLoginCheck(const LoginCheck& check);
+    void mend(QLineEdit* box);
+    // The product title, then the database, server and folder.
+    void updateTitle();
     void fillTableWindow(TableWindow& window, ErrorTrap& trap);
 
     Prompter& m_prompter;

@@ -8,22 +8,23 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileDialog>
-#include <QGridLayout>
-#include <QInputDialog>
-#include <QLabel>
-#include <QMessageBox>
 #include <algorithm>
 
 namespace tabulex {
@@ -41,8 +42,9 @@ QString shown(QString text)
 // Room the window manager takes beside a title: icon, buttons and margins.
 constexpr int kTitleBarExtra = 120;
 
-// The box is at least as wide as its title needs, and a line that holds a web address is not
-// broken: the box sizes itself from its layout's minimum width, which spacers raise.
+// The box is at least as wide as its title needs, and a line is never broken inside a word
+// (a web address, a path): the box sizes itself from its layout's minimum width, which
+// spacers raise. A word wider than most of the screen may still break.
 void fitBox(QMessageBox& box)
 {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
@@ -53,14 +55,22 @@ void fitBox(QMessageBox& box)
                           .horizontalAdvance(box.windowTitle()) +
                       kTitleBarExtra;
     grid->addItem(new QSpacerItem(title, 0), grid->rowCount(), 0, 1, grid->columnCount());
-    int address = 0;
-    for (const QString& line : box.text().split(u'\n'))
-        if (line.contains(QLatin1String("://")))
-            address = qMax(address, label->fontMetrics().horizontalAdvance(line) + 2);
+    int word = 0;
+    for (const QString& line : box.text().split(u'\n')) {
+        if (line.contains(QLatin1String("://"))) {
+            word = qMax(word, label->fontMetrics().horizontalAdvance(line) + 2);
+            continue;
+        }
+        for (const QString& w : line.split(u' ', Qt::SkipEmptyParts))
+            word = qMax(word, label->fontMetrics().horizontalAdvance(w) + 2);
+    }
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        word = qMin(word, screen->availableGeometry().width() * 4 / 5);
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(grid->indexOf(label), &row, &column, &rows, &columns);
-    if (address > 0)
-        grid->addItem(new QSpacerItem(address, 0), grid->rowCount(), column);
+    if (word > 0)
+        grid->addItem(new QSpacerItem(word, 0), grid->rowCount(), column);
 }
 
 // A report longer than this (a statement of a thousand rows) shows its start in the box and
@@ -112,6 +122,30 @@ bool QtPrompter::question(const QString& text, const QString& title)
     box.setDefaultButton(QMessageBox::Yes);
     fitBox(box);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompter::questionDefaultNo(const QString& text, const QString& title)
+{
+    if (stopRequested())
+        return false;
+    QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Yes | QMessageBox::No,
+                    dialogOwner());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    fitBox(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtPrompter::messageWithDetails(const QString& text, const QString& details,
+                                    const QString& title)
+{
+    if (stopRequested())
+        return;
+    QMessageBox box(QMessageBox::NoIcon, title, shown(text), QMessageBox::Ok, dialogOwner());
+    if (!details.isEmpty())
+        box.setDetailedText(shown(details));
+    fitBox(box);
+    box.exec();
 }
 
 QString QtPrompter::inputBox(const QString& prompt, const QString& title,

@@ -15,6 +15,9 @@ class QtPrompter : public Prompter {
 public:
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    bool questionDefaultNo(const QString& text, const QString& title) override;
+    void messageWithDetails(const QString& text, const QString& details,
+                            const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
