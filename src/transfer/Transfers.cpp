@@ -499,10 +499,15 @@ TransferSummary sendTables(TransferContext& ctx, SendDirection& d)
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
     d.open(run);
+    int count = 0;
+    for (int i = 0; i < list.count(); ++i)
+        count += list.isSelected(i) ? 1 : 0;
+    int number = 0;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))
             continue;
         stopIfRequested();
+        ctx.host->tableStarting(++number, count);
         if (!sendTable(run, d, list.item(i))) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(d.paradox); });
@@ -1020,6 +1025,47 @@ private:
 };
 
 } // namespace
+
+RunResults runResults(const TransferSummary& summary, const QString& title)
+{
+    RunResults r;
+    r.title = title;
+    r.headings = {QStringLiteral("Table"),          QStringLiteral("Sent as"),
+                  QStringLiteral("Result"),         QStringLiteral("Rows read"),
+                  QStringLiteral("Rows written"),   QStringLiteral("Rows rejected"),
+                  QStringLiteral("Rounded values"), QStringLiteral("Verified"),
+                  QStringLiteral("Time"),           QStringLiteral("Kept rows and reports")};
+    const auto firstLine = [](const QString& text) { return text.section(u'\n', 0, 0); };
+    for (const TableResult& t : summary.tables) {
+        QString result = t.outcome == TableResult::Outcome::Sent      ? QStringLiteral("Sent")
+                         : t.outcome == TableResult::Outcome::Skipped ? QStringLiteral("Skipped")
+                                                                      : QStringLiteral("Not sent");
+        if (t.outcome == TableResult::Outcome::Failed && !t.cause.isEmpty())
+            result += QStringLiteral(": ") + firstLine(t.cause);
+        if (t.salvagedRecords >= 0)
+            result += QStringLiteral(" (salvaged: %1 records)").arg(t.salvagedRecords);
+        const QString verified = t.verification == TableResult::Check::Verified
+                                     ? QStringLiteral("Yes")
+                                 : t.verification == TableResult::Check::NotVerified
+                                     ? QStringLiteral("No: ") + firstLine(t.verificationReport)
+                                     : QString();
+        QStringList kept;
+        for (const QString& file : {t.rejectedFile, t.damageReport})
+            if (!file.isEmpty())
+                kept << file;
+        const bool ran = t.outcome != TableResult::Outcome::Skipped;
+        r.rows.push_back(
+            {t.source, t.target, result, ran ? QString::number(t.rowsRead) : QString(),
+             ran ? QString::number(t.rowsWritten) : QString(),
+             ran ? QString::number(t.rowsRejected) : QString(),
+             ran ? QString::number(t.roundedValues) : QString(), verified,
+             ran ? QString::number(t.seconds, 'f', 1) + QStringLiteral(" s") : QString(),
+             kept.join(QStringLiteral(", "))});
+        if (!kept.isEmpty())
+            r.keptFolder = rejectedRowsFolder();
+    }
+    return r;
+}
 
 TransferSummary sendTablesToParadox(TransferContext& ctx)
 {

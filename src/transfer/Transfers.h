@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/Prompter.h"
 #include "transfer/CopyRows.h"
 #include "transfer/Mapping.h"
 #include "transfer/SqlRowTarget.h"
@@ -100,6 +101,10 @@ struct TransferSummary {
     std::vector<SalvagedTable> salvaged;
     std::vector<TableResult> tables; // in the order they were sent
 };
+
+// The results window's table for a run: one row per table, kept rows' folder when any
+// were kept.
+RunResults runResults(const TransferSummary& summary, const QString& title);
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom
 // up, through a table of the run's staging store into the Paradox folder.

@@ -74,6 +74,15 @@ bool ScriptedPrompter::rowErrorReport(const QString& text)
     return ticked;
 }
 
+void ScriptedPrompter::showResults(const RunResults& r)
+{
+    QStringList lines{r.headings.join(u'\t')};
+    for (const QStringList& row : r.rows)
+        lines << row.join(u'\t');
+    prompts.push_back({Kind::Results, lines.join(u'\n'), r.title, r.keptFolder});
+    results.push_back(r);
+}
+
 void ScriptedPrompter::openUrl(const QUrl& url)
 {
     prompts.push_back({Kind::OpenUrl, url.toString(), {}, {}});

@@ -24,7 +24,8 @@ public:
         ErrorReport,
         RowErrorReport, // an error report with the check box for the table's row errors
         OpenUrl,
-        DataTypeWindow
+        DataTypeWindow,
+        Results
     };
     struct Prompt {
         Kind kind;
@@ -47,6 +48,7 @@ public:
     std::vector<Prompt> prompts;
     std::vector<QUrl> openedUrls;
     std::vector<CustomizeRequest> customizeRequests; // every data type window's request
+    std::vector<RunResults> results;                 // every results window's table
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
@@ -59,6 +61,7 @@ public:
     void errorReport(const QString& text) override;
     bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
+    void showResults(const RunResults& r) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The prompts of one kind, in order.
@@ -70,6 +73,7 @@ public:
         prompts.clear();
         openedUrls.clear();
         customizeRequests.clear();
+        results.clear();
     }
 };
 

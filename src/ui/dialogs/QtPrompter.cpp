@@ -7,14 +7,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tabulex {
 
@@ -190,6 +201,81 @@ void QtPrompter::openUrl(const QUrl& url)
         url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
     message(QStringLiteral("Nothing on this computer could open the help. It is at:\r\n") + where,
             appTitle());
+}
+
+namespace {
+
+// The selected cells (all when none is selected) as lines of tab-separated texts.
+QString tableText(const QTableWidget& table)
+{
+    const bool all = table.selectedRanges().isEmpty();
+    QStringList lines;
+    QStringList heads;
+    for (int c = 0; c < table.columnCount(); ++c)
+        heads << table.horizontalHeaderItem(c)->text();
+    if (all)
+        lines << heads.join(u'\t');
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QStringList cells;
+        bool any = false;
+        for (int c = 0; c < table.columnCount(); ++c) {
+            const QTableWidgetItem* item = table.item(r, c);
+            if (all || (item && item->isSelected())) {
+                cells << (item ? item->text() : QString());
+                any = true;
+            }
+        }
+        if (any)
+            lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+void QtPrompter::showResults(const RunResults& results)
+{
+    if (stopRequested())
+        return;
+    QDialog dialog(dialogOwner());
+    dialog.setObjectName(QStringLiteral("resultsWindow"));
+    dialog.setWindowTitle(results.title);
+    auto* table = new QTableWidget(int(results.rows.size()), int(results.headings.size()), &dialog);
+    table->setObjectName(QStringLiteral("resultsTable"));
+    table->setHorizontalHeaderLabels(results.headings);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->verticalHeader()->setVisible(false);
+    for (int r = 0; r < int(results.rows.size()); ++r)
+        for (int c = 0; c < int(results.headings.size()); ++c) {
+            auto* item = new QTableWidgetItem(results.rows[size_t(r)].value(c));
+            item->setToolTip(item->text());
+            table->setItem(r, c, item);
+        }
+    table->resizeColumnsToContents();
+    for (int c = 0; c < table->columnCount(); ++c)
+        table->setColumnWidth(c, std::min(table->columnWidth(c), 320));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    auto* copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
+    auto* open = buttons->addButton(QStringLiteral("Open Folder of Kept Rows"),
+                                    QDialogButtonBox::ActionRole);
+    open->setEnabled(!results.keptFolder.isEmpty());
+    const auto copyText = [table] { QApplication::clipboard()->setText(tableText(*table)); };
+    QObject::connect(copy, &QPushButton::clicked, &dialog, copyText);
+    auto* shortcut = new QShortcut(QKeySequence::Copy, table);
+    QObject::connect(shortcut, &QShortcut::activated, &dialog, copyText);
+    QObject::connect(open, &QPushButton::clicked, &dialog,
+                     [this, &results] { openUrl(QUrl::fromLocalFile(results.keptFolder)); });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(table);
+    layout->addWidget(buttons);
+    int width = 40;
+    for (int c = 0; c < table->columnCount(); ++c)
+        width += table->columnWidth(c);
+    dialog.resize(std::clamp(width, 480, 1200),
+                  std::clamp(120 + 30 * int(results.rows.size()), 240, 700));
+    dialog.exec();
 }
 
 std::optional<CustomizeResult> QtPrompter::customizeTypes(const CustomizeRequest& request)

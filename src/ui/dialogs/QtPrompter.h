@@ -24,6 +24,7 @@ public:
     void errorReport(const QString& text) override;
     bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
+    void showResults(const RunResults& results) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The window the dialogs belong to when no modal window is open.

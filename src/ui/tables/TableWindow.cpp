@@ -4,6 +4,7 @@
 #include "core/StopRequest.h"
 #include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
+#include "host/ProgressText.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -141,6 +143,8 @@ void TableWindow::createControls()
     progressBar->setValue(0);
     progressBar->setFormat(kProgressBarText);
     progressBar->setAlignment(Qt::AlignCenter);
+    progressLabel = new QLabel(this);
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
     stopButton = new QPushButton(QStringLiteral("St&op"), this);
     stopButton->setToolTip(QStringLiteral("Stop the transfer; the table being sent is left as "
                                           "it was"));
@@ -167,6 +171,7 @@ void TableWindow::arrangeControls()
     progress->addWidget(progressBar, 1);
     progress->addWidget(stopButton);
     window->addLayout(progress);
+    window->addWidget(progressLabel);
     window->addLayout(bottom);
     setMinimumSize(window->minimumSize());
     resize(sizeHint());
@@ -489,7 +494,9 @@ void TableWindow::onSendToParadox()
     TransferContext ctx = transferContext();
     ctx.customize = customizeToParadoxCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    runTransfer([&] { sendTablesToParadox(ctx); });
+    TransferSummary summary;
+    runTransfer([&] { summary = sendTablesToParadox(ctx); });
+    sendEnded(summary, sendToParadoxButton->text());
 }
 
 void TableWindow::onSendToSqlServer()
@@ -498,7 +505,17 @@ void TableWindow::onSendToSqlServer()
     TransferContext ctx = transferContext();
     ctx.customize = customizeToSqlServerCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    runTransfer([&] { sendTablesToSqlServer(ctx); });
+    TransferSummary summary;
+    runTransfer([&] { summary = sendTablesToSqlServer(ctx); });
+    sendEnded(summary, sendToSqlServerButton->text());
+}
+
+void TableWindow::sendEnded(const TransferSummary& summary, const QString& command)
+{
+    progressLabel->clear();
+    m_tableCount = 0;
+    if (summary.tables.size() > 1)
+        m_prompter.showResults(runResults(summary, command));
 }
 
 void TableWindow::onDeleteParadoxTables()
@@ -577,5 +594,23 @@ void TableWindow::processEvents()
 void TableWindow::setProgress(int percent) { progressBar->setValue(percent); }
 
 void TableWindow::setProgressText(const QString& text) { progressBar->setFormat(text); }
+
+void TableWindow::tableStarting(int number, int count)
+{
+    m_tableNumber = number;
+    m_tableCount = count;
+}
+
+void TableWindow::setRowProgress(const RowProgress& p)
+{
+    const bool first = p.done == 0 && !p.finished;
+    if (first)
+        m_tableClock.start();
+    if (!first && !p.finished && m_sinceLabel.isValid() && m_sinceLabel.elapsed() < 250)
+        return;
+    m_sinceLabel.start();
+    progressLabel->setText(
+        rowProgressText(p, m_tableNumber, m_tableCount, double(m_tableClock.elapsed()) / 1000.0));
+}
 
 } // namespace tabulex

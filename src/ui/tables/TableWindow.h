@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -56,6 +57,8 @@ public:
     QProgressBar* progressBar;
     // Stops the running transfer; enabled only while one runs.
     QPushButton* stopButton;
+    // Below the bar while rows are copied: which table of how many, rows, rate, time left.
+    QLabel* progressLabel;
     QPushButton* backButton;
     QPushButton* refreshButton;
     QPushButton* helpButton;
@@ -113,6 +116,9 @@ public:
     void processEvents() override;
     void setProgress(int percent) override;
     void setProgressText(const QString& text) override;
+    // The progress text, at most every 250 ms.
+    void setRowProgress(const RowProgress& progress) override;
+    void tableStarting(int number, int count) override;
 
 signals:
     // The window was closed: the program ends.
@@ -144,6 +150,8 @@ private:
     bool confirmDelete(TableList& list, const QString& side);
     // Stores where the window is now, and the same corner for the connection window.
     void rememberPlace();
+    // The end of a send: the results window after more than one table.
+    void sendEnded(const TransferSummary& summary, const QString& command);
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;
@@ -156,6 +164,10 @@ private:
     bool m_closing = false;   // the window was closed: the program ends
     bool m_stopAsked = false; // Stop was pressed during the running transfer
     bool m_placed = false;
+    QElapsedTimer m_tableClock; // since the table's first row
+    QElapsedTimer m_sinceLabel;
+    int m_tableNumber = 0;
+    int m_tableCount = 0;
 };
 
 } // namespace tabulex

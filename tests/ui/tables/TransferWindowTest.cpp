@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -131,6 +132,25 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
+
+    // Each send of two tables ends with one results window: a row per table, in the order
+    // sent, each table read back and verified.
+    ASSERT_EQ(m_prompter.results.size(), 2u);
+    const RunResults& toParadox = m_prompter.results[0];
+    ASSERT_EQ(toParadox.rows.size(), 2u);
+    const qsizetype verified = toParadox.headings.indexOf("Verified");
+    ASSERT_GE(verified, 0);
+    EXPECT_EQ(toParadox.rows[0].value(0), "Beta");
+    EXPECT_EQ(toParadox.rows[0].value(2), "Sent");
+    EXPECT_EQ(toParadox.rows[1].value(verified), "Yes");
+    EXPECT_EQ(toParadox.rows[1].value(4), "2"); // rows written
+    const RunResults& toSqlServer = m_prompter.results[1];
+    ASSERT_EQ(toSqlServer.rows.size(), 2u);
+    EXPECT_EQ(toSqlServer.rows[0].value(2), "Skipped");
+    EXPECT_EQ(toSqlServer.rows[1].value(2), "Sent");
+    EXPECT_EQ(toSqlServer.rows[1].value(verified), "Yes");
+    EXPECT_TRUE(toSqlServer.keptFolder.isEmpty());
+    EXPECT_TRUE(m_window->progressLabel->text().isEmpty());
 }
 
 TEST_F(TransferWindowTest, ARefusedRowIsReportedWithTheStatementInHand)
