@@ -88,7 +88,7 @@ QString folderCheckText(const FolderCheck& check, const QString& folder)
                path;
     case State::TablesInSubfolders:
         return QStringLiteral("Paradox folder: no tables directly in this folder, but %1 in its "
-                              "subfolders; the table list shows them under their subfolder:")
+                              "subfolders; choose the subfolder that holds them:")
                    .arg(tables(check.tablesInSubfolders)) +
                path;
     case State::Tables:

@@ -26,9 +26,9 @@ struct FolderCheck {
     int tablesInFolder = 0;     // directly in the folder
     int tablesInSubfolders = 0; // at any depth below it, counted only when none is directly in it
 
-    // The table list shows tables of the folder and of its subfolders alike, so either
-    // kind is enough to work with.
-    bool usable() const { return state == State::Tables || state == State::TablesInSubfolders; }
+    // A folder serves when tables stand directly in it; its subfolders' tables are then
+    // listed beside them.
+    bool usable() const { return state == State::Tables; }
 };
 
 // Looks at the folder: whether it is there and readable and where its tables are. The

@@ -2,9 +2,11 @@
 
 #include <QGuiApplication>
 #include <QMargins>
+#include <QPointer>
 #include <QRect>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -80,6 +82,21 @@ void fit(QWidget& window, QPoint topLeft, QSize size, QScreen* screen)
     window.move(topLeft);
 }
 
+// Once the window manager has framed the shown window, its whole frame is made to fit: a
+// frame that a move before the first showing could not take into account may stick out.
+void fitOnceFramed(QWidget& window)
+{
+    constexpr int kFramedAfterMs = 250;
+    QTimer::singleShot(kFramedAfterMs, &window, [w = QPointer<QWidget>(&window)] {
+        if (!w || !w->isVisible())
+            return;
+        const QRect frame = w->frameGeometry();
+        QScreen* screen = screenFor(frame);
+        if (screen && !screen->availableGeometry().contains(frame))
+            fit(*w, frame.topLeft(), w->size(), screen);
+    });
+}
+
 } // namespace
 
 QString placementText(const QWidget& window)
@@ -111,12 +128,14 @@ void restorePlacement(QWidget& window, const QString& text, bool keepSize)
     const QRect area = screen->availableGeometry();
     const QSize frame = own.grownBy(m);
     fit(window, area.center() - QPoint(frame.width() / 2, frame.height() / 2), own, screen);
+    fitOnceFramed(window);
 }
 
 void placeLike(QWidget& window, const QWidget& other)
 {
     const QSize own = window.size();
     fit(window, other.frameGeometry().topLeft(), own, screenFor(other.frameGeometry()));
+    fitOnceFramed(window);
 }
 
 } // namespace tabulex

@@ -187,23 +187,24 @@ TEST_F(ConnectionWindowFlowTest, NextThatCannotGoOnSaysWhichSideAndWhy)
             << m_prompter.prompts[0].defaultText.toStdString();
         EXPECT_EQ(window.focusWidget(), r.mend);
     }
-    // Tables only in subfolders are listed, so the folder serves.
+    // Tables only in subfolders: the folder does not serve, and the message says where they are.
     QTemporaryDir deeper;
     ASSERT_TRUE(QDir(deeper.path()).mkpath("2024/march"));
     ASSERT_TRUE(QFile(deeper.filePath("2024/march/ORDERS.db")).open(QIODevice::WriteOnly));
     window.folderEdit->setText(deeper.path());
     window.portEdit->setText(port);
     window.databaseEdit->setText(db);
-    m_prompter.clear();
-    window.testParadoxFolderButton->click();
-    ASSERT_EQ(m_prompter.prompts.size(), 1u);
-    EXPECT_TRUE(m_prompter.prompts[0].text.startsWith(
-        "Connection successful.\r\n\r\nParadox folder: no tables directly in this folder, but "
-        "1 table in its subfolders"));
-    window.nextButton->click();
-    ASSERT_NE(window.tableWindow(), nullptr);
-    EXPECT_TRUE(window.tableWindow()->isVisible());
-    EXPECT_EQ(window.tableWindow()->paradoxTables().item(0), "2024/march/ORDERS");
+    for (QPushButton* button : {window.testParadoxFolderButton, window.nextButton}) {
+        m_prompter.clear();
+        button->click();
+        ASSERT_EQ(m_prompter.prompts.size(), 1u);
+        EXPECT_TRUE(m_prompter.prompts[0].text.startsWith(
+            "Could not connect.\r\n\r\nParadox folder: no tables directly in this folder, but "
+            "1 table in its subfolders"))
+            << m_prompter.prompts[0].text.toStdString();
+        EXPECT_EQ(window.focusWidget(), window.folderEdit);
+    }
+    EXPECT_TRUE(window.tableWindow() == nullptr || !window.tableWindow()->isVisible());
 }
 
 TEST_F(ConnectionWindowFlowTest, HelpExplainsAndOffersThePicture)

@@ -9,11 +9,13 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +216,41 @@ TEST_F(TableWindowTest, SelectAllDeselectAllBackAndNextAgain)
               (QStringList{"NEW", "ORDERS", "PARTS", "sub/ORDERS"}));
     EXPECT_TRUE(window.paradoxTableList->selectedItems().isEmpty());
     EXPECT_TRUE(m_prompter.prompts.empty());
+}
+
+// Every button, check box, frame and labelled box of both windows has an access key of its
+// own; a box's key is its label's.
+TEST_F(TableWindowTest, AccessKeysAreUniquePerWindow)
+{
+    TableWindow& window = next();
+    for (QWidget* w : std::initializer_list<QWidget*>{&window, m_connectionWindow.get()}) {
+        SCOPED_TRACE(w->metaObject()->className());
+        QStringList keys;
+        const auto take = [&](const QString& text) {
+            const qsizetype at = text.indexOf(u'&');
+            EXPECT_TRUE(at >= 0 && at + 1 < text.size()) << text.toStdString();
+            if (at >= 0 && at + 1 < text.size())
+                keys << text.mid(at + 1, 1).toLower();
+        };
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+            take(b->text());
+        for (QGroupBox* g : w->findChildren<QGroupBox*>())
+            if (g->title().contains(u'&'))
+                take(g->title());
+        for (QLabel* l : w->findChildren<QLabel*>()) {
+            if (!l->buddy())
+                continue;
+            take(l->text());
+        }
+        for (QLineEdit* box : w->findChildren<QLineEdit*>()) {
+            bool labelled = false;
+            for (QLabel* l : w->findChildren<QLabel*>())
+                labelled |= l->buddy() == box;
+            EXPECT_TRUE(labelled) << box->objectName().toStdString();
+        }
+        EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size())
+            << keys.join(' ').toStdString();
+    }
 }
 
 TEST_F(TableWindowTest, HelpAndClosing)
