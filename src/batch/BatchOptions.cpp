@@ -2,6 +2,8 @@
 
 #include "batch/NameEscapes.h"
 
+#include "paradox/CodePage.h"
+
 #include <QCommandLineParser>
 
 #include <map>
@@ -20,6 +22,8 @@ const QString kDamaged = QStringLiteral("damaged");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kMapping = QStringLiteral("mapping");
+const QString kCodePage = QStringLiteral("code-page");
+const QString kLong = QStringLiteral("long");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -41,6 +45,8 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kRowsPerStatement, {Command::Send}},
     {kMaxRowErrors, {Command::Send}},
     {kMapping, {Command::Send}},
+    {kCodePage, {Command::Send}},
+    {kLong, {Command::List}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
     {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
@@ -48,11 +54,11 @@ const std::map<QString, QList<Command>> kCommandOptions = {
 
 void addOptions(QCommandLineParser& parser)
 {
-    for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
+    for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks, kLong})
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued :
          {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kMapping,
-          kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+          kCodePage, kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
 }
@@ -97,6 +103,22 @@ Mapping mappingValue(const QString& value)
     if (value == QLatin1String("faithful"))
         return Mapping::Faithful;
     throw UsageError(QStringLiteral("--mapping takes classic or faithful, not \"%1\"").arg(value));
+}
+
+// One of the code pages of the Paradox language drivers.
+int codePageValue(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    QStringList known;
+    for (const int cp : paradox::paradoxCodePages()) {
+        if (ok && cp == n)
+            return n;
+        known << QString::number(cp);
+    }
+    throw UsageError(QStringLiteral("--code-page takes a code page of the Paradox language "
+                                    "drivers (%1), not \"%2\"")
+                         .arg(known.join(QStringLiteral(", ")), value));
 }
 
 Answer answerValue(const QString& option, const QString& value)
@@ -246,6 +268,11 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
     if (parser.isSet(kMapping))
         o.mapping = mappingValue(parser.value(kMapping));
+    if (parser.isSet(kCodePage))
+        o.codePage = codePageValue(parser.value(kCodePage));
+    o.longList = parser.isSet(kLong);
+    if (o.longList && o.side != Side::Paradox)
+        throw UsageError(QStringLiteral("--long goes with list paradox only"));
     return o;
 }
 

@@ -32,6 +32,9 @@ struct BatchOptions {
     // send: failed rows after which a table fails as a whole (0: no limit)
     int maxRowErrors = kDefaultMaxRowErrors;
     Mapping mapping = Mapping::Classic; // send: --mapping classic|faithful
+    // send: --code-page, the code page Paradox tables are read or written in (0: their own)
+    int codePage = 0;
+    bool longList = false; // list paradox --long: code page, version, rows, key per table
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;
