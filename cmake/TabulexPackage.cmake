@@ -19,12 +19,14 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The shared libraries the executables link (Qt, unixODBC, SQLite, the C++ runtime), as
-# dpkg-shlibdeps finds them; then what is loaded or run by name: Qt's platform plugins for
-# a desktop, FreeTDS's ODBC driver and odbcinst, which registers it, and the fonts that
-# stand in for Arial, which the windows are laid out for.
+# The shared libraries the executables link (Qt, unixODBC, SQLite, libsecret, the C++
+# runtime), as dpkg-shlibdeps finds them; then what is loaded or run by name: Qt's platform
+# plugins for a desktop, FreeTDS's ODBC driver and odbcinst, which registers it, and the
+# fonts that stand in for Arial, which the windows are laid out for. libsecret-1-0, which
+# keeps the password in the desktop's secret store, is named too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, odbcinst, tdsodbc, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, odbcinst, tdsodbc, fonts-liberation, libsecret-1-0")
 # QDesktopServices opens the help picture and folders with xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

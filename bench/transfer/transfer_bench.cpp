@@ -49,6 +49,7 @@ public:
     QString browseFolder(const QString&, const QString&) override { return {}; }
     void errorReport(const QString& text) override { fail(text); }
     void openUrl(const QUrl&) override {}
+    void showResults(const RunResults&) override {}
     // The default mapping: the head unchanged.
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& r) override
     {

@@ -59,6 +59,15 @@ Rows that fail
                           the run goes on with the next table. A table none of
                           whose rows arrived never replaces a table.
 
+Checking what arrived
+  --verify yes|no         read every table back once it has its name and
+                          compare its rows with those sent (default yes); a
+                          table that differs is reported, stays, and counts as
+                          not verified (exit status 1).
+  --report FILE           write the run as one JSON document to FILE (send):
+                          per table its rows read, written and rejected,
+                          rounded values, salvage, verification and time.
+
 Code pages
   --code-page N           the code page of the run's Paradox tables (send):
                           towards SQL Server their text is read in N whatever
@@ -132,7 +141,9 @@ Type mapping (send)
                                                 fields first
   Under faithful, keys that SQL Server would take for one (text that differs
   only in case or trailing blanks) or blank key values stop the table before
-  anything is written; other types keep the classic rule.
+  anything is written; other types keep the classic rule. A Memo's size and a
+  BLOb's kind, which SQL Server types do not say, are kept on the column as the
+  extended property Tabulex.ParadoxType and come back under faithful.
 
 Connection values (default: what the connection window last stored)
   --server NAME           SQL Server name or address
@@ -168,6 +179,7 @@ Exit status
      ends the program at once
 
   -h, --help              this text
+  --version               the version of tabulex-batch
 )");
 }
 

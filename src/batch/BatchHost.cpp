@@ -3,6 +3,7 @@
 #include "batch/Console.h"
 #include "batch/NameEscapes.h"
 #include "batch/StopSignals.h"
+#include "host/ProgressText.h"
 
 #include <algorithm>
 
@@ -25,11 +26,12 @@ QString countText(qint64 n)
     return n < 0 ? u'-' + digits : digits;
 }
 
-QString barText(const RowProgress& p, double seconds, int width)
+QString barText(const RowProgress& p, double seconds, int width, int number, int count)
 {
     const int filled =
         p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
     QString text =
+        (count > 1 ? QStringLiteral("%1/%2 ").arg(number).arg(count) : QString()) +
         escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
         QString(kBarCells - filled, u'.') + QStringLiteral("] ") +
         (p.done > p.total ? rowsText(p.done) : countText(p.done) + u'/' + rowsText(p.total));
@@ -37,6 +39,8 @@ QString barText(const RowProgress& p, double seconds, int width)
         text += u' ' + countText(qint64(double(p.done) / seconds)) + QStringLiteral(" rows/s");
     if (p.failed > 0)
         text += u' ' + countText(p.failed) + QStringLiteral(" failed");
+    if (const QString left = timeLeftText(p, seconds); !left.isEmpty())
+        text += u' ' + left;
     return text.left(std::max(width - 1, 0));
 }
 
@@ -98,7 +102,8 @@ void BatchHost::tableMessage(const QString& text) { m_console.line(text); }
 
 void BatchHost::drawBar(const RowProgress& p)
 {
-    m_console.status(barText(p, double(m_table.elapsed()) / 1000.0, m_console.columns()));
+    m_console.status(
+        barText(p, double(m_table.elapsed()) / 1000.0, m_console.columns(), m_number, m_count));
     m_sinceDraw.start();
 }
 

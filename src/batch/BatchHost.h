@@ -22,6 +22,11 @@ public:
     void setProgress(int) override {}
     void setProgressText(const QString&) override {}
     void setRowProgress(const RowProgress& progress) override;
+    void tableStarting(int number, int count) override
+    {
+        m_number = number;
+        m_count = count;
+    }
     // The table's end line: "copied" only for a table that was sent.
     void tableEnded(bool sent) override;
     // A line on standard error.
@@ -43,6 +48,8 @@ private:
     RowProgress m_last;
     bool m_ending = false;    // the last table's rows are done, its end line not yet shown
     double m_rowsSeconds = 0; // how long its rows took
+    int m_number = 0;         // the table's place in the run
+    int m_count = 0;
     int m_tablesCopied = 0;
     qint64 m_rowsCopied = 0;
     qint64 m_rowsFailed = 0;
@@ -50,8 +57,10 @@ private:
 
 // "1,234,567": a count with thousands separators.
 QString countText(qint64 n);
-// "ORDERS [#####.....] 500/1,000 rows 250 rows/s", cut to the width; a count of rows beyond
-// the total (a header that said too few) shows no total.
-QString barText(const RowProgress& progress, double seconds, int width);
+// "2/3 ORDERS [#####.....] 500/1,000 rows 250 rows/s 0:02 left", cut to the width (the
+// place only for a run of several tables); a count of rows beyond the total (a header that
+// said too few) shows no total.
+QString barText(const RowProgress& progress, double seconds, int width, int number = 0,
+                int count = 0);
 
 } // namespace tabulex::batch

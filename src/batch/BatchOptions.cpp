@@ -24,6 +24,8 @@ const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kMapping = QStringLiteral("mapping");
 const QString kCodePage = QStringLiteral("code-page");
 const QString kLong = QStringLiteral("long");
+const QString kVerify = QStringLiteral("verify");
+const QString kReport = QStringLiteral("report");
 const QString kServer = QStringLiteral("server");
 const QString kPort = QStringLiteral("port");
 const QString kLocal = QStringLiteral("local");
@@ -35,6 +37,7 @@ const QString kFolder = QStringLiteral("folder");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kPassword = QStringLiteral("password");
 const QString kHelp = QStringLiteral("help");
+const QString kVersion = QStringLiteral("version");
 
 // The options that belong to one command only; the connection options go with every one.
 const std::map<QString, QList<Command>> kCommandOptions = {
@@ -47,6 +50,8 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kMapping, {Command::Send}},
     {kCodePage, {Command::Send}},
     {kLong, {Command::List}},
+    {kVerify, {Command::Send}},
+    {kReport, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
     {kOverwrite, {Command::Send, Command::Rename}},
     {kIgnoreStaleLocks, {Command::Send, Command::Delete, Command::Rename}},
@@ -58,9 +63,11 @@ void addOptions(QCommandLineParser& parser)
         parser.addOption(QCommandLineOption(flag));
     for (const QString& valued :
          {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kMapping,
-          kCodePage, kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+          kCodePage, kVerify, kReport, kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder,
+          kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
+    parser.addOption(QCommandLineOption(kVersion));
 }
 
 Side sideValue(const QString& option, const QString& value)
@@ -226,6 +233,7 @@ void readNames(const QCommandLineParser& parser, const QStringList& words, Batch
         o.side = sideValue(QStringLiteral("list"), o.names.takeFirst());
         break;
     case Command::Help:
+    case Command::Version:
         break;
     }
 }
@@ -242,6 +250,10 @@ BatchOptions parseArguments(const QStringList& arguments)
     BatchOptions o;
     if (parser.isSet(kHelp))
         return o;
+    if (parser.isSet(kVersion)) {
+        o.command = Command::Version;
+        return o;
+    }
     if (parser.isSet(kPassword))
         throw UsageError(QStringLiteral("a password is never given on the command line: use "
                                         "--password-file FILE, or --password-file - to read it "
@@ -273,6 +285,17 @@ BatchOptions parseArguments(const QStringList& arguments)
     o.longList = parser.isSet(kLong);
     if (o.longList && o.side != Side::Paradox)
         throw UsageError(QStringLiteral("--long goes with list paradox only"));
+    if (parser.isSet(kVerify)) {
+        const QString v = parser.value(kVerify);
+        if (v != QLatin1String("yes") && v != QLatin1String("no"))
+            throw UsageError(QStringLiteral("--verify takes yes or no, not \"%1\"").arg(v));
+        o.verify = v == QLatin1String("yes");
+    }
+    if (parser.isSet(kReport)) {
+        o.report = parser.value(kReport);
+        if (o.report->isEmpty())
+            throw UsageError(QStringLiteral("--report needs a file name"));
+    }
     return o;
 }
 

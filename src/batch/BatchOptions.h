@@ -12,7 +12,7 @@
 
 namespace tabulex::batch {
 
-enum class Command { Help, List, Send, Delete, Rename };
+enum class Command { Help, Version, List, Send, Delete, Rename };
 enum class Side { Sql, Paradox };
 // How a question of the windows is answered: on the terminal, or always Yes or No. Unset
 // becomes Ask on a terminal and stays unset without one.
@@ -34,7 +34,9 @@ struct BatchOptions {
     Mapping mapping = Mapping::Classic; // send: --mapping classic|faithful
     // send: --code-page, the code page Paradox tables are read or written in (0: their own)
     int codePage = 0;
-    bool longList = false; // list paradox --long: code page, version, rows, key per table
+    bool longList = false;         // list paradox --long: code page, version, rows, key per table
+    bool verify = true;            // send: --verify yes|no
+    std::optional<QString> report; // send: --report FILE, the run as JSON
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

@@ -102,6 +102,14 @@ bool BatchPrompter::rowErrorReport(const QString& text)
 
 void BatchPrompter::openUrl(const QUrl& url) { m_console.line(url.toDisplayString()); }
 
+void BatchPrompter::showResults(const RunResults& results)
+{
+    m_console.line(results.title);
+    m_console.line(results.headings.join(u'\t'));
+    for (const QStringList& row : results.rows)
+        m_console.line(row.join(u'\t'));
+}
+
 std::optional<CustomizeResult> BatchPrompter::customizeTypes(const CustomizeRequest& request)
 {
     return CustomizeResult{request.head, {}, {}};

@@ -27,6 +27,8 @@ public:
     bool rowErrorReport(const QString& text) override;
     // A terminal cannot open it: the address goes to standard error.
     void openUrl(const QUrl& url) override;
+    // The table's rows as lines on standard error, columns apart by tabs.
+    void showResults(const RunResults& results) override;
     // The batch offers no data type window: the head comes back unchanged, so the transfer
     // completes it with its default mapping.
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;

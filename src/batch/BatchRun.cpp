@@ -15,6 +15,10 @@
 
 #include "paradox/TableFiles.h"
 #include "paradox/TableReader.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -83,6 +87,7 @@ BatchRun::BatchRun(const BatchOptions& options, const ConnectionFields& fields, 
 int BatchRun::run()
 {
     m_clock.start();
+    m_started = QDateTime::currentDateTimeUtc();
     if ((m_overwrite == Answer::Ask || m_cut == Answer::Ask || m_damaged == Answer::Ask) &&
         !m_console.inputIsTerminal())
         throw UsageError(QStringLiteral("ask needs a terminal on standard input"));
@@ -97,6 +102,7 @@ int BatchRun::run()
     case Command::Rename:
         return rename();
     case Command::Help:
+    case Command::Version:
         break;
     }
     return kExitSuccess;
@@ -258,6 +264,7 @@ int BatchRun::send()
     ctx.maxRowErrors = m_options.maxRowErrors;
     ctx.mapping = m_options.mapping;
     ctx.codePage = m_options.codePage;
+    ctx.verify = m_options.verify;
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);
     };
@@ -265,24 +272,116 @@ int BatchRun::send()
     try {
         s = toParadox ? sendTablesToParadox(ctx) : sendTablesToSqlServer(ctx);
     } catch (const RunStopped&) {
-        return stopped();
+        const int status = stopped();
+        writeReport(nullptr, status);
+        return status;
     }
 
     for (const TableFailure& f : s.failures)
         m_console.line(escapedName(f.table) + QStringLiteral(": not sent: ") + f.cause);
     for (const SalvagedTable& t : s.salvaged)
         m_console.line(escapedName(t.table) + QStringLiteral(": ") + salvagedText(t));
+    for (const TableResult& t : s.tables)
+        if (t.verification == TableResult::Check::NotVerified)
+            m_console.line(escapedName(t.source) + QStringLiteral(": not verified: ") +
+                           t.verificationReport.section(u'\n', 0, 0));
     for (const RejectedRowsFile& r : s.rejected)
         m_console.line(escapedName(r.table) + QStringLiteral(": ") +
                        plural(r.rows, "row failed", "rows failed") +
                        (r.path.isEmpty() ? QStringLiteral(", not kept: ") + r.error
                                          : QStringLiteral(", kept in ") + r.path));
+    const QString verified =
+        !m_options.verify ? QStringLiteral(", not checked (--verify no)")
+        : s.tablesNotVerified == 0
+            ? QStringLiteral(", %1 verified").arg(countText(s.tablesVerified))
+            : QStringLiteral(", %1 verified, %2 not verified")
+                  .arg(countText(s.tablesVerified), countText(s.tablesNotVerified));
     summary(plural(s.tablesSent, "table done", "tables done") +
             QStringLiteral(" (%1 skipped, %2 failed), ")
                 .arg(countText(s.tablesSkipped), countText(s.tablesFailed)) +
             plural(s.rowsCopied, "row copied", "rows copied") + QStringLiteral(", ") +
-            plural(s.rowsFailed, "row failed", "rows failed"));
-    return status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected || s.cancelled);
+            plural(s.rowsFailed, "row failed", "rows failed") + verified);
+    int result = status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected ||
+                        s.cancelled || s.tablesNotVerified > 0);
+    if (!writeReport(&s, result) && result == kExitSuccess)
+        result = kExitFailure;
+    return result;
+}
+
+namespace {
+
+QJsonValue textOrNull(const QString& text) { return text.isEmpty() ? QJsonValue() : text; }
+
+QJsonObject tableJson(const TableResult& t)
+{
+    static const char* const outcomes[] = {"sent", "skipped", "failed"};
+    QJsonObject o;
+    o["source"] = t.source;
+    o["target"] = t.target;
+    o["outcome"] = outcomes[int(t.outcome)];
+    o["rows_read"] = double(t.rowsRead);
+    o["rows_written"] = double(t.rowsWritten);
+    o["rows_rejected"] = double(t.rowsRejected);
+    o["rounded_values"] = double(t.roundedValues);
+    o["salvage"] = t.salvagedRecords < 0
+                       ? QJsonValue()
+                       : QJsonValue(QJsonObject{{"records", double(t.salvagedRecords)},
+                                                {"damage_report", textOrNull(t.damageReport)}});
+    o["verified"] = t.verification == TableResult::Check::Off
+                        ? QJsonValue()
+                        : QJsonValue(t.verification == TableResult::Check::Verified);
+    o["verification_report"] = textOrNull(t.verificationReport);
+    o["cause"] = textOrNull(t.cause);
+    o["seconds"] = t.seconds;
+    o["rejected_rows_file"] = textOrNull(t.rejectedFile);
+    o["damage_report"] = textOrNull(t.damageReport);
+    return o;
+}
+
+} // namespace
+
+bool BatchRun::writeReport(const TransferSummary* s, int status)
+{
+    if (!m_options.report)
+        return true;
+    QJsonObject totals;
+    QJsonArray tables;
+    qint64 read = 0, written = 0, rejected = 0, rounded = 0;
+    if (s) {
+        for (const TableResult& t : s->tables) {
+            tables.append(tableJson(t));
+            read += t.rowsRead;
+            written += t.rowsWritten;
+            rejected += t.rowsRejected;
+            rounded += t.roundedValues;
+        }
+        totals["tables_sent"] = s->tablesSent;
+        totals["tables_skipped"] = s->tablesSkipped;
+        totals["tables_failed"] = s->tablesFailed;
+        totals["tables_verified"] = s->tablesVerified;
+        totals["tables_not_verified"] = s->tablesNotVerified;
+    }
+    totals["rows_read"] = double(read);
+    totals["rows_written"] = double(written);
+    totals["rows_rejected"] = double(rejected);
+    totals["rounded_values"] = double(rounded);
+    QJsonObject run;
+    run["program"] = "tabulex-batch";
+    run["direction"] = m_options.side == Side::Paradox ? "to paradox" : "to sql";
+    run["verify"] = m_options.verify;
+    run["start"] = m_started.toString(Qt::ISODateWithMs);
+    run["end"] = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    run["exit_status"] = status;
+    run["stopped"] = s == nullptr;
+    run["totals"] = totals;
+    run["tables"] = tables;
+    QSaveFile file(*m_options.report);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(QJsonDocument(run).toJson(QJsonDocument::Indented)) >= 0 && file.commit())
+        return true;
+    m_console.line(QStringLiteral("tabulex-batch: the report %1 could not be written: %2")
+                       .arg(*m_options.report, file.errorString()));
+    return false;
 }
 
 int BatchRun::stopped()

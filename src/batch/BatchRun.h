@@ -6,7 +6,12 @@
 #include "connect/ConnectionStrings.h"
 #include "host/MemoryTableList.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+
+namespace tabulex {
+struct TransferSummary;
+}
 
 namespace tabulex::batch {
 
@@ -40,6 +45,9 @@ private:
     // The exit status after the engine ran: failures counted or reported.
     int status(bool failed) const;
     void summary(const QString& text);
+    // --report: the run as one JSON document; false (after saying why) when it could not be
+    // written.
+    bool writeReport(const TransferSummary* s, int status);
     MemoryTableList& listOf(Side side) { return side == Side::Sql ? m_sqlList : m_paradoxList; }
 
     const BatchOptions& m_options;
@@ -53,6 +61,7 @@ private:
     MemoryTableList m_sqlList;
     MemoryTableList m_paradoxList;
     QElapsedTimer m_clock;
+    QDateTime m_started;
 };
 
 } // namespace tabulex::batch

@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
+#include "settings/StoredPassword.h"
 
 #include <QFile>
 
@@ -42,8 +43,8 @@ ConnectionFields connectionFields(const BatchOptions& o, FILE* input)
     f.port = o.port.value_or(Settings::read(keys::Port));
     f.localConnection =
         o.local.value_or(Settings::read(keys::LocalConnection) != QStringLiteral("0"));
-    f.password =
-        o.passwordFile ? readPassword(*o.passwordFile, input) : Settings::read(keys::Password);
+    f.password = o.passwordFile ? readPassword(*o.passwordFile, input)
+                                : StoredPassword(desktopSecretStore()).read();
     return f;
 }
 

@@ -38,6 +38,10 @@ int main(int argc, char** argv)
             console.result(helpText());
             return kExitSuccess;
         }
+        if (options.command == Command::Version) {
+            console.result(QStringLiteral("tabulex-batch ") + programVersion());
+            return kExitSuccess;
+        }
         Connection::overrideTimeouts(options.timeout);
         BatchRun run(options, connectionFields(options), console);
         return run.run();

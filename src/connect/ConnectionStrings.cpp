@@ -1,6 +1,9 @@
 #include "connect/ConnectionStrings.h"
 
+#include "core/AppInfo.h"
 #include "core/ConnectionString.h"
+
+#include <QStringList>
 
 namespace tabulex {
 
@@ -13,6 +16,18 @@ QString sqlConnectionString(const ConnectionFields& f)
            QStringLiteral(";Database=") + quotedConnectionValue(f.database) +
            QStringLiteral(";Uid=") + quotedConnectionValue(f.user) + QStringLiteral(";Pwd=") +
            quotedConnectionValue(f.password) + u';';
+}
+
+QString connectionTitle(const ConnectionFields& f)
+{
+    QStringList parts;
+    if (!f.server.isEmpty())
+        parts << (f.database.isEmpty() ? f.server : f.database + QStringLiteral(" on ") + f.server);
+    if (!f.paradoxFolder.isEmpty())
+        parts << f.paradoxFolder;
+    if (parts.isEmpty())
+        return kProductTitle;
+    return kProductTitle + QStringLiteral(" - ") + parts.join(QStringLiteral(" / "));
 }
 
 QString paradoxConnectionString(const QString& folder)

@@ -21,6 +21,10 @@ struct ConnectionFields {
 // port out.
 QString sqlConnectionString(const ConnectionFields& fields);
 
+// A window's title: the product title, then what the fields name: "Tabulex - shop on
+// 127.0.0.1 / /srv/paradox". The product title alone while server and folder are empty.
+QString connectionTitle(const ConnectionFields& fields);
+
 // The Paradox connection string; the folder goes in twice, quoted as the SQL Server values.
 QString paradoxConnectionString(const QString& folder);
 

@@ -29,6 +29,8 @@ QString setAppTitle(const QString& productTitle)
 
 const QString& appTitle() { return storedTitle(); }
 
+QString programVersion() { return QStringLiteral(TABULEX_VERSION); }
+
 QString applicationFolder() { return QCoreApplication::applicationDirPath(); }
 
 } // namespace tabulex

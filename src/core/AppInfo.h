@@ -12,6 +12,9 @@ inline const QString kProductTitle = QStringLiteral("Tabulex");
 QString setAppTitle(const QString& productTitle = kProductTitle);
 const QString& appTitle();
 
+// The program's version, as the build names it ("1.0.0").
+QString programVersion();
+
 // The folder of the program's executable, without a trailing separator.
 QString applicationFolder();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <stdexcept>
@@ -23,11 +24,22 @@ public:
     const QString& description() const noexcept { return m_description; }
     int nativeError() const noexcept { return m_nativeError; }
     const QString& state() const noexcept { return m_state; }
+    // Every diagnostic record the driver gave, one a line, and their native numbers, where
+    // the driver gives more than one (a login that failed for two reasons).
+    const QString& allRecords() const noexcept { return m_allRecords; }
+    const QList<int>& allNativeErrors() const noexcept { return m_allNative; }
+    void setAllRecords(const QString& text, const QList<int>& natives)
+    {
+        m_allRecords = text;
+        m_allNative = natives;
+    }
 
 private:
     QString m_description;
     int m_nativeError;
     QString m_state;
+    QString m_allRecords;
+    QList<int> m_allNative;
 };
 
 } // namespace tabulex

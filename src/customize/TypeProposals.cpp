@@ -26,7 +26,9 @@ bool isBinaryType(const QString& t)
     return isOneOf(t, {"adBinary", "adVarBinary", "adLongVarBinary"});
 }
 
-QString paradoxProposal(const QString& t)
+} // namespace
+
+QString paradoxTypeProposal(const QString& t)
 {
     if (isOneOf(
             t, {"adLongVarWChar", "adLongVarChar", "adVarChar", "adChar", "adVarWChar", "adWChar"}))
@@ -51,6 +53,8 @@ QString paradoxProposal(const QString& t)
     return QStringLiteral("MEMO");
 }
 
+namespace {
+
 // DECIMAL with the field's own precision and scale.
 QString decimalProposal(const Field& f)
 {
@@ -63,7 +67,9 @@ QString decimalProposal(const Field& f)
 // The proposal for SQL Server, or an empty text where the sample rule decides. Each holds
 // every value of its field: numbers with decimals never go into NUMERIC(18,0), dates and
 // times keep their days and milliseconds, byte data goes into a binary column.
-QString sqlServerProposal(const Field& f)
+} // namespace
+
+QString sqlServerTypeProposal(const Field& f)
 {
     const QString t = adoTypeName(std::int16_t(f.type));
     if (isOneOf(t, {"adLongVarWChar", "adLongVarChar"}))
@@ -101,6 +107,8 @@ QString sqlServerProposal(const Field& f)
     return {};
 }
 
+namespace {
+
 // The first row of a table, with the derivation's cursor, and its fields in order.
 template <typename Each>
 void firstRow(const QString& connectionString, const QString& statement, Each each)
@@ -126,7 +134,7 @@ void deriveParadoxTypes(const QString& sqlConnectionString, const QString& table
     firstRow(sqlConnectionString, QStringLiteral("SELECT top 1 * FROM ") + bracketName(table),
              [&](const Field& f, bool) {
                  names << f.name;
-                 types << paradoxProposal(adoTypeName(std::int16_t(f.type)));
+                 types << paradoxTypeProposal(adoTypeName(std::int16_t(f.type)));
              });
 }
 
@@ -154,7 +162,7 @@ void deriveSqlServerTypes(const QString& paradoxConnectionString, const QString&
     firstRow(paradoxConnectionString, QStringLiteral("SELECT top 1 * FROM \"") + quoted + u'"',
              [&](const Field& f, bool atEnd) {
                  names << f.name;
-                 const QString proposal = sqlServerProposal(f);
+                 const QString proposal = sqlServerTypeProposal(f);
                  types << (proposal.isEmpty() ? sampleRuleType(atEnd, f.value, f.definedSize)
                                               : proposal);
              });

@@ -7,6 +7,14 @@
 
 namespace tabulex {
 
+struct Field;
+
+// The type proposed towards Paradox for a field of this ADO type name.
+QString paradoxTypeProposal(const QString& adoTypeName);
+
+// The type proposed towards SQL Server for a field; empty where the sample rule decides.
+QString sqlServerTypeProposal(const Field& field);
+
 // The proposals for a SQL Server table going to Paradox, read from its first row only:
 // one field name and one proposed type appended per field. Errors reach the caller, with
 // the rows appended so far left in the lists.

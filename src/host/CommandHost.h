@@ -37,6 +37,8 @@ public:
     // Rows done of the table being copied: once before the first row, after every row and
     // once at the end. The window shows the percentage only and ignores it.
     virtual void setRowProgress(const RowProgress&) {}
+    // The next table of the run begins: its place among the tables selected (from 1).
+    virtual void tableStarting(int /*number*/, int /*count*/) {}
     // The table whose rows were copied last took its name on the target (`sent`), or did not.
     virtual void tableEnded(bool /*sent*/) {}
     // A message at the end of a table (rows that failed, values rounded): a message box in

@@ -68,4 +68,26 @@ void Settings::write(const SettingKey& key, const QString& value)
     ensurePrivateFile(path);
 }
 
+bool Settings::contains(const SettingKey& key)
+{
+    QSettings s(filePath(), QSettings::IniFormat);
+    s.beginGroup(kProductTitle);
+    return s.contains(key.text);
+}
+
+void Settings::remove(const SettingKey& key)
+{
+    if (!contains(key))
+        return;
+    const QString path = filePath();
+    {
+        QSettings s(path, QSettings::IniFormat);
+        s.beginGroup(kProductTitle);
+        s.remove(key.text);
+        s.endGroup();
+        s.sync();
+    }
+    ensurePrivateFile(path);
+}
+
 } // namespace tabulex

@@ -15,6 +15,9 @@ public:
     // Reads a key; its default (SettingsKeys.h) while the store does not hold it.
     static QString read(const SettingKey& key);
     static void write(const SettingKey& key, const QString& value);
+    // True when the store holds the key; remove takes it out.
+    static bool contains(const SettingKey& key);
+    static void remove(const SettingKey& key);
     // The file behind the store.
     static QString filePath();
 };

@@ -28,6 +28,9 @@ inline const SettingKey CustomizeToSqlServer{QStringLiteral("With Data Type Chan
                                              QStringLiteral("0")};
 // The table window's "Keep keys, autoincrement and field types" box: the faithful mapping.
 inline const SettingKey FaithfulMapping{QStringLiteral("Faithful Mapping"), QStringLiteral("0")};
+// Where each window was last: "x,y,width,height" of its frame's corner and its inside.
+inline const SettingKey ConnectionWindowPlace{QStringLiteral("Connection Window Place"), {}};
+inline const SettingKey TableWindowPlace{QStringLiteral("Table Window Place"), {}};
 // The folder picker's start folder; read, never written.
 inline const SettingKey LastFolderDot{QStringLiteral("LastFolderDot"), {}};
 

@@ -59,6 +59,23 @@ void checkParadoxTableName(const QString& paradoxName)
         throw DataError(QStringLiteral("Bad file name or number"), kBadFileName);
 }
 
+Value exportedValue(const Value& v, const ColumnType& type)
+{
+    using paradox::FieldType;
+    if (v.kind() == Value::Kind::Timestamp) {
+        Timestamp t = v.toTimestamp();
+        t.time.nanos = t.time.nanos / 1000000 * 1000000;
+        if (type.paradoxType == FieldType::Date)
+            return Value(t.date);
+        if (type.paradoxType == FieldType::Time)
+            return Value(t.time);
+        return Value(t);
+    }
+    if (v.kind() == Value::Kind::Decimal && type.paradoxType != FieldType::Bcd)
+        return v.toDecimal().text.isEmpty() ? Value() : Value(v.toDecimal().text.toDouble());
+    return v;
+}
+
 namespace {
 
 // A value for a Paradox field of the faithful mapping: dates and times out of the staging

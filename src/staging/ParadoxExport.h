@@ -17,6 +17,11 @@ namespace tabulex::staging {
 // dates as timestamps at midnight, exact decimals as doubles.
 paradox::Value paradoxValueOf(const Value& v);
 
+// The value the export writes for a stored value of a column of this type, as the Paradox
+// table gives it back: a timestamp to the millisecond (or its date or time alone in a Date
+// or Time field), an exact decimal outside a BCD field as a double.
+Value exportedValue(const Value& stored, const ColumnType& type);
+
 // Throws DataError "Bad file name or number" (error 52) for a name whose file would not be
 // a file of the folder itself: empty, "." or "..", or holding "/", NUL or a control character.
 void checkParadoxTableName(const QString& paradoxName);

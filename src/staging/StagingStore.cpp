@@ -348,15 +348,15 @@ void StagingTable::noteText(int column, QStringView text)
     most.hasNul = most.hasNul || seen.hasNul;
 }
 
-void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
+const std::vector<Value>& StagingStore::addRow(const QString& name, const std::vector<Value>& row)
 {
     StagingTable& t = writableTable(name);
     if (row.size() != t.columns.size())
         throw DataError(
             QStringLiteral("Number of query values and destination fields are not the same."));
     // Every value is checked before anything of the row is kept.
-    std::vector<Value> values;
-    values.reserve(row.size());
+    std::vector<Value>& values = t.stored;
+    values.clear();
     std::vector<size_t> rounded;
     for (size_t i = 0; i < row.size(); ++i) {
         bool wasRounded = false;
@@ -401,6 +401,7 @@ void StagingStore::addRow(const QString& name, const std::vector<Value>& row)
             t.noteText(int(i), values[i].toString());
     for (size_t i : rounded)
         ++t.rounded[i];
+    return values;
 }
 
 void StagingStore::readRows(const StagingTable& t,

@@ -63,6 +63,8 @@ struct StagingTable {
     qint64 rowCount = 0;
     // Per column: the stored values whose time was rounded to whole milliseconds.
     std::vector<qint64> rounded;
+    // The values of the row stored last, as stored.
+    std::vector<Value> stored;
 
     void noteText(int column, QStringView text);
 };
@@ -90,9 +92,9 @@ public:
     bool hasTable(const QString& table) const;
     // One value per field, converted by convertValue; a value its field cannot hold, or text
     // that the table's code page cannot hold, fails the whole row with DataError, and nothing
-    // of it is kept. A failure to store the row
-    // throws StoreFailure.
-    void addRow(const QString& table, const std::vector<Value>& values);
+    // of it is kept. A failure to store the row throws StoreFailure. The values as stored,
+    // until the next row.
+    const std::vector<Value>& addRow(const QString& table, const std::vector<Value>& values);
 
     // The table of that name; throws DataError when there is none.
     const StagingTable& table(const QString& name) const;

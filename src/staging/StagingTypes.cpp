@@ -25,6 +25,7 @@ constexpr qint64 kMsPerDay = 86400000;
 // The type names a column definition may use, with the store's type each stands for.
 constexpr std::pair<const char*, JetType> kTypeNames[] = {
     {"TEXT", JetType::Text},
+    {"ALPHA", JetType::Text},
     {"VARCHAR", JetType::Text},
     {"CHAR", JetType::Text},
     {"ALPHANUMERIC", JetType::Text},

@@ -13,7 +13,7 @@ namespace tabulex::staging {
 // The column types of the staging store: the Jet type names and their synonyms, each
 // standing for the Paradox field type the export writes.
 enum class JetType {
-    Text,       // TEXT, VARCHAR, CHAR, ALPHANUMERIC, STRING (n, default 255): Alpha
+    Text,       // TEXT, ALPHA, VARCHAR, CHAR, ALPHANUMERIC, STRING (n, default 255): Alpha
     Memo,       // MEMO, LONGTEXT, NOTE, NTEXT, XML, SQL_VARIANT: Memo
     Byte,       // BYTE, TINYINT, INTEGER1: Short
     Short,      // SHORT, SMALLINT, INTEGER2: Short

@@ -6,6 +6,7 @@
 #include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "transfer/RejectedRows.h"
+#include "transfer/RowDigests.h"
 #include "transfer/RowTarget.h"
 
 #include <cmath>
@@ -19,17 +20,25 @@ namespace {
 class CopyOutcomes : public RowOutcomes {
 public:
     CopyOutcomes(CommandHost& host, ErrorTrap& trap, int line, RejectedRows& rejected,
-                 QString& current, qint64 maxRowErrors)
+                 QString& current, qint64 maxRowErrors, RowDigests* digests)
         : m_host(host), m_trap(trap), m_line(line), m_rejected(rejected), m_current(current),
-          m_maxRowErrors(maxRowErrors)
+          m_maxRowErrors(maxRowErrors), m_digests(digests)
     {
     }
 
-    void arrived(qint64 rows) override { result.copied += rows; }
+    void arrived(qint64 rows) override
+    {
+        result.copied += rows;
+        if (m_digests)
+            for (qint64 i = 0; i < rows; ++i)
+                m_digests->settle(true);
+    }
 
     void failed(const QString& statement, const QString& description, const QString& sent) override
     {
         ++result.failed;
+        if (m_digests)
+            m_digests->settle(false);
         m_current = sent.isEmpty() ? statement : sent;
         m_rejected.add(errorReportText(description, m_trap.location(m_line)), statement);
         if (!m_quiet)
@@ -50,6 +59,7 @@ private:
     RejectedRows& m_rejected;
     QString& m_current;
     qint64 m_maxRowErrors;
+    RowDigests* m_digests;
     bool m_quiet = false;
 };
 
@@ -76,7 +86,7 @@ CopyResult copyRows(CommandHost& host, ErrorTrap& trap, int line, QString& curre
                     SourceChange onChange, qint64 maxRowErrors)
 {
     RejectedRows rejected(target.table(), target.statementsRun());
-    CopyOutcomes outcomes(host, trap, line, rejected, current, maxRowErrors);
+    CopyOutcomes outcomes(host, trap, line, rejected, current, maxRowErrors, target.digests);
     // The count comes before the rows; should the table have changed in between, every
     // row still goes and the bar simply stops at 100.
     const qint64 n = source.recordCount() - 1;

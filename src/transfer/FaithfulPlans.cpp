@@ -61,6 +61,7 @@ SqlServerShape planSqlServerShape(const Fields& fields, Connection& paradox, con
     for (int i = 0; i < fields.count(); ++i) {
         const Field& f = fields[i];
         shape.plans.push_back(faithfulSqlServerPlan(f));
+        shape.records.push_back(paradoxFieldRecord(f));
         if (f.keyField) {
             shape.key.push_back(i);
             shape.notNull[size_t(i)] = true;
@@ -69,6 +70,7 @@ SqlServerShape planSqlServerShape(const Fields& fields, Connection& paradox, con
             if (shape.identity < 0) {
                 shape.identity = i;
                 shape.notNull[size_t(i)] = true;
+                shape.records.back().clear(); // IDENTITY says it
             } else {
                 shape.notes << QStringLiteral("Field %1 is an Autoincrement field too; SQL Server "
                                               "keeps one IDENTITY column a table, so it is an INT.")
@@ -123,12 +125,60 @@ QStringList primaryKeyOf(Connection& sql, const QString& table)
     return key;
 }
 
-ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key, const QString& table)
+QString paradoxRecordStatements(const QString& table, const QStringList& columns,
+                                const std::vector<QString>& records)
+{
+    QString s;
+    for (qsizetype i = 0; i < columns.size() && size_t(i) < records.size(); ++i) {
+        if (records[size_t(i)].isEmpty())
+            continue;
+        s += QStringLiteral("EXEC sp_addextendedproperty @name = N");
+        appendQuoted(s, QString(kParadoxTypeProperty));
+        s += QStringLiteral(", @value = N");
+        appendQuoted(s, records[size_t(i)]);
+        s += QStringLiteral(", @level0type = N'SCHEMA', @level0name = N'dbo', @level1type = "
+                            "N'TABLE', @level1name = N");
+        appendQuoted(s, table);
+        s += QStringLiteral(", @level2type = N'COLUMN', @level2name = N");
+        appendQuoted(s, columns[i]);
+        s += u';';
+    }
+    return s;
+}
+
+ParadoxRecords paradoxRecordsOf(Connection& sql, const QString& table)
+{
+    // The value is a sql_variant on the server: asked for as text.
+    QString statement = QStringLiteral("SELECT [objname], CAST([value] AS NVARCHAR(4000)) AS "
+                                       "[value] FROM sys.fn_listextendedproperty(N");
+    appendQuoted(statement, QString(kParadoxTypeProperty));
+    statement += QStringLiteral(", N'SCHEMA', N'dbo', N'TABLE', N");
+    appendQuoted(statement, table);
+    statement += QStringLiteral(", N'COLUMN', NULL)");
+    ParadoxRecords records;
+    try {
+        Recordset rows;
+        rows.open(statement, sql);
+        for (; !rows.atEnd(); rows.moveNext())
+            records.insert(rows.fields()[0].value.toText().toLower(),
+                           rows.fields()[1].value.toText());
+    } catch (const DataError&) {
+        // A server that keeps no records: every column gets the field its type gives.
+        return {};
+    }
+    return records;
+}
+
+ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key,
+                              const ParadoxRecords& records, const QString& table)
 {
     ParadoxShape shape;
     for (const Field& f : fields) {
         ColumnPlan plan = defaultColumnPlan(f, Direction::ToParadox);
-        if (const auto exact = faithfulParadoxField(f)) {
+        auto exact = recordedParadoxField(f, records.value(f.name.toLower()));
+        if (!exact)
+            exact = faithfulParadoxField(f);
+        if (exact) {
             plan.type = paradoxTypeWord(*exact);
             plan.stagingType = staging::paradoxColumnType(exact->type, exact->size);
             if (exact->type == paradox::FieldType::Logical)

@@ -3,6 +3,7 @@
 #include "staging/ParadoxExport.h"
 #include "transfer/TypeMapping.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ struct SqlServerShape {
     std::vector<int> key;          // the key fields' positions, in key order
     int identity = -1;             // the Autoincrement field that becomes IDENTITY
     std::vector<bool> notNull;
+    // Per field, the record of its Paradox field where its column does not say it (else
+    // empty), kept on the column as an extended property.
+    std::vector<QString> records;
     QStringList notes; // what the user is told at the table's end
 };
 
@@ -32,6 +36,16 @@ SqlServerShape planSqlServerShape(const Fields& fields, Connection& paradox, con
 // key's constraint itself, with a name no other object has.
 QString faithfulCreateTable(const QString& head, const Fields& fields, const SqlServerShape& shape);
 
+// The statements that record the Paradox fields on the columns of a table ("EXEC
+// sp_addextendedproperty ...;" for each column with a record); empty when none has one.
+QString paradoxRecordStatements(const QString& table, const QStringList& columns,
+                                const std::vector<QString>& records);
+
+// The records of a SQL Server table's columns, by column name in lower case; empty where the
+// server keeps none (or cannot say).
+using ParadoxRecords = QHash<QString, QString>;
+ParadoxRecords paradoxRecordsOf(Connection& sql, const QString& table);
+
 // A SQL Server table's columns in Paradox under the faithful mapping.
 struct ParadoxShape {
     std::vector<ColumnPlan> plans; // one per field
@@ -44,8 +58,9 @@ struct ParadoxShape {
 QStringList primaryKeyOf(Connection& sql, const QString& table);
 
 // Plans the fields of a SQL Server table (as the ODBC driver reports its columns) with its
-// primary key's columns.
-ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key, const QString& table);
+// primary key's columns; a column recorded with a Paradox field it holds gets that field.
+ParadoxShape planParadoxShape(const Fields& fields, const QStringList& key,
+                              const ParadoxRecords& records, const QString& table);
 
 // A column's type in the CREATE TABLE statement of the shape, with IDENTITY and NOT NULL.
 QString columnDefinitionType(const SqlServerShape& shape, int column);

@@ -154,6 +154,54 @@ std::optional<FieldDefinition> faithfulParadoxField(const Field& f)
     return std::nullopt;
 }
 
+const QLatin1String kParadoxTypeProperty("Tabulex.ParadoxType");
+
+QString paradoxFieldRecord(const Field& f)
+{
+    const auto type = paradoxTypeOf(f);
+    if (!type || (!paradox::isBlobType(*type) && *type != FieldType::AutoIncrement))
+        return {};
+    return QLatin1String(paradox::fieldTypeLetter(*type)) + QString::number(f.nativeSize);
+}
+
+std::optional<FieldDefinition> recordedParadoxField(const Field& column, const QString& record)
+{
+    const auto base = faithfulParadoxField(column);
+    if (!base || record.size() < 2)
+        return std::nullopt;
+    bool number = false;
+    const int size = record.mid(1).toInt(&number);
+    if (!number || !record.at(1).isDigit())
+        return std::nullopt;
+    for (const Word& w : kWords) {
+        if (record.at(0) != QLatin1Char(paradox::fieldTypeLetter(w.type)[0]))
+            continue;
+        // The column must hold the field's values as the faithful mapping sends them.
+        bool holds = false;
+        switch (w.type) {
+        case FieldType::Memo:
+            holds = base->type == FieldType::Memo;
+            break;
+        case FieldType::Blob:
+        case FieldType::FormattedMemo:
+        case FieldType::Ole:
+        case FieldType::Graphic:
+            holds = base->type == FieldType::Blob;
+            break;
+        case FieldType::AutoIncrement:
+            holds = base->type == FieldType::Long || base->type == FieldType::AutoIncrement;
+            break;
+        default:
+            break;
+        }
+        FieldDefinition d = field(w.type, w.type == FieldType::AutoIncrement ? 4 : size);
+        if (!holds || !paradox::recordWidthOf(d))
+            return std::nullopt;
+        return d;
+    }
+    return std::nullopt;
+}
+
 QString paradoxTypeWord(const FieldDefinition& d)
 {
     for (const Word& w : kWords) {

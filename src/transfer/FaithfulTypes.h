@@ -26,6 +26,19 @@ ColumnPlan faithfulSqlServerPlan(const Field& field);
 // Paradox field does, and the default mapping's rule holds.
 std::optional<paradox::FieldDefinition> faithfulParadoxField(const Field& field);
 
+// The name of the extended property on a SQL Server column that records the Paradox field
+// it holds, where its SQL Server type does not say it (a Memo's size, a BLOb's kind).
+extern const QLatin1String kParadoxTypeProperty;
+
+// The record of a Paradox field that its column under the faithful mapping does not say: its
+// type letter and size ("M110", "G10", "+4") for a BLOb or Autoincrement field; else empty.
+QString paradoxFieldRecord(const Field& field);
+
+// The Paradox field a column's record names, when the record is well formed and the column's
+// SQL Server type holds what that field holds; else nothing (faithfulParadoxField holds).
+std::optional<paradox::FieldDefinition> recordedParadoxField(const Field& column,
+                                                             const QString& record);
+
 // The type word that stands for a Paradox field in the data type window and the statement
 // towards Paradox ("AUTOINCREMENT", "BCD(32,2)", "ALPHA(30)" ...), and back.
 QString paradoxTypeWord(const paradox::FieldDefinition& field);

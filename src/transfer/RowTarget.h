@@ -5,6 +5,7 @@
 namespace tabulex {
 
 class Fields;
+class RowDigests;
 
 // What became of rows a target settled, told in the order of the rows.
 class RowOutcomes {
@@ -34,6 +35,10 @@ public:
     virtual void flush(RowOutcomes&) {}
     // True when the statements of rows that failed can be run on the target as they are.
     virtual bool statementsRun() const { return true; }
+
+    // Where each row's values go as the target will store them, one held row per row
+    // added, settled by the outcomes of the copy; none when nothing is verified.
+    RowDigests* digests = nullptr;
 };
 
 } // namespace tabulex

@@ -4,6 +4,7 @@
 #include "core/SqlQuoting.h"
 #include "data/Connection.h"
 #include "data/Recordset.h"
+#include "transfer/RowDigests.h"
 #include "transfer/Statements.h"
 
 #include <algorithm>
@@ -66,6 +67,12 @@ void SqlRowTarget::add(const Fields& row, RowOutcomes& outcomes)
     for (int i = 0; i < row.count(); ++i)
         if (changedByRounding(row[i].value, m_columns[size_t(i)]))
             ++m_rounded[size_t(i)];
+    if (digests) {
+        m_digests.resize(size_t(row.count()));
+        for (int i = 0; i < row.count(); ++i)
+            m_digests[size_t(i)] = valueDigest(valueAsWritten(row[i].value, m_columns[size_t(i)]));
+        digests->hold(m_digests.data());
+    }
     try {
         verifyValuesFit(row, m_columns);
     } catch (const DataError& e) {

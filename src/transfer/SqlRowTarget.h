@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
 namespace tabulex {
@@ -63,6 +64,7 @@ private:
     QString m_values;
     QString m_held;                   // value lists of rows held back, joined by ", "
     std::vector<qsizetype> m_rowEnds; // where each held row's value list ends in m_held
+    std::vector<std::uint64_t> m_digests;
 };
 
 // True for a failure after which no further statement of the table can be trusted to arrive:

@@ -97,6 +97,17 @@ QString StagedParadoxTable::roundedValuesMessage() const
     return lines.join(u'\n');
 }
 
+qint64 StagedParadoxTable::roundedValues() const
+{
+    const staging::StagingStore& store = openedStore(m_store);
+    if (!store.hasTable(m_table))
+        return 0;
+    qint64 n = 0;
+    for (qint64 r : store.table(m_table).rounded)
+        n += r;
+    return n;
+}
+
 void StagedParadoxTable::discard()
 {
     staging::StagingStore& store = openedStore(m_store);

@@ -55,6 +55,8 @@ public:
     // The message for each field whose times were rounded to whole milliseconds; empty when
     // none was.
     QString roundedValuesMessage() const;
+    // How many values were rounded so, in all.
+    qint64 roundedValues() const;
     // Drops the staging table (where there is one).
     void discard();
 

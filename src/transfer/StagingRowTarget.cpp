@@ -1,7 +1,9 @@
 #include "transfer/StagingRowTarget.h"
 
 #include "core/DataError.h"
+#include "staging/ParadoxExport.h"
 #include "staging/StagingStore.h"
+#include "transfer/RowDigests.h"
 #include "transfer/Statements.h"
 
 namespace tabulex {
@@ -32,6 +34,19 @@ void stagingValues(const Fields& row, const std::vector<ColumnPlan>& columns,
 
 } // namespace
 
+void StagingRowTarget::holdExported(const staging::StagingTable& t,
+                                    const std::vector<Value>& stored)
+{
+    m_digests.resize(stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const Value::Kind k = stored[i].kind();
+        m_digests[i] = k == Value::Kind::Timestamp || k == Value::Kind::Decimal
+                           ? valueDigest(staging::exportedValue(stored[i], t.columns[i].type))
+                           : valueDigest(stored[i]);
+    }
+    digests->hold(m_digests.data());
+}
+
 staging::StagingStore& openedStore(staging::StagingStore* store)
 {
     if (!store)
@@ -52,7 +67,12 @@ void StagingRowTarget::add(const Fields& row, RowOutcomes& outcomes)
     try {
         staging::StagingStore& store = openedStore(m_store);
         stagingValues(row, m_columns, m_values);
-        store.addRow(m_table, m_values);
+        const std::vector<Value>& stored = store.addRow(m_table, m_values);
+        if (digests) {
+            if (!m_staged)
+                m_staged = &store.table(m_table);
+            holdExported(*m_staged, stored);
+        }
     } catch (const staging::StoreFailure&) {
         m_current = buildInsertStatement(m_table, row, m_columns);
         throw;
@@ -62,6 +82,8 @@ void StagingRowTarget::add(const Fields& row, RowOutcomes& outcomes)
             m_current = buildInsertStatement(m_table, row, m_columns);
             throw;
         }
+        if (digests)
+            digests->holdNothing();
         outcomes.failed(buildInsertStatement(m_table, row, m_columns), e.description());
         return;
     }

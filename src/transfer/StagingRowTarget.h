@@ -5,13 +5,15 @@
 #include "transfer/RowTarget.h"
 #include "transfer/TypeMapping.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace tabulex {
 
 namespace staging {
 class StagingStore;
-}
+struct StagingTable;
+} // namespace staging
 
 // Rows put into a staging table as values, with the same checks and outcome as their
 // INSERT statements would have; a statement is built only when a report may show it. A value
@@ -27,11 +29,15 @@ public:
     bool statementsRun() const override { return false; }
 
 private:
+    void holdExported(const staging::StagingTable& t, const std::vector<Value>& stored);
+
     staging::StagingStore* m_store;
     QString m_table;
     const std::vector<ColumnPlan>& m_columns;
     QString& m_current;
     std::vector<Value> m_values;
+    std::vector<std::uint64_t> m_digests;
+    const staging::StagingTable* m_staged = nullptr;
 };
 
 // The run's staging store; throws as a closed connection does when it could not be made, so

@@ -134,6 +134,31 @@ bool changedByRounding(const Value& v, const ColumnPlan& plan)
     return rounds(v, plan) && roundedTo(v.toDouble(), plan.roundedDecimals) != v.toDouble();
 }
 
+Value valueAsWritten(const Value& v, const ColumnPlan& plan)
+{
+    if (writtenAsNull(v))
+        return Value();
+    if (rounds(v, plan))
+        return Value(roundedTo(v.toDouble(), plan.roundedDecimals));
+    if (v.kind() == Value::Kind::Bool && plan.style == LiteralStyle::BooleanDigits)
+        return Value(v.toBool() ? 1 : 0);
+    if (v.kind() == Value::Kind::Bytes && plan.style == LiteralStyle::Hex)
+        return v;
+    const QString type = plan.type.toUpper();
+    const bool character = type.contains(QLatin1String("CHAR")) ||
+                           type.contains(QLatin1String("TEXT")) ||
+                           type.contains(QLatin1String("XML"));
+    if (character)
+        return v.kind() == Value::Kind::Text ? v : Value(v.toText());
+    if (v.kind() == Value::Kind::Text) {
+        bool number = false;
+        v.toString().trimmed().toDouble(&number);
+        if (number)
+            return Value(Decimal{v.toString().trimmed()});
+    }
+    return v;
+}
+
 QString collapseBackslashes(const QString& path)
 {
     auto collapse = [](const QString& p) {

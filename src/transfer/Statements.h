@@ -39,6 +39,12 @@ void verifyValuesFit(const Fields& fields, const std::vector<ColumnPlan>& column
 // True when a column that rounds doubles (ColumnPlan::roundedDecimals) changes the value.
 bool changedByRounding(const Value& v, const ColumnPlan& plan);
 
+// The value as its INSERT literal makes the target column store it, for verification: Null
+// where the statement writes NULL, a double rounded where the column rounds, a Boolean
+// written as a digit as that number, any value written into a character column as its
+// text, and text written into a numeric column as that number.
+Value valueAsWritten(const Value& v, const ColumnPlan& plan);
+
 // The path with doubled "/" collapsed (three in a row become two), keeping a leading "//".
 QString collapseBackslashes(const QString& path);
 

@@ -19,6 +19,7 @@
 #include "transfer/FaithfulPlans.h"
 #include "transfer/FaithfulTypes.h"
 #include "transfer/RejectedRows.h"
+#include "transfer/RowDigests.h"
 #include "transfer/SqlRowTarget.h"
 #include "transfer/SqlTableSwap.h"
 #include "transfer/StagedParadoxTable.h"
@@ -26,6 +27,7 @@
 #include "transfer/Statements.h"
 #include "transfer/TableDamage.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QScopeGuard>
 #include <QSet>
@@ -231,6 +233,14 @@ public:
     virtual void cleanUp(Run&) {}
     // The table is done with, however its send ended.
     virtual void endTable() = 0;
+    // The name of the table in hand on the target.
+    virtual QString targetName(const QString& table) const = 0;
+    // Opens the published table for reading back, by `select`.
+    virtual void openPublished(Recordset& target, const QString& select) = 0;
+    // Per field of the published table, the source field it holds; empty: the same order.
+    virtual std::vector<int> publishedOrder() const { return {}; }
+    // Values of the table in hand written rounded, as its end messages tell.
+    virtual qint64 roundedValues() const { return 0; }
     // The end of a run that was not stopped.
     virtual void finish(Run&) {}
     virtual void close(Run& run) = 0;
@@ -317,19 +327,94 @@ bool prepareTable(Run& run, SendDirection& d, const QString& table, const QStrin
            d.readIn(run, source, select) && d.create(run, source, plans);
 }
 
+// Reads the published table back and compares its rows with those sent; a difference is
+// reported once and the table counts as not verified.
+void verifyTable(Run& run, SendDirection& d, const QString& table, const RowDigests& sent,
+                 const QStringList& names, TableResult& result)
+{
+    RowDigests held(sent.fields());
+    const QString select = QStringLiteral("SELECT * FROM ") + bracketName(result.target);
+    bool fieldsDiffer = false;
+    const bool read = run.step(140, select, [&] {
+        Recordset target;
+        d.openPublished(target, select);
+        const std::vector<int> order = d.publishedOrder();
+        const int n = target.fields().count();
+        if (n != sent.fields()) {
+            fieldsDiffer = true;
+            return;
+        }
+        std::vector<std::uint64_t> digests(static_cast<size_t>(n));
+        while (!target.atEnd()) {
+            run.ctx.host->processEvents();
+            stopIfRequested();
+            const Fields& row = target.fields();
+            for (int i = 0; i < n; ++i) {
+                const size_t to = size_t(i) < order.size() ? size_t(order[size_t(i)]) : size_t(i);
+                digests[to < size_t(n) ? to : size_t(i)] = valueDigest(row[i].value);
+            }
+            held.add(digests.data());
+            target.moveNext();
+        }
+        target.close();
+    });
+    if (read && !fieldsDiffer && sent.sameRows(held)) {
+        result.verification = TableResult::Check::Verified;
+        ++run.summary.tablesVerified;
+        return;
+    }
+    result.verification = TableResult::Check::NotVerified;
+    ++run.summary.tablesNotVerified;
+    if (!read) {
+        result.verificationReport = run.trap.lastError();
+        return;
+    }
+    QString text = fieldsDiffer
+                       ? QStringLiteral("The table %1 does not have the fields that were sent.")
+                             .arg(result.target)
+                       : describeDifference(result.target, sent, held, names);
+    if (table != result.target)
+        text =
+            table + QStringLiteral(" was sent as ") + result.target + QStringLiteral(". ") + text;
+    result.verificationReport = text;
+    run.current = select;
+    run.trap.report(140, text);
+}
+
+QStringList fieldNames(const Recordset& source)
+{
+    QStringList names;
+    for (const Field& f : source.fields())
+        names << f.name;
+    return names;
+}
+
 // One table, from its questions to its end on the target; false when the whole run ends
 // (the window was left).
 bool sendTable(Run& run, SendDirection& d, const QString& table)
 {
     run.chosen.reset();
     run.codePage = run.ctx.codePage;
+    QElapsedTimer clock;
+    clock.start();
+    TableResult result;
+    result.source = table;
     const auto done = qScopeGuard([&] { d.endTable(); });
+    const auto told = qScopeGuard([&] {
+        if (result.outcome == TableResult::Outcome::Failed && result.cause.isEmpty())
+            result.cause = run.trap.lastError();
+        result.seconds = double(clock.elapsed()) / 1000.0;
+        run.summary.tables.push_back(result);
+    });
     const TableStart start = d.begin(run, table);
+    result.target = d.targetName(table);
     if (start != TableStart::Send) {
-        if (start == TableStart::Skip)
+        if (start == TableStart::Skip) {
             ++run.summary.tablesSkipped;
-        else
+            result.outcome = TableResult::Outcome::Skipped;
+        } else {
             run.tableFailed(table);
+        }
         return true;
     }
     const QString select = QStringLiteral("SELECT * FROM ") + bracketName(table);
@@ -339,10 +424,17 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     if (!prepareTable(run, d, table, select, *source, plans, runEnds)) {
         if (!runEnds)
             run.tableFailed(table);
+        else
+            result.outcome = TableResult::Outcome::Skipped;
         return !runEnds;
     }
+    result.target = d.targetName(table);
     const QString created = run.current;
+    const QStringList names = fieldNames(*source);
+    auto digests = std::make_unique<RowDigests>(source->fields().count());
     std::unique_ptr<RowTarget> target = d.rows(run, plans);
+    if (run.ctx.verify)
+        target->digests = digests.get();
     CopyResult rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
                                *target, SourceChange::Retry, run.ctx.maxRowErrors);
     if (rows.sourceChanged) {
@@ -357,9 +449,16 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
             return true;
         }
         target = d.rows(run, plans);
+        digests = std::make_unique<RowDigests>(source->fields().count());
+        if (run.ctx.verify)
+            target->digests = digests.get();
         rows = copyRows(*run.ctx.host, run.trap, d.copyLine(), run.current, *source, select,
                         *target, SourceChange::ReportAgain, run.ctx.maxRowErrors);
     }
+    result.rowsRead = rows.copied + rows.failed;
+    result.rowsWritten = rows.copied;
+    result.rowsRejected = rows.failed;
+    result.rejectedFile = rows.rejectedFile;
     // A table none of whose rows arrived replaces nothing.
     const bool worthSending =
         !rows.complete || rows.copied > 0 || rows.failed == 0 || !d.replaces();
@@ -375,7 +474,17 @@ bool sendTable(Run& run, SendDirection& d, const QString& table)
     run.ctx.host->tableEnded(published);
     if (published) {
         ++run.summary.tablesSent;
+        result.outcome = TableResult::Outcome::Sent;
+        const size_t salvagedBefore = run.summary.salvaged.size();
         d.published(run);
+        if (run.summary.salvaged.size() > salvagedBefore) {
+            result.salvagedRecords = run.summary.salvaged.back().records;
+            result.damageReport = run.summary.salvaged.back().reportFile;
+        }
+        result.roundedValues = d.roundedValues();
+        target.reset();
+        if (run.ctx.verify)
+            verifyTable(run, d, table, *digests, names, result);
     } else {
         d.unpublished(rows.complete && worthSending);
         run.tableFailed(table);
@@ -398,10 +507,15 @@ TransferSummary sendTables(TransferContext& ctx, SendDirection& d)
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
     d.open(run);
+    int count = 0;
+    for (int i = 0; i < list.count(); ++i)
+        count += list.isSelected(i) ? 1 : 0;
+    int number = 0;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))
             continue;
         stopIfRequested();
+        ctx.host->tableStarting(++number, count);
         if (!sendTable(run, d, list.item(i))) {
             run.summary.cancelled = true;
             run.trap.step(150, [&] { closeIfOpen(d.paradox); });
@@ -444,7 +558,7 @@ public:
     void planFaithful(Run& run, const Recordset& source, const CustomizeRequest& request,
                       std::vector<ColumnPlan>& plans) override
     {
-        m_shape = planParadoxShape(source.fields(), m_key, m_source);
+        m_shape = planParadoxShape(source.fields(), m_key, m_records, m_source);
         plans = m_shape->plans;
         run.current = faithfulStagingStatement(request.head, source.fields(), *m_shape);
     }
@@ -498,7 +612,21 @@ public:
         m_table.reset();
         m_shape.reset();
         m_key.clear();
+        m_records.clear();
     }
+    QString targetName(const QString& table) const override
+    {
+        return m_table ? m_table->paradoxName() : table;
+    }
+    void openPublished(Recordset& target, const QString& select) override
+    {
+        target.open(select, paradox);
+    }
+    std::vector<int> publishedOrder() const override
+    {
+        return m_shape ? m_shape->layout.order : std::vector<int>();
+    }
+    qint64 roundedValues() const override { return m_table ? m_table->roundedValues() : 0; }
     void finish(Run& run) override
     {
         run.trap.step(148, [&] {
@@ -528,6 +656,7 @@ private:
     int m_writtenIn = 1252;              // the code page of the table published last
     QString m_source;                    // the SQL Server table in hand
     QStringList m_key;                   // its primary key, under the faithful mapping
+    ParadoxRecords m_records;            // its columns' Paradox fields, under it too
     std::optional<ParadoxShape> m_shape; // under the faithful mapping
     std::optional<bool> m_answer;
     QStringList m_ambiguous;    // the folder's tables the name matches only ignoring case
@@ -606,8 +735,10 @@ TableStart ToParadox::begin(Run& run, const QString& table)
     m_source = table;
     if (!run.step(119, {}, [&] { m_table->checkName(); }))
         return TableStart::Fail;
-    if (ctx.mapping == Mapping::Faithful &&
-        !run.step(119, {}, [&] { m_key = primaryKeyOf(sql, table); }))
+    if (ctx.mapping == Mapping::Faithful && !run.step(119, {}, [&] {
+            m_key = primaryKeyOf(sql, table);
+            m_records = paradoxRecordsOf(sql, table);
+        }))
         return TableStart::Fail;
     return TableStart::Send;
 }
@@ -757,8 +888,12 @@ public:
     {
         m_shape->identity = -1;
         m_columns.clear();
+        m_shape->records.resize(chosen.columnTypes.size());
         for (size_t i = 0; i < chosen.columnTypes.size() && i < plans.size(); ++i) {
-            const QString type = chosen.columnTypes[i].toUpper();
+            const QString type = chosen.columnTypes[i].simplified().toUpper();
+            // A column of another type than planned no longer holds what its record says.
+            if (i >= m_shape->plans.size() || !type.startsWith(m_shape->plans[i].type.toUpper()))
+                m_shape->records[i].clear();
             if (m_shape->identity < 0 && type.contains(QLatin1String("IDENTITY")))
                 m_shape->identity = int(i);
             if (type.startsWith(QLatin1String("MONEY")))
@@ -768,10 +903,17 @@ public:
     }
     bool create(Run& run, const Recordset&, const std::vector<ColumnPlan>&) override
     {
-        return run.trap.step(126, [&] {
-            m_swap->create(run.current, head(m_table));
-            identityInsert(true);
-        });
+        if (!run.trap.step(126, [&] { m_swap->create(run.current, head(m_table)); }))
+            return false;
+        // The Paradox fields the column types do not say are kept on the columns.
+        const QString created = run.current;
+        const QString records =
+            m_shape ? paradoxRecordStatements(m_swap->building(), m_columns, m_shape->records)
+                    : QString();
+        if (!records.isEmpty() && !run.step(126, records, [&] { sql.execute(records); }))
+            return false;
+        run.current = created;
+        return run.trap.step(126, [&] { identityInsert(true); });
     }
     std::unique_ptr<RowTarget> rows(Run& run, const std::vector<ColumnPlan>& plans) override
     {
@@ -813,6 +955,21 @@ public:
         }
         if (!complete)
             m_swap->discard();
+    }
+    QString targetName(const QString& table) const override
+    {
+        return m_table.isEmpty() ? table : m_table;
+    }
+    void openPublished(Recordset& target, const QString& select) override
+    {
+        target.open(select, sql);
+    }
+    qint64 roundedValues() const override
+    {
+        qint64 n = 0;
+        for (size_t i = 0; m_rows && i < m_rows->rounded().size(); ++i)
+            n += m_rows->rounded()[i];
+        return n;
     }
     void endTable() override
     {
@@ -907,6 +1064,47 @@ private:
 };
 
 } // namespace
+
+RunResults runResults(const TransferSummary& summary, const QString& title)
+{
+    RunResults r;
+    r.title = title;
+    r.headings = {QStringLiteral("Table"),          QStringLiteral("Sent as"),
+                  QStringLiteral("Result"),         QStringLiteral("Rows read"),
+                  QStringLiteral("Rows written"),   QStringLiteral("Rows rejected"),
+                  QStringLiteral("Rounded values"), QStringLiteral("Verified"),
+                  QStringLiteral("Time"),           QStringLiteral("Kept rows and reports")};
+    const auto firstLine = [](const QString& text) { return text.section(u'\n', 0, 0); };
+    for (const TableResult& t : summary.tables) {
+        QString result = t.outcome == TableResult::Outcome::Sent      ? QStringLiteral("Sent")
+                         : t.outcome == TableResult::Outcome::Skipped ? QStringLiteral("Skipped")
+                                                                      : QStringLiteral("Not sent");
+        if (t.outcome == TableResult::Outcome::Failed && !t.cause.isEmpty())
+            result += QStringLiteral(": ") + firstLine(t.cause);
+        if (t.salvagedRecords >= 0)
+            result += QStringLiteral(" (salvaged: %1 records)").arg(t.salvagedRecords);
+        const QString verified = t.verification == TableResult::Check::Verified
+                                     ? QStringLiteral("Yes")
+                                 : t.verification == TableResult::Check::NotVerified
+                                     ? QStringLiteral("No: ") + firstLine(t.verificationReport)
+                                     : QString();
+        QStringList kept;
+        for (const QString& file : {t.rejectedFile, t.damageReport})
+            if (!file.isEmpty())
+                kept << file;
+        const bool ran = t.outcome != TableResult::Outcome::Skipped;
+        r.rows.push_back(
+            {t.source, t.target, result, ran ? QString::number(t.rowsRead) : QString(),
+             ran ? QString::number(t.rowsWritten) : QString(),
+             ran ? QString::number(t.rowsRejected) : QString(),
+             ran ? QString::number(t.roundedValues) : QString(), verified,
+             ran ? QString::number(t.seconds, 'f', 1) + QStringLiteral(" s") : QString(),
+             kept.join(QStringLiteral(", "))});
+        if (!kept.isEmpty())
+            r.keptFolder = rejectedRowsFolder();
+    }
+    return r;
+}
 
 TransferSummary sendTablesToParadox(TransferContext& ctx)
 {

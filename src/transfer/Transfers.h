@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/Prompter.h"
 #include "transfer/CopyRows.h"
 #include "transfer/Mapping.h"
 #include "transfer/SqlRowTarget.h"
@@ -38,6 +39,9 @@ struct TransferContext {
     int codePage = 0;
     // The module and procedure the error reports name.
     QString module = QStringLiteral("Form2");
+    // Each table read back from the target once it has its name, and compared with what was
+    // sent.
+    bool verify = true;
 };
 
 // A table that was not sent, and why.
@@ -63,20 +67,47 @@ struct SalvagedTable {
     QString error;      // why not
 };
 
+// How one table of a run ended.
+struct TableResult {
+    enum class Outcome { Sent, Skipped, Failed };
+    enum class Check { Off, Verified, NotVerified };
+    QString source;
+    QString target; // its name on the target
+    Outcome outcome = Outcome::Failed;
+    qint64 rowsRead = 0;
+    qint64 rowsWritten = 0;  // rows that arrived
+    qint64 rowsRejected = 0; // rows the target refused
+    qint64 roundedValues = 0;
+    qint64 salvagedRecords = -1; // records of a damaged table sent by salvage; -1: none
+    Check verification = Check::Off;
+    QString verificationReport; // what differed, or why it could not be read back
+    QString cause;              // why it was not sent
+    double seconds = 0;
+    QString rejectedFile;
+    QString damageReport; // the file that keeps a salvaged table's damage report
+};
+
 // What a run did, for the command-line program's summary. A table is sent when it was copied
 // to its end and took its name on the target; its rows that failed are counted and kept.
 struct TransferSummary {
     int tablesSent = 0;
     int tablesSkipped = 0;
     int tablesFailed = 0;
-    qint64 rowsCopied = 0; // rows that arrived in tables that were sent
+    int tablesVerified = 0;
+    int tablesNotVerified = 0; // sent, and found to differ or not read back
+    qint64 rowsCopied = 0;     // rows that arrived in tables that were sent
     qint64 rowsFailed = 0;
     bool cancelled = false;
     bool nothingSelected = false;
     std::vector<TableFailure> failures;
     std::vector<RejectedRowsFile> rejected;
     std::vector<SalvagedTable> salvaged;
+    std::vector<TableResult> tables; // in the order they were sent
 };
+
+// The results window's table for a run: one row per table, kept rows' folder when any
+// were kept.
+RunResults runResults(const TransferSummary& summary, const QString& title);
 
 // "Send Table/s To Paradox": every selected table of the SQL Server list, from the bottom
 // up, through a table of the run's staging store into the Paradox folder.

@@ -12,14 +12,6 @@ using namespace tabulex::test;
 
 namespace {
 
-std::string explain(const BatchResult& r)
-{
-    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3")
-        .arg(r.exitCode)
-        .arg(r.out, r.err)
-        .toStdString();
-}
-
 void setHeaderCodePage(const QString& path, quint16 codePage)
 {
     QFile f(path);

@@ -18,19 +18,13 @@ using namespace tabulex::test;
 
 namespace {
 
-QString explain(const BatchResult& r)
-{
-    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3").arg(r.exitCode).arg(r.out, r.err);
-}
-
 // The test names of the case tables, and how a failing case is shown.
 template <typename Case> std::string caseName(const ::testing::TestParamInfo<Case>& param)
 {
     return param.param.name;
 }
 
-#define EXPECT_EXIT_STATUS(result, status)                                                         \
-    EXPECT_EQ((result).exitCode, status) << explain(result).toStdString()
+#define EXPECT_EXIT_STATUS(result, status) EXPECT_EQ((result).exitCode, status) << explain(result)
 
 // Which login each combination of stored values and flags gives.
 struct LoginCase {

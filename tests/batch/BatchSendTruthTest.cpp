@@ -21,14 +21,6 @@ using namespace tabulex::test;
 
 namespace {
 
-std::string explain(const BatchResult& r)
-{
-    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3")
-        .arg(r.exitCode)
-        .arg(r.out, r.err)
-        .toStdString();
-}
-
 QByteArray fileBytes(const QString& path)
 {
     QFile f(path);

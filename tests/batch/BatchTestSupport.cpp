@@ -173,4 +173,12 @@ void BatchTest::makeSqlTable(const QString& name, int rows)
                         QStringLiteral(" VALUES ") + values.join(u','));
 }
 
+std::string explain(const BatchResult& r)
+{
+    return QStringLiteral("exit %1\n--- out\n%2--- err\n%3")
+        .arg(r.exitCode)
+        .arg(r.out, r.err)
+        .toStdString();
+}
+
 } // namespace tabulex::test

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <string>
+
 namespace tabulex::test {
 
 // What one run of tabulex-batch gave.
@@ -15,6 +17,9 @@ struct BatchResult {
     QString out;
     QString err;
 };
+
+// The run's exit status and both outputs, for a failing check's message.
+std::string explain(const BatchResult& r);
 
 // Runs the real tabulex-batch against the test program's stand-in and the test's Paradox
 // folder, with a private settings store.

@@ -444,6 +444,31 @@ class KeysTest(StandinCase):
                                 ("shop", "dbo", "Lines", "o", 2, "PK_Lines")])
 
 
+class ExtendedPropertiesTest(StandinCase):
+    def test_column_properties_follow_renames_and_go_with_the_table(self):
+        add = ("EXEC sp_addextendedproperty @name = N'Kind', @value = N'%s', @level0type = "
+               "N'SCHEMA', @level0name = N'dbo', @level1type = N'TABLE', @level1name = N'%s', "
+               "@level2type = N'COLUMN', @level2name = N'%s'")
+        listed = ("SELECT [objname], CAST([value] AS NVARCHAR(4000)) AS [value] FROM "
+                  "fn_listextendedproperty(N'kind', N'SCHEMA', N'dbo', N'TABLE', N'%s', "
+                  "N'COLUMN', DEFAULT)")
+        self.run_batch("CREATE TABLE [T~new]([a] INT, [b] NVARCHAR(MAX), [c] VARBINARY(MAX))")
+        self.run_batch(add % ("M110", "T~new", "B") + "; " + add % ("G10", "t~NEW", "c"))
+        self.assertEqual(self.error_of(add % ("M20", "T~new", "b")), (
+            15233, "Property cannot be added. Property 'Kind' already exists for "
+            "'dbo.T~new.b'."))
+        self.assertEqual(self.error_of(add % ("M20", "T~new", "d")), (
+            15135, "Object is invalid. Extended properties are not permitted on "
+            "'dbo.T~new.d', or the object does not exist."))
+        self.run_batch("EXEC sp_rename '[T~new]', 'T'; EXEC sp_rename 'T.b', 'memo', 'COLUMN'")
+        self.assertEqual(self.rows(listed % "t"), [("memo", "M110"), ("c", "G10")])
+        self.assertEqual(self.rows(listed % "T~new"), [])
+        self.assertEqual(self.error_of("SELECT * FROM fn_listextendedproperty(NULL, N'SCHEMA', "
+                                       "N'dbo', N'TABLE', N'T', N'COLUMN', NULL)")[0], 8120)
+        self.run_batch("DROP TABLE [T]; CREATE TABLE [T]([memo] INT, [c] INT)")
+        self.assertEqual(self.rows(listed % "T"), [])
+
+
 class RowFaultsTest(StandinCase):
     def test_lost_and_changed_rows_are_acknowledged_as_inserted(self):
         self.run_batch("CREATE TABLE [Big]([a] INT, [b] NVARCHAR(5)); CREATE TABLE "

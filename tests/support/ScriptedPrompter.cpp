@@ -21,6 +21,19 @@ bool ScriptedPrompter::question(const QString& text, const QString& title)
     return answer;
 }
 
+bool ScriptedPrompter::questionDefaultNo(const QString& text, const QString& title)
+{
+    const bool answer = question(text, title);
+    prompts.back().defaultText = QStringLiteral("No");
+    return answer;
+}
+
+void ScriptedPrompter::messageWithDetails(const QString& text, const QString& details,
+                                          const QString& title)
+{
+    prompts.push_back({Kind::Message, text, title, details});
+}
+
 QString ScriptedPrompter::inputBox(const QString& prompt, const QString& title,
                                    const QString& defaultText)
 {
@@ -59,6 +72,15 @@ bool ScriptedPrompter::rowErrorReport(const QString& text)
     const bool ticked = rowErrorTicks.front();
     rowErrorTicks.pop_front();
     return ticked;
+}
+
+void ScriptedPrompter::showResults(const RunResults& r)
+{
+    QStringList lines{r.headings.join(u'\t')};
+    for (const QStringList& row : r.rows)
+        lines << row.join(u'\t');
+    prompts.push_back({Kind::Results, lines.join(u'\n'), r.title, r.keptFolder});
+    results.push_back(r);
 }
 
 void ScriptedPrompter::openUrl(const QUrl& url)

@@ -24,13 +24,16 @@ public:
         ErrorReport,
         RowErrorReport, // an error report with the check box for the table's row errors
         OpenUrl,
-        DataTypeWindow
+        DataTypeWindow,
+        Results
     };
     struct Prompt {
         Kind kind;
         QString text;
         QString title;
-        QString defaultText; // input box default, folder picker start folder
+        // input box default, folder picker start folder, a message's details, "No" for a
+        // question whose default button is No
+        QString defaultText;
     };
 
     std::deque<bool> questionAnswers;
@@ -45,15 +48,20 @@ public:
     std::vector<Prompt> prompts;
     std::vector<QUrl> openedUrls;
     std::vector<CustomizeRequest> customizeRequests; // every data type window's request
+    std::vector<RunResults> results;                 // every results window's table
 
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    bool questionDefaultNo(const QString& text, const QString& title) override;
+    void messageWithDetails(const QString& text, const QString& details,
+                            const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
     bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
+    void showResults(const RunResults& r) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The prompts of one kind, in order.
@@ -65,6 +73,7 @@ public:
         prompts.clear();
         openedUrls.clear();
         customizeRequests.clear();
+        results.clear();
     }
 };
 

@@ -46,6 +46,8 @@ void Handle::fail(const char* what) const
     QString text, state;
     SQLINTEGER native = 0;
     bool haveError = false;
+    QString all;
+    QList<int> natives;
     for (SQLSMALLINT i = 1;; ++i) {
         SQLWCHAR st[6] = {};
         SQLINTEGER nat = 0;
@@ -64,6 +66,10 @@ void Handle::fail(const char* what) const
         const QString m = QString::fromUtf16(reinterpret_cast<const char16_t*>(msg.data()),
                                              qsizetype(std::min<size_t>(len, msg.size() - 1)));
         const bool warning = s.startsWith(QLatin1String("01"));
+        if (!all.isEmpty())
+            all += u'\n';
+        all += m;
+        natives << int(nat);
         if (text.isEmpty() || (!haveError && !warning)) {
             text = m;
             state = s;
@@ -74,7 +80,10 @@ void Handle::fail(const char* what) const
     if (text.isEmpty())
         text = QStringLiteral("ODBC call %1 failed without a diagnostic record.")
                    .arg(QLatin1String(what));
-    throw DataError(text, int(native), state);
+    DataError error(text, int(native), state);
+    if (natives.size() > 1)
+        error.setAllRecords(all, natives);
+    throw error;
 }
 
 } // namespace tabulex::odbc

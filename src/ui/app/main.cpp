@@ -11,6 +11,9 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -55,10 +58,46 @@ void closeOnSignals(QApplication& app, tabulex::ConnectionWindow& window)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+const char kHelpText[] = R"(Usage: tabulex [--help | --version]
+
+Moves tables between a SQL Server database and a folder of Paradox tables, both
+ways, and deletes and renames tables on either side. The connection window
+takes the SQL Server login and the Paradox folder and remembers them for the
+next start; "Next >" opens the table window with the tables of both sides.
+When the remembered folder holds tables and the remembered login works, the
+table window opens at once.
+
+The same work without a screen: tabulex-batch --help.
+
+Options
+  -h, --help     this text
+  --version      the version of tabulex
+Qt's own options (-platform, -display, -style ...) are passed on to Qt.
+)";
+
+// --help and --version answer on the terminal, before anything needs a display; nullopt
+// when the program is to start its windows.
+std::optional<int> answerOnTerminal(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelpText, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tabulex %s\n", qPrintable(tabulex::programVersion()));
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const auto answered = answerOnTerminal(argc, argv))
+        return *answered;
     disableCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName(tabulex::kProductTitle);

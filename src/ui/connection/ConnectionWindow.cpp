@@ -6,6 +6,7 @@
 #include "core/StopRequest.h"
 #include "folders/FileTests.h"
 #include "folders/FolderPicker.h"
+#include "host/CommandHost.h"
 #include "host/ErrorTrap.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
@@ -16,17 +17,23 @@
 #include "ui/common/PlainFrameStyle.h"
 #include "ui/common/WindowChrome.h"
 #include "ui/common/WindowCommands.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/tables/TableWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -43,9 +50,11 @@ const QString kModule = QStringLiteral("Form1");
 const QString kConnectionHelp =
     QStringLiteral("If you cannot establish connection to your MS SQL Server database with this "
                    "program, please go to: ") +
-    QStringLiteral("\r\r") + QStringLiteral("https://www.sqlmanager.net/products/mssql/manager") +
     QStringLiteral("\r\r") +
-    QStringLiteral("Download and install the EMS SQL Manager 2005 Lite for SQL Server. Try to "
+    QStringLiteral("https://learn.microsoft.com/sql/linux/sql-server-linux-setup-tools") +
+    QStringLiteral("\r\r") +
+    QStringLiteral("Install the command-line tool sqlcmd from there (or use tsql, which comes with "
+                   "FreeTDS: \"tsql -H server -p port -U user -D database\"). Try to "
                    "connect to ") +
     QStringLiteral("the same database (with the same login information you are using here). "
                    "This will determine if ") +
@@ -59,6 +68,38 @@ constexpr int kTextWidth = 260;
 constexpr int kPortWidth = 64;
 constexpr int kNextWidth = 96;
 constexpr int kCaptionPadding = 12;
+constexpr qint64 kEventIntervalMs = 10;
+
+const QString kLineBreaks = QStringLiteral("\r\n\r\n");
+
+// What the folder check needs of a window: the prompter for its error report and events
+// that keep running while it walks the subfolders.
+class FolderCheckHost : public CommandHost {
+public:
+    FolderCheckHost(Prompter& prompter, WindowPointer& pointer)
+        : m_prompter(prompter), m_pointer(pointer)
+    {
+    }
+    Prompter& prompter() override { return m_prompter; }
+    void setWaitPointer(bool wait) override
+    {
+        m_pointer.setMousePointer(wait ? MousePointer::Hourglass : MousePointer::Default);
+    }
+    void processEvents() override
+    {
+        if (m_since.isValid() && m_since.elapsed() < kEventIntervalMs)
+            return;
+        QCoreApplication::processEvents();
+        m_since.start();
+    }
+    void setProgress(int) override {}
+    void setProgressText(const QString&) override {}
+
+private:
+    Prompter& m_prompter;
+    WindowPointer& m_pointer;
+    QElapsedTimer m_since;
+};
 
 } // namespace
 
@@ -78,26 +119,27 @@ void ConnectionWindow::createControls()
 {
     paradoxFrame = new QGroupBox(QStringLiteral("Paradox Database"), this);
     loginFrame = new QGroupBox(QStringLiteral("MS SQL Server Login"), this);
-    serverLabel = new QLabel(QStringLiteral("Server:"), loginFrame);
-    portLabel = new QLabel(QStringLiteral("Port:"), loginFrame);
-    userLabel = new QLabel(QStringLiteral("Username:"), loginFrame);
-    passwordLabel = new QLabel(QStringLiteral("Password:"), loginFrame);
-    databaseLabel = new QLabel(QStringLiteral("Database:"), loginFrame);
-    folderLabel = new QLabel(QStringLiteral("Paradox Folder:"), paradoxFrame);
+    serverLabel = new QLabel(QStringLiteral("&Server:"), loginFrame);
+    portLabel = new QLabel(QStringLiteral("P&ort:"), loginFrame);
+    userLabel = new QLabel(QStringLiteral("&Username:"), loginFrame);
+    passwordLabel = new QLabel(QStringLiteral("&Password:"), loginFrame);
+    databaseLabel = new QLabel(QStringLiteral("&Database:"), loginFrame);
+    folderLabel = new QLabel(QStringLiteral("Paradox &Folder:"), paradoxFrame);
     folderEdit = new QLineEdit(paradoxFrame);
     serverEdit = new QLineEdit(loginFrame);
     userEdit = new QLineEdit(loginFrame);
     passwordEdit = new QLineEdit(loginFrame);
     databaseEdit = new QLineEdit(loginFrame);
     portEdit = new QLineEdit(loginFrame);
-    localConnectionCheck = new QCheckBox(QStringLiteral("Local Connection"), loginFrame);
-    testSqlConnectionButton = new QPushButton(QStringLiteral("Test Connection"), loginFrame);
-    helpButton = new QPushButton(QStringLiteral("Help"), loginFrame);
-    browseButton = new QPushButton(QStringLiteral("..."), paradoxFrame);
-    testParadoxFolderButton = new QPushButton(QStringLiteral("Test Connection"), paradoxFrame);
+    localConnectionCheck = new QCheckBox(QStringLiteral("Local Connect&ion"), loginFrame);
+    testSqlConnectionButton = new QPushButton(QStringLiteral("Test &Connection"), loginFrame);
+    helpButton = new QPushButton(QStringLiteral("&Help"), loginFrame);
+    browseButton = new QPushButton(QStringLiteral("&..."), paradoxFrame);
+    testParadoxFolderButton = new QPushButton(QStringLiteral("&Test Connection"), paradoxFrame);
     loadSampleButton =
-        new QPushButton(QStringLiteral("Load Sample/Example Database"), paradoxFrame);
-    nextButton = new QPushButton(QStringLiteral("Next >"), this);
+        new QPushButton(QStringLiteral("&Load Sample/Example Database"), paradoxFrame);
+    nextButton = new QPushButton(QStringLiteral("&Next >"), this);
+    aboutButton = new QPushButton(QStringLiteral("&About Tabulex"), this);
 
     passwordEdit->setEchoMode(QLineEdit::Password);
     passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
@@ -107,6 +149,8 @@ void ConnectionWindow::createControls()
     passwordLabel->setBuddy(passwordEdit);
     databaseLabel->setBuddy(databaseEdit);
     folderLabel->setBuddy(folderEdit);
+    // Enter anywhere in the boxes is "Next >".
+    nextButton->setDefault(true);
 
     // One white for the frames' bodies, their titles, the labels and the check box.
     for (QGroupBox* frame : {paradoxFrame, loginFrame})
@@ -128,7 +172,8 @@ void ConnectionWindow::arrangeControls()
     // The buttons beside each other in the frames have the same room around their captions.
     for (QPushButton* b :
          {testParadoxFolderButton, loadSampleButton, testSqlConnectionButton, helpButton})
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 2 * kCaptionPadding);
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) +
+                         2 * kCaptionPadding);
     int labelWidth = 0;
     for (QLabel* label : {serverLabel, folderLabel, databaseLabel, userLabel, passwordLabel})
         labelWidth = qMax(labelWidth, label->sizeHint().width());
@@ -165,6 +210,7 @@ void ConnectionWindow::arrangeControls()
     login->addLayout(loginButtons, 5, 1, 1, 3);
 
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(aboutButton);
     bottom->addStretch();
     bottom->addWidget(nextButton);
     auto* window = new QVBoxLayout(this);
@@ -186,6 +232,7 @@ void ConnectionWindow::arrangeControls()
                                 localConnectionCheck,
                                 testSqlConnectionButton,
                                 helpButton,
+                                aboutButton,
                                 nextButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -203,6 +250,7 @@ void ConnectionWindow::connectHandlers()
             [this] { onLocalConnectionClicked(); });
     const std::pair<QPushButton*, void (ConnectionWindow::*)()> buttons[] = {
         {helpButton, &ConnectionWindow::onHelp},
+        {aboutButton, &ConnectionWindow::onAbout},
         {nextButton, &ConnectionWindow::onNext},
         {testParadoxFolderButton, &ConnectionWindow::onTestParadoxFolder},
         {loadSampleButton, &ConnectionWindow::onLoadSample},
@@ -212,9 +260,24 @@ void ConnectionWindow::connectHandlers()
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this,
                 [this, h = handler] { runWindowCommand([&] { (this->*h)(); }); });
-    for (QLineEdit* box : lineEdits())
+    for (QLineEdit* box : lineEdits()) {
         box->installEventFilter(this);
+        connect(box, &QLineEdit::returnPressed, this, [this] {
+            if (nextButton->isEnabled())
+                nextButton->click();
+        });
+    }
+    connect(localConnectionCheck, &QCheckBox::toggled, this, [this] { updateTitle(); });
+    for (QLineEdit* box : {folderEdit, serverEdit, databaseEdit})
+        connect(box, &QLineEdit::textChanged, this, [this] { updateTitle(); });
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (helpButton->isEnabled())
+            helpButton->click();
+    });
 }
+
+void ConnectionWindow::updateTitle() { setWindowTitle(connectionTitle(fields())); }
 
 QList<QLineEdit*> ConnectionWindow::lineEdits() const
 {
@@ -224,7 +287,7 @@ QList<QLineEdit*> ConnectionWindow::lineEdits() const
 void ConnectionWindow::attachPointer()
 {
     for (QPushButton* button : {helpButton, nextButton, testParadoxFolderButton, loadSampleButton,
-                                browseButton, testSqlConnectionButton})
+                                browseButton, testSqlConnectionButton, aboutButton})
         m_pointer->attachButton(button);
     m_pointer->attachSurface(paradoxFrame);
     m_pointer->attachSurface(loginFrame);
@@ -268,7 +331,7 @@ void ConnectionWindow::load()
     trap.step(110, [&] { folderEdit->setText(Settings::read(keys::ParadoxFolder)); });
     trap.step(112, [&] { serverEdit->setText(Settings::read(keys::Server)); });
     trap.step(114, [&] { userEdit->setText(Settings::read(keys::User)); });
-    trap.step(116, [&] { passwordEdit->setText(Settings::read(keys::Password)); });
+    trap.step(116, [&] { passwordEdit->setText(m_password.read()); });
     trap.step(118, [&] { databaseEdit->setText(Settings::read(keys::Database)); });
     trap.step(120, [&] { portEdit->setText(Settings::read(keys::Port)); });
     trap.step(122, [&] {
@@ -278,6 +341,8 @@ void ConnectionWindow::load()
     runWindowCommand([&] {
         // On screen with the stored values while the advance tests them.
         trap.step(124, [&] {
+            layout()->activate();
+            restorePlacement(*this, Settings::read(keys::ConnectionWindowPlace), true);
             show();
             advance();
         });
@@ -293,8 +358,10 @@ void ConnectionWindow::advance()
 {
     const CommandGuard busy(commandButtons());
     Hourglass wait(*m_pointer);
+    FolderCheckHost host(m_prompter, *m_pointer);
     if (!folderEdit->text().isEmpty() && !serverEdit->text().isEmpty() &&
-        paradoxFolderHasTables(folderEdit->text()) && openSqlConnection(sqlConnectionString()))
+        checkParadoxFolder(folderEdit->text(), host).usable() &&
+        openSqlConnection(sqlConnectionString()))
         onNext();
 }
 
@@ -319,8 +386,21 @@ void ConnectionWindow::unload()
 
 void ConnectionWindow::closeEvent(QCloseEvent* event)
 {
+    if (isVisible())
+        rememberPlace();
     event->accept();
     unload();
+}
+
+void ConnectionWindow::rememberPlace()
+{
+    Settings::write(keys::ConnectionWindowPlace, placementText(*this));
+}
+
+void ConnectionWindow::showInPlaceOf(const QWidget& other)
+{
+    placeLike(*this, other);
+    show();
 }
 
 const QString kHelpProcedure = QStringLiteral("PushButton1_Click");
@@ -336,6 +416,17 @@ void ConnectionWindow::onHelp()
     trap.step(104, [&] {
         m_prompter.openUrl(QUrl::fromLocalFile(applicationFolder() + kLocalConnectionPicture));
     });
+}
+
+void ConnectionWindow::onAbout()
+{
+    m_prompter.message(
+        kProductTitle + QStringLiteral(" ") + programVersion() +
+            QStringLiteral("\r\n\r\nMoves tables between a Microsoft SQL Server database and a "
+                           "folder of Paradox tables, both ways, and deletes and renames tables "
+                           "on either side.\r\n\r\nThe same work from the command line: "
+                           "tabulex-batch --help."),
+        QStringLiteral("About ") + kProductTitle);
 }
 
 TableWindow& ConnectionWindow::loadTableWindow()
@@ -377,15 +468,28 @@ void ConnectionWindow::onNext()
     // One "Next >" at a time: the fills let window events run.
     const CommandGuard busy(commandButtons());
     Hourglass wait(*m_pointer);
-    bool works = false;
-    if (!trap.step(102, [&] { works = paradoxFolderHasTables(folderEdit->text()); }) || !works)
+    FolderCheckHost host(m_prompter, *m_pointer);
+    FolderCheck folder;
+    if (!trap.step(102, [&] { folder = checkParadoxFolder(folderEdit->text(), host); }))
         return;
-    if (!trap.step(104, [&] { works = openSqlConnection(sqlConnectionString()); }) || !works)
+    if (!folder.usable()) {
+        trap.step(103, [&] { tellFolderCheck(folder); });
         return;
+    }
+    LoginCheck login;
+    if (!trap.step(104, [&] { login = checkSqlLogin(sqlConnectionString()); }))
+        return;
+    if (!login.ok()) {
+        trap.step(105, [&] { tellLoginCheck(login); });
+        return;
+    }
     TableWindow& window = loadTableWindow();
     fillTableWindow(window, trap);
-    trap.step(114, [&] { window.show(); });
-    trap.step(116, [&] { hide(); });
+    trap.step(114, [&] { window.showInPlaceOf(*this); });
+    trap.step(116, [&] {
+        rememberPlace();
+        hide();
+    });
 }
 
 const QString kTestParadoxFolderProcedure = QStringLiteral("PushButton3_Click");
@@ -394,12 +498,50 @@ void ConnectionWindow::onTestParadoxFolder()
 {
     ErrorTrap trap(m_prompter, kModule, kTestParadoxFolderProcedure);
     Hourglass wait(*m_pointer);
-    bool hasTables = false;
-    if (!trap.step(102, [&] { hasTables = paradoxFolderHasTables(folderEdit->text()); }))
+    FolderCheckHost host(m_prompter, *m_pointer);
+    FolderCheck check;
+    if (!trap.step(102, [&] { check = checkParadoxFolder(folderEdit->text(), host); }))
         return;
-    trap.step(104, [&] {
-        m_prompter.message(hasTables ? kConnectionSuccessful : kFolderFailed, appTitle());
-    });
+    trap.step(104, [&] { tellFolderCheck(check); });
+}
+
+void ConnectionWindow::tellFolderCheck(const FolderCheck& check)
+{
+    const QString text = folderCheckText(check, folderEdit->text());
+    m_prompter.message(
+        (check.usable() ? kConnectionSuccessful : kFolderFailed) + kLineBreaks + text, appTitle());
+    if (!check.usable())
+        mend(folderEdit);
+}
+
+void ConnectionWindow::tellLoginCheck(const LoginCheck& check)
+{
+    const QString text = loginCheckText(check, fields());
+    if (check.ok()) {
+        m_prompter.message(kConnectionSuccessful + kLineBreaks + text, appTitle());
+        return;
+    }
+    m_prompter.messageWithDetails(kLoginFailed + kLineBreaks + text, check.driverText, appTitle());
+    switch (check.failure) {
+    case LoginFailure::LoginRefused:
+        mend(userEdit->text().isEmpty() ? userEdit : passwordEdit);
+        break;
+    case LoginFailure::UnknownDatabase:
+        mend(databaseEdit);
+        break;
+    default:
+        mend(serverEdit->text().isEmpty() || localConnectionCheck->isChecked() ||
+                     !portEdit->text().isEmpty()
+                 ? serverEdit
+                 : portEdit);
+        break;
+    }
+}
+
+void ConnectionWindow::mend(QLineEdit* box)
+{
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
 }
 
 const QString kLoadSampleProcedure = QStringLiteral("PushButton4_Click");
@@ -417,7 +559,13 @@ void ConnectionWindow::onBrowse()
     ErrorTrap trap(m_prompter, kModule, kBrowseProcedure);
     QString startFolder;
     QString chosen;
-    trap.step(100, [&] { startFolder = Settings::read(keys::LastFolderDot); });
+    // The folder in the box when there is one, else the stored start folder.
+    trap.step(100, [&] {
+        const QString typed = folderEdit->text();
+        startFolder = !typed.isEmpty() && QFileInfo(typed).isDir()
+                          ? typed
+                          : Settings::read(keys::LastFolderDot);
+    });
     trap.step(102, [&] {
         chosen = browseFolder(QStringLiteral("Please select folder:"), startFolder, m_prompter);
     });
@@ -430,8 +578,7 @@ void ConnectionWindow::onTestSqlConnection()
 {
     const CommandGuard busy(commandButtons());
     Hourglass wait(*m_pointer);
-    const bool opened = openSqlConnection(sqlConnectionString());
-    m_prompter.message(opened ? kConnectionSuccessful : kLoginFailed, appTitle());
+    tellLoginCheck(checkSqlLogin(sqlConnectionString()));
 }
 
 void ConnectionWindow::onFolderChanged()
@@ -439,17 +586,24 @@ void ConnectionWindow::onFolderChanged()
     Settings::write(keys::ParadoxFolder, folderEdit->text());
 }
 
-void ConnectionWindow::onServerChanged() { Settings::write(keys::Server, serverEdit->text()); }
-void ConnectionWindow::onUserChanged() { Settings::write(keys::User, userEdit->text()); }
-
-void ConnectionWindow::onPasswordChanged()
+void ConnectionWindow::onServerChanged()
 {
-    Settings::write(keys::Password, passwordEdit->text());
+    Settings::write(keys::Server, serverEdit->text());
+    m_password.loginChanged();
 }
+
+void ConnectionWindow::onUserChanged()
+{
+    Settings::write(keys::User, userEdit->text());
+    m_password.loginChanged();
+}
+
+void ConnectionWindow::onPasswordChanged() { m_password.write(passwordEdit->text()); }
 
 void ConnectionWindow::onDatabaseChanged()
 {
     Settings::write(keys::Database, databaseEdit->text());
+    m_password.loginChanged();
 }
 
 void ConnectionWindow::onPortChanged() { Settings::write(keys::Port, portEdit->text()); }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "connect/ConnectionStrings.h"
+#include "connect/ParadoxFolder.h"
+#include "connect/SqlServerLogin.h"
+#include "settings/StoredPassword.h"
 
 #include <QWidget>
 
@@ -49,6 +52,7 @@ public:
     QPushButton* testSqlConnectionButton;
     QPushButton* helpButton;
     QPushButton* nextButton;
+    QPushButton* aboutButton;
 
     // The fields as they stand now.
     ConnectionFields fields() const;
@@ -65,9 +69,15 @@ public:
     void load();
     // Ends the program: the running command is asked to stop and unloaded is emitted.
     void unload();
+    // Shown where other is ("< Back" from the table window).
+    void showInPlaceOf(const QWidget& other);
+    // Stores where the window is now.
+    void rememberPlace();
 
     // How to check the login elsewhere, and the picture of a local connection on request.
     void onHelp();
+    // The program's name, version and what it is for.
+    void onAbout();
     // Both connections tested, then the table window filled and shown in place of this one.
     void onNext();
     // Tells whether the folder holds tables.
@@ -108,10 +118,18 @@ private:
     // "Next >" when both stored connections work.
     void advance();
     TableWindow& loadTableWindow();
+    // What a test found, with the reason; on a failure the box to mend gets the focus.
+    void tellFolderCheck(const FolderCheck& check);
+    void tellLoginCheck(const LoginCheck& check);
+    void mend(QLineEdit* box);
+    // The product title, then the database, server and folder.
+    void updateTitle();
     void fillTableWindow(TableWindow& window, ErrorTrap& trap);
 
     Prompter& m_prompter;
     WindowPointer* m_pointer;
+    // The password box's value: in the desktop's secret store where one runs.
+    StoredPassword m_password{desktopSecretStore()};
     std::unique_ptr<TableWindow> m_tableWindow;
 };
 

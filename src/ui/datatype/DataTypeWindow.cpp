@@ -36,6 +36,18 @@ const QString kModule = QStringLiteral("Form3");
 const QString kCloseQuestion =
     QStringLiteral("Data type has been change.\r\nDo you still want to exit without changes?");
 
+// The side the request's table is created on, and the mapping its proposals follow: the
+// faithful mapping hands the window its own proposals.
+TypeTarget typeTarget(const CustomizeRequest& r)
+{
+    return r.target == kParadoxTarget ? TypeTarget::Paradox : TypeTarget::SqlServer;
+}
+
+TypeMappings typeMapping(const CustomizeRequest& r)
+{
+    return r.proposedTypes.isEmpty() ? kClassicMapping : kFaithfulMapping;
+}
+
 } // namespace
 
 DataTypeWindow::DataTypeWindow(Prompter& prompter, CustomizeRequest request, QWidget* parent)
@@ -73,6 +85,17 @@ void DataTypeWindow::createControls()
         auto* frame = new QGroupBox(title, this);
         list = new QListWidget(frame);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
+        // The chosen row stays marked while another control has the focus, and the list
+        // with the focus has a frame of the selection's colour.
+        QPalette colours = list->palette();
+        for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+            colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+        list->setPalette(colours);
+        list->setObjectName(QStringLiteral("typeWindowList"));
+        list->setStyleSheet(QStringLiteral(
+            "QListWidget#typeWindowList { border: 1px solid palette(mid); padding: 1px; }"
+            "QListWidget#typeWindowList:focus { border: 2px solid palette(highlight); "
+            "padding: 0px; }"));
         auto* l = new QVBoxLayout(frame);
         l->addWidget(list);
         return frame;
@@ -234,11 +257,15 @@ void DataTypeWindow::onChange()
 {
     ErrorTrap trap(m_prompter, kModule, kChangeProcedure);
     const QString text = typeEdit->text();
-    // The faithful mapping's types and key are checked where the table is created.
-    const bool faithful = !m_request.proposedTypes.isEmpty();
-    if (!faithful && !isValidDataType(text)) {
-        m_prompter.message(QStringLiteral("Invalid datatype."), appTitle());
-        return;
+    // The key row holds column names, which the statement's key checks.
+    const QListWidgetItem* field = fieldList->item(typeList->currentRow());
+    const bool keyRow = !m_request.key.isEmpty() && field && field->text() == kPrimaryKeyRow &&
+                        typeList->currentRow() == typeList->count() - 1;
+    if (!keyRow) {
+        if (const QString refusal = typeRefusal(text); !refusal.isEmpty()) {
+            m_prompter.message(refusal, appTitle());
+            return;
+        }
     }
     trap.step(102, [&] {
         QListWidgetItem* row = typeList->item(typeList->currentRow());
@@ -295,13 +322,9 @@ void DataTypeWindow::onHelp()
 {
     ErrorTrap trap(m_prompter, kModule, kHelpProcedure);
     trap.step(100, [&] {
-        if (m_request.target == kSqlServerTarget)
-            m_prompter.message(
-                QStringLiteral("The following are the Data Types of MS SQL Server: ") +
-                    QStringLiteral("\r\n") + dataTypeCatalogue().join(QStringLiteral("\r\n")),
-                appTitle());
-        else if (m_request.target == kParadoxTarget)
-            m_prompter.openUrl(QUrl(kParadoxTypesHelp));
+        if (m_request.target == kSqlServerTarget || m_request.target == kParadoxTarget)
+            m_prompter.openUrl(QUrl::fromLocalFile(applicationFolder() + u'/' +
+                                                   dataTypeHelpFile(typeTarget(m_request))));
     });
 }
 
@@ -341,6 +364,24 @@ void DataTypeWindow::reject()
 {
     // Escape asks like the close box.
     unload();
+}
+
+QString DataTypeWindow::typeRefusal(const QString& text) const
+{
+    const TypeTarget target = typeTarget(m_request);
+    const TypeMappings mapping = typeMapping(m_request);
+    const QString problem = dataTypeProblem(target, mapping, text);
+    if (problem.isEmpty())
+        return {};
+    QString refusal = QStringLiteral("Invalid datatype.\r\n") + problem +
+                      QStringLiteral("\r\n\r\nThe types allowed here:\r\n") +
+                      allowedDataTypeForms(target, mapping).join(QStringLiteral(", "));
+    if (target == TypeTarget::SqlServer)
+        refusal += mapping == kFaithfulMapping
+                       ? QStringLiteral("\r\nEach may be followed by NOT NULL or NULL, a whole "
+                                        "number type by IDENTITY.")
+                       : QStringLiteral("\r\nEach may be followed by NOT NULL or NULL.");
+    return refusal;
 }
 
 QStringList DataTypeWindow::fieldNames() const

@@ -55,7 +55,7 @@ public:
     void onChange();
     // Completes the statement and closes the window without asking.
     void onOk();
-    // The SQL Server type names, or the Paradox types page.
+    // The page beside the program with the types of the request's target.
     void onHelp();
     void onCancel();
     // The close question: false when the user keeps the window.
@@ -86,6 +86,8 @@ private:
     void createCodePageControls();
     void fillCodePages();
     QStringList fieldNames() const;
+    // Empty when the typed text is a type the target accepts, else the refusal's text.
+    QString typeRefusal(const QString& text) const;
 
     Prompter& m_prompter;
     CustomizeRequest m_request;
@@ -94,9 +96,5 @@ private:
     bool m_changed = false;
     bool m_unloaded = false;
 };
-
-// The address Help opens for the Paradox field types.
-inline const QString kParadoxTypesHelp =
-    QStringLiteral("https://docs.microsoft.com/en-us/sql/odbc/microsoft/paradox-data-types");
 
 } // namespace tabulex

@@ -15,12 +15,16 @@ class QtPrompter : public Prompter {
 public:
     void message(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    bool questionDefaultNo(const QString& text, const QString& title) override;
+    void messageWithDetails(const QString& text, const QString& details,
+                            const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
     void errorReport(const QString& text) override;
     bool rowErrorReport(const QString& text) override;
     void openUrl(const QUrl& url) override;
+    void showResults(const RunResults& results) override;
     std::optional<CustomizeResult> customizeTypes(const CustomizeRequest& request) override;
 
     // The window the dialogs belong to when no modal window is open.

@@ -4,6 +4,7 @@
 #include "core/StopRequest.h"
 #include "folders/FileTests.h"
 #include "host/ErrorTrap.h"
+#include "host/ProgressText.h"
 #include "host/Prompter.h"
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
@@ -12,8 +13,10 @@
 #include "tables/SqlTableCommands.h"
 #include "transfer/Transfers.h"
 #include "ui/common/AppIcon.h"
+#include "ui/common/PlainFrameStyle.h"
 #include "ui/common/WindowChrome.h"
 #include "ui/common/WindowCommands.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/common/WindowPointer.h"
 #include "ui/tables/ListBoxTableList.h"
 
@@ -22,6 +25,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -40,7 +44,16 @@ const QString kHelpText =
 
 constexpr int kFontPointSize = 9;
 constexpr qint64 kEventIntervalMs = 10;
-constexpr int kListRows = 14;
+// The lists show this many rows at least, so that the window fits a small screen.
+constexpr int kListRows = 6;
+// Names a delete question lists before it counts the rest.
+constexpr int kNamesAsked = 10;
+const QString kStillRunning =
+    QStringLiteral("A command is still running. Stop it and close Tabulex?\r\n\r\nA table "
+                   "being sent is left as it was before; tables sent before it stay.");
+const QString kStopped =
+    QStringLiteral("The transfer was stopped. The table it was sending is as it was before; "
+                   "the tables sent before it are complete.");
 constexpr int kListMinimumWidth = 250;
 
 QString checkValue(const QCheckBox* box)
@@ -72,13 +85,15 @@ QGroupBox* TableWindow::createSide(const QString& title, QListWidget*& list,
                                    QPushButton*& rename)
 {
     auto* frame = new QGroupBox(title, this);
+    // Frames drawn as the connection window draws them, without a tinted body.
+    frame->setStyle(PlainFrameStyle::instance());
     list = new QListWidget(frame);
-    selectAll = new QPushButton(QStringLiteral("Select All"), frame);
-    deselectAll = new QPushButton(QStringLiteral("Deselect All"), frame);
+    selectAll = new QPushButton(frame);
+    deselectAll = new QPushButton(frame);
     send = new QPushButton(frame);
-    customize = new QCheckBox(QStringLiteral("Send with data type customization"), frame);
-    remove = new QPushButton(QStringLiteral("Delete Table/s"), frame);
-    rename = new QPushButton(QStringLiteral("Rename Table"), frame);
+    customize = new QCheckBox(frame);
+    remove = new QPushButton(frame);
+    rename = new QPushButton(frame);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSortingEnabled(false);
     list->setUniformItemSizes(true);
@@ -100,27 +115,44 @@ QGroupBox* TableWindow::createSide(const QString& title, QListWidget*& list,
 
 void TableWindow::createControls()
 {
-    sqlFrame = createSide(QStringLiteral("MS SQL Server Tables"), sqlTableList,
+    sqlFrame = createSide(QStringLiteral("&MS SQL Server Tables"), sqlTableList,
                           selectAllSqlTablesButton, deselectAllSqlTablesButton, sendToParadoxButton,
                           customizeToParadoxCheck, deleteSqlTablesButton, renameSqlTableButton);
-    paradoxFrame =
-        createSide(QStringLiteral("Paradox Tables"), paradoxTableList, selectAllParadoxTablesButton,
-                   deselectAllParadoxTablesButton, sendToSqlServerButton, customizeToSqlServerCheck,
-                   deleteParadoxTablesButton, renameParadoxTableButton);
-    sendToParadoxButton->setText(QStringLiteral("Send Table/s To Paradox"));
-    sendToSqlServerButton->setText(QStringLiteral("Send Table/s To SQL Server"));
+    paradoxFrame = createSide(QStringLiteral("Parado&x Tables"), paradoxTableList,
+                              selectAllParadoxTablesButton, deselectAllParadoxTablesButton,
+                              sendToSqlServerButton, customizeToSqlServerCheck,
+                              deleteParadoxTablesButton, renameParadoxTableButton);
+    // Captions with access keys, each key once in the window.
+    selectAllSqlTablesButton->setText(QStringLiteral("Select &All"));
+    deselectAllSqlTablesButton->setText(QStringLiteral("&Deselect All"));
+    sendToParadoxButton->setText(QStringLiteral("Send Table/s To &Paradox"));
+    customizeToParadoxCheck->setText(QStringLiteral("Send with data type &customization"));
+    deleteSqlTablesButton->setText(QStringLiteral("D&elete Table/s"));
+    renameSqlTableButton->setText(QStringLiteral("&Rename Table"));
+    selectAllParadoxTablesButton->setText(QStringLiteral("Selec&t All"));
+    deselectAllParadoxTablesButton->setText(QStringLiteral("Deselect A&ll"));
+    sendToSqlServerButton->setText(QStringLiteral("Send Table/s To S&QL Server"));
+    customizeToSqlServerCheck->setText(QStringLiteral("Send with data type c&ustomization"));
+    deleteParadoxTablesButton->setText(QStringLiteral("Delete Table/&s"));
+    renameParadoxTableButton->setText(QStringLiteral("Re&name Table"));
     faithfulMappingCheck = new QCheckBox(
-        QStringLiteral("Keep keys, autoincrement and field types (faithful mapping, both ways)"),
+        QStringLiteral("&Keep keys, autoincrement and field types (faithful mapping, both ways)"),
         this);
     progressBar = new QProgressBar(this);
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
     progressBar->setFormat(kProgressBarText);
     progressBar->setAlignment(Qt::AlignCenter);
-    backButton = new QPushButton(QStringLiteral("< Back"), this);
-    refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
+    progressLabel = new QLabel(this);
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
+    stopButton = new QPushButton(QStringLiteral("St&op"), this);
+    stopButton->setToolTip(QStringLiteral("Stop the transfer; the table being sent is left as "
+                                          "it was"));
+    stopButton->setEnabled(false);
+    backButton = new QPushButton(QStringLiteral("< &Back"), this);
+    refreshButton = new QPushButton(QStringLiteral("Re&fresh"), this);
     refreshButton->setToolTip(QStringLiteral("Read both lists again (F5)"));
-    helpButton = new QPushButton(QStringLiteral("Help"), this);
+    helpButton = new QPushButton(QStringLiteral("&Help"), this);
 }
 
 void TableWindow::arrangeControls()
@@ -135,7 +167,11 @@ void TableWindow::arrangeControls()
     auto* window = new QVBoxLayout(this);
     window->addLayout(frames, 1);
     window->addWidget(faithfulMappingCheck, 0, Qt::AlignLeft);
-    window->addWidget(progressBar);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(progressBar, 1);
+    progress->addWidget(stopButton);
+    window->addLayout(progress);
+    window->addWidget(progressLabel);
     window->addLayout(bottom);
     setMinimumSize(window->minimumSize());
     resize(sizeHint());
@@ -155,6 +191,7 @@ void TableWindow::arrangeControls()
                                 deleteParadoxTablesButton,
                                 renameParadoxTableButton,
                                 faithfulMappingCheck,
+                                stopButton,
                                 backButton,
                                 refreshButton,
                                 helpButton};
@@ -186,13 +223,26 @@ void TableWindow::connectHandlers()
         {helpButton, &TableWindow::onHelp},
     };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this,
-                [this, h = handler] { runWindowCommand([&] { (this->*h)(); }); });
-    auto* refresh = new QShortcut(QKeySequence::Refresh, this);
-    connect(refresh, &QShortcut::activated, this, [this] {
-        if (refreshButton->isEnabled())
-            refreshButton->click();
-    });
+        connect(button, &QPushButton::clicked, this, [this, h = handler] {
+            ++m_running;
+            runWindowCommand([&] { (this->*h)(); });
+            --m_running;
+        });
+    connect(stopButton, &QPushButton::clicked, this, [this] { onStop(); });
+    // Keys that press a button: F5 Refresh, F1 Help, Delete in a list its side's delete.
+    const auto pressOn = [this](QKeySequence keys, QPushButton* button, QWidget* where) {
+        auto* shortcut = new QShortcut(keys, where);
+        if (where != this)
+            shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    };
+    pressOn(QKeySequence::Refresh, refreshButton, this);
+    pressOn(QKeySequence::HelpContents, helpButton, this);
+    pressOn(QKeySequence::Delete, deleteSqlTablesButton, sqlTableList);
+    pressOn(QKeySequence::Delete, deleteParadoxTablesButton, paradoxTableList);
 }
 
 QList<QPushButton*> TableWindow::pushButtons() const
@@ -262,14 +312,47 @@ void TableWindow::setHeightBelowBack()
 
 void TableWindow::unload()
 {
+    m_closing = true;
     requestStop(); // whatever runs ends at its next row or statement
     emit unloaded();
 }
 
 void TableWindow::closeEvent(QCloseEvent* event)
 {
+    if (commandRunning() && !stopRequested() &&
+        !m_prompter.questionDefaultNo(kStillRunning, appTitle())) {
+        event->ignore(); // No: the command goes on
+        return;
+    }
+    if (isVisible())
+        rememberPlace();
     event->accept();
     unload();
+}
+
+void TableWindow::showInPlaceOf(const QWidget& other)
+{
+    setWindowTitle(connectionTitle(m_fields()));
+    if (!m_placed) {
+        // The size the window had last; the place is other's.
+        m_placed = true;
+        restorePlacement(*this, Settings::read(keys::TableWindowPlace));
+    }
+    placeLike(*this, other);
+    show();
+}
+
+void TableWindow::rememberPlace()
+{
+    const QString here = placementText(*this);
+    Settings::write(keys::TableWindowPlace, here);
+    // The connection window comes back at the same corner.
+    const QPoint corner = frameGeometry().topLeft();
+    Settings::write(keys::ConnectionWindowPlace, QStringLiteral("%1,%2,%3,%4")
+                                                     .arg(corner.x())
+                                                     .arg(corner.y())
+                                                     .arg(m_connectionWindow.width())
+                                                     .arg(m_connectionWindow.height()));
 }
 
 QString TableWindow::folder() const { return m_fields().paradoxFolder; }
@@ -308,9 +391,32 @@ void TableWindow::onFaithfulMappingClicked()
               [&] { Settings::write(keys::FaithfulMapping, checkValue(faithfulMappingCheck)); });
 }
 
+bool TableWindow::confirmDelete(TableList& list, const QString& side)
+{
+    if (list.currentIndex() == -1)
+        return true; // the command asks for a selection
+    QStringList names;
+    for (int i = 0; i < list.count(); ++i)
+        if (list.isSelected(i))
+            names << list.item(i);
+    if (names.isEmpty())
+        return true; // nothing is deleted
+    const qsizetype n = names.size();
+    QString listed = names.mid(0, kNamesAsked).join(QStringLiteral(", "));
+    if (n > kNamesAsked)
+        listed += QStringLiteral(" and %1 more").arg(n - kNamesAsked);
+    const QString text =
+        QStringLiteral("Delete %1 from %2: %3? This cannot be undone.")
+            .arg(n == 1 ? QStringLiteral("1 table") : QStringLiteral("%1 tables").arg(n), side,
+                 listed);
+    return m_prompter.questionDefaultNo(text, appTitle());
+}
+
 void TableWindow::onDeleteSqlTables()
 {
     const CommandGuard busy = commandGuard();
+    if (!confirmDelete(sqlTables(), QStringLiteral("SQL Server")))
+        return;
     deleteSqlTables(sqlTables(), sqlConnectionString(), *this);
 }
 
@@ -319,8 +425,14 @@ const QString kBackProcedure = QStringLiteral("PushButton2_Click");
 void TableWindow::onBack()
 {
     ErrorTrap trap(m_prompter, kModule, kBackProcedure);
-    trap.step(100, [&] { m_connectionWindow.show(); });
-    trap.step(102, [&] { hide(); });
+    trap.step(100, [&] {
+        placeLike(m_connectionWindow, *this);
+        m_connectionWindow.show();
+    });
+    trap.step(102, [&] {
+        rememberPlace();
+        hide();
+    });
 }
 
 const QString kRefreshProcedure = QStringLiteral("Refresh_Click");
@@ -349,13 +461,42 @@ TransferContext TableWindow::transferContext()
     return ctx;
 }
 
+void TableWindow::runTransfer(const std::function<void()>& send)
+{
+    m_stopAsked = false;
+    stopButton->setEnabled(true);
+    runWindowCommand(send);
+    stopButton->setEnabled(false);
+    if (!m_stopAsked || m_closing)
+        return;
+    m_stopAsked = false;
+    // Stopped by the button: the program goes on.
+    clearStopRequest();
+    progressBar->setValue(0);
+    progressBar->setFormat(kProgressBarText);
+    setWaitPointer(false);
+    ErrorTrap trap(m_prompter, kModule, QStringLiteral("Stop_Click"));
+    trap.step(100, [&] { fillSqlTableList(sqlTables(), sqlConnectionString(), *this); });
+    trap.step(102, [&] { fillParadoxTableList(paradoxTables(), folder(), *this); });
+    trap.step(104, [&] { m_prompter.message(kStopped, appTitle()); });
+}
+
+void TableWindow::onStop()
+{
+    stopButton->setEnabled(false);
+    m_stopAsked = true;
+    requestStop(); // the send ends at its next row or statement
+}
+
 void TableWindow::onSendToParadox()
 {
     const CommandGuard busy = commandGuard();
     TransferContext ctx = transferContext();
     ctx.customize = customizeToParadoxCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    sendTablesToParadox(ctx);
+    TransferSummary summary;
+    runTransfer([&] { summary = sendTablesToParadox(ctx); });
+    sendEnded(summary, sendToParadoxButton->text());
 }
 
 void TableWindow::onSendToSqlServer()
@@ -364,12 +505,24 @@ void TableWindow::onSendToSqlServer()
     TransferContext ctx = transferContext();
     ctx.customize = customizeToSqlServerCheck->isChecked();
     ctx.mapping = faithfulMappingCheck->isChecked() ? Mapping::Faithful : Mapping::Classic;
-    sendTablesToSqlServer(ctx);
+    TransferSummary summary;
+    runTransfer([&] { summary = sendTablesToSqlServer(ctx); });
+    sendEnded(summary, sendToSqlServerButton->text());
+}
+
+void TableWindow::sendEnded(const TransferSummary& summary, const QString& command)
+{
+    progressLabel->clear();
+    m_tableCount = 0;
+    if (summary.tables.size() > 1)
+        m_prompter.showResults(runResults(summary, command));
 }
 
 void TableWindow::onDeleteParadoxTables()
 {
     const CommandGuard busy = commandGuard();
+    if (!confirmDelete(paradoxTables(), QStringLiteral("the Paradox folder")))
+        return;
     deleteParadoxTables(paradoxTables(), folder(), *this);
 }
 
@@ -441,5 +594,23 @@ void TableWindow::processEvents()
 void TableWindow::setProgress(int percent) { progressBar->setValue(percent); }
 
 void TableWindow::setProgressText(const QString& text) { progressBar->setFormat(text); }
+
+void TableWindow::tableStarting(int number, int count)
+{
+    m_tableNumber = number;
+    m_tableCount = count;
+}
+
+void TableWindow::setRowProgress(const RowProgress& p)
+{
+    const bool first = p.done == 0 && !p.finished;
+    if (first)
+        m_tableClock.start();
+    if (!first && !p.finished && m_sinceLabel.isValid() && m_sinceLabel.elapsed() < 250)
+        return;
+    m_sinceLabel.start();
+    progressLabel->setText(
+        rowProgressText(p, m_tableNumber, m_tableCount, double(m_tableClock.elapsed()) / 1000.0));
+}
 
 } // namespace tabulex

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -54,6 +55,10 @@ public:
     // Both directions: the faithful mapping instead of the classic one.
     QCheckBox* faithfulMappingCheck;
     QProgressBar* progressBar;
+    // Stops the running transfer; enabled only while one runs.
+    QPushButton* stopButton;
+    // Below the bar while rows are copied: which table of how many, rows, rate, time left.
+    QLabel* progressLabel;
     QPushButton* backButton;
     QPushButton* refreshButton;
     QPushButton* helpButton;
@@ -70,6 +75,11 @@ public:
     void load();
     // Ends the program: the running command is asked to stop and unloaded is emitted.
     void unload();
+    // Shown where other is, at the size the window had last; the title names the
+    // connections as they stand.
+    void showInPlaceOf(const QWidget& other);
+    // True while one of the window's commands runs.
+    bool commandRunning() const { return m_running > 0; }
 
     // Each stores its "Send with data type customization" box under its settings key.
     void onCustomizeToParadoxClicked();
@@ -94,6 +104,9 @@ public:
     void onBack();
     // "Refresh" and F5: both lists read again from the server and the folder.
     void onRefresh();
+    // Asks the running transfer to stop: it ends at its next row or statement as closing
+    // does, and the window goes on.
+    void onStop();
     // Whom to contact with questions.
     void onHelp();
 
@@ -103,12 +116,16 @@ public:
     void processEvents() override;
     void setProgress(int percent) override;
     void setProgressText(const QString& text) override;
+    // The progress text, at most every 250 ms.
+    void setRowProgress(const RowProgress& progress) override;
+    void tableStarting(int number, int count) override;
 
 signals:
     // The window was closed: the program ends.
     void unloaded();
 
 protected:
+    // During a command, asks first whether to stop it.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -127,6 +144,14 @@ private:
     QString sqlConnectionString() const;
     // What the send commands read from this window and the connection window.
     TransferContext transferContext();
+    // A send with the Stop button enabled; a stop asked by it ends the send only.
+    void runTransfer(const std::function<void()>& send);
+    // The Yes/No question before a delete; true when nothing is to be deleted or on Yes.
+    bool confirmDelete(TableList& list, const QString& side);
+    // Stores where the window is now, and the same corner for the connection window.
+    void rememberPlace();
+    // The end of a send: the results window after more than one table.
+    void sendEnded(const TransferSummary& summary, const QString& command);
 
     Prompter& m_prompter;
     std::function<ConnectionFields()> m_fields;
@@ -135,6 +160,14 @@ private:
     std::unique_ptr<ListBoxTableList> m_sqlTables;
     std::unique_ptr<ListBoxTableList> m_paradoxTables;
     QElapsedTimer m_sinceEvents;
+    int m_running = 0;
+    bool m_closing = false;   // the window was closed: the program ends
+    bool m_stopAsked = false; // Stop was pressed during the running transfer
+    bool m_placed = false;
+    QElapsedTimer m_tableClock; // since the table's first row
+    QElapsedTimer m_sinceLabel;
+    int m_tableNumber = 0;
+    int m_tableCount = 0;
 };
 
 } // namespace tabulex

@@ -81,6 +81,9 @@ class DbObject:
         self.not_null = not all(c.nullable for c in columns)
         self.constraints = list(constraints)
         self.identity = identity
+        # extended properties: (column position or -1 for the object, name folded) ->
+        # (name, value); kept by the object's id as SQL Server keeps them, so renames keep them
+        self.properties = {}
 
     @property
     def is_user(self):
@@ -108,7 +111,9 @@ class Database:
             "CREATE TABLE IF NOT EXISTS standin_constraint(object_id INTEGER, name TEXT,"
             " kind TEXT, positions TEXT);"
             "CREATE TABLE IF NOT EXISTS standin_identity(object_id INTEGER PRIMARY KEY,"
-            " position INTEGER, seed INTEGER, increment INTEGER, current INTEGER);")
+            " position INTEGER, seed INTEGER, increment INTEGER, current INTEGER);"
+            "CREATE TABLE IF NOT EXISTS standin_property(object_id INTEGER, position INTEGER,"
+            " name TEXT, value TEXT);")
         self.objects = {}
         self.schemas = {}
         self._next_id = 1000
@@ -137,8 +142,13 @@ class Database:
                     "object_id=?", (object_id,)):
                 identity = Identity(position, seed, increment, current)
                 cols[position].identity = True
-            self.objects[key(schema, name)] = DbObject(object_id, schema, name, kind, cols,
-                                                       definition, None, constraints, identity)
+            obj = DbObject(object_id, schema, name, kind, cols, definition, None, constraints,
+                           identity)
+            for position, prop, value in self.conn.execute(
+                    "SELECT position, name, value FROM standin_property WHERE object_id=? "
+                    "ORDER BY rowid", (object_id,)):
+                obj.properties[(position, prop.casefold())] = (prop, value)
+            self.objects[key(schema, name)] = obj
             self._next_id = max(self._next_id, object_id + 1)
 
     def _seed_system_objects(self):
@@ -363,6 +373,7 @@ class Database:
             self.conn.execute("DELETE FROM standin_column WHERE object_id=?", (obj.id,))
             self.conn.execute("DELETE FROM standin_constraint WHERE object_id=?", (obj.id,))
             self.conn.execute("DELETE FROM standin_identity WHERE object_id=?", (obj.id,))
+            self.conn.execute("DELETE FROM standin_property WHERE object_id=?", (obj.id,))
 
     def rename(self, obj, new_name):
         with self.lock:
@@ -400,6 +411,12 @@ class Database:
                 if obj.kind == SYSTEM_TABLE and obj.name not in ("trace_xe_action_map",
                                                                   "trace_xe_event_map"):
                     del self.objects[key(obj.schema, obj.name)]
+
+    def add_property(self, obj, position, name, value):
+        with self.lock:
+            obj.properties[(position, name.casefold())] = (name, value)
+            self.conn.execute("INSERT INTO standin_property VALUES (?, ?, ?, ?)",
+                              (obj.id, position, name, value))
 
     # -- rows ---------------------------------------------------------------------------------
     def key_set(self, obj, constraint):

@@ -8,7 +8,7 @@ from .convert import Literal
 from .errors import SqlError, invalid_column, invalid_object
 from .parser import Name, Parser, Stmt, parse_batch
 from .results import Source, constant_source, literal_column, write_rows
-from .sqltypes import SqlType, int_range
+from .sqltypes import SqlType, int_range, parse_type
 
 # INSERT INTO [name] VALUES(...)[, (...)] with literal values: the statements a transfer sends.
 # The whole statement is checked by one expression, then its values are picked out by another.
@@ -328,18 +328,32 @@ class Engine:
                            "nesting level exceeded (limit 32).")
         if stmt.source is None:
             return self.constant_row(stmt.items)
-        source = self.source_of(stmt.source, depth)
+        source = self.source_of(stmt.source, depth, stmt.arguments)
         if any(kind == "count" for kind, _, _ in stmt.items):
             return self.count_row(stmt.items, source)
         columns, picks = [], []
         for kind, value, alias in stmt.items:
             if kind == "star":
+                if source.variant:
+                    raise _variant_refused()
                 columns += source.columns
                 picks += range(len(source.columns))
             elif kind == "column":
                 i = _column_index(source.columns, value)
+                if i in source.variant:
+                    raise _variant_refused()
                 c = source.columns[i]
                 columns.append(Column(alias or c.name, c.type, c.nullable, c.identity))
+                picks.append(i)
+            elif kind == "cast":
+                column, type_name, args = value
+                i = _column_index(source.columns, column)
+                t = parse_type(type_name, args, 1, column)
+                if not (t.is_unicode or t.is_ansi) or not (i in source.variant or
+                                                           source.columns[i].type.is_unicode or
+                                                           source.columns[i].type.is_ansi):
+                    raise SqlError(8120, 1, 16, "The stand-in casts only text to text.")
+                columns.append(Column(alias, t, True))
                 picks.append(i)
             else:
                 raise SqlError(8120, 1, 16, "The stand-in selects only columns, * or COUNT(*) "
@@ -357,7 +371,17 @@ class Engine:
                 yield chunk
         return Source(columns, chunks, source.obj)
 
-    def source_of(self, name, depth):
+    def source_of(self, name, depth, arguments=None):
+        if arguments is not None:
+            if (name.object.casefold() != "fn_listextendedproperty" or
+                    (name.schema or "sys").casefold() != "sys"):
+                raise invalid_object(name)
+            rows = procs.extended_property_rows(
+                self.db, [None if a.kind == "null" else str(a.value) for a in arguments])
+            source = Source(procs.PROPERTY_COLUMNS,
+                            lambda indices: iter([[tuple(r[i] for i in indices) for r in rows]]))
+            source.variant = {procs.PROPERTY_VALUE}
+            return source
         obj = self.db.resolve(name)
         if obj is None:
             raise invalid_object(name)
@@ -421,6 +445,12 @@ class Engine:
             raise SqlError(137, 2, 15, 'Must declare the scalar variable "%s".' % name)
         type_name, length, value = values[name]
         return Column(alias or "", SqlType(type_name, length), True), value
+
+
+def _variant_refused():
+    # SQL Server sends sql_variant, which the stand-in does not: clients cast it.
+    return SqlError(8120, 1, 16, "The stand-in does not send sql_variant values; select "
+                    "CAST(value AS NVARCHAR(n)).")
 
 
 def changed_value(t, value):

@@ -360,10 +360,24 @@ class Parser:
         items = [self.select_item()]
         while self.op(","):
             items.append(self.select_item())
-        source = None
+        source = arguments = None
         if self.word("FROM"):
             source = self.name()
-        return Stmt("select", top=top, items=items, source=source)
+            if self.op("("):
+                arguments = self.function_arguments()
+        return Stmt("select", top=top, items=items, source=source, arguments=arguments)
+
+    def function_arguments(self):
+        """The literals (DEFAULT as NULL) of a table function's call, after its "(" ."""
+        args = []
+        if self.op(")"):
+            return args
+        while True:
+            args.append(NULL if self.word("DEFAULT") else self.literal())
+            if not self.op(","):
+                break
+        self.expect_op(")")
+        return args
 
     def select_item(self):
         tok = self.peek()
@@ -387,6 +401,17 @@ class Parser:
                 args.append(self.literal())
             self.expect_op(")")
             return ("applock_test", args, self.alias())
+        if tok.is_word("CAST") and self.peek(1).is_op("("):
+            self.pos += 2
+            column = self.name().object
+            self.expect_word("AS")
+            type_name = self.identifier()
+            args = []
+            if self.op("("):
+                args.append("max" if self.word("MAX") else self.number())
+                self.expect_op(")")
+            self.expect_op(")")
+            return ("cast", (column, type_name, args), self.alias() or "")
         if tok.kind == "var":
             self.pos += 1
             if tok.value.lower() in self.variables:

@@ -3,7 +3,7 @@
 import re
 
 from . import control, prepared, tokens
-from .catalogue import SYSTEM_TABLE, TABLE, VIEW, Column
+from .catalogue import SYSTEM_TABLE, TABLE, VIEW, Column, key
 from .errors import SqlError
 from .parser import Name
 from .results import Source, write_rows
@@ -28,6 +28,8 @@ def run(engine, display, name, args, more):
     if proc == "sp_pkeys":
         return sp_pkeys(engine, _named(args, ["@table_name", "@table_owner",
                                               "@table_qualifier"]), more)
+    if proc == "sp_addextendedproperty":
+        return sp_addextendedproperty(engine, _named(args, PROPERTY_PARAMETERS), more)
     if proc == "sp_getapplock":
         return sp_getapplock(engine, _named(args, APPLOCK_PARAMETERS), more)
     if proc == "sp_releaseapplock":
@@ -126,6 +128,86 @@ def sp_rename(engine, a, more):
                                         "name could break scripts and stored procedures.",
                                         proc="sp_rename", line=1))
     _finish_proc(engine, 0, more)
+
+
+# -- extended properties ---------------------------------------------------------------------------
+PROPERTY_PARAMETERS = ["@name", "@value", "@level0type", "@level0name", "@level1type",
+                       "@level1name", "@level2type", "@level2name"]
+PROPERTY_COLUMNS = [Column("objtype", SqlType("nvarchar", 128)),
+                    Column("objname", SqlType("nvarchar", 128)),
+                    Column("name", SqlType("nvarchar", 128)),
+                    Column("value", SqlType("nvarchar", 4000))]   # sql_variant on SQL Server
+PROPERTY_VALUE = 3
+
+
+def _property_target(db, l0type, l0name, l1type, l1name, l2type, l2name):
+    """(table, column position or -1) of a property's place, or None where the stand-in has
+    no such object: a schema, a table in it, and optionally a column of that table."""
+    if (l0type or "").upper() != "SCHEMA" or (l1type or "").upper() != "TABLE" or \
+            (l2type or "COLUMN").upper() != "COLUMN" or (l2type is None) != (l2name is None):
+        return None
+    obj = db.objects.get(key(l0name or "", l1name or ""))
+    if obj is None or not obj.is_user or obj.kind != TABLE:
+        return None
+    if l2name is None:
+        return obj, -1
+    names = [c.name.casefold() for c in obj.columns]
+    return (obj, names.index(l2name.casefold())) if l2name.casefold() in names else None
+
+
+def sp_addextendedproperty(engine, a, more):
+    name, value = a["@name"], a["@value"]
+    place = ".".join(a[p] for p in ("@level0name", "@level1name", "@level2name")
+                     if a[p] is not None)
+    if not name:
+        raise SqlError(15600, 1, 15, "An invalid parameter or option was specified for "
+                       "procedure 'sp_addextendedproperty'.", proc="sp_addextendedproperty")
+    with engine.db.lock:
+        target = _property_target(engine.db, *(a[p] for p in PROPERTY_PARAMETERS[2:]))
+        if target is None:
+            raise SqlError(15135, 8, 16, "Object is invalid. Extended properties are not "
+                           "permitted on '%s', or the object does not exist." % place,
+                           proc="sp_addextendedproperty", line=37)
+        obj, position = target
+        if (position, name.casefold()) in obj.properties:
+            raise SqlError(15233, 1, 16, "Property cannot be added. Property '%s' already "
+                           "exists for '%s'." % (name, place), proc="sp_addextendedproperty",
+                           line=37)
+        engine.db.add_property(obj, position, name, value)
+    _finish_proc(engine, 0, more)
+
+
+def extended_property_rows(db, args):
+    """The rows of fn_listextendedproperty(name, level0type, level0name, level1type,
+    level1name, level2type, level2name): NULL (or DEFAULT) for a name lists every one, and
+    every object of the level's type."""
+    if len(args) != 7:
+        raise SqlError(216, 1, 16, "Parameters were not supplied for the function "
+                       "'fn_listextendedproperty'.")
+    name, l0type, l0name, l1type, l1name, l2type, l2name = args
+    if (l0type or "").upper() != "SCHEMA" or (l1type or "").upper() != "TABLE" or \
+            (l2type or "COLUMN").upper() != "COLUMN":
+        return []
+    rows = []
+    with db.lock:
+        for o in db.sorted_objects():
+            if not o.is_user or o.kind != TABLE or \
+                    (l0name is not None and o.schema.casefold() != l0name.casefold()) or \
+                    (l1name is not None and o.name.casefold() != l1name.casefold()):
+                continue
+            for (position, _), (prop, value) in sorted(o.properties.items(),
+                                                       key=lambda p: p[0][0]):
+                if name is not None and prop.casefold() != name.casefold():
+                    continue
+                if l2type is None:
+                    if position < 0:
+                        rows.append(("TABLE", o.name, prop, value))
+                    continue
+                column = o.columns[position].name if position >= 0 else None
+                if column is not None and (l2name is None or
+                                           column.casefold() == l2name.casefold()):
+                    rows.append(("COLUMN", column, prop, value))
+    return rows
 
 
 # -- application locks -----------------------------------------------------------------------------

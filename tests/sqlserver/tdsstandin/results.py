@@ -17,6 +17,7 @@ class Source:
         self.columns = columns
         self.chunks = chunks
         self.obj = obj
+        self.variant = set()    # positions of sql_variant columns, which must be cast
 
 
 def constant_source(columns, row):

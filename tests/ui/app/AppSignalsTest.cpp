@@ -46,3 +46,25 @@ TEST(WindowProgram, SigtermClosesItAsClosingItsWindowDoes)
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0);
 }
+
+// --help and --version answer on the terminal without a display or a window.
+TEST(WindowProgram, HelpAndVersionAnswerWithoutADisplay)
+{
+    for (const char* option : {"--version", "--help"}) {
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        app.setProcessEnvironment(env);
+        app.start(TABULEX_APP_PROGRAM, QStringList{option});
+        ASSERT_TRUE(app.waitForFinished(30000)) << option;
+        EXPECT_EQ(app.exitCode(), 0) << option;
+        const QString out = QString::fromUtf8(app.readAllStandardOutput());
+        if (QLatin1String(option) == QLatin1String("--version"))
+            EXPECT_TRUE(QRegularExpression("^tabulex \\d+\\.\\d+\\.\\d+\n$").match(out).hasMatch())
+                << out.toStdString();
+        else
+            EXPECT_TRUE(out.startsWith("Usage: tabulex")) << out.toStdString();
+    }
+}

@@ -122,39 +122,89 @@ TEST_F(ConnectionWindowFlowTest, StartUpThatCannotAdvanceShowsTheConnectionWindo
     }
 }
 
-TEST_F(ConnectionWindowFlowTest, NextWithABadFolderOrLoginDoesNothingVisible)
+// "Next >" that cannot go on says which side failed and why, and puts the focus in the box
+// to mend; the driver's own text is under the details.
+TEST_F(ConnectionWindowFlowTest, NextThatCannotGoOnSaysWhichSideAndWhy)
 {
     const int deadPort = test::freePort();
-    struct Row {
-        const char* what;
-        QString folder, port, password;
-    };
-    const Row rows[] = {
-        {"empty folder text", "", QString::number(s_server->port()), s_server->password()},
-        {"folder without tables", m_empty.path(), QString::number(s_server->port()),
-         s_server->password()},
-        {"wrong password", m_tables.path(), QString::number(s_server->port()), "wrong"},
-        {"no server", m_tables.path(), QString::number(deadPort), s_server->password()},
-    };
+    const QString port = QString::number(s_server->port());
+    const QString db = s_server->database();
     ConnectionWindow window(m_prompter);
     window.load();
+    struct Row {
+        const char* what;
+        QString folder, port, password, database;
+        QString says;
+        QLineEdit* mend;
+        QString details;
+    };
+    const Row rows[] = {
+        {"empty folder text", "", port, s_server->password(), db,
+         "Could not connect.\r\n\r\nParadox folder: no folder is given", window.folderEdit, ""},
+        {"folder without tables", m_empty.path(), port, s_server->password(), db,
+         "Could not connect.\r\n\r\nParadox folder: no Paradox tables (.db files) in this "
+         "folder or its subfolders:\r\n" +
+             m_empty.path(),
+         window.folderEdit, ""},
+        {"missing folder", m_empty.path() + "/gone", port, s_server->password(), db,
+         "Could not connect.\r\n\r\nParadox folder: this folder does not exist:", window.folderEdit,
+         ""},
+        {"wrong password", m_tables.path(), port, "wrong", db,
+         "Could not connect. Please check with your administrator.\r\n\r\nSQL Server: the "
+         "server refused the login",
+         window.passwordEdit, "Login failed"},
+        {"unknown database", m_tables.path(), port, s_server->password(), "NoSuchDatabase",
+         "Could not connect. Please check with your administrator.\r\n\r\nSQL Server: the "
+         "server has no database NoSuchDatabase",
+         window.databaseEdit, "NoSuchDatabase"},
+        {"no server", m_tables.path(), QString::number(deadPort), s_server->password(), db,
+         "Could not connect. Please check with your administrator.\r\n\r\nSQL Server: no "
+         "server answers at 127.0.0.1, port " +
+             QString::number(deadPort),
+         window.serverEdit, ""},
+    };
     window.serverEdit->setText("127.0.0.1");
     window.userEdit->setText(s_server->user());
-    window.databaseEdit->setText(s_server->database());
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         window.folderEdit->setText(r.folder);
         window.portEdit->setText(r.port);
         window.passwordEdit->setText(r.password);
+        window.databaseEdit->setText(r.database);
+        window.nextButton->setFocus();
+        m_prompter.clear();
         const int before = logins();
         window.nextButton->click();
         EXPECT_EQ(window.tableWindow(), nullptr);
         EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(logins(), before); // no login succeeded; and none tried for a bad folder
+        EXPECT_EQ(logins(), before);
         EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
-        EXPECT_TRUE(window.nextButton->isEnabled());
+        ASSERT_EQ(m_prompter.prompts.size(), 1u);
+        EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
+        EXPECT_TRUE(m_prompter.prompts[0].text.startsWith(r.says))
+            << m_prompter.prompts[0].text.toStdString();
+        EXPECT_TRUE(m_prompter.prompts[0].defaultText.contains(r.details))
+            << m_prompter.prompts[0].defaultText.toStdString();
+        EXPECT_EQ(window.focusWidget(), r.mend);
     }
-    EXPECT_TRUE(m_prompter.prompts.empty());
+    // Tables only in subfolders: the folder does not serve, and the message says where they are.
+    QTemporaryDir deeper;
+    ASSERT_TRUE(QDir(deeper.path()).mkpath("2024/march"));
+    ASSERT_TRUE(QFile(deeper.filePath("2024/march/ORDERS.db")).open(QIODevice::WriteOnly));
+    window.folderEdit->setText(deeper.path());
+    window.portEdit->setText(port);
+    window.databaseEdit->setText(db);
+    for (QPushButton* button : {window.testParadoxFolderButton, window.nextButton}) {
+        m_prompter.clear();
+        button->click();
+        ASSERT_EQ(m_prompter.prompts.size(), 1u);
+        EXPECT_TRUE(m_prompter.prompts[0].text.startsWith(
+            "Could not connect.\r\n\r\nParadox folder: no tables directly in this folder, but "
+            "1 table in its subfolders"))
+            << m_prompter.prompts[0].text.toStdString();
+        EXPECT_EQ(window.focusWidget(), window.folderEdit);
+    }
+    EXPECT_TRUE(window.tableWindow() == nullptr || !window.tableWindow()->isVisible());
 }
 
 TEST_F(ConnectionWindowFlowTest, HelpExplainsAndOffersThePicture)
@@ -171,8 +221,9 @@ TEST_F(ConnectionWindowFlowTest, HelpExplainsAndOffersThePicture)
     ASSERT_EQ(m_prompter.prompts.size(), 5u);
     const QString help =
         "If you cannot establish connection to your MS SQL Server database with this program, "
-        "please go to: \r\rhttps://www.sqlmanager.net/products/mssql/manager\r\rDownload and "
-        "install the EMS SQL Manager 2005 Lite for SQL Server. Try to connect to the same "
+        "please go to: \r\rhttps://learn.microsoft.com/sql/linux/sql-server-linux-setup-tools\r\r"
+        "Install the command-line tool sqlcmd from there (or use tsql, which comes with FreeTDS: "
+        "\"tsql -H server -p port -U user -D database\"). Try to connect to the same "
         "database (with the same login information you are using here). This will determine if "
         "the login you are using is correct.";
     EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
@@ -195,8 +246,10 @@ TEST_F(ConnectionWindowFlowTest, TestConnectionTellsWhetherTheLoginWorks)
     window.userEdit->setText(s_server->user());
     window.passwordEdit->setText(s_server->password());
     window.databaseEdit->setText(s_server->database());
-    const QString ok = "Connection successful.";
-    const QString failed = "Could not connect. Please check with your administrator.";
+    const QString ok = "Connection successful.\r\n\r\nSQL Server: logged in to the database " +
+                       s_server->database() + " on 127.0.0.1, port " +
+                       QString::number(s_server->port()) + ".";
+    const QString failed = "Could not connect. Please check with your administrator.\r\n\r\n";
     auto test = [&] {
         m_prompter.clear();
         window.onTestSqlConnection();
@@ -209,14 +262,14 @@ TEST_F(ConnectionWindowFlowTest, TestConnectionTellsWhetherTheLoginWorks)
     EXPECT_EQ(test(), ok);
     EXPECT_EQ(m_prompter.of(Kind::Message)[0].title, appTitle());
     window.passwordEdit->setText("wrong");
-    EXPECT_EQ(test(), failed);
+    EXPECT_TRUE(test().startsWith(failed + "SQL Server: the server refused the login"));
     window.passwordEdit->setText(s_server->password());
     window.databaseEdit->setText("NoSuchDatabase");
-    EXPECT_EQ(test(), failed);
+    EXPECT_TRUE(test().startsWith(failed + "SQL Server: the server has no database"));
     window.databaseEdit->setText(s_server->database());
     EXPECT_EQ(test(), ok);
     s_server->stop();
-    EXPECT_EQ(test(), failed);
+    EXPECT_TRUE(test().startsWith(failed + "SQL Server: no server answers"));
     // The other tests of the program need a server again.
     s_server = std::make_unique<test::StandinServer>();
 }

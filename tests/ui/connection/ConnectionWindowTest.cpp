@@ -34,14 +34,15 @@ namespace {
 
 const QString kLoginFailed = "Could not connect. Please check with your administrator.";
 
+// A control's caption as the user reads it: without the access key's "&".
 QString caption(QWidget* w)
 {
     if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->title();
+        return QString(g->title()).remove(u'&');
     if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
+        return QString(l->text()).remove(u'&');
     if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
+        return QString(b->text()).remove(u'&');
     return qobject_cast<QLineEdit*>(w)->text();
 }
 
@@ -308,13 +309,16 @@ TEST_F(ConnectionWindowTest, ParadoxTestConnectionLooksForTables)
     QFile(dir.filePath("tables/.Orders.DB")).open(QIODevice::WriteOnly);
     struct Row {
         QString folder;
-        const char* message;
+        QString message;
     };
     const Row rows[] = {
-        {"", "Could not connect."},
-        {dir.filePath("none"), "Could not connect."},
-        {dir.filePath("missing"), "Could not connect."},
-        {dir.filePath("tables"), "Connection successful."},
+        {"", "Could not connect.\r\n\r\nParadox folder: no folder is given"},
+        {dir.filePath("none"), "Could not connect.\r\n\r\nParadox folder: no Paradox tables"},
+        {dir.filePath("missing"),
+         "Could not connect.\r\n\r\nParadox folder: this folder does not exist:\r\n" +
+             dir.filePath("missing")},
+        {dir.filePath("tables"),
+         "Connection successful.\r\n\r\nParadox folder: 1 table in\r\n" + dir.filePath("tables")},
         {dir.filePath("tables") + "/", "Connection successful."},
     };
     ConnectionWindow window(m_prompter);
@@ -326,7 +330,8 @@ TEST_F(ConnectionWindowTest, ParadoxTestConnectionLooksForTables)
         window.testParadoxFolderButton->click();
         ASSERT_EQ(m_prompter.prompts.size(), 1u);
         EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
-        EXPECT_EQ(m_prompter.prompts[0].text, r.message);
+        EXPECT_TRUE(m_prompter.prompts[0].text.startsWith(r.message))
+            << m_prompter.prompts[0].text.toStdString();
         EXPECT_EQ(m_prompter.prompts[0].title, appTitle());
         EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
     }
@@ -360,7 +365,10 @@ TEST_F(ConnectionWindowTest, SqlTestConnectionFailsWhereNothingListens)
     window.testSqlConnectionButton->click();
     ASSERT_EQ(m_prompter.prompts.size(), 1u);
     EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Message);
-    EXPECT_EQ(m_prompter.prompts[0].text, kLoginFailed);
+    EXPECT_EQ(m_prompter.prompts[0].text,
+              kLoginFailed + "\r\n\r\nSQL Server: no server answers at 127.0.0.1, port " +
+                  QString::number(port) +
+                  ". Check the server name and the port, and that the server is running.");
     EXPECT_EQ(m_prompter.prompts[0].title, appTitle());
     EXPECT_EQ(window.pointer().mousePointer(), MousePointer::Default);
 }

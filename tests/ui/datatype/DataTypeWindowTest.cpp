@@ -4,6 +4,7 @@
 #include "StandinServer.h"
 #include "TestPaths.h"
 #include "connect/ConnectionStrings.h"
+#include "core/AppInfo.h"
 #include "paradox/Layout.h"
 
 #include <QComboBox>
@@ -130,9 +131,48 @@ TEST_F(DataTypeWindowTest, RowsGoTogetherAndChangeAcceptsOnlyValidTypes)
     m_window->typeEdit->setText("NUMBER");
     m_window->onChange();
     ASSERT_EQ(m_prompter.of(Kind::Message).size(), 1u);
-    EXPECT_EQ(m_prompter.of(Kind::Message)[0].text, "Invalid datatype.");
+    // The refusal names what is allowed, and nothing that the server would refuse.
+    const QStringList refusal = m_prompter.of(Kind::Message)[0].text.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(refusal[0], "Invalid datatype.");
+    EXPECT_EQ(refusal[1], "\"NUMBER\" is not a type name here.");
+    EXPECT_TRUE(m_prompter.of(Kind::Message)[0].text.contains("NVARCHAR[(1-4000|MAX)]"));
     EXPECT_EQ(m_window->typeList->item(5)->text(), "SMALLINT");
     EXPECT_EQ(m_window->typeEdit->text(), "NUMBER");
+    m_window->typeEdit->setText("var");
+    m_window->onChange();
+    EXPECT_EQ(m_prompter.of(Kind::Message).size(), 2u);
+    EXPECT_EQ(m_window->typeList->item(5)->text(), "SMALLINT");
+}
+
+// Towards Paradox the Paradox names it proposes are taken; under the faithful mapping its
+// own words are checked too, the key row is not.
+TEST_F(DataTypeWindowTest, ChangeTakesTheParadoxNamesItProposes)
+{
+    CustomizeRequest request{"Paradox", "T", "CREATE TABLE `T`(", {}};
+    request.fieldNames = {"Id", "Name"};
+    request.proposedTypes = {"AUTOINCREMENT", "ALPHA(30)"};
+    request.key = {"Id"};
+    m_window = std::make_unique<DataTypeWindow>(m_prompter, request);
+    m_window->load();
+    m_window->typeList->setCurrentRow(1);
+    m_window->onTypeClicked();
+    for (const char* type : {"LONG", "ALPHA", "alpha(40)"}) {
+        m_window->typeEdit->setText(type);
+        m_window->onChange();
+        EXPECT_EQ(m_window->typeList->item(1)->text(), type);
+    }
+    m_window->typeEdit->setText("ALPHA(300)");
+    m_window->onChange();
+    ASSERT_EQ(m_prompter.of(Kind::Message).size(), 1u);
+    EXPECT_TRUE(m_prompter.of(Kind::Message)[0].text.startsWith(
+        "Invalid datatype.\r\nALPHA takes a size from 1 to 255."));
+    EXPECT_TRUE(m_prompter.of(Kind::Message)[0].text.contains("BYTES(1-255)"));
+    m_window->typeList->setCurrentRow(2);
+    m_window->onTypeClicked();
+    m_window->typeEdit->setText("(Name)");
+    m_window->onChange();
+    EXPECT_EQ(m_window->typeList->item(2)->text(), "(Name)");
+    EXPECT_EQ(m_prompter.of(Kind::Message).size(), 1u);
 }
 
 // Each key moves one list; the other list and the Change box follow, and Change writes into
@@ -285,17 +325,12 @@ TEST_F(DataTypeWindowTest, HelpForEachTarget)
     EXPECT_EQ(m_prompter.errorReports().size(), 1u);
     EXPECT_EQ(m_window->fieldList->count(), 0);
     m_window->onHelp();
-    const auto messages = m_prompter.of(Kind::Message);
-    ASSERT_EQ(messages.size(), 1u);
-    const QStringList lines = messages[0].text.split("\r\n");
-    ASSERT_EQ(lines.size(), 27);
-    EXPECT_EQ(lines[0], "The following are the Data Types of MS SQL Server: ");
-    EXPECT_EQ(lines[1], "bigint");
-    EXPECT_EQ(lines[26], "xml");
     window("Paradox", "NONE", "CREATE TABLE `NONE`(")->onHelp();
-    ASSERT_EQ(m_prompter.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompter.openedUrls[0].toString(), kParadoxTypesHelp);
     window("Other", "NONE", "CREATE TABLE [NONE](")->onHelp();
-    EXPECT_EQ(m_prompter.openedUrls.size(), 1u);
-    EXPECT_EQ(m_prompter.of(Kind::Message).size(), 1u);
+    ASSERT_EQ(m_prompter.openedUrls.size(), 2u);
+    EXPECT_EQ(m_prompter.openedUrls[0],
+              QUrl::fromLocalFile(applicationFolder() + "/help/sql-server-types.html"));
+    EXPECT_EQ(m_prompter.openedUrls[1],
+              QUrl::fromLocalFile(applicationFolder() + "/help/paradox-types.html"));
+    EXPECT_TRUE(m_prompter.of(Kind::Message).empty());
 }

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -131,6 +132,25 @@ TEST_F(TransferWindowTest, SendingToSqlServerAddsEachTableAndNoSkipsOnlyThatTabl
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"ALPHA", "Beta"}));
     EXPECT_EQ(s_server->query("SELECT * FROM [ALPHA]").size(), 2u);
     EXPECT_TRUE(anyCommandEnabled());
+
+    // Each send of two tables ends with one results window: a row per table, in the order
+    // sent, each table read back and verified.
+    ASSERT_EQ(m_prompter.results.size(), 2u);
+    const RunResults& toParadox = m_prompter.results[0];
+    ASSERT_EQ(toParadox.rows.size(), 2u);
+    const qsizetype verified = toParadox.headings.indexOf("Verified");
+    ASSERT_GE(verified, 0);
+    EXPECT_EQ(toParadox.rows[0].value(0), "Beta");
+    EXPECT_EQ(toParadox.rows[0].value(2), "Sent");
+    EXPECT_EQ(toParadox.rows[1].value(verified), "Yes");
+    EXPECT_EQ(toParadox.rows[1].value(4), "2"); // rows written
+    const RunResults& toSqlServer = m_prompter.results[1];
+    ASSERT_EQ(toSqlServer.rows.size(), 2u);
+    EXPECT_EQ(toSqlServer.rows[0].value(2), "Skipped");
+    EXPECT_EQ(toSqlServer.rows[1].value(2), "Sent");
+    EXPECT_EQ(toSqlServer.rows[1].value(verified), "Yes");
+    EXPECT_TRUE(toSqlServer.keptFolder.isEmpty());
+    EXPECT_TRUE(m_window->progressLabel->text().isEmpty());
 }
 
 TEST_F(TransferWindowTest, ARefusedRowIsReportedWithTheStatementInHand)
@@ -180,9 +200,12 @@ TEST_F(TransferWindowTest, ClosingDuringASendToSqlServerEndsTheHeldStatementAndD
             m_window->close();
         });
     });
+    m_prompter.questionAnswers = {true}; // stop it and close
     m_window->sendToSqlServerButton->click();
     EXPECT_LT(Clock::now() - closed, std::chrono::seconds(2));
-    EXPECT_TRUE(m_prompter.prompts.empty());
+    ASSERT_EQ(m_prompter.prompts.size(), 1u);
+    EXPECT_EQ(m_prompter.prompts[0].kind, Kind::Question);
+    EXPECT_EQ(m_prompter.prompts[0].defaultText, "No");
     EXPECT_TRUE(items(m_window->sqlTables()).isEmpty());
     clearStopRequest();
     // Neither the table nor the one built under its own name is left.
@@ -203,15 +226,59 @@ TEST_F(TransferWindowTest, ClosingDuringASendToParadoxStopsAtTheNextRowAndWrites
         QObject::disconnect(m_window->progressBar, &QProgressBar::valueChanged, m_window.get(),
                             nullptr);
         atProgress(closeAt, [&] { m_window->close(); });
+        m_prompter.clear();
+        m_prompter.questionAnswers = {true};
         m_window->sendToParadoxButton->click();
         EXPECT_EQ(std::count(m_progress.begin(), m_progress.end(), closeAt), 1) << closeAt;
-        EXPECT_TRUE(m_prompter.prompts.empty());
+        EXPECT_EQ(m_prompter.prompts.size(), 1u);
         EXPECT_TRUE(items(m_window->paradoxTables()).isEmpty());
         EXPECT_TRUE(QDir(m_folder.path())
                         .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
                         .isEmpty())
             << closeAt;
     }
+}
+
+// Closing during a send answered No lets it finish; Stop ends it as closing would, keeps the
+// table it replaces, and the window goes on.
+TEST_F(TransferWindowTest, StopEndsASendAndKeepsTheOldTable)
+{
+    keepWindowsAnswering();
+    makeTable("NUMS", 1);
+    writeParadoxNumbers("NUMS", 10);
+    fillLists();
+    EXPECT_FALSE(m_window->stopButton->isEnabled());
+    bool stopEnabled = false;
+    select(m_window->paradoxTables(), {"NUMS"});
+    atProgress(30, [&] {
+        stopEnabled = m_window->stopButton->isEnabled();
+        m_window->close();
+    });
+    m_prompter.questionAnswers = {true, false}; // overwrite NUMS; do not stop
+    m_window->sendToSqlServerButton->click();
+    EXPECT_TRUE(stopEnabled);
+    EXPECT_FALSE(stopRequested());
+    EXPECT_EQ(s_server->query("SELECT * FROM [NUMS]").size(), 10u);
+
+    QObject::disconnect(m_window->progressBar, &QProgressBar::valueChanged, m_window.get(),
+                        nullptr);
+    makeTable("OLD", 1);
+    ASSERT_TRUE(QFile::rename(m_folder.filePath("NUMS.db"), m_folder.filePath("OLD.db")));
+    fillLists();
+    select(m_window->paradoxTables(), {"OLD"});
+    atProgress(30, [&] { m_window->stopButton->click(); });
+    m_prompter.clear();
+    m_prompter.questionAnswers = {true};
+    m_window->sendToSqlServerButton->click();
+    EXPECT_FALSE(stopRequested());
+    EXPECT_FALSE(m_window->stopButton->isEnabled());
+    EXPECT_TRUE(m_window->sendToSqlServerButton->isEnabled());
+    EXPECT_EQ(s_server->query("SELECT * FROM [OLD]").size(), 1u);
+    EXPECT_EQ(s_server->query("SELECT * FROM INFORMATION_SCHEMA.TABLES").size(), 2u);
+    const auto messages = m_prompter.of(Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("The transfer was stopped."));
+    EXPECT_EQ(items(m_window->sqlTables()), QStringList({"NUMS", "OLD"}));
 }
 
 // Three tables of one name in the window: each its own entry, sent once under a name of its
@@ -250,6 +317,7 @@ TEST_F(TransferWindowTest, TablesOfOneNameAreEachTheirOwnEntry)
     EXPECT_EQ(items(m_window->paradoxTables()), QStringList({"ORDERS", "orders", "sub/ORDERS"}));
 
     select(m_window->paradoxTables(), {"sub/ORDERS"});
+    m_prompter.questionAnswers = {true};
     m_window->deleteParadoxTablesButton->click();
     EXPECT_FALSE(QFile::exists(m_folder.filePath("sub/Orders.db")));
     EXPECT_TRUE(QFile::exists(m_folder.filePath("orders.db")));
@@ -271,6 +339,7 @@ TEST_F(TransferWindowTest, ListsTellTheTruth)
     EXPECT_EQ(m_prompter.of(Kind::Question)[0].text, "Would you like to overwrite Numbers?");
     EXPECT_EQ(items(m_window->sqlTables()), QStringList({"NUMBERS"}));
     select(m_window->sqlTables(), {"NUMBERS"});
+    m_prompter.questionAnswers = {true};
     m_window->deleteSqlTablesButton->click();
     EXPECT_TRUE(items(m_window->sqlTables()).isEmpty());
     EXPECT_TRUE(m_prompter.errorReports().empty());
