@@ -18,6 +18,9 @@ Commands
       carriage return \r and any other control character \x and two hex
       digits; table names on the command line take the same escapes.
         tabulex-batch list paradox --folder /srv/paradox
+      With --long (paradox only), each line also shows the table's code page,
+      version, rows and whether it is keyed:
+        ORDERS  code page 1252  version 5.x  1,000 rows  keyed
 
   send --to paradox|sql (--all | TABLE...)
       Sends the named tables (or all) of the other side, from the bottom of its
@@ -64,6 +67,22 @@ Checking what arrived
   --report FILE           write the run as one JSON document to FILE (send):
                           per table its rows read, written and rejected,
                           rounded values, salvage, verification and time.
+
+Code pages
+  --code-page N           the code page of the run's Paradox tables (send):
+                          towards SQL Server their text is read in N whatever
+                          their header says; towards Paradox they are written
+                          in N, and a row holding a character N cannot hold
+                          fails as a row error. N is one of the Paradox
+                          language drivers' code pages: 1252, 1250, 1251,
+                          1253, 1254, 1255, 936, 437, 850, 852, 857, 865, 866.
+  Without it a Paradox table is read in the code page its header names, and a
+  table towards Paradox is written in the first of 1252, 1250, 1251, 1253,
+  1254, 1255 and 936 that holds its rows: each row narrows the code pages
+  left to those that hold it; a row that none of them holds decides on the
+  first one left, which holds every row before, and fails as a row error, as
+  does each later row that code page cannot hold. A row that no code page
+  holds fails alone. No character is ever replaced.
 
 Paradox locks
   A Paradox table that a Paradox or BDE program may have open (its .LCK file,

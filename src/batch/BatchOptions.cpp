@@ -2,6 +2,8 @@
 
 #include "batch/NameEscapes.h"
 
+#include "paradox/CodePage.h"
+
 #include <QCommandLineParser>
 
 #include <map>
@@ -20,6 +22,8 @@ const QString kDamaged = QStringLiteral("damaged");
 const QString kRowsPerStatement = QStringLiteral("rows-per-statement");
 const QString kMaxRowErrors = QStringLiteral("max-row-errors");
 const QString kMapping = QStringLiteral("mapping");
+const QString kCodePage = QStringLiteral("code-page");
+const QString kLong = QStringLiteral("long");
 const QString kVerify = QStringLiteral("verify");
 const QString kReport = QStringLiteral("report");
 const QString kServer = QStringLiteral("server");
@@ -44,6 +48,8 @@ const std::map<QString, QList<Command>> kCommandOptions = {
     {kRowsPerStatement, {Command::Send}},
     {kMaxRowErrors, {Command::Send}},
     {kMapping, {Command::Send}},
+    {kCodePage, {Command::Send}},
+    {kLong, {Command::List}},
     {kVerify, {Command::Send}},
     {kReport, {Command::Send}},
     {kSide, {Command::Delete, Command::Rename}},
@@ -53,11 +59,12 @@ const std::map<QString, QList<Command>> kCommandOptions = {
 
 void addOptions(QCommandLineParser& parser)
 {
-    for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks})
+    for (const QString& flag : {kAll, kLocal, kNoLocal, kIgnoreStaleLocks, kLong})
         parser.addOption(QCommandLineOption(flag));
-    for (const QString& valued : {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement,
-                                  kMaxRowErrors, kMapping, kVerify, kReport, kServer, kPort,
-                                  kDatabase, kUser, kPasswordFile, kFolder, kPassword, kTimeout})
+    for (const QString& valued :
+         {kTo, kSide, kOverwrite, kCut, kDamaged, kRowsPerStatement, kMaxRowErrors, kMapping,
+          kCodePage, kVerify, kReport, kServer, kPort, kDatabase, kUser, kPasswordFile, kFolder,
+          kPassword, kTimeout})
         parser.addOption(QCommandLineOption(valued, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
     parser.addOption(QCommandLineOption(kVersion));
@@ -103,6 +110,22 @@ Mapping mappingValue(const QString& value)
     if (value == QLatin1String("faithful"))
         return Mapping::Faithful;
     throw UsageError(QStringLiteral("--mapping takes classic or faithful, not \"%1\"").arg(value));
+}
+
+// One of the code pages of the Paradox language drivers.
+int codePageValue(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    QStringList known;
+    for (const int cp : paradox::paradoxCodePages()) {
+        if (ok && cp == n)
+            return n;
+        known << QString::number(cp);
+    }
+    throw UsageError(QStringLiteral("--code-page takes a code page of the Paradox language "
+                                    "drivers (%1), not \"%2\"")
+                         .arg(known.join(QStringLiteral(", ")), value));
 }
 
 Answer answerValue(const QString& option, const QString& value)
@@ -257,6 +280,11 @@ BatchOptions parseArguments(const QStringList& arguments)
         o.maxRowErrors = maxRowErrorsValue(parser.value(kMaxRowErrors));
     if (parser.isSet(kMapping))
         o.mapping = mappingValue(parser.value(kMapping));
+    if (parser.isSet(kCodePage))
+        o.codePage = codePageValue(parser.value(kCodePage));
+    o.longList = parser.isSet(kLong);
+    if (o.longList && o.side != Side::Paradox)
+        throw UsageError(QStringLiteral("--long goes with list paradox only"));
     if (parser.isSet(kVerify)) {
         const QString v = parser.value(kVerify);
         if (v != QLatin1String("yes") && v != QLatin1String("no"))

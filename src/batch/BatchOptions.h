@@ -32,8 +32,11 @@ struct BatchOptions {
     // send: failed rows after which a table fails as a whole (0: no limit)
     int maxRowErrors = kDefaultMaxRowErrors;
     Mapping mapping = Mapping::Classic; // send: --mapping classic|faithful
-    bool verify = true;                 // send: --verify yes|no
-    std::optional<QString> report;      // send: --report FILE, the run as JSON
+    // send: --code-page, the code page Paradox tables are read or written in (0: their own)
+    int codePage = 0;
+    bool longList = false;         // list paradox --long: code page, version, rows, key per table
+    bool verify = true;            // send: --verify yes|no
+    std::optional<QString> report; // send: --report FILE, the run as JSON
 
     // Connection values given on the command line; the others come from the settings store.
     std::optional<QString> server;

@@ -5,6 +5,7 @@
 #include "batch/StopSignals.h"
 #include "core/AppInfo.h"
 #include "folders/FileTests.h"
+#include "folders/PathEncoding.h"
 #include "host/ErrorTrap.h"
 #include "tables/ListFill.h"
 #include "tables/ParadoxTableCommands.h"
@@ -12,6 +13,8 @@
 #include "transfer/TableDamage.h"
 #include "transfer/Transfers.h"
 
+#include "paradox/TableFiles.h"
+#include "paradox/TableReader.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +32,27 @@ constexpr int kParadoxNameLength = 8;
 Answer resolved(Answer given, const Console& console)
 {
     return given == Answer::Unset && console.inputIsTerminal() ? Answer::Ask : given;
+}
+
+// list paradox --long: what the table's header says of its text, version, rows and key.
+QString tableFacts(const QString& folder, const QString& entry)
+{
+    try {
+        const std::optional<std::string> root = nativePath(folder);
+        const auto file = root ? paradox::findTableEntry(*root, entry.toStdString()) : std::nullopt;
+        if (!file)
+            return QStringLiteral("cannot be read: no table file");
+        const paradox::TableHeader h = paradox::TableReader::open(*file)->header();
+        const QString codePage = h.codePage != 0 ? QStringLiteral("code page %1").arg(h.codePage)
+                                                 : QStringLiteral("no code page (read as %1)")
+                                                       .arg(QString::fromStdString(h.encoding));
+        return QStringLiteral("%1  version %2  %3  %4")
+            .arg(codePage, QString::fromStdString(h.versionText()),
+                 countText(h.recordCount) + (h.recordCount == 1 ? " row" : " rows"),
+                 h.keyFields > 0 ? QStringLiteral("keyed") : QStringLiteral("not keyed"));
+    } catch (const std::exception& e) {
+        return QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(e.what());
+    }
 }
 
 QString sideName(Side side) { return side == Side::Sql ? "SQL Server" : "Paradox"; }
@@ -211,7 +235,9 @@ int BatchRun::list()
     if (!fill(list, m_options.side))
         return kExitFailure;
     for (const QString& name : list.items())
-        m_console.result(escapedName(name));
+        m_console.result(m_options.longList ? escapedName(name) + QStringLiteral("  ") +
+                                                  tableFacts(m_fields.paradoxFolder, name)
+                                            : escapedName(name));
     return status(false);
 }
 
@@ -237,6 +263,7 @@ int BatchRun::send()
     ctx.rowsPerStatement = m_options.rowsPerStatement;
     ctx.maxRowErrors = m_options.maxRowErrors;
     ctx.mapping = m_options.mapping;
+    ctx.codePage = m_options.codePage;
     ctx.verify = m_options.verify;
     ctx.refillParadoxList = [this] {
         fillParadoxTableList(m_paradoxList, m_fields.paradoxFolder, m_host);

@@ -53,6 +53,8 @@ public:
 struct DriverOptions {
     int commandTimeout = 30;    // seconds; 0 means no limit
     int connectionTimeout = 15; // seconds; 0 means no limit
+    // The code page the text of Paradox tables is read in (0: each table's own).
+    int textCodePage = 0;
 };
 
 // One open connection of a driver. Every failure throws DataError with the driver's text.
@@ -78,6 +80,9 @@ public:
     virtual std::unique_ptr<DriverCursor> tables() = 0;
 
     virtual void setCommandTimeout(int seconds) = 0;
+    // The code page the text of the tables it opens from now on is read in (0: each table's
+    // own); drivers whose text is Unicode ignore it.
+    virtual void setTextCodePage(int) {}
 
     // True when its calls may wait on a network (see DriverCursor::mayBlock).
     virtual bool mayBlock() const { return false; }

@@ -44,6 +44,7 @@ void Connection::open(const QString& connectionString)
     DriverOptions options;
     options.commandTimeout = effective(commandTimeout);
     options.connectionTimeout = effective(connectionTimeout);
+    options.textCodePage = m_textCodePage;
     // The one reading of the string: the driver takes its settings from the keys.
     const ConnectionKeys keys = parseConnectionString(connectionString);
     if (driverKindFor(keys) != DriverKind::Odbc) {
@@ -55,6 +56,13 @@ void Connection::open(const QString& connectionString)
     runBlocking(
         {[opened, keys, options] { *opened = openDriverConnection(keys, options); }, {}, {}, true});
     m_driver = std::move(*opened);
+}
+
+void Connection::setTextCodePage(int codePage)
+{
+    m_textCodePage = codePage;
+    if (m_driver)
+        m_driver->setTextCodePage(codePage);
 }
 
 void Connection::execute(const QString& statement)

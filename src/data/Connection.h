@@ -27,6 +27,9 @@ public:
     int mode = 0;
     int commandTimeout = 30;
     int connectionTimeout = 15;
+    // The code page the text of Paradox tables is read in (0: each table's own), from the
+    // next open or statement on.
+    void setTextCodePage(int codePage);
 
     void open(const QString& connectionString);
     void execute(const QString& statement);
@@ -46,6 +49,7 @@ public:
 
 private:
     std::unique_ptr<DriverConnection> m_driver;
+    int m_textCodePage = 0;
 };
 
 } // namespace tabulex

@@ -21,6 +21,9 @@ struct CustomizeRequest {
     QStringList fieldNames = {};
     QStringList proposedTypes = {};
     QStringList key = {};
+    // The code page the run reads Paradox tables in or writes them in (0: each table's own,
+    // or the one its rows choose); the window lets the user choose another for the table.
+    int codePage = 0;
 };
 
 // The name of the data type window's row that holds the key under the faithful mapping.

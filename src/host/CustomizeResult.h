@@ -15,6 +15,8 @@ struct CustomizeResult {
     std::vector<QString> columnTypes;
     // Under the faithful mapping: the key's columns as the window left it (empty: no key).
     QStringList key = {};
+    // The code page chosen for the table (0: its own, or the one its rows choose).
+    int codePage = 0;
 };
 
 } // namespace tabulex

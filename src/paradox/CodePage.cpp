@@ -1,5 +1,6 @@
 #include "paradox/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -19,14 +20,19 @@ constexpr LanguageDriver kDrivers[] = {
     {0x4C, "ANHEBREW", 1255},
 };
 
-// What the writer records for each Windows code page it supports.
+// What the writer records for each code page it supports.
 constexpr struct {
     int codePage;
     const char* driver;
 } kWriterDrivers[] = {
-    {1250, "anczech"}, {1251, "ancyrr"},   {1252, "ANSIINTL"}, {1253, "angreek1"},
-    {1254, "ANTURK"},  {1255, "ANHEBREW"}, {936, "china"},
+    {1250, "anczech"},  {1251, "ancyrr"},  {1252, "ANSIINTL"}, {1253, "angreek1"}, {1254, "ANTURK"},
+    {1255, "ANHEBREW"}, {936, "china"},    {437, "intl"},      {850, "intl850"},   {852, "czech"},
+    {857, "turk"},      {865, "nordan40"}, {866, "cyrr"},
 };
+
+// The Windows code pages an automatic choice may take, in the order they are tried.
+constexpr int kAutomaticPages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
+                                   1257, 1258, 874,  932,  936,  949,  950};
 
 bool equalNoCase(std::string_view a, std::string_view b)
 {
@@ -38,12 +44,6 @@ bool equalNoCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
-}
-
-std::string encodingForCodePage(int codePage)
-{
-    // Code page 0 is what the SQL Link ROMAN8 driver records.
-    return codePage == 0 ? "HP-ROMAN8" : "CP" + std::to_string(codePage);
 }
 
 // Decodes one UTF-8 sequence at p (n bytes left); U+FFFD when it is not valid.
@@ -92,6 +92,30 @@ bool isAscii(const unsigned char* p, std::size_t n)
 }
 
 } // namespace
+
+std::string encodingForCodePage(int codePage)
+{
+    // Code page 0 is what the SQL Link ROMAN8 driver records.
+    return codePage == 0 ? "HP-ROMAN8" : "CP" + std::to_string(codePage);
+}
+
+const std::vector<int>& paradoxCodePages()
+{
+    static const std::vector<int> pages = [] {
+        std::vector<int> out = {1252, 1250, 1251, 1253, 1254, 1255, 936};
+        for (const auto& d : kDrivers)
+            if (d.codePage != 0 && std::find(out.begin(), out.end(), d.codePage) == out.end())
+                out.push_back(d.codePage);
+        std::sort(out.begin() + 7, out.end());
+        return out;
+    }();
+    return pages;
+}
+
+bool isWritableCodePage(int codePage)
+{
+    return driverForCodePage(codePage) && TextEncoder(encodingForCodePage(codePage)).valid();
+}
 
 const LanguageDriver* driverForCodePage(int codePage)
 {
@@ -201,6 +225,79 @@ bool TextEncoder::encode(std::string_view utf8, std::string& out, char32_t& bad)
     }
     out.resize(std::size_t(o - out.data()));
     return true;
+}
+
+CodePageChoice::CodePageChoice()
+{
+    for (int cp : kAutomaticPages)
+        if (isWritableCodePage(cp))
+            m_pages.push_back(cp);
+    m_candidates = (std::uint32_t(1) << m_pages.size()) - 1;
+}
+
+CodePageChoice::CodePageChoice(int codePage) : m_pages{codePage}, m_decided(true), m_fixed(true)
+{
+    m_candidates = 1;
+}
+
+CodePageChoice::~CodePageChoice() = default;
+CodePageChoice::CodePageChoice(CodePageChoice&&) noexcept = default;
+CodePageChoice& CodePageChoice::operator=(CodePageChoice&&) noexcept = default;
+
+std::uint32_t CodePageChoice::heldBy(char32_t c)
+{
+    const auto it = m_held.find(c);
+    if (it != m_held.end())
+        return it->second;
+    if (m_encoders.empty())
+        for (int cp : m_pages)
+            m_encoders.push_back(std::make_unique<TextEncoder>(encodingForCodePage(cp)));
+    std::string utf8, out;
+    appendUtf8(utf8, c);
+    std::uint32_t mask = 0;
+    char32_t bad = 0;
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_encoders[i]->valid() && m_encoders[i]->encode(utf8, out, bad))
+            mask |= std::uint32_t(1) << i;
+    m_held.emplace(c, mask);
+    return mask;
+}
+
+CodePageChoice::Verdict CodePageChoice::admit(const std::vector<char32_t>& characters)
+{
+    Verdict v;
+    std::uint32_t row = (std::uint32_t(1) << m_pages.size()) - 1;
+    for (char32_t c : characters)
+        row &= heldBy(c);
+    if (row & m_candidates) {
+        m_candidates &= row;
+        return v;
+    }
+    if (row == 0 && !m_decided) {
+        v.fit = Fit::NoneHolds;
+        for (char32_t c : characters)
+            if (heldBy(c) == 0)
+                v.missing.push_back(c);
+        if (v.missing.empty()) // each is held somewhere, only not together
+            v.missing = characters;
+        return v;
+    }
+    // The first candidate left holds every row before this one.
+    m_candidates &= ~(m_candidates - 1);
+    m_decided = true;
+    v.fit = Fit::NotHeld;
+    for (char32_t c : characters)
+        if (!(heldBy(c) & m_candidates))
+            v.missing.push_back(c);
+    return v;
+}
+
+int CodePageChoice::codePage() const
+{
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_candidates & (std::uint32_t(1) << i))
+            return m_pages[i];
+    return m_pages.empty() ? 1252 : m_pages.front();
 }
 
 std::string describeCharacter(char32_t c)

@@ -3,7 +3,6 @@
 #include "core/DataError.h"
 #include "staging/ParadoxFields.h"
 
-#include "paradox/CodePage.h"
 #include "paradox/Error.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableWriter.h"
@@ -20,10 +19,6 @@ namespace fs = std::filesystem;
 
 // The error number of a name that cannot be a file name.
 constexpr int kBadFileName = 52;
-
-// The Windows code pages an export may choose, in the order they are tried.
-constexpr int kCodePages[] = {1252, 1250, 1251, 1253, 1254, 1255, 1256,
-                              1257, 1258, 874,  932,  936,  949,  950};
 
 } // namespace
 
@@ -57,52 +52,6 @@ paradox::Value paradoxValueOf(const Value& v)
         return paradox::Value(v.toText().toStdString());
     }
 }
-
-namespace {
-
-QString columnName(const StagingTable& t, int column)
-{
-    return column < 0 ? QStringLiteral("(a field name)") : t.columns[size_t(column)].name;
-}
-
-// The first Windows code page, from 1252 on, that holds every character of the table. The
-// store noted each character beyond ASCII as it was inserted, so no row is read here.
-int chooseCodePage(const StagingTable& t)
-{
-    if (t.nonAscii.empty())
-        return 1252;
-    size_t bestHeld = 0;
-    char32_t missing = 0;
-    for (int cp : kCodePages) {
-        paradox::TextEncoder encoder("CP" + std::to_string(cp));
-        if (!encoder.valid() || !paradox::driverForCodePage(cp))
-            continue;
-        size_t held = 0;
-        char32_t firstMissing = 0;
-        std::string out;
-        char32_t bad = 0;
-        for (const auto& [c, column] : t.nonAscii) {
-            const std::string utf8 = QString::fromUcs4(&c, 1).toStdString();
-            if (encoder.encode(utf8, out, bad))
-                ++held;
-            else if (!firstMissing)
-                firstMissing = c;
-        }
-        if (held == t.nonAscii.size())
-            return cp;
-        if (held >= bestHeld) {
-            bestHeld = held;
-            missing = firstMissing;
-        }
-    }
-    throw DataError(QStringLiteral("The field '%1' holds text that no Windows code page can hold "
-                                   "together with the rest of the table (%2); the Paradox table "
-                                   "is not written.")
-                        .arg(columnName(t, t.nonAscii.at(missing)),
-                             QString::fromStdString(paradox::describeCharacter(missing))));
-}
-
-} // namespace
 
 void checkParadoxTableName(const QString& paradoxName)
 {
@@ -169,7 +118,7 @@ void exportToParadox(const StagingStore& store, const QString& table, const QStr
 
     try {
         paradox::WriteOptions options;
-        options.codePage = chooseCodePage(t);
+        options.codePage = t.codePages.codePage();
         options.rows = std::uint64_t(t.rowCount);
         options.replace = replace;
         options.keyFields = shape.keyFields;

@@ -34,7 +34,7 @@ struct ExportShape {
 };
 
 // Writes a staging table into the folder as the Paradox 5.x table paradoxName + ".db", in
-// the first Windows code page that holds its text; the name is one checkParadoxTableName
+// the code page its rows chose (StagingTable::codePages); the name is one checkParadoxTableName
 // passed. The files are written under temporary names and renamed into place only when
 // complete; a table of that name is replaced then when `replace` is given and otherwise,
 // like SELECT INTO, never is. eachRow runs after every row written; what it throws ends the

@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <set>
 
 #include <unistd.h>
@@ -143,6 +144,50 @@ Value columnValue(sqlite3_stmt* st, int index, JetType t)
     }
 }
 
+// The characters beyond ASCII of a text, each once, with the first column they are in.
+void collectCharacters(QStringView text, int column, std::vector<char32_t>& chars,
+                       std::vector<int>& columns)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            continue;
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            cp = QChar::surrogateToUcs4(c, text[++i].unicode());
+        if (std::find(chars.begin(), chars.end(), cp) == chars.end()) {
+            chars.push_back(cp);
+            columns.push_back(column);
+        }
+    }
+}
+
+QString characterList(const std::vector<char32_t>& missing)
+{
+    constexpr size_t kShown = 8;
+    QStringList shown;
+    for (size_t i = 0; i < missing.size() && i < kShown; ++i)
+        shown << QString::fromStdString(paradox::describeCharacter(missing[i]));
+    QString text = shown.join(QStringLiteral(", "));
+    if (missing.size() > kShown)
+        text += QStringLiteral(" and %1 more").arg(missing.size() - kShown);
+    return text;
+}
+
+// The fields (or field names) that hold the missing characters, quoted, in field order.
+QString fieldList(const StagingTable& t, const std::vector<char32_t>& chars,
+                  const std::vector<int>& columns, const std::vector<char32_t>& missing)
+{
+    std::set<int> held;
+    for (size_t i = 0; i < chars.size(); ++i)
+        if (std::find(missing.begin(), missing.end(), chars[i]) != missing.end())
+            held.insert(columns[i]);
+    QStringList names;
+    for (int c : held)
+        names << u'\'' + t.columns[size_t(c)].name + u'\'';
+    return names.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 PreparedStatement::PreparedStatement(sqlite3* db, const QString& sql)
@@ -199,7 +244,8 @@ void StagingStore::exec(const QString& sql) const
     }
 }
 
-void StagingStore::createTable(const QString& table, const std::vector<StagingField>& fields)
+void StagingStore::createTable(const QString& table, const std::vector<StagingField>& fields,
+                               int codePage)
 {
     // The texts Jet gives for a table without a name or without fields.
     if (table.isEmpty() || fields.empty())
@@ -221,7 +267,25 @@ void StagingStore::createTable(const QString& table, const std::vector<StagingFi
                    .arg(t.columns.size())
                    .arg(QLatin1String(sqliteType(f.type)));
         t.columns.push_back(f);
-        t.noteText(-1, f.name);
+    }
+    if (codePage != 0)
+        t.codePages = paradox::CodePageChoice(codePage);
+    std::vector<char32_t> chars;
+    std::vector<int> columns;
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        collectCharacters(t.columns[i].name, int(i), chars, columns);
+    const paradox::CodePageChoice::Verdict names = t.codePages.admit(chars);
+    if (names.fit != paradox::CodePageChoice::Fit::Fits) {
+        const QString which = characterList(names.missing);
+        throw DataError(
+            names.fit == paradox::CodePageChoice::Fit::NoneHolds
+                ? QStringLiteral("The field names hold %1, which no Windows code page can hold "
+                                 "together; the Paradox table is not written.")
+                      .arg(which)
+                : QStringLiteral("The field names hold %1, which code page %2 cannot hold; the "
+                                 "Paradox table is not written.")
+                      .arg(which)
+                      .arg(t.codePages.codePage()));
     }
     t.longest.assign(t.columns.size(), TextExtent());
     t.rounded.assign(t.columns.size(), 0);
@@ -275,13 +339,9 @@ void StagingTable::noteText(int column, QStringView text)
         if (c < 0x80)
             continue;
         ++seen.wideBytes;
-        char32_t cp = c;
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            cp = QChar::surrogateToUcs4(c, text[++i].unicode());
-        nonAscii.emplace(cp, column);
+            ++i;
     }
-    if (column < 0)
-        return;
     TextExtent& most = longest[size_t(column)];
     most.characters = std::max(most.characters, seen.characters);
     most.wideBytes = std::max(most.wideBytes, seen.wideBytes);
@@ -303,6 +363,30 @@ const std::vector<Value>& StagingStore::addRow(const QString& name, const std::v
         values.push_back(convertValue(row[i], t.columns[i].type, t.columns[i].name, &wasRounded));
         if (wasRounded)
             rounded.push_back(i);
+    }
+    // Text the table's code page cannot hold fails the row as it is read; nothing is changed.
+    std::vector<char32_t> chars;
+    std::vector<int> columns;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i].kind() == Value::Kind::Text)
+            collectCharacters(values[i].toString(), int(i), chars, columns);
+    if (!chars.empty()) {
+        const paradox::CodePageChoice::Verdict v = t.codePages.admit(chars);
+        if (v.fit == paradox::CodePageChoice::Fit::NoneHolds)
+            throw DataError(
+                QStringLiteral("The row holds %1 (%2), which no Windows code page "
+                               "can hold%3; the row is not sent.")
+                    .arg(characterList(v.missing), fieldList(t, chars, columns, v.missing),
+                         v.missing.size() > 1 ? QStringLiteral(" together") : QString()));
+        if (v.fit == paradox::CodePageChoice::Fit::NotHeld)
+            throw DataError(
+                QStringLiteral("The row holds %1 (%2), which code page %3 cannot hold: the "
+                               "Paradox table is written in code page %3, %4. The row is not "
+                               "sent.")
+                    .arg(characterList(v.missing), fieldList(t, chars, columns, v.missing))
+                    .arg(t.codePages.codePage())
+                    .arg(t.codePages.fixed() ? QStringLiteral("as chosen")
+                                             : QStringLiteral("which holds the rows before")));
     }
     sqlite3_stmt* st = t.insert->get();
     sqlite3_reset(st);

@@ -4,6 +4,8 @@
 #include "core/Value.h"
 #include "staging/StagingTypes.h"
 
+#include "paradox/CodePage.h"
+
 #include <QString>
 
 #include <functional>
@@ -54,10 +56,9 @@ struct StagingTable {
     QString sqliteName;
     std::vector<StagingField> columns;
     std::unique_ptr<PreparedStatement> insert;
-    // What the export needs to know without reading the rows again: every character beyond
-    // ASCII with the first column it appeared in (column names included, as column -1), each
-    // column's longest text, and the number of rows.
-    std::map<char32_t, int> nonAscii;
+    // What the export needs to know without reading the rows again: the code page, chosen
+    // as the rows arrived, each column's longest text, and the number of rows.
+    paradox::CodePageChoice codePages;
     std::vector<TextExtent> longest;
     qint64 rowCount = 0;
     // Per column: the stored values whose time was rounded to whole milliseconds.
@@ -82,13 +83,17 @@ public:
     StagingStore(const StagingStore&) = delete;
     StagingStore& operator=(const StagingStore&) = delete;
 
-    // A new table of these fields, in their order.
-    void createTable(const QString& table, const std::vector<StagingField>& fields);
+    // A new table of these fields, in their order, whose Paradox table is written in the
+    // code page (0: the one the rows choose, CodePageChoice). Refuses field names that the
+    // code page (or no one code page) can hold.
+    void createTable(const QString& table, const std::vector<StagingField>& fields,
+                     int codePage = 0);
     void dropTable(const QString& table);
     bool hasTable(const QString& table) const;
-    // One value per field, converted by convertValue; a value its field cannot hold fails
-    // the whole row with DataError, and nothing of it is kept. A failure to store the row
-    // throws StoreFailure. The values as stored, until the next row.
+    // One value per field, converted by convertValue; a value its field cannot hold, or text
+    // that the table's code page cannot hold, fails the whole row with DataError, and nothing
+    // of it is kept. A failure to store the row throws StoreFailure. The values as stored,
+    // until the next row.
     const std::vector<Value>& addRow(const QString& table, const std::vector<Value>& values);
 
     // The table of that name; throws DataError when there is none.

@@ -1,5 +1,6 @@
 #include "transfer/StagedParadoxTable.h"
 
+#include "core/DataError.h"
 #include "core/SqlQuoting.h"
 #include "staging/ParadoxExport.h"
 #include "staging/ParadoxFields.h"
@@ -38,8 +39,28 @@ void StagedParadoxTable::dropLeftover() { discard(); }
 
 void StagedParadoxTable::create()
 {
-    openedStore(m_store).createTable(m_table, m_fields);
+    int codePage = m_codePage;
+    bool alphaKey = false;
+    for (int i = 0; i < m_shape.keyFields && size_t(i) < m_shape.order.size(); ++i) {
+        const staging::ColumnType& type = m_fields[size_t(m_shape.order[size_t(i)])].type;
+        alphaKey = alphaKey || type.paradoxType == paradox::FieldType::Alpha;
+    }
+    // The writer orders Alpha keys by the bytes of code page 1252 only.
+    if (alphaKey && codePage != 0 && codePage != 1252)
+        throw DataError(QStringLiteral("The key of %1 holds an Alpha field, which is written in "
+                                       "code page 1252 only, not %2.")
+                            .arg(m_paradoxName)
+                            .arg(codePage));
+    if (alphaKey)
+        codePage = 1252;
+    openedStore(m_store).createTable(m_table, m_fields, codePage);
     m_created = true;
+}
+
+int StagedParadoxTable::codePage() const
+{
+    const staging::StagingStore& store = openedStore(m_store);
+    return store.hasTable(m_table) ? store.table(m_table).codePages.codePage() : m_codePage;
 }
 
 std::unique_ptr<RowTarget> StagedParadoxTable::rows(const std::vector<ColumnPlan>& columns,

@@ -34,6 +34,11 @@ public:
     void setFields(std::vector<staging::StagingField> fields, qint64 rows);
     // How the export lays the table out (the faithful mapping's key fields first).
     void setShape(staging::ExportShape shape) { m_shape = std::move(shape); }
+    // The code page the table is written in (0: the one its rows choose). A table whose key
+    // holds an Alpha field is written in code page 1252 only.
+    void setCodePage(int codePage) { m_codePage = codePage; }
+    // The code page the rows chose or were given, while the staging table is there.
+    int codePage() const;
     // Drops a staging table left over under this name.
     void dropLeftover();
     // The staging table of the fields set.
@@ -61,6 +66,7 @@ private:
     QString m_paradoxName;
     std::vector<staging::StagingField> m_fields;
     staging::ExportShape m_shape;
+    int m_codePage = 0;
     bool m_created = false; // created and not yet dropped
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/DataError.h"
 #include "drivers/paradox/ParadoxCursor.h"
+#include "paradox/CodePage.h"
 #include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 #include "paradox/TableFiles.h"
@@ -27,10 +28,12 @@ std::optional<fs::path> tableFile(const QString& folder, const QString& table)
     }
 }
 
-std::unique_ptr<paradox::TableReader> salvageReader(const fs::path& file)
+std::unique_ptr<paradox::TableReader> salvageReader(const fs::path& file, int codePage = 0)
 {
     paradox::ReadOptions options;
     options.salvage = true;
+    if (codePage != 0)
+        options.encoding = paradox::encodingForCodePage(codePage);
     return paradox::TableReader::open(file, options);
 }
 
@@ -72,7 +75,7 @@ std::optional<TableDamage> findDamage(const QString& folder, const QString& tabl
 }
 
 std::unique_ptr<DriverCursor> openSalvaged(const QString& folder, const QString& table,
-                                           qint64 records)
+                                           qint64 records, int codePage)
 {
     const auto file = tableFile(folder, table);
     if (!file)
@@ -80,8 +83,8 @@ std::unique_ptr<DriverCursor> openSalvaged(const QString& folder, const QString&
             table, QStringLiteral("there is no table of that name in %1").arg(folder)));
     try {
         return std::make_unique<paradoxdriver::ParadoxCursor>(
-            salvageReader(*file), table, -1, std::filesystem::path{}, paradox::TableStamp{},
-            nullptr, records);
+            salvageReader(*file, codePage), table, -1, std::filesystem::path{},
+            paradox::TableStamp{}, nullptr, records);
     } catch (const paradox::Error& e) {
         throw DataError(paradoxdriver::tableError(table, QString::fromStdString(e.cause())));
     }

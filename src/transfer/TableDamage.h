@@ -27,7 +27,7 @@ std::optional<TableDamage> findDamage(const QString& folder, const QString& tabl
 // The records of a salvage read of the table, as the send reads a source; `records` is the
 // count findDamage gave.
 std::unique_ptr<DriverCursor> openSalvaged(const QString& folder, const QString& table,
-                                           qint64 records);
+                                           qint64 records, int codePage = 0);
 
 // The question before a damaged table is sent: the report and the records that can be read.
 QString salvageQuestion(const QString& table, const TableDamage& damage);

@@ -67,6 +67,8 @@ struct Run {
     QString current;
     // The window's outcome for the table in hand; nullopt under the default mapping.
     std::optional<CustomizeResult> chosen;
+    // The code page of the table in hand: the run's, or the window's choice.
+    int codePage = 0;
     TransferSummary summary;
 };
 
@@ -121,9 +123,12 @@ std::vector<ColumnPlan> chosenPlans(const Fields& fields, const std::vector<QStr
 bool customize(Run& run, Recordset& source, const CustomizeRequest& request, Direction d,
                std::vector<ColumnPlan>& plans)
 {
-    const auto result = run.ctx.host->prompter().customizeTypes(request);
+    CustomizeRequest asked = request;
+    asked.codePage = run.codePage;
+    const auto result = run.ctx.host->prompter().customizeTypes(asked);
     if (!result)
         return false;
+    run.codePage = result->codePage;
     run.current = result->statement;
     if (run.current == request.head) {
         plans = defaultPlans(source.fields(), d);
@@ -222,6 +227,8 @@ public:
     // After the table took its name, or after it did not (`complete`: all its rows came).
     virtual void published(Run& run) = 0;
     virtual void unpublished(bool complete) = 0;
+    // The source once more, when the data type window chose another code page to read it in.
+    virtual bool readIn(Run&, Recordset&, const QString&) { return true; }
     // After either: the table's leftovers go, with what may be reported.
     virtual void cleanUp(Run&) {}
     // The table is done with, however its send ended.
@@ -317,7 +324,7 @@ bool prepareTable(Run& run, SendDirection& d, const QString& table, const QStrin
 {
     return run.step(120, select, [&] { d.openSource(source, select); }) &&
            planTable(run, source, d.request(table), d, plans, runEnds) &&
-           d.create(run, source, plans);
+           d.readIn(run, source, select) && d.create(run, source, plans);
 }
 
 // Reads the published table back and compares its rows with those sent; a difference is
@@ -388,6 +395,7 @@ QStringList fieldNames(const Recordset& source)
 bool sendTable(Run& run, SendDirection& d, const QString& table)
 {
     run.chosen.reset();
+    run.codePage = run.ctx.codePage;
     QElapsedTimer clock;
     clock.start();
     TableResult result;
@@ -582,6 +590,11 @@ public:
     void published(Run&) override
     {
         m_written.insert(m_table->paradoxName().toUpper());
+        if (const int cp = m_writtenIn; cp != 1252)
+            ctx.host->tableMessage(
+                QStringLiteral("The Paradox table %1 is written in code page %2.")
+                    .arg(m_table->paradoxName())
+                    .arg(cp));
         if (m_shape && !m_shape->moved.isEmpty())
             ctx.host->tableMessage(m_shape->moved);
         if (const QString rounded = m_table->roundedValuesMessage(); !rounded.isEmpty())
@@ -641,6 +654,7 @@ private:
 
     std::unique_ptr<staging::StagingStore> m_store;
     std::optional<StagedParadoxTable> m_table;
+    int m_writtenIn = 1252;              // the code page of the table published last
     QString m_source;                    // the SQL Server table in hand
     QStringList m_key;                   // its primary key, under the faithful mapping
     ParadoxRecords m_records;            // its columns' Paradox fields, under it too
@@ -752,7 +766,10 @@ bool ToParadox::create(Run& run, const Recordset& source, const std::vector<Colu
     }) && run.step(130, {}, [&] {
         m_table->dropLeftover();
         ctx.host->processEvents();
-    }) && run.step(134, created, [&] { m_table->create(); });
+    }) && run.step(134, created, [&] {
+        m_table->setCodePage(run.codePage);
+        m_table->create();
+    });
 }
 
 bool ToParadox::publish(Run& run)
@@ -767,6 +784,7 @@ bool ToParadox::publish(Run& run)
                 (locks.state == LockVerdict::State::Stale && !m_staleAgreed))
                 throw DataError(lockRefusal(locks, m_table->paradoxName(), TableChange::Overwrite));
         }
+        m_writtenIn = m_table->codePage();
         m_table->publish(folder, m_answer == true, [&] {
             ctx.host->processEvents();
             stopIfRequested();
@@ -788,6 +806,7 @@ public:
         const QStringList names = sqlServerNames(*ctx.paradoxList);
         for (int i = 0; i < ctx.paradoxList->count(); ++i)
             m_names.insert(ctx.paradoxList->item(i), names[i]);
+        paradox.setTextCodePage(ctx.codePage);
         openConnections(run, 106);
         // The run's mark: its lock, held by this connection, says that the run lives.
         if (sql.state() != ado::adStateClosed) {
@@ -820,8 +839,26 @@ public:
     }
     void openSource(Recordset& source, const QString& select) override
     {
+        paradox.setTextCodePage(ctx.codePage);
+        m_readIn = ctx.codePage;
         source.open(select, paradox);
         salvageIfDamaged(source);
+    }
+    bool readIn(Run& run, Recordset& source, const QString& select) override
+    {
+        if (run.codePage == m_readIn)
+            return true;
+        return run.step(120, select, [&] {
+            m_readIn = run.codePage;
+            paradox.setTextCodePage(run.codePage);
+            source.close();
+            if (m_damage)
+                source.openCursor(
+                    openSalvaged(ctx.paradoxFolder(), m_source, m_damage->records, run.codePage),
+                    true);
+            else
+                source.open(select, paradox);
+        });
     }
     CustomizeRequest request(const QString& table) const override
     {
@@ -978,7 +1015,8 @@ private:
             return;
         }
         source.close();
-        source.openCursor(openSalvaged(ctx.paradoxFolder(), m_source, m_damage->records), true);
+        source.openCursor(
+            openSalvaged(ctx.paradoxFolder(), m_source, m_damage->records, ctx.codePage), true);
     }
 
     // The salvaged table's report goes beside the rejected rows, and its end message says so.
@@ -1015,6 +1053,7 @@ private:
     const QString m_mark = newRunMark();
     QHash<QString, QString> m_names; // each Paradox item's SQL Server name
     QString m_source;                // the Paradox item of the table in hand
+    int m_readIn = 0;                // the code page its source is read in
     QString m_table;                 // the SQL Server name of the table in hand
     std::optional<SqlTableSwap> m_swap;
     std::optional<bool> m_answer;

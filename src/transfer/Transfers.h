@@ -34,6 +34,9 @@ struct TransferContext {
     int rowsPerStatement = kDefaultRowsPerStatement;
     // Failed rows after which a table fails as a whole and is not sent (0: no limit).
     int maxRowErrors = kDefaultMaxRowErrors;
+    // The code page of the run's tables: Paradox tables are read in it, and tables towards
+    // Paradox written in it (0: each table's own, or the one its rows choose).
+    int codePage = 0;
     // The module and procedure the error reports name.
     QString module = QStringLiteral("Form2");
     // Each table read back from the target once it has its name, and compared with what was

@@ -222,3 +222,43 @@ TEST(TextDecoding, keepsTheLastLetterOfCodePagesThatCombine)
         EXPECT_EQ(back, text) << cp;
     }
 }
+
+// The code page narrows row by row; the row none of those left holds decides on the first one
+// left, which holds every row before it.
+TEST(CodePageChoice, narrowsThenDecidesOnTheFirstCandidateLeft)
+{
+    using paradox::CodePageChoice;
+    using Fit = CodePageChoice::Fit;
+    CodePageChoice latin;
+    EXPECT_EQ(latin.admit({U'ü'}).fit, Fit::Fits);
+    EXPECT_EQ(latin.admit({U'ç'}).fit, Fit::Fits);
+    EXPECT_FALSE(latin.decided());
+    // Held by no code page: fails alone and leaves the choice open.
+    const auto emoji = latin.admit({U'ş', U'\U0001F600'});
+    EXPECT_EQ(emoji.fit, Fit::NoneHolds);
+    EXPECT_EQ(emoji.missing, std::vector<char32_t>({U'\U0001F600'}));
+    EXPECT_FALSE(latin.decided());
+    const auto cyrillic = latin.admit({U'ü', U'Ж'});
+    EXPECT_EQ(cyrillic.fit, Fit::NotHeld);
+    EXPECT_EQ(cyrillic.missing, std::vector<char32_t>({U'Ж'}));
+    EXPECT_TRUE(latin.decided());
+    EXPECT_EQ(latin.codePage(), 1252);
+    EXPECT_EQ(latin.admit({U'ş'}).fit, Fit::NotHeld); // 1254 would have held it
+    EXPECT_EQ(latin.admit({U'ß'}).fit, Fit::Fits);
+
+    // Cyrillic first: 1251, or 936, which also holds ü; ç then decides on 936.
+    CodePageChoice cyrillicFirst;
+    EXPECT_EQ(cyrillicFirst.admit({U'Ж'}).fit, Fit::Fits);
+    EXPECT_EQ(cyrillicFirst.codePage(), 1251);
+    EXPECT_EQ(cyrillicFirst.admit({U'ü'}).fit, Fit::Fits);
+    EXPECT_EQ(cyrillicFirst.codePage(), 936);
+    EXPECT_EQ(cyrillicFirst.admit({U'ç'}).fit, Fit::NotHeld);
+    EXPECT_EQ(cyrillicFirst.codePage(), 936);
+
+    CodePageChoice fixed(866);
+    EXPECT_TRUE(fixed.decided());
+    EXPECT_EQ(fixed.admit({U'Ж'}).fit, Fit::Fits);
+    const auto notHeld = fixed.admit({U'\U0001F600'});
+    EXPECT_EQ(notHeld.fit, Fit::NotHeld);
+    EXPECT_EQ(fixed.codePage(), 866);
+}

@@ -228,19 +228,85 @@ TEST_F(TransferTest, ProgressBarShowsTheShareOfRowsDoneThenRests)
     EXPECT_TRUE(paradoxRows("Empty").empty());
 }
 
-TEST_F(TransferTest, ParadoxTextGetsTheFirstWindowsCodePageThatHoldsIt)
+// Towards Paradox each row narrows the code pages that could hold the table; the row that
+// none of those left holds fails at once, as does a row that no code page holds, and the
+// rest arrive.
+TEST_F(TransferTest, ParadoxTextCostsARowNotTheTableWhenNoCodePageHoldsIt)
 {
     makeSqlTable("Cyr", {QString::fromUtf8("Привет, мир")});
-    makeSqlTable("Mixed", {QString::fromUtf8("שלום"), QString::fromUtf8("สวัสดี")});
-    toParadox({"Cyr", "Mixed"});
+    makeSqlTable("Mixed", {QString::fromUtf8("Müller"), QString::fromUtf8("Ça va"),
+                           QString::fromUtf8("Größe 😀"), QString::fromUtf8("Жуков"),
+                           QString::fromUtf8("Größe")});
+    const TransferSummary s = toParadox({"Cyr", "Mixed"});
     auto reader =
         paradox::TableReader::open(*paradox::findTableFile(folder().toStdString(), "Cyr"));
     EXPECT_EQ(reader->header().codePage, 1251);
     EXPECT_EQ(column(paradoxRows("Cyr")), QStringList({QString::fromUtf8("Привет, мир")}));
-    // No one code page holds both: the table is not written, and the report names the field.
+    reader = paradox::TableReader::open(*paradox::findTableFile(folder().toStdString(), "Mixed"));
+    EXPECT_EQ(reader->header().codePage, 1252);
+    EXPECT_EQ(column(paradoxRows("Mixed")),
+              QStringList({QString::fromUtf8("Müller"), QString::fromUtf8("Ça va"),
+                           QString::fromUtf8("Größe")}));
+    EXPECT_EQ(s.tablesSent, 2);
+    EXPECT_EQ(s.rowsFailed, 2);
+    // Each failure is reported as its row is read, naming the characters and the code page.
+    const std::vector<QString> reports = host.prompts.errorReports();
+    ASSERT_EQ(reports.size(), 2u);
+    // The emoji fails alone, before anything is decided; the Cyrillic row then decides.
+    EXPECT_TRUE(reports[0].startsWith(
+        QString::fromUtf8("The row holds U+1F600 '😀' ('v'), which no Windows code page can hold;")))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[1].startsWith(QString::fromUtf8(
+        "The row holds U+0416 'Ж', U+0443 'у', U+043A 'к', U+043E 'о', U+0432 'в' ('v'), which "
+        "code page 1252 cannot hold")))
+        << reports[1].toStdString();
+    EXPECT_TRUE(reports[1].contains("sql: INSERT INTO [Mixed] VALUES("));
+    // The table's end names its code page when it is not 1252.
+    QStringList messages;
+    for (const auto& m : host.prompts.of(Kind::Message))
+        messages << m.text;
+    EXPECT_TRUE(messages.contains("The Paradox table Cyr is written in code page 1251."))
+        << messages.join("\n").toStdString();
+    EXPECT_FALSE(messages.filter("Mixed is written in").size());
+}
+
+// A code page given for the run: towards Paradox the rows it cannot hold fail, towards SQL
+// Server a table is read in it whatever its header says.
+TEST_F(TransferTest, TheRunsCodePageWritesAndReadsInIt)
+{
+    makeSqlTable("Given", {QString::fromUtf8("Жуков"), QString::fromUtf8("Ça va")});
+    TransferContext ctx = context();
+    ctx.codePage = 866;
+    sqlList.addItem("Given");
+    sqlList.select({"Given"});
+    const TransferSummary s = sendTablesToParadox(ctx);
+    EXPECT_EQ(s.rowsFailed, 1);
     ASSERT_EQ(host.prompts.errorReports().size(), 1u);
-    EXPECT_TRUE(host.prompts.errorReports()[0].contains("'v'"));
-    EXPECT_FALSE(paradox::findTableFile(folder().toStdString(), "Mixed"));
+    EXPECT_TRUE(host.prompts.errorReports()[0].contains(
+        QString::fromUtf8("U+00C7 'Ç' ('v'), which code page 866 cannot hold: the Paradox table "
+                          "is written in code page 866, as chosen.")));
+    const auto file = *paradox::findTableFile(folder().toStdString(), "Given");
+    EXPECT_EQ(paradox::TableReader::open(file)->header().codePage, 866);
+    EXPECT_EQ(column(paradoxRows("Given")), QStringList({QString::fromUtf8("Жуков")}));
+
+    // Read as 1251 the bytes of 866 are other letters; read as 866 they are the same again.
+    host.prompts.clear();
+    paradox::ReadOptions asWindows;
+    asWindows.encoding = "CP1251";
+    std::vector<paradox::Value> row;
+    ASSERT_TRUE(paradox::TableReader::open(file, asWindows)->next(row));
+    EXPECT_NE(row[0], paradox::Value("Жуков"));
+    refillParadoxList();
+    for (const int cp : {1251, 866}) {
+        server->reset();
+        sqlList.clear();
+        ctx = context();
+        ctx.codePage = cp;
+        paradoxList.select({"GIVEN"});
+        sendTablesToSqlServer(ctx);
+        EXPECT_EQ(column(sqlRows("GIVEN")) == QStringList({QString::fromUtf8("Жуков")}), cp == 866)
+            << column(sqlRows("GIVEN")).join(",").toStdString();
+    }
 }
 
 TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByTheParadoxName)

@@ -5,6 +5,7 @@
 #include "core/MemoryCursor.h"
 #include "drivers/paradox/ParadoxCursor.h"
 #include "drivers/paradox/ParadoxStatement.h"
+#include "paradox/CodePage.h"
 #include "paradox/Error.h"
 #include "paradox/FileNames.h"
 #include "paradox/TableFiles.h"
@@ -36,7 +37,7 @@ ParadoxStatement parsed(const QString& statement)
 } // namespace
 
 std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const ConnectionKeys& keys,
-                                                           const DriverOptions&)
+                                                           const DriverOptions& options)
 {
     QString folder = keys.value(u"DefaultDir").value_or(QString());
     if (folder.isEmpty())
@@ -46,7 +47,9 @@ std::unique_ptr<ParadoxConnection> ParadoxConnection::open(const ConnectionKeys&
     std::error_code ec;
     if (!fs::is_directory(pathOf(folder), ec))
         throw DataError(QStringLiteral("The Paradox folder %1 does not exist.").arg(folder));
-    return std::unique_ptr<ParadoxConnection>(new ParadoxConnection(folder));
+    std::unique_ptr<ParadoxConnection> c(new ParadoxConnection(folder));
+    c->setTextCodePage(options.textCodePage);
+    return c;
 }
 
 ParadoxConnection::ParadoxConnection(QString folder)
@@ -86,7 +89,10 @@ std::unique_ptr<DriverCursor> ParadoxConnection::query(const QString& statement)
     const fs::path file = tableFile(s.table);
     try {
         paradox::TableStamp stamp = paradox::stampOf(file);
-        auto reader = paradox::TableReader::open(file);
+        paradox::ReadOptions read;
+        if (m_codePage != 0)
+            read.encoding = paradox::encodingForCodePage(m_codePage);
+        auto reader = paradox::TableReader::open(file, read);
         std::optional<paradox::TableShape> shape;
         try {
             shape = paradox::readTableShape(file);

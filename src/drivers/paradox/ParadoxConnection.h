@@ -24,6 +24,7 @@ public:
     std::unique_ptr<DriverCursor> query(const QString& statement) override;
     std::unique_ptr<DriverCursor> tables() override;
     void setCommandTimeout(int) override {}
+    void setTextCodePage(int codePage) override { m_codePage = codePage; }
 
     const QString& folder() const { return m_folder; }
 
@@ -34,6 +35,7 @@ private:
 
     QString m_folder;
     std::filesystem::path m_path;
+    int m_codePage = 0;
 };
 
 } // namespace tabulex::paradoxdriver

@@ -1,6 +1,8 @@
 // pxdump TABLE.db: prints a Paradox table as JSON lines: the header facts, one object per
 // field, then one object per record. A damaged table gives a message and exit status 1;
 // with --salvage, the records that can be trusted and the damage report on standard error.
+// --code-page N (or --encoding NAME) reads the text in that code page whatever the header says.
+#include "paradox/CodePage.h"
 #include "paradox/DamageReport.h"
 #include "paradox/Error.h"
 #include "paradox/TableReader.h"
@@ -170,7 +172,8 @@ void flush(std::string& out)
 
 int usage()
 {
-    std::fputs("usage: pxdump [--encoding ICONV-NAME] [--salvage] TABLE.db\n", stderr);
+    std::fputs("usage: pxdump [--code-page N | --encoding ICONV-NAME] [--salvage] TABLE.db\n",
+               stderr);
     return 2;
 }
 
@@ -183,7 +186,14 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--encoding") == 0 && i + 1 < argc)
             options.encoding = argv[++i];
-        else if (std::strcmp(argv[i], "--salvage") == 0)
+        else if (std::strcmp(argv[i], "--code-page") == 0 && i + 1 < argc) {
+            int codePage = 0;
+            const char* n = argv[++i];
+            const auto [end, ec] = std::from_chars(n, n + std::strlen(n), codePage);
+            if (ec != std::errc() || *end != 0 || codePage <= 0)
+                return usage();
+            options.encoding = paradox::encodingForCodePage(codePage);
+        } else if (std::strcmp(argv[i], "--salvage") == 0)
             options.salvage = true;
         else if (!file && argv[i][0] != '-')
             file = argv[i];

@@ -5,6 +5,7 @@
 #include "core/AppInfo.h"
 #include "core/StopRequest.h"
 #include "customize/AppliedTypes.h"
+#include "customize/CodePagePreview.h"
 #include "customize/DataTypeCatalogue.h"
 #include "customize/TypeProposals.h"
 #include "folders/FileTests.h"
@@ -15,12 +16,14 @@
 #include "ui/common/WindowPointer.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -118,9 +121,11 @@ void DataTypeWindow::createControls()
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
     buttons->addWidget(helpButton);
+    createCodePageControls();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(lists, 1);
     layout->addWidget(changeFrame);
+    layout->addWidget(codePageFrame);
     layout->addLayout(buttons);
     resize(520, 420);
 }
@@ -146,6 +151,53 @@ void DataTypeWindow::load()
     });
     m_changed = false;
     trap.step(106, [&] { fillProposals(); });
+    fillCodePages();
+}
+
+void DataTypeWindow::createCodePageControls()
+{
+    codePageFrame = new QGroupBox(QStringLiteral("Code page"), this);
+    codePageBox = new QComboBox(codePageFrame);
+    previewList = new QListWidget(codePageFrame);
+    previewList->setSelectionMode(QAbstractItemView::NoSelection);
+    previewList->setMaximumHeight(110);
+    auto* l = new QVBoxLayout(codePageFrame);
+    l->addWidget(codePageBox);
+    l->addWidget(previewList);
+    connect(codePageBox, &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
+    resize(520, 560);
+}
+
+void DataTypeWindow::fillCodePages()
+{
+    const QSignalBlocker quiet(codePageBox);
+    codePageBox->clear();
+    codePageBox->addItem(m_request.target == kSqlServerTarget
+                             ? QStringLiteral("As the table's header names it")
+                             : QStringLiteral("The first that holds the rows (1252 first)"),
+                         0);
+    for (const CodePageEntry& e : codePageEntries())
+        codePageBox->addItem(e.title, e.codePage);
+    const int at = codePageBox->findData(m_request.codePage);
+    codePageBox->setCurrentIndex(at < 0 ? 0 : at);
+    showPreview();
+}
+
+int DataTypeWindow::chosenCodePage() const { return codePageBox->currentData().toInt(); }
+
+void DataTypeWindow::showPreview()
+{
+    previewList->clear();
+    QStringList lines;
+    try {
+        lines = previewTextValues(m_request.target, m_request.sourceConnectionString,
+                                  m_request.tableName, chosenCodePage());
+    } catch (const std::exception& e) {
+        lines << QStringLiteral("(the values cannot be read: %1)").arg(QString::fromUtf8(e.what()));
+    }
+    if (lines.isEmpty())
+        lines << QStringLiteral("(no text values)");
+    previewList->addItems(lines);
 }
 
 void DataTypeWindow::fillProposals()
@@ -258,6 +310,7 @@ void DataTypeWindow::onOk()
         outcome.columnNames.assign(applied.columns.begin(), applied.columns.end());
     });
     outcome.columnTypes.assign(types.begin(), types.end());
+    outcome.codePage = chosenCodePage();
     m_changed = false;
     m_outcome = std::move(outcome);
     unload();

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,10 @@ public:
     QPushButton* helpButton;
     QPushButton* cancelButton;
     QLabel* spacerLabel;
+    // The table's code page and the first values of its text fields as they read in it.
+    QGroupBox* codePageFrame;
+    QComboBox* codePageBox;
+    QListWidget* previewList;
 
     // Colours, pointer and the proposals for the request's table: before the window shows.
     void load();
@@ -59,6 +64,11 @@ public:
     bool unload();
     bool isUnloaded() const { return m_unloaded; }
 
+    // The code page chosen in the list (0: the table's own, or the one its rows choose).
+    int chosenCodePage() const;
+    // Shows the text values as they read in the chosen code page.
+    void showPreview();
+
     // The chosen type of each field, in field order.
     QStringList chosenTypes() const;
     bool changed() const { return m_changed; }
@@ -73,6 +83,8 @@ private:
     void createControls();
     void selectRow(int row);
     void fillProposals();
+    void createCodePageControls();
+    void fillCodePages();
     QStringList fieldNames() const;
     // Empty when the typed text is a type the target accepts, else the refusal's text.
     QString typeRefusal(const QString& text) const;

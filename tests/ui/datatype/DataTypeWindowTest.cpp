@@ -2,9 +2,13 @@
 #include "EveryTypeTable.h"
 #include "ScriptedPrompter.h"
 #include "StandinServer.h"
+#include "TestPaths.h"
 #include "connect/ConnectionStrings.h"
 #include "core/AppInfo.h"
+#include "paradox/Layout.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -278,6 +282,40 @@ TEST_F(DataTypeWindowTest, UnderTheFaithfulMappingItShowsItsTypesAndTheKeyForThe
               "PRIMARY KEY ([Name],[Id]))");
     EXPECT_EQ(m_window->outcome()->key, QStringList({"Name", "Id"}));
     EXPECT_EQ(m_window->outcome()->columnTypes.size(), 2u);
+}
+
+// A table whose header names the wrong code page: the preview shows its text as it reads in
+// the code page chosen, and OK hands that code page on.
+TEST_F(DataTypeWindowTest, ThePreviewShowsTheTextAsItReadsInTheChosenCodePage)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    const QString db = m_folder.path() + "/AREACODES.DB";
+    ASSERT_TRUE(QFile::copy(paradoxFixtures() + "/db/AREACODES.DB", db));
+    QFile f(db);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(qint64(paradox::layout::kCodePageAt)));
+    ASSERT_EQ(f.write("\x52\x03", 2), 2); // 850; the text is 1252's
+    f.close();
+    open("MSSQL", "AREACODES", "CREATE TABLE [AREACODES](");
+    const auto preview = [&] { return items(m_window->previewList).join('\n'); };
+    EXPECT_TRUE(preview().contains(QString::fromUtf8("Cities: San JosÚ")))
+        << preview().toStdString();
+    m_window->codePageBox->setCurrentIndex(m_window->codePageBox->findData(1252));
+    EXPECT_TRUE(preview().contains(QString::fromUtf8("Cities: San José")))
+        << preview().toStdString();
+    QTest::mouseClick(m_window->okButton, Qt::LeftButton);
+    ASSERT_TRUE(m_window->outcome());
+    EXPECT_EQ(m_window->outcome()->codePage, 1252);
+
+    // Towards Paradox the preview marks what the code page cannot hold.
+    s_server->execute("CREATE TABLE [Names]([name] NVARCHAR(20))");
+    s_server->execute(QString::fromUtf8("INSERT INTO [Names] VALUES(N'Жуков')"));
+    open("Paradox", "Names", "CREATE TABLE `Names`(");
+    m_window->codePageBox->setCurrentIndex(m_window->codePageBox->findData(1252));
+    EXPECT_EQ(preview(), QString::fromUtf8("name: Жуков  [code page 1252 cannot hold U+0416 'Ж', "
+                                           "U+0443 'у', U+043A 'к', U+043E 'о', U+0432 'в']"));
+    m_window->codePageBox->setCurrentIndex(m_window->codePageBox->findData(1251));
+    EXPECT_EQ(preview(), QString::fromUtf8("name: Жуков"));
 }
 
 TEST_F(DataTypeWindowTest, HelpForEachTarget)
