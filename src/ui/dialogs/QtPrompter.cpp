@@ -199,7 +199,7 @@ void QtPrompter::openUrl(const QUrl& url)
     // No viewer took it: the user opens it by hand.
     const QString where =
         url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    message(QStringLiteral("Nothing on this computer could open the help. It is at:\r\n") + where,
+    message(QStringLiteral("Nothing on this computer could open this. It is at:\r\n") + where,
             appTitle());
 }
 
