@@ -10,7 +10,11 @@
 // row count, each in a child process. Then, with every reply of the stand-in delayed by 1 ms
 // as on a network, the transfer to SQL Server with one INSERT per row against the same with
 // many rows to a statement.
+// Then each transfer with its verification (the table read back and compared) over the same
+// without, both directions (--only-verify: only this and the peak memory, which is measured
+// with verification on).
 // Last line: p2s_ratio=<x> s2p_ratio=<y> peak_mb=<z> latency_speedup=<w>
+// verify_overhead_p2s=<a> verify_overhead_s2p=<b>
 #include "BenchTable.h"
 #include "BigTable.h"
 #include "StandinServer.h"
@@ -85,7 +89,8 @@ private:
 };
 
 TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folder,
-                            const QString& table, int rowsPerStatement = kDefaultRowsPerStatement)
+                            const QString& table, int rowsPerStatement = kDefaultRowsPerStatement,
+                            bool verify = true)
 {
     BenchHost host;
     MemoryTableList sqlList, paradoxList;
@@ -97,6 +102,7 @@ TransferSummary runTransfer(bool toSql, const QString& sql, const QString& folde
     ctx.paradoxConnectionString = [folder] { return paradoxConnectionString(folder); };
     ctx.paradoxFolder = [folder] { return folder; };
     ctx.rowsPerStatement = rowsPerStatement;
+    ctx.verify = verify;
     (toSql ? paradoxList : sqlList).addItem(table);
     (toSql ? paradoxList : sqlList).select({table});
     return toSql ? sendTablesToSqlServer(ctx) : sendTablesToParadox(ctx);
@@ -306,8 +312,72 @@ double latencySpeedup(test::StandinServer& server, const QString& folder, int ro
     return took[0] / took[1];
 }
 
-int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s)
+// Each direction's time with verification over its time without, on the same table: a
+// Paradox table to SQL Server, then that table back to Paradox. Both fail when a table is
+// not verified.
+std::pair<double, double> verifyOverhead(test::StandinServer& server, const QString& dir, int rows)
 {
+    const QString sql = server.connectionString();
+    const QString src = dir + QStringLiteral("/vsrc"), dst = dir + QStringLiteral("/vdst");
+    QDir().mkpath(src);
+    QDir().mkpath(dst);
+    const QString table = QStringLiteral("VBENCH");
+    writeParadoxTable(src, table, rows);
+    double took[2][2] = {{0, 0}, {0, 0}}; // [direction][verify]
+    for (int verify = 0; verify < 2; ++verify) {
+        if (verify)
+            server.execute(QStringLiteral("DROP TABLE [VBENCH]"));
+        QElapsedTimer t;
+        t.start();
+        const TransferSummary s =
+            runTransfer(true, sql, src, table, kDefaultRowsPerStatement, verify == 1);
+        took[0][verify] = seconds(t);
+        if (s.rowsCopied != rows || s.tablesVerified != verify)
+            throw std::runtime_error("the transfer to SQL Server was not whole and verified");
+    }
+    for (int verify = 0; verify < 2; ++verify) {
+        QFile::remove(dst + QStringLiteral("/VBENCH.db"));
+        QElapsedTimer t;
+        t.start();
+        const TransferSummary s =
+            runTransfer(false, sql, dst, table, kDefaultRowsPerStatement, verify == 1);
+        took[1][verify] = seconds(t);
+        if (s.rowsCopied != rows || s.tablesVerified != verify)
+            throw std::runtime_error("the transfer to Paradox was not whole and verified");
+    }
+    server.execute(QStringLiteral("DROP TABLE [VBENCH]"));
+    std::printf("verification at %d rows: paradox->sqlserver %.2f s without, %.2f s with; "
+                "sqlserver->paradox %.2f s without, %.2f s with\n",
+                rows, took[0][0], took[0][1], took[1][0], took[1][1]);
+    std::fflush(stdout);
+    return {took[0][1] / took[0][0], took[1][1] / took[1][0]};
+}
+
+int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s, bool onlyVerify)
+{
+    if (onlyVerify) {
+        test::StandinServer server;
+        QTemporaryDir dir;
+        const auto [p2s, s2p] = verifyOverhead(server, dir.path(), rows);
+        double peak = 0;
+        if (memoryRows > 0) {
+            const QString mem = dir.path() + QStringLiteral("/mem");
+            QDir().mkpath(mem);
+            const QString sql = server.connectionString();
+            const double p =
+                peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"), memoryRows);
+            QFile::remove(mem + QStringLiteral("/BIG.db"));
+            const double s =
+                peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"), memoryRows);
+            std::printf("peak memory at %d rows, verified: paradox->sqlserver %.1f MB, "
+                        "sqlserver->paradox %.1f MB\n",
+                        memoryRows, p, s);
+            peak = std::max(p, s);
+        }
+        std::printf("verify_overhead_p2s=%.3f verify_overhead_s2p=%.3f peak_mb=%.1f\n", p2s, s2p,
+                    peak);
+        return 0;
+    }
     test::StandinServer server;
     const QString sql = server.connectionString();
     QTemporaryDir dir;
@@ -387,10 +457,14 @@ int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s)
         QDir().mkpath(slow);
         speedup = latencySpeedup(server, slow, 100000);
     }
+    const QString vdir = dir.path() + QStringLiteral("/verify");
+    const auto [verifyP2s, verifyS2p] =
+        skipP2s ? std::pair<double, double>{0, 0} : verifyOverhead(server, vdir, rows);
     std::printf("big_rows=%lld big_whole=%s\n", static_cast<long long>(bigRead),
                 bigRead == bigRows ? "yes" : "no");
-    std::printf("p2s_ratio=%.3f s2p_ratio=%.3f peak_mb=%.1f latency_speedup=%.1f\n",
-                oursP2s / bareP2s, oursS2p / bareS2p, peak, speedup);
+    std::printf("p2s_ratio=%.3f s2p_ratio=%.3f peak_mb=%.1f latency_speedup=%.1f "
+                "verify_overhead_p2s=%.3f verify_overhead_s2p=%.3f\n",
+                oursP2s / bareP2s, oursS2p / bareS2p, peak, speedup, verifyP2s, verifyS2p);
     return bigRead == bigRows ? 0 : 1;
 }
 
@@ -406,9 +480,12 @@ int main(int argc, char** argv)
         int rows = 100000, memoryRows = 1000000;
         qint64 bigRows = 1200000;
         bool skipP2s = false;
-        for (int i = 1; i < args.size(); ++i)
+        bool onlyVerify = false;
+        for (int i = 1; i < args.size(); ++i) {
             skipP2s |= args[i] == QLatin1String("--only-s2p");
-        for (int i = 1; i + 1 < args.size(); i += 2) {
+            onlyVerify |= args[i] == QLatin1String("--only-verify");
+        }
+        for (int i = 1; i + 1 < args.size(); ++i) {
             if (args[i] == QLatin1String("--rows"))
                 rows = args[i + 1].toInt();
             else if (args[i] == QLatin1String("--memory-rows"))
@@ -416,7 +493,7 @@ int main(int argc, char** argv)
             else if (args[i] == QLatin1String("--big-rows"))
                 bigRows = args[i + 1].toLongLong();
         }
-        return run(rows, memoryRows, bigRows, skipP2s);
+        return run(rows, memoryRows, bigRows, skipP2s, onlyVerify);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "transfer_bench: %s\n", e.what());
         return 1;

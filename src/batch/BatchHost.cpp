@@ -100,6 +100,12 @@ void BatchHost::tableEnded(bool sent)
 
 void BatchHost::tableMessage(const QString& text) { m_console.line(text); }
 
+void BatchHost::tableVerifying(const QString& table)
+{
+    if (m_console.errorIsTerminal())
+        m_console.status(escapedName(table) + QStringLiteral(": reading it back to verify"));
+}
+
 void BatchHost::drawBar(const RowProgress& p)
 {
     m_console.status(

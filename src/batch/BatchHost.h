@@ -29,6 +29,8 @@ public:
     }
     // The table's end line: "copied" only for a table that was sent.
     void tableEnded(bool sent) override;
+    // "T: verifying" on a terminal's status line.
+    void tableVerifying(const QString& table) override;
     // A line on standard error.
     void tableMessage(const QString& text) override;
 

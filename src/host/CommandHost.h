@@ -39,6 +39,8 @@ public:
     virtual void setRowProgress(const RowProgress&) {}
     // The next table of the run begins: its place among the tables selected (from 1).
     virtual void tableStarting(int /*number*/, int /*count*/) {}
+    // The table that took its name is read back to verify it.
+    virtual void tableVerifying(const QString& /*table*/) {}
     // The table whose rows were copied last took its name on the target (`sent`), or did not.
     virtual void tableEnded(bool /*sent*/) {}
     // A message at the end of a table (rows that failed, values rounded): a message box in

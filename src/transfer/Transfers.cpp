@@ -333,6 +333,7 @@ void verifyTable(Run& run, SendDirection& d, const QString& table, const RowDige
                  const QStringList& names, TableResult& result)
 {
     RowDigests held(sent.fields());
+    run.ctx.host->tableVerifying(result.target);
     const QString select = QStringLiteral("SELECT * FROM ") + bracketName(result.target);
     bool fieldsDiffer = false;
     const bool read = run.step(140, select, [&] {

@@ -515,7 +515,7 @@ void TableWindow::sendEnded(const TransferSummary& summary, const QString& comma
     progressLabel->clear();
     m_tableCount = 0;
     if (summary.tables.size() > 1)
-        m_prompter.showResults(runResults(summary, command));
+        m_prompter.showResults(runResults(summary, QString(command).remove(u'&')));
 }
 
 void TableWindow::onDeleteParadoxTables()
@@ -599,6 +599,14 @@ void TableWindow::tableStarting(int number, int count)
 {
     m_tableNumber = number;
     m_tableCount = count;
+}
+
+void TableWindow::tableVerifying(const QString& table)
+{
+    progressLabel->setText(
+        (m_tableCount > 1 ? QStringLiteral("Table %1 of %2: ").arg(m_tableNumber).arg(m_tableCount)
+                          : QString()) +
+        table + QStringLiteral(": reading it back to verify"));
 }
 
 void TableWindow::setRowProgress(const RowProgress& p)

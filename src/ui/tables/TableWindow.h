@@ -119,6 +119,7 @@ public:
     // The progress text, at most every 250 ms.
     void setRowProgress(const RowProgress& progress) override;
     void tableStarting(int number, int count) override;
+    void tableVerifying(const QString& table) override;
 
 signals:
     // The window was closed: the program ends.
