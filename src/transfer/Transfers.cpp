@@ -848,6 +848,8 @@ public:
     {
         if (run.codePage == m_readIn)
             return true;
+        const QString created = run.current; // the statement the window completed
+        const auto restore = qScopeGuard([&] { run.current = created; });
         return run.step(120, select, [&] {
             m_readIn = run.codePage;
             paradox.setTextCodePage(run.codePage);

@@ -1,5 +1,7 @@
 #include "TransferFixture.h"
 
+#include "TestPaths.h"
+
 #include "connect/ConnectionStrings.h"
 #include "paradox/Layout.h"
 #include "paradox/TableFiles.h"
@@ -8,6 +10,7 @@
 #include "transfer/Statements.h"
 #include "ui/datatype/DataTypeWindow.h"
 
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -307,6 +310,34 @@ TEST_F(TransferTest, TheRunsCodePageWritesAndReadsInIt)
         EXPECT_EQ(column(sqlRows("GIVEN")) == QStringList({QString::fromUtf8("Жуков")}), cp == 866)
             << column(sqlRows("GIVEN")).join(",").toStdString();
     }
+}
+
+// The data type window's code page: the table is read in it, and created as the window said.
+TEST_F(TransferTest, TheDataTypeWindowsCodePageReadsTheTableInIt)
+{
+    TABULEX_REQUIRE_FIXTURES();
+    copyFixtures("db", {"AREACODES"});
+    QFile f(folder() + "/AREACODES.DB");
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(qint64(paradox::layout::kCodePageAt)));
+    ASSERT_EQ(f.write("\x52\x03", 2), 2); // 850; the text is 1252's
+    f.close();
+    host.prompts.dataTypeWindowActions = {[](DataTypeWindow& w) {
+        w.codePageBox->setCurrentIndex(w.codePageBox->findData(1252));
+        w.onOk();
+    }};
+    refillParadoxList();
+    paradoxList.select({"AREACODES"});
+    TransferContext ctx = context();
+    ctx.customize = true;
+    const TransferSummary s = sendTablesToSqlServer(ctx);
+    for (const QString& report : host.prompts.errorReports())
+        ADD_FAILURE() << report.toStdString();
+    EXPECT_EQ(s.tablesSent, 1);
+    bool found = false;
+    for (const auto& row : sqlRows("AREACODES"))
+        found = found || row[2].toText() == QString::fromUtf8("San José");
+    EXPECT_TRUE(found);
 }
 
 TEST_F(TransferTest, OverwriteTowardsSqlServerComparesWithoutCaseAndDropsByTheParadoxName)
