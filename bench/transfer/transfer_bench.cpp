@@ -286,6 +286,22 @@ double peakInChild(const QString& direction, const QString& sql, const QString& 
 }
 
 // One INSERT per row against many rows to a statement, every reply 1 ms late.
+// The higher of the peak memories of a send each way of `rows` rows (0: not measured).
+double peakBothWays(const QString& sql, const QString& dir, int rows, const char* how)
+{
+    if (rows <= 0)
+        return 0;
+    const QString mem = dir + QStringLiteral("/mem");
+    QDir().mkpath(mem);
+    const double p = peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"), rows);
+    QFile::remove(mem + QStringLiteral("/BIG.db"));
+    const double s = peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"), rows);
+    std::printf("peak memory at %d rows%s: paradox->sqlserver %.1f MB, sqlserver->paradox %.1f "
+                "MB\n",
+                rows, how, p, s);
+    return std::max(p, s);
+}
+
 double latencySpeedup(test::StandinServer& server, const QString& folder, int rows)
 {
     const QString sql = server.connectionString();
@@ -359,21 +375,8 @@ int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s, bool onlyVerify)
         test::StandinServer server;
         QTemporaryDir dir;
         const auto [p2s, s2p] = verifyOverhead(server, dir.path(), rows);
-        double peak = 0;
-        if (memoryRows > 0) {
-            const QString mem = dir.path() + QStringLiteral("/mem");
-            QDir().mkpath(mem);
-            const QString sql = server.connectionString();
-            const double p =
-                peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"), memoryRows);
-            QFile::remove(mem + QStringLiteral("/BIG.db"));
-            const double s =
-                peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"), memoryRows);
-            std::printf("peak memory at %d rows, verified: paradox->sqlserver %.1f MB, "
-                        "sqlserver->paradox %.1f MB\n",
-                        memoryRows, p, s);
-            peak = std::max(p, s);
-        }
+        const double peak =
+            peakBothWays(server.connectionString(), dir.path(), memoryRows, ", verified");
         std::printf("verify_overhead_p2s=%.3f verify_overhead_s2p=%.3f peak_mb=%.1f\n", p2s, s2p,
                     peak);
         return 0;
@@ -437,20 +440,7 @@ int run(int rows, int memoryRows, qint64 bigRows, bool skipP2s, bool onlyVerify)
         bigRead = bigTable(sql, big, bigRows);
     }
 
-    double peak = 0;
-    if (memoryRows > 0) {
-        const QString mem = dir.path() + QStringLiteral("/mem");
-        QDir().mkpath(mem);
-        const double p =
-            peakInChild(QStringLiteral("p2s"), sql, mem, QStringLiteral("BIG"), memoryRows);
-        QFile::remove(mem + QStringLiteral("/BIG.db"));
-        const double s =
-            peakInChild(QStringLiteral("s2p"), sql, mem, QStringLiteral("BIG"), memoryRows);
-        std::printf("peak memory at %d rows: paradox->sqlserver %.1f MB, sqlserver->paradox %.1f "
-                    "MB\n",
-                    memoryRows, p, s);
-        peak = std::max(p, s);
-    }
+    const double peak = peakBothWays(sql, dir.path(), memoryRows, "");
     double speedup = 0;
     if (!skipP2s) {
         const QString slow = dir.path() + QStringLiteral("/slow");
