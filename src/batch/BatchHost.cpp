@@ -14,31 +14,21 @@ namespace {
 constexpr qint64 kRedrawIntervalMs = 100;
 constexpr int kBarCells = 20;
 
-QString rowsText(qint64 n) { return countText(n) + (n == 1 ? " row" : " rows"); }
-
 } // namespace
-
-QString countText(qint64 n)
-{
-    QString digits = QString::number(n < 0 ? -n : n);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return n < 0 ? u'-' + digits : digits;
-}
 
 QString barText(const RowProgress& p, double seconds, int width, int number, int count)
 {
     const int filled =
         p.total > 0 ? int(std::min<qint64>(p.done * kBarCells / p.total, kBarCells)) : kBarCells;
-    QString text =
-        (count > 1 ? QStringLiteral("%1/%2 ").arg(number).arg(count) : QString()) +
-        escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
-        QString(kBarCells - filled, u'.') + QStringLiteral("] ") +
-        (p.done > p.total ? rowsText(p.done) : countText(p.done) + u'/' + rowsText(p.total));
+    QString text = (count > 1 ? QStringLiteral("%1/%2 ").arg(number).arg(count) : QString()) +
+                   escapedName(p.table) + QStringLiteral(" [") + QString(filled, u'#') +
+                   QString(kBarCells - filled, u'.') + QStringLiteral("] ") +
+                   (p.done > p.total ? groupedRows(p.done)
+                                     : groupedCount(p.done) + u'/' + groupedRows(p.total));
     if (seconds > 0)
-        text += u' ' + countText(qint64(double(p.done) / seconds)) + QStringLiteral(" rows/s");
+        text += u' ' + groupedCount(qint64(double(p.done) / seconds)) + QStringLiteral(" rows/s");
     if (p.failed > 0)
-        text += u' ' + countText(p.failed) + QStringLiteral(" failed");
+        text += u' ' + groupedCount(p.failed) + QStringLiteral(" failed");
     if (const QString left = timeLeftText(p, seconds); !left.isEmpty())
         text += u' ' + left;
     return text.left(std::max(width - 1, 0));
@@ -63,7 +53,8 @@ void BatchHost::setRowProgress(const RowProgress& p)
         if (m_console.errorIsTerminal())
             drawBar(p);
         else
-            m_console.line(escapedName(p.table) + QStringLiteral(": copying ") + rowsText(p.total));
+            m_console.line(escapedName(p.table) + QStringLiteral(": copying ") +
+                           groupedRows(p.total));
         return;
     }
     if (!p.finished) {
@@ -88,13 +79,13 @@ void BatchHost::tableEnded(bool sent)
         m_rowsCopied += p.done - p.failed;
     }
     const QString rows =
-        p.complete && sent ? rowsText(p.done - p.failed) + QStringLiteral(" copied")
+        p.complete && sent ? groupedRows(p.done - p.failed) + QStringLiteral(" copied")
         : p.complete
-            ? rowsText(p.done) + QStringLiteral(" read, not sent")
-            : QStringLiteral("stopped after ") + rowsText(p.done) +
-                  (p.total >= p.done ? QStringLiteral(" of ") + countText(p.total) : QString());
+            ? groupedRows(p.done) + QStringLiteral(" read, not sent")
+            : QStringLiteral("stopped after ") + groupedRows(p.done) +
+                  (p.total >= p.done ? QStringLiteral(" of ") + groupedCount(p.total) : QString());
     m_console.line(escapedName(p.table) + QStringLiteral(": ") + rows + QStringLiteral(", ") +
-                   rowsText(p.failed) + QStringLiteral(" failed, ") +
+                   groupedRows(p.failed) + QStringLiteral(" failed, ") +
                    QString::number(m_rowsSeconds, 'f', 1) + QStringLiteral(" s"));
 }
 

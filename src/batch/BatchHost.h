@@ -57,8 +57,6 @@ private:
     qint64 m_rowsFailed = 0;
 };
 
-// "1,234,567": a count with thousands separators.
-QString countText(qint64 n);
 // "2/3 ORDERS [#####.....] 500/1,000 rows 250 rows/s 0:02 left", cut to the width (the
 // place only for a run of several tables); a count of rows beyond the total (a header that
 // said too few) shows no total.

@@ -7,6 +7,7 @@
 #include "folders/FileTests.h"
 #include "folders/PathEncoding.h"
 #include "host/ErrorTrap.h"
+#include "host/ProgressText.h"
 #include "tables/ListFill.h"
 #include "tables/ParadoxTableCommands.h"
 #include "tables/SqlTableCommands.h"
@@ -47,8 +48,7 @@ QString tableFacts(const QString& folder, const QString& entry)
                                                  : QStringLiteral("no code page (read as %1)")
                                                        .arg(QString::fromStdString(h.encoding));
         return QStringLiteral("%1  version %2  %3  %4")
-            .arg(codePage, QString::fromStdString(h.versionText()),
-                 countText(h.recordCount) + (h.recordCount == 1 ? " row" : " rows"),
+            .arg(codePage, QString::fromStdString(h.versionText()), groupedRows(h.recordCount),
                  h.keyFields > 0 ? QStringLiteral("keyed") : QStringLiteral("not keyed"));
     } catch (const std::exception& e) {
         return QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(e.what());
@@ -57,18 +57,9 @@ QString tableFacts(const QString& folder, const QString& entry)
 
 QString sideName(Side side) { return side == Side::Sql ? "SQL Server" : "Paradox"; }
 
-QStringList selectedItems(const TableList& list)
-{
-    QStringList out;
-    for (int i = 0; i < list.count(); ++i)
-        if (list.isSelected(i))
-            out << list.item(i);
-    return out;
-}
-
 QString plural(qint64 n, const char* one, const char* many)
 {
-    return countText(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
+    return groupedCount(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
 }
 
 } // namespace
@@ -293,12 +284,12 @@ int BatchRun::send()
     const QString verified =
         !m_options.verify ? QStringLiteral(", not checked (--verify no)")
         : s.tablesNotVerified == 0
-            ? QStringLiteral(", %1 verified").arg(countText(s.tablesVerified))
+            ? QStringLiteral(", %1 verified").arg(groupedCount(s.tablesVerified))
             : QStringLiteral(", %1 verified, %2 not verified")
-                  .arg(countText(s.tablesVerified), countText(s.tablesNotVerified));
+                  .arg(groupedCount(s.tablesVerified), groupedCount(s.tablesNotVerified));
     summary(plural(s.tablesSent, "table done", "tables done") +
             QStringLiteral(" (%1 skipped, %2 failed), ")
-                .arg(countText(s.tablesSkipped), countText(s.tablesFailed)) +
+                .arg(groupedCount(s.tablesSkipped), groupedCount(s.tablesFailed)) +
             plural(s.rowsCopied, "row copied", "rows copied") + QStringLiteral(", ") +
             plural(s.rowsFailed, "row failed", "rows failed") + verified);
     int result = status(s.tablesFailed > 0 || s.rowsFailed > 0 || s.nothingSelected ||
@@ -389,8 +380,8 @@ int BatchRun::stopped()
     const RowProgress& table = m_host.lastTable();
     const QString rows =
         table.total >= table.done
-            ? countText(table.done) + QStringLiteral(" of ") + countText(table.total)
-            : countText(table.done);
+            ? groupedCount(table.done) + QStringLiteral(" of ") + groupedCount(table.total)
+            : groupedCount(table.done);
     summary(QStringLiteral("%1 was being copied (%2 rows); it is not sent; before it ")
                 .arg(escapedName(table.table), rows) +
             plural(m_host.tablesCopied(), "table copied", "tables copied") + QStringLiteral(", ") +
@@ -414,7 +405,7 @@ int BatchRun::remove()
     for (const QString& kept : selectedItems(list))
         m_console.line(escapedName(kept) + QStringLiteral(": not deleted"));
     summary(plural(deleted, "table deleted", "tables deleted") + QStringLiteral(", ") +
-            countText(selected - deleted) + QStringLiteral(" not deleted"));
+            groupedCount(selected - deleted) + QStringLiteral(" not deleted"));
     return status(deleted < selected);
 }
 

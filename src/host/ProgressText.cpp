@@ -12,6 +12,8 @@ QString groupedCount(qint64 n)
     return n < 0 ? u'-' + digits : digits;
 }
 
+QString groupedRows(qint64 n) { return groupedCount(n) + (n == 1 ? " row" : " rows"); }
+
 QString timeLeftText(const RowProgress& p, double seconds)
 {
     // A rate needs a second of rows, and a total the rows have not passed.

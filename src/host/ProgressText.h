@@ -8,6 +8,8 @@ namespace tabulex {
 
 // "1,234,567": a count with thousands separators.
 QString groupedCount(qint64 n);
+// "1 row", "1,234 rows".
+QString groupedRows(qint64 n);
 
 // The time the rest of the table's rows will take at the rate so far ("6:40 left",
 // "1:02:03 left"); empty while it is not known.

@@ -4,6 +4,15 @@
 
 namespace tabulex {
 
+QStringList selectedItems(const TableList& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        if (list.isSelected(i))
+            out << list.item(i);
+    return out;
+}
+
 bool listContains(const TableList& list, const QString& text)
 {
     const QString wanted = text.toLower();

@@ -25,6 +25,8 @@ public:
     virtual void clear() = 0;
 };
 
+// The selected items, in list order.
+QStringList selectedItems(const TableList& list);
 // True when an item equals text without regard to case.
 bool listContains(const TableList& list, const QString& text);
 // Removes one item standing for the table text: the first that equals it exactly, else the

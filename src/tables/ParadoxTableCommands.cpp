@@ -66,14 +66,6 @@ void deleteFile(const QString& path, CommandHost& host)
     forceDeleteFile(path);
 }
 
-int selectedCount(const TableList& list)
-{
-    int n = 0;
-    for (int i = 0; i < list.count(); ++i)
-        n += list.isSelected(i) ? 1 : 0;
-    return n;
-}
-
 // What renaming one table does on disk: the files to move, and the files of another table
 // under the new name that the rename would replace.
 struct RenamePlan {
@@ -189,7 +181,7 @@ bool renameParadoxTable(TableList& list, const QString& folder, CommandHost& hos
         });
         return false;
     }
-    if (selectedCount(list) != 1) {
+    if (selectedItems(list).size() != 1) {
         trap.step(104, [&] {
             prompter.message(QStringLiteral("Please select just one table to rename."), appTitle());
         });

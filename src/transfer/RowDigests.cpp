@@ -1,5 +1,7 @@
 #include "transfer/RowDigests.h"
 
+#include "host/ProgressText.h"
+
 #include <QHashFunctions>
 
 #include <algorithm>
@@ -112,16 +114,6 @@ std::uint64_t rowDigest(const std::uint64_t* fields, int count)
 }
 
 std::uint32_t shortDigest(std::uint64_t d) { return std::uint32_t(d >> 32) ^ std::uint32_t(d); }
-
-QString countText(qint64 n)
-{
-    QString digits = QString::number(n < 0 ? -n : n);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return n < 0 ? u'-' + digits : digits;
-}
-
-QString rowsText(qint64 n) { return countText(n) + (n == 1 ? " row" : " rows"); }
 
 // A row's digest and its number (from 0) in its side's order.
 struct Entry {
@@ -296,7 +288,7 @@ QString describeDifference(const QString& table, const RowDigests& sent, const R
                            const QStringList& names)
 {
     QString text = QStringLiteral("The table %1 does not hold what was sent: %2 sent, %3 in it.")
-                       .arg(table, rowsText(sent.rows()), rowsText(held.rows()));
+                       .arg(table, groupedRows(sent.rows()), groupedRows(held.rows()));
     if (sent.fields() != held.fields())
         return text + QStringLiteral(" It has %1 fields where %2 were sent.")
                           .arg(held.fields())
@@ -346,7 +338,7 @@ QString describeDifference(const QString& table, const RowDigests& sent, const R
         }
     }
     text += QStringLiteral(" %1 sent %2 not in it as sent, %3 of it %4 not among those sent.")
-                .arg(rowsText(missing), missing == 1 ? "is" : "are", rowsText(extra),
+                .arg(groupedRows(missing), missing == 1 ? "is" : "are", groupedRows(extra),
                      extra == 1 ? "is" : "are");
 
     // A row of the table that matches a missing row in some fields is that row changed.
@@ -366,7 +358,7 @@ QString describeDifference(const QString& table, const RowDigests& sent, const R
                 bestEqual = equal;
             }
         }
-        text += QStringLiteral("\nRow %1 of the source: ").arg(countText(row + 1));
+        text += QStringLiteral("\nRow %1 of the source: ").arg(groupedCount(row + 1));
         if (best == pool.end()) {
             text += QStringLiteral("not in the table.");
             continue;
@@ -378,13 +370,13 @@ QString describeDifference(const QString& table, const RowDigests& sent, const R
         text += (differ.size() == 1 ? QStringLiteral("field %1 differs")
                                     : QStringLiteral("fields %1 differ"))
                     .arg(differ.join(QStringLiteral(", "))) +
-                QStringLiteral(" (row %1 of the table).").arg(countText(best->first + 1));
+                QStringLiteral(" (row %1 of the table).").arg(groupedCount(best->first + 1));
         pool.erase(best);
     }
     size_t told = 0;
     for (auto it = pool.begin(); it != pool.end() && told < kNamed; ++it, ++told)
         text += QStringLiteral("\nRow %1 of the table is not among the rows sent.")
-                    .arg(countText(it->first + 1));
+                    .arg(groupedCount(it->first + 1));
     return text;
 }
 

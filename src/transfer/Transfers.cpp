@@ -508,9 +508,7 @@ TransferSummary sendTables(TransferContext& ctx, SendDirection& d)
     ctx.host->setWaitPointer(true);
     ctx.host->processEvents();
     d.open(run);
-    int count = 0;
-    for (int i = 0; i < list.count(); ++i)
-        count += list.isSelected(i) ? 1 : 0;
+    const int count = int(selectedItems(list).size());
     int number = 0;
     for (int i = list.count() - 1; i >= 0; --i) {
         if (!list.isSelected(i))

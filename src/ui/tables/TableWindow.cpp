@@ -395,10 +395,7 @@ bool TableWindow::confirmDelete(TableList& list, const QString& side)
 {
     if (list.currentIndex() == -1)
         return true; // the command asks for a selection
-    QStringList names;
-    for (int i = 0; i < list.count(); ++i)
-        if (list.isSelected(i))
-            names << list.item(i);
+    const QStringList names = selectedItems(list);
     if (names.isEmpty())
         return true; // nothing is deleted
     const qsizetype n = names.size();
