@@ -99,14 +99,18 @@ void fitOnceFramed(QWidget& window)
 
 } // namespace
 
+QString placementText(QPoint corner, QSize size)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(corner.x())
+        .arg(corner.y())
+        .arg(size.width())
+        .arg(size.height());
+}
+
 QString placementText(const QWidget& window)
 {
-    const QPoint p = window.frameGeometry().topLeft();
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(p.x())
-        .arg(p.y())
-        .arg(window.width())
-        .arg(window.height());
+    return placementText(window.frameGeometry().topLeft(), window.size());
 }
 
 void restorePlacement(QWidget& window, const QString& text, bool keepSize)

@@ -347,12 +347,8 @@ void TableWindow::rememberPlace()
     const QString here = placementText(*this);
     Settings::write(keys::TableWindowPlace, here);
     // The connection window comes back at the same corner.
-    const QPoint corner = frameGeometry().topLeft();
-    Settings::write(keys::ConnectionWindowPlace, QStringLiteral("%1,%2,%3,%4")
-                                                     .arg(corner.x())
-                                                     .arg(corner.y())
-                                                     .arg(m_connectionWindow.width())
-                                                     .arg(m_connectionWindow.height()));
+    Settings::write(keys::ConnectionWindowPlace,
+                    placementText(frameGeometry().topLeft(), m_connectionWindow.size()));
 }
 
 QString TableWindow::folder() const { return m_fields().paradoxFolder; }
